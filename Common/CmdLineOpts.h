@@ -1,0 +1,31 @@
+// The program's command-line options. Base class of KIVOptions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CmdLineOpts {
+public:
+    CmdLineOpts();
+    virtual ~CmdLineOpts();
+
+    // Returns true when any argument was bad or lacked its value.
+    bool parseCmdLine(int argc, const wchar_t* const* argv);
+
+    int32_t getAppMode();
+    bool getErrors();
+    bool getForceMode();
+    int32_t getDialogNum();
+    std::vector<std::wstring>& getDeviceList();
+    const std::wstring& getAppPath() const { return appPath_; }
+
+private:
+    std::wstring appPath_;
+    int32_t appMode_;
+    bool lFlag_;
+    bool errors_;
+    bool force_;
+    int32_t dialogNum_;
+    std::vector<std::wstring> deviceList_;
+};

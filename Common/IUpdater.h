@@ -1,0 +1,52 @@
+// The contract between the update modes and the updater engine (Updater.dll).
+// Slot order matters: the object is made in one module and used in another.
+#pragma once
+
+#include "KIVDevice.h"
+#include "ipAddressObject.h"
+
+#include <cstdint>
+#include <string>
+
+class KIVOptions;
+
+// Progress of an update, 0 to 99, called on the updating thread.
+typedef void (*ProgressCallback)(int percent);
+
+class IUpdater {
+public:
+    // Results of update().
+    enum UpdateResult {
+        UpdateOk = 0,
+        UpdateFailed = 9,
+        UpdateConsentNeeded = 11, // never returned by this engine
+        UpdateRevisionMismatch = 12,
+        UpdateUnreachable = 13,
+    };
+
+    virtual ~IUpdater() {}
+    virtual int32_t initialize(KIVOptions* options) = 0;
+    virtual int32_t update(KIVOptions* options, int32_t index, ProgressCallback progress,
+                           bool sprAnswered) = 0;
+    virtual void getDeviceVersionString(KIVOptions* options, int32_t index,
+                                        std::wstring* out) = 0;
+    virtual void getPackageVersionString(KIVOptions* options, std::wstring* out) = 0;
+    virtual bool isPackageNewerThanDevice(KIVOptions* options, int32_t index) = 0;
+    virtual bool isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) = 0;
+    virtual int32_t enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                               IpAddressArray* addresses) = 0;
+    virtual void createDeviceArray(KIVDeviceArray** out) = 0;
+    virtual void freeDeviceArray(KIVDeviceArray** array) = 0;
+    virtual void reserved(uint32_t a, uint32_t b) = 0;
+    virtual int32_t forwardExtension1(uint32_t value) = 0;
+    virtual int32_t forwardExtension2(uint32_t value) = 0;
+
+    // Loads Updater.dll from the package folder (full path only) and calls
+    // its factory. rc: 0, or 7 on any failure (then null is returned).
+    static IUpdater* makeUpdater(KIVOptions* options, int32_t* rc);
+    // Destroys the updater and releases Updater.dll.
+    static bool freeUpdaterLib(IUpdater* updater);
+};
+
+// Exported by Updater.dll.
+typedef IUpdater* (*DllGetUpdaterFn)();

@@ -1,0 +1,69 @@
+// The record of one printer. Crosses module boundaries by pointer: both
+// deliverables compile this file, so the layout is the same on both sides.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class KIVDevice {
+public:
+    // Device types assigned by the communication library.
+    enum Type : int32_t {
+        TypeNone = 0,
+        TypeIpAddress = 1, // found at an address the user entered
+        TypeNetwork = 3,   // found through a spooler TCP/IP port
+        TypeUsb = 4,
+    };
+    enum UpdateStatus : int32_t { NotHandled = 0, Updated = 1, UpdateFailed = 2 };
+
+    KIVDevice();
+    KIVDevice(const KIVDevice& other);
+    KIVDevice& operator=(const KIVDevice& other);
+    ~KIVDevice();
+
+    int32_t getType() const;
+    int32_t getUpdateStatus() const;
+    void setUpdateStatus(int32_t status);
+    std::wstring getName() const;
+    std::wstring getCurrVer() const;
+    void setCurrVer(std::wstring version);
+    std::wstring getPortName() const;
+    std::wstring getIPAddress() const;
+
+    // Filled by the communication library; no log lines.
+    void setType(int32_t type) { type_ = type; }
+    void setName(const std::wstring& name) { name_ = name; }
+    void setPortName(const std::wstring& port) { portName_ = port; }
+    void setIPAddress(const std::wstring& ip) { ipAddress_ = ip; }
+    // The communication library's own fields, only copied by everyone else.
+    const std::wstring& getExtra1() const { return extra1_; }
+    const std::wstring& getExtra2() const { return extra2_; }
+    const std::wstring& getExtra3() const { return extra3_; }
+    bool getFlag1() const { return flag1_; }
+    bool getFlag2() const { return flag2_; }
+    int32_t getNumber() const { return number_; }
+    void setExtra1(const std::wstring& s) { extra1_ = s; }
+    void setExtra2(const std::wstring& s) { extra2_ = s; }
+    void setExtra3(const std::wstring& s) { extra3_ = s; }
+    void setFlag1(bool f) { flag1_ = f; }
+    void setFlag2(bool f) { flag2_ = f; }
+    void setNumber(int32_t n) { number_ = n; }
+
+private:
+    int32_t type_;
+    int32_t updateStatus_;
+    std::wstring name_;
+    std::wstring currVer_;
+    std::wstring extra1_;
+    std::wstring extra2_;
+    std::wstring portName_;
+    std::wstring ipAddress_;
+    std::wstring extra3_;
+    bool flag1_;
+    bool flag2_;
+    int32_t number_;
+};
+
+// The growable array of device pointers handed across the library interfaces.
+typedef std::vector<KIVDevice*> KIVDeviceArray;

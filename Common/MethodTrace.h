@@ -1,0 +1,66 @@
+// The per-method trace scope ("+name" on entry, "-name" on exit) and guarded
+// stand-alone message lines. Nothing is formatted while logging is off.
+#pragma once
+
+#include "BasicLogger.h"
+#include "MsgText.h"
+
+#include <cstdint>
+#include <string>
+
+class MethodTrace {
+public:
+    MethodTrace(BasicLogger& logger, const LoggerComponent& component, const wchar_t* name,
+                uint32_t level, bool writeEntryExit);
+    // The usual form: the module's logger, level 2, entry and exit lines.
+    MethodTrace(const LoggerComponent& component, const wchar_t* name);
+    ~MethodTrace();
+    MethodTrace(const MethodTrace&) = delete;
+    MethodTrace& operator=(const MethodTrace&) = delete;
+
+    bool enabled() const { return enabled_; }
+
+    // Writes the scope's name followed by the parts, when the scope is enabled
+    // and messages are on. Exceptions raised while logging are swallowed.
+    template <class... Parts> void message(const Parts&... parts) {
+        if (!enabled_)
+            return;
+        try {
+            if (!logger_->isEnabled(*component_, LogLevelMessage))
+                return;
+            MsgText text(name_);
+            (void)(text << ... << parts);
+            logger_->log(*component_, level_, text.str());
+        } catch (...) {
+        }
+    }
+
+    // The text written after " rc=" on the exit line; empty writes no " rc=".
+    void setResult(const std::wstring& result) {
+        if (enabled_)
+            result_ = result;
+    }
+
+private:
+    std::wstring name_;
+    const LoggerComponent* component_;
+    std::wstring result_;
+    bool enabled_;
+    BasicLogger* logger_;
+    uint32_t level_;
+};
+
+// A single guarded line at level 8 outside any scope.
+template <class... Parts> void logLine(const LoggerComponent& component, const Parts&... parts) {
+    try {
+        if (!BasicLogger::hasInstance())
+            return;
+        BasicLogger& logger = BasicLogger::getInstance();
+        if (!logger.isEnabled(component, LogLevelMessage))
+            return;
+        MsgText text;
+        (void)(text << ... << parts);
+        logger.log(component, LogLevelMessage, text.str());
+    } catch (...) {
+    }
+}

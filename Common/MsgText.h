@@ -1,0 +1,33 @@
+// A small wide-text builder for composing log texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class MsgText {
+public:
+    MsgText() {}
+    MsgText(const wchar_t* text);      // null gives "<null>"
+    MsgText(const std::wstring& text); // copied
+    MsgText(const char* text);         // C-runtime conversion; failure gives ""; null "<null>"
+    MsgText(int32_t value, int radix);
+    MsgText(uint32_t value, int radix);
+
+    MsgText& operator<<(const wchar_t* text); // null appends nothing
+    MsgText& operator<<(const std::wstring& text);
+    MsgText& operator<<(const MsgText& other);
+    MsgText& operator<<(bool value); // "true" / "false"
+    MsgText& operator<<(int16_t value);
+    MsgText& operator<<(uint16_t value);
+    MsgText& operator<<(int32_t value);
+    MsgText& operator<<(uint32_t value);
+    MsgText& operator<<(long value);
+    MsgText& operator<<(unsigned long value);
+
+    const std::wstring& str() const { return text_; }
+
+private:
+    std::wstring text_;
+};
+
+MsgText operator+(const wchar_t* left, const MsgText& right);

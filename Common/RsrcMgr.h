@@ -1,0 +1,33 @@
+// Unpacks the two embedded packages into a fresh folder under %TEMP% and
+// remembers where they went.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class RsrcMgr {
+public:
+    RsrcMgr();
+    ~RsrcMgr();
+
+    int32_t initialize(uint32_t commonSize, uint32_t packageSize);
+    int32_t createDirs();
+    int32_t extractSfxFromRsrc(std::wstring fileName, std::wstring directory, uint16_t id,
+                               uint32_t size);
+    int32_t runSfx(std::wstring fileName, std::wstring directory);
+    int32_t cleanSfx(std::wstring fileName, std::wstring directory);
+    std::wstring getPackagePath();
+    std::wstring getCommonPath();
+    void removeStaleDirs(const std::wstring& tempDir);
+    uint32_t deleteDirectory(const std::wstring& path, bool recursive);
+
+    // For callers that already have unpacked folders (tests, tools). Each path
+    // must end with a backslash.
+    void setDirectories(const std::wstring& root, const std::wstring& package,
+                        const std::wstring& common);
+
+private:
+    std::wstring rootDir_;
+    std::wstring packageDir_;
+    std::wstring commonDir_;
+};
