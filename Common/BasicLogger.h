@@ -42,6 +42,11 @@ public:
     static BasicLogger& getInstance();
     // True once a logger has been brought up in this module.
     static bool hasInstance();
+    // True once logging was switched off for this module (registry switch off
+    // at bring-up, or the lock could not be created).
+    static bool isDisabled();
+    // Tests only: bring-ups within one test program need a fresh start.
+    static void clearDisabledForTesting();
 
     bool isEnabled(const LoggerComponent& component, uint32_t level);
     void getCachedSetting(const std::wstring& key, uint32_t& value, uint32_t defaultValue,
@@ -52,6 +57,9 @@ public:
     const std::wstring& getPath() const;
 
 private:
+    void writeLine(const LoggerComponent& component, uint32_t level, const wchar_t* text);
+    void appendToFile(uint32_t level, const std::string& bytes);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -21,6 +21,9 @@ public:
     const std::wstring& getAppPath() const { return appPath_; }
 
 private:
+    // False when the value is invalid for the option (the field keeps its value).
+    bool applyOption(const std::wstring& option, const wchar_t* value);
+
     std::wstring appPath_;
     int32_t appMode_;
     bool lFlag_;

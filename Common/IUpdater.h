@@ -28,8 +28,7 @@ public:
     virtual int32_t initialize(KIVOptions* options) = 0;
     virtual int32_t update(KIVOptions* options, int32_t index, ProgressCallback progress,
                            bool sprAnswered) = 0;
-    virtual void getDeviceVersionString(KIVOptions* options, int32_t index,
-                                        std::wstring* out) = 0;
+    virtual void getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) = 0;
     virtual void getPackageVersionString(KIVOptions* options, std::wstring* out) = 0;
     virtual bool isPackageNewerThanDevice(KIVOptions* options, int32_t index) = 0;
     virtual bool isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) = 0;

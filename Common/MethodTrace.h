@@ -13,12 +13,19 @@ public:
     MethodTrace(BasicLogger& logger, const LoggerComponent& component, const wchar_t* name,
                 uint32_t level, bool writeEntryExit);
     // The usual form: the module's logger, level 2, entry and exit lines.
+    // Before the module's logger is brought up the scope is disabled.
     MethodTrace(const LoggerComponent& component, const wchar_t* name);
+    // For names built from values: build them only when isTracing() says so.
+    MethodTrace(const LoggerComponent& component, const std::wstring& name);
     ~MethodTrace();
     MethodTrace(const MethodTrace&) = delete;
     MethodTrace& operator=(const MethodTrace&) = delete;
 
     bool enabled() const { return enabled_; }
+
+    // Whether a scope of this component would write now (module's logger,
+    // level 2); callers test it before composing a scope name from values.
+    static bool isTracing(const LoggerComponent& component);
 
     // Writes the scope's name followed by the parts, when the scope is enabled
     // and messages are on. Exceptions raised while logging are swallowed.
@@ -42,6 +49,8 @@ public:
     }
 
 private:
+    void start(const wchar_t* name, bool writeEntryExit);
+
     std::wstring name_;
     const LoggerComponent* component_;
     std::wstring result_;

@@ -22,8 +22,8 @@ template <class U> std::wstring toRadix(U value, bool negative, int radix) {
 
 std::wstring signedText(long long value, int radix) {
     bool negative = value < 0;
-    unsigned long long magnitude =
-        negative ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    unsigned long long magnitude = negative ? 0ull - static_cast<unsigned long long>(value)
+                                            : static_cast<unsigned long long>(value);
     return toRadix(magnitude, negative, radix);
 }
 

@@ -1,0 +1,359 @@
+#include "BasicLogger.h"
+
+#include "CriticalSection.h"
+#include "InterProcessLock.h"
+#include "LogLineFormat.h"
+#include "Mutex.h"
+#include "ScopedHandle.h"
+#include "SecurityEveryone.h"
+#include "TextConvert.h"
+#include "Win32Exception.h"
+
+#include <atomic>
+#include <map>
+#include <vector>
+
+namespace {
+
+// Per module: the static library is linked into each module separately.
+std::atomic<BasicLogger*> g_instance{nullptr};
+std::atomic<bool> g_created{false};
+std::atomic<bool> g_disabled{false};
+
+const uint32_t kSettingMaxAgeMs = 5000;
+const int kNameWidth = 25;
+
+const std::wstring& startLogKey() {
+    static const std::wstring key(L"startLog");
+    return key;
+}
+const std::wstring& clockKey() {
+    static const std::wstring key(L"Clocktime_In_Header");
+    return key;
+}
+const std::wstring& processIdKey() {
+    static const std::wstring key(L"Proc_Id_In_Header");
+    return key;
+}
+const std::wstring& threadIdKey() {
+    static const std::wstring key(L"Thread_Id_In_Header");
+    return key;
+}
+
+struct CachedSetting {
+    uint32_t value;
+    uint32_t stamp;
+};
+
+std::wstring lockNameFor(const std::wstring& path) {
+    size_t slash = path.rfind(L'\\');
+    return L"TZLOG_" + (slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
+
+// A bare file name would land in whatever the current folder is; such a log
+// goes to the root of the Windows drive instead.
+std::wstring placeBareFileName(const std::wstring& path) {
+    if (path.find(L'\\') != std::wstring::npos)
+        return path;
+    wchar_t windowsDir[261];
+    UINT length = GetWindowsDirectoryW(windowsDir, 261);
+    std::wstring root =
+        (length == 0 || length > 260) ? std::wstring(L"c:\\") : std::wstring(windowsDir, 3);
+    return root + path;
+}
+
+bool fileIsMissing(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+} // namespace
+
+struct BasicLogger::Impl {
+    std::unique_ptr<Mutex> lock;
+    std::wstring path;
+    int nameWidth = kNameWidth;
+    CriticalSection depthLock;
+    std::map<uint32_t, int> depths;
+    std::unique_ptr<SecurityEveryone> fileSecurity;
+    // Every thread that logs reads and refreshes the cache.
+    CriticalSection settingsLock;
+    std::map<std::wstring, CachedSetting> settings;
+};
+
+BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Impl) {
+    impl_->nameWidth = nameWidth;
+    try {
+        impl_->lock.reset(new Mutex(false, lockNameFor(path), true));
+    } catch (const Win32Exception&) {
+        g_disabled = true;
+    }
+    impl_->path = placeBareFileName(path);
+    try {
+        impl_->fileSecurity.reset(new SecurityEveryone(false));
+    } catch (const Win32Exception&) {
+        // A file created without it gets default security; lines still go out.
+    }
+}
+
+BasicLogger::~BasicLogger() {
+    BasicLogger* self = this;
+    if (g_instance.compare_exchange_strong(self, nullptr))
+        g_created = false;
+    {
+        CriticalSectionLock guard(impl_->settingsLock);
+        impl_->settings.clear();
+    }
+}
+
+BasicLogger& BasicLogger::getInstance() {
+    BasicLogger* instance = g_instance.load();
+    if (!instance)
+        throw Win32Exception(L"BasicLogger::getInstance()", 1, L"", 0);
+    return *instance;
+}
+
+bool BasicLogger::hasInstance() {
+    return g_instance.load() != nullptr;
+}
+
+bool BasicLogger::isDisabled() {
+    return g_disabled.load();
+}
+
+void BasicLogger::clearDisabledForTesting() {
+    g_disabled = false;
+}
+
+const std::wstring& BasicLogger::getPath() const {
+    return impl_->path;
+}
+
+bool BasicLogger::isEnabled(const LoggerComponent& component, uint32_t level) {
+    if (g_disabled.load(std::memory_order_relaxed))
+        return false;
+    if (level & LogLevelForce)
+        return true;
+    uint32_t gate = 0;
+    getCachedSetting(startLogKey(), gate, 0, kSettingMaxAgeMs);
+    if (gate == 0)
+        return false;
+    uint32_t globalMask = 0;
+    getCachedSetting(LogAll.name(), globalMask, 0xFFFFFFFFu, kSettingMaxAgeMs);
+    uint32_t componentMask = 0;
+    getCachedSetting(component.name(), componentMask, component.getDefaultMask(), kSettingMaxAgeMs);
+    return (level & (globalMask | componentMask)) != 0;
+}
+
+void BasicLogger::getCachedSetting(const std::wstring& key, uint32_t& value, uint32_t defaultValue,
+                                   uint32_t maxAgeMs) {
+    uint32_t now = GetTickCount();
+    {
+        CriticalSectionLock guard(impl_->settingsLock);
+        auto it = impl_->settings.find(key);
+        // Unsigned difference: right across the tick counter's wrap, and a
+        // value stored in this same tick counts as fresh.
+        if (it != impl_->settings.end() && now - it->second.stamp < maxAgeMs) {
+            value = it->second.value;
+            return;
+        }
+    }
+    // Read outside the lock: the start gate opens a file.
+    uint32_t fresh = defaultValue;
+    getSetting(key, fresh, defaultValue);
+    {
+        CriticalSectionLock guard(impl_->settingsLock);
+        impl_->settings[key] = CachedSetting{fresh, now};
+    }
+    value = fresh;
+}
+
+void BasicLogger::getSetting(const std::wstring& key, uint32_t& value, uint32_t defaultValue) {
+    value = defaultValue;
+    if (key != startLogKey())
+        return;
+    value = 0xFFFFFFFFu;
+    // A path that the line conversion cannot carry keeps the gate shut.
+    std::string narrowPath;
+    if (!narrowLatin1(impl_->path, narrowPath)) {
+        value = 0;
+        return;
+    }
+    ScopedFileHandle probe(CreateFileW(impl_->path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe.valid())
+        value = 0;
+}
+
+void BasicLogger::onLogFileMissing() {}
+
+std::wstring BasicLogger::getLinePrefix(const LoggerComponent&, uint32_t, const wchar_t*) {
+    return std::wstring();
+}
+
+std::wstring BasicLogger::getLineSuffix(const LoggerComponent&, uint32_t, const wchar_t*) {
+    return std::wstring();
+}
+
+void BasicLogger::log(const LoggerComponent& component, uint32_t level, const std::wstring& text) {
+    log(component, level, text.c_str());
+}
+
+void BasicLogger::log(const LoggerComponent& component, uint32_t level, const wchar_t* text) {
+    try {
+        writeLine(component, level, text);
+    } catch (...) {
+        // A line that cannot be written is lost; logging never fails a caller.
+    }
+}
+
+void BasicLogger::writeLine(const LoggerComponent& component, uint32_t level, const wchar_t* text) {
+    LogLineHeader header;
+    uint32_t setting = 0;
+    getCachedSetting(clockKey(), setting, 1, kSettingMaxAgeMs);
+    header.withClock = setting > 0;
+    getCachedSetting(processIdKey(), setting, 0, kSettingMaxAgeMs);
+    header.withProcessId = setting > 0;
+    getCachedSetting(threadIdKey(), setting, 0, kSettingMaxAgeMs);
+    header.withThreadId = setting > 0;
+    if (!impl_->lock)
+        return;
+
+    InterProcessLock hold(impl_->lock.get());
+    std::wstring line = getLinePrefix(component, level, text);
+    if (header.withClock) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        header.year = now.wYear;
+        header.month = now.wMonth;
+        header.day = now.wDay;
+        header.hour = now.wHour;
+        header.minute = now.wMinute;
+        header.second = now.wSecond;
+        header.millis = now.wMilliseconds;
+    }
+    header.processId = GetCurrentProcessId();
+    header.threadId = GetCurrentThreadId();
+    appendLogLine(line, header, component.name(), impl_->nameWidth, getDepth(GetCurrentThreadId()),
+                  text, getLineSuffix(component, level, text));
+    std::string bytes;
+    if (!narrowLatin1(line, bytes))
+        return;
+    appendToFile(level, bytes);
+}
+
+void BasicLogger::appendToFile(uint32_t level, const std::string& bytes) {
+    SECURITY_ATTRIBUTES* security =
+        impl_->fileSecurity ? impl_->fileSecurity->getSecurityAttributes() : nullptr;
+    const DWORD access = GENERIC_READ | GENERIC_WRITE;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    ScopedFileHandle file(CreateFileW(impl_->path.c_str(), access, share, security, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        onLogFileMissing();
+        // The file's existence is the start gate: a line must not bring back
+        // a file that was deleted to stop the log. Only forced lines create
+        // it; the others are dropped and the gate is read again at once.
+        if (!(level & LogLevelForce)) {
+            CriticalSectionLock guard(impl_->settingsLock);
+            impl_->settings.erase(startLogKey());
+            return;
+        }
+        file.reset(CreateFileW(impl_->path.c_str(), access, share, security, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid())
+            return;
+    }
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END))
+        return;
+    DWORD written = 0;
+    WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void BasicLogger::deleteLogFile() {
+    if (!impl_->lock)
+        return;
+    InterProcessLock hold(impl_->lock.get());
+    DeleteFileW(impl_->path.c_str());
+}
+
+void BasicLogger::increaseDepth() {
+    CriticalSectionLock guard(impl_->depthLock);
+    ++impl_->depths[GetCurrentThreadId()];
+}
+
+void BasicLogger::decreaseDepth() {
+    CriticalSectionLock guard(impl_->depthLock);
+    auto it = impl_->depths.find(GetCurrentThreadId());
+    if (it == impl_->depths.end())
+        return;
+    // Threads come and go; an entry back at depth 0 is not kept.
+    if (--it->second <= 0)
+        impl_->depths.erase(it);
+}
+
+int BasicLogger::getDepth(uint32_t threadId) {
+    CriticalSectionLock guard(impl_->depthLock);
+    auto it = impl_->depths.find(threadId);
+    return it == impl_->depths.end() ? 0 : it->second;
+}
+
+namespace {
+
+// The switch "kivlog" = 1 (a 32-bit value) under HKLM\Software\<brand>.
+bool readLogSwitch(const wchar_t* keyPath) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
+        return false;
+    ScopedRegKey key(raw);
+    uint32_t value = 0;
+    DWORD size = sizeof(value);
+    if (RegQueryValueExW(key.get(), L"kivlog", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS)
+        return false;
+    return size == sizeof(value) && value == 1;
+}
+
+std::wstring defaultLogFolder() {
+    const wchar_t* pattern = L"%ALLUSERSPROFILE%\\";
+    DWORD needed = ExpandEnvironmentStringsW(pattern, nullptr, 0);
+    if (needed == 0)
+        return std::wstring();
+    std::vector<wchar_t> buffer(needed + 1);
+    DWORD length = ExpandEnvironmentStringsW(pattern, buffer.data(), needed + 1);
+    if (length == 0 || length > needed + 1)
+        return std::wstring();
+    std::wstring folder(buffer.data());
+    // An unset variable is left unexpanded; that is no folder.
+    if (folder.find(L'%') != std::wstring::npos)
+        return std::wstring();
+    return folder;
+}
+
+} // namespace
+
+BasicLogger* makeBasicLogger() {
+    std::wstring path = defaultLogFolder() + L"KIVlog.txt";
+    bool on = readLogSwitch(L"Software\\Tavrin");
+    if (!on)
+        on = readLogSwitch(L"Software\\Oskel");
+    if (on && fileIsMissing(path)) {
+        ScopedFileHandle created(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    BasicLogger* logger = new BasicLogger(path, kNameWidth);
+    BasicLogger* result = nullptr;
+    bool expected = false;
+    if (g_created.compare_exchange_strong(expected, true)) {
+        g_instance = logger;
+        result = logger;
+    } else {
+        delete logger;
+    }
+    if (!on)
+        g_disabled = true;
+    return result;
+}

@@ -1,0 +1,96 @@
+#include "CIniReader.h"
+
+#include "IniValueSplit.h"
+#include "MethodTrace.h"
+#include "WindowsSupport.h"
+
+namespace {
+const DWORD kBufferChars = 2000;
+}
+
+CIniReader::CIniReader() : lastCount_(0) {
+    MethodTrace trace(LogKIVInit, L"CIniReader::CIniReader: ");
+}
+
+CIniReader::~CIniReader() {
+    MethodTrace trace(LogKIVInit, L"CIniReader::~CIniReader: ");
+}
+
+void CIniReader::setINIFileName(const std::wstring& path) {
+    logLine(LogKIVInit, L"CIniReader::setINIFileName iniPath=", path);
+    path_ = path;
+}
+
+namespace {
+
+// Calls visit(section) for every section name of the file, in file order,
+// until it returns true. Returns the count of the name list.
+template <class Visit> int forEachSection(const std::wstring& path, Visit visit) {
+    std::wstring names(kBufferChars, L'\0');
+    DWORD count = GetPrivateProfileSectionNamesW(&names[0], kBufferChars, path.c_str());
+    if (count > kBufferChars)
+        count = kBufferChars;
+    std::wstring section;
+    for (DWORD i = 0; i < count; ++i) {
+        if (names[i] != L'\0') {
+            section += names[i];
+            continue;
+        }
+        if (!section.empty() && visit(section))
+            break;
+        section.clear();
+    }
+    return static_cast<int>(count);
+}
+
+} // namespace
+
+bool CIniReader::keyExists(const std::wstring& key) {
+    logLine(LogKIVInit, L"CIniReader::keyExists key=", key);
+    // Without a path the system would read its own initialisation file.
+    if (path_.empty())
+        return false;
+    bool found = false;
+    std::wstring value(kBufferChars, L'\0');
+    lastCount_ = forEachSection(path_, [&](const std::wstring& section) {
+        DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", &value[0],
+                                               kBufferChars, path_.c_str());
+        lastCount_ = static_cast<int>(count);
+        found = count > 0;
+        return found;
+    });
+    return found;
+}
+
+const std::vector<std::wstring>& CIniReader::getKeyValue(const std::wstring& key) {
+    logLine(LogKIVInit, L"CIniReader::getKeyValue key=", key);
+    keyValues_.clear();
+    if (path_.empty())
+        return keyValues_;
+    std::wstring value(kBufferChars, L'\0');
+    lastCount_ = forEachSection(path_, [&](const std::wstring& section) {
+        DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", &value[0],
+                                               kBufferChars, path_.c_str());
+        lastCount_ = static_cast<int>(count);
+        if (count > 0)
+            appendCommaPieces(value.data(), count < kBufferChars ? count : kBufferChars - 1,
+                              keyValues_);
+        return false;
+    });
+    return keyValues_;
+}
+
+const std::vector<std::wstring>& CIniReader::getSectionKeys(const std::wstring& section) {
+    logLine(LogKIVInit, L"CIniReader::getSectionKeys section=", section);
+    sectionKeys_.clear();
+    if (path_.empty())
+        return sectionKeys_;
+    std::wstring keys(kBufferChars, L'\0');
+    DWORD count = GetPrivateProfileStringW(section.c_str(), nullptr, L"", &keys[0], kBufferChars,
+                                           path_.c_str());
+    if (count > kBufferChars)
+        count = kBufferChars;
+    lastCount_ = static_cast<int>(count);
+    appendNullSeparated(keys.data(), count, sectionKeys_);
+    return sectionKeys_;
+}

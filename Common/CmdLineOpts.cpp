@@ -1,0 +1,158 @@
+#include "CmdLineOpts.h"
+
+#include "MethodTrace.h"
+
+#include <cwchar>
+#include <cwctype>
+
+namespace {
+
+// Reads like the runtime's wide-text-to-integer conversion: leading blanks and
+// a sign, digits up to the first other character, 0 without digits.
+int32_t toInt(const wchar_t* text) {
+    long value = std::wcstol(text, nullptr, 10);
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+// 1 sets a switch, 2 clears it; anything else is invalid.
+bool applySwitch(const wchar_t* value, bool& flag) {
+    int32_t n = toInt(value);
+    if (n != 1 && n != 2)
+        return false;
+    flag = n == 1;
+    return true;
+}
+
+bool containsExe(const std::wstring& text) {
+    std::wstring upper(text);
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(std::towupper(c));
+    return upper.find(L".EXE") != std::wstring::npos;
+}
+
+} // namespace
+
+CmdLineOpts::CmdLineOpts()
+    : appMode_(1), lFlag_(false), errors_(false), force_(true), dialogNum_(0) {
+    MethodTrace trace(LogKIVInit, L"CmdLineOpts::CmdLineOpts(): ");
+}
+
+CmdLineOpts::~CmdLineOpts() {
+    MethodTrace trace(LogKIVInit, L"CmdLineOpts::~CmdLineOpts(): ");
+}
+
+bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
+    MethodTrace trace(LogKIVInit, L"CmdLineOpts::parseCmdLine: ");
+    bool bad = false;
+    auto arg = [&](int i) -> const wchar_t* {
+        return (argv && i >= 0 && i < argc && argv[i]) ? argv[i] : L"";
+    };
+
+    appPath_ = arg(0);
+    bool firstIsProgram = argc > 0 && containsExe(appPath_);
+    if (!firstIsProgram)
+        appPath_ = L"Not Provided";
+    trace.message(L"App path: ", appPath_);
+
+    static const wchar_t* const kOptions[] = {L"-m", L"-l", L"-e", L"-f", L"-dialog", L"-d"};
+    int pos = 0;
+    while (pos < argc) {
+        std::wstring current = arg(pos);
+        const wchar_t* option = nullptr;
+        for (const wchar_t* name : kOptions) {
+            if (current == name) {
+                option = name;
+                break;
+            }
+        }
+        if (!option) {
+            if (pos == 0 && firstIsProgram) {
+                pos += 1;
+                continue;
+            }
+            bad = true;
+            trace.message(L"Invalid command line argument!: ", current, L" ", arg(pos + 1));
+            pos += 2;
+            continue;
+        }
+        trace.message(L"CL option: ", option, L": ", arg(pos + 1));
+        if (pos + 1 >= argc) {
+            trace.message(L"Param without argument!: ", option);
+            return true;
+        }
+        if (!applyOption(current, arg(pos + 1))) {
+            bad = true;
+            trace.message(L"Invalid command line argument!: ", current, L" ", arg(pos + 1));
+        }
+        pos += 2;
+    }
+    if (!bad)
+        trace.message(L"Command line parsing successful!");
+    return bad;
+}
+
+bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) {
+    if (option == L"-m") {
+        int32_t mode = toInt(value);
+        if (mode < 1 || mode > 3)
+            return false;
+        appMode_ = mode;
+        return true;
+    }
+    if (option == L"-l")
+        return applySwitch(value, lFlag_);
+    if (option == L"-e")
+        return applySwitch(value, errors_);
+    if (option == L"-f")
+        return applySwitch(value, force_);
+    if (option == L"-dialog") {
+        int32_t number = toInt(value);
+        if (number < 0)
+            return false;
+        dialogNum_ = number;
+        return true;
+    }
+    // -d: consecutive commas count as one; a lone blank is no device.
+    std::wstring list(value);
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(L',', start);
+        size_t end = comma == std::wstring::npos ? list.size() : comma;
+        std::wstring item = list.substr(start, end - start);
+        if (!item.empty() && item != L" ")
+            deviceList_.push_back(item);
+        if (comma == std::wstring::npos)
+            break;
+        start = comma + 1;
+    }
+    return true;
+}
+
+int32_t CmdLineOpts::getAppMode() {
+    logLine(LogKIVInit, L"CmdLineOpts::getAppMode: rc=", appMode_, L".");
+    return appMode_;
+}
+
+bool CmdLineOpts::getErrors() {
+    logLine(LogKIVInit, L"CmdLineOpts::getErrors: rc=", errors_, L".");
+    return errors_;
+}
+
+bool CmdLineOpts::getForceMode() {
+    logLine(LogKIVInit, L"CmdLineOpts::getForceMode: rc=", force_, L".");
+    return force_;
+}
+
+int32_t CmdLineOpts::getDialogNum() {
+    logLine(LogKIVInit, L"CmdLineOpts::getDialogNum: rc=", dialogNum_, L".");
+    return dialogNum_;
+}
+
+std::vector<std::wstring>& CmdLineOpts::getDeviceList() {
+    logLine(LogKIVInit, L"CmdLineOpts::getDeviceList: ");
+    return deviceList_;
+}

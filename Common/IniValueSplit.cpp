@@ -1,0 +1,27 @@
+#include "IniValueSplit.h"
+
+namespace {
+
+void appendSplit(const wchar_t* text, size_t count, wchar_t separator,
+                 std::vector<std::wstring>& out) {
+    size_t start = 0;
+    for (size_t i = 0; i <= count; ++i) {
+        if (i == count || text[i] == separator || text[i] == L'\0') {
+            if (i > start)
+                out.emplace_back(text + start, i - start);
+            start = i + 1;
+            if (i < count && text[i] == L'\0' && separator != L'\0')
+                break;
+        }
+    }
+}
+
+} // namespace
+
+void appendCommaPieces(const wchar_t* value, size_t count, std::vector<std::wstring>& out) {
+    appendSplit(value, count, L',', out);
+}
+
+void appendNullSeparated(const wchar_t* list, size_t count, std::vector<std::wstring>& out) {
+    appendSplit(list, count, L'\0', out);
+}

@@ -1,0 +1,13 @@
+// Splitting of the texts returned by the initialisation-file reads.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Appends the comma-separated pieces of value[0, count) to out. Empty pieces
+// are dropped; blanks inside a piece are kept.
+void appendCommaPieces(const wchar_t* value, size_t count, std::vector<std::wstring>& out);
+
+// Appends the non-empty names of a null-separated list list[0, count) to out.
+void appendNullSeparated(const wchar_t* list, size_t count, std::vector<std::wstring>& out);

@@ -1,0 +1,9 @@
+// Wide to 8-bit text the way the runtime's "C" locale converts it: characters
+// U+0000 to U+00FF become the byte of the same value.
+#pragma once
+
+#include <string>
+
+// False (and out empty) when any character lies above U+00FF.
+bool narrowLatin1(const wchar_t* text, size_t length, std::string& out);
+bool narrowLatin1(const std::wstring& text, std::string& out);
