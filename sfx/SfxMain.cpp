@@ -1,0 +1,175 @@
+// The self-extracting package program: this program followed by a ZIP archive.
+// Started without arguments, it extracts the archive into its current folder,
+// overwriting, and shows nothing. Everything is first inflated and verified
+// into temporary files; only when every entry is whole are they renamed to
+// their final names, so a damaged archive leaves no file of its own behind.
+//
+// Exit codes: 0 done, 1 cannot read itself, 2 damaged or unsafe archive,
+// 3 cannot write into the folder.
+#include "WindowsSupport.h"
+
+#include "ScopedHandle.h"
+#include "ZipArchive.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+enum ExitCode { ExitOk = 0, ExitNoSelf = 1, ExitDamaged = 2, ExitWrite = 3 };
+
+struct MappedView {
+    const uint8_t* data = nullptr;
+    ~MappedView() {
+        if (data)
+            ::UnmapViewOfFile(data);
+    }
+};
+
+std::wstring ownPath() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            return std::wstring();
+        if (n < buf.size())
+            return std::wstring(buf.data(), n);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::wstring toWide(const ZipEntry& entry) {
+    // Names without the UTF-8 flag are in the archive's historic code page 437.
+    UINT cp = entry.utf8 ? CP_UTF8 : 437;
+    int n = ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, entry.name.data(),
+                                  static_cast<int>(entry.name.size()), nullptr, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, entry.name.data(),
+                          static_cast<int>(entry.name.size()), &w[0], n);
+    for (wchar_t& c : w)
+        if (c == L'/')
+            c = L'\\';
+    while (!w.empty() && w.back() == L'\\')
+        w.pop_back();
+    return w;
+}
+
+// Creates every folder on the way to path (relative, backslash separated);
+// with includeLast the last component is a folder too.
+bool makeFolders(const std::wstring& path, bool includeLast) {
+    size_t pos = 0;
+    for (;;) {
+        size_t sep = path.find(L'\\', pos);
+        if (sep == std::wstring::npos && !includeLast)
+            return true;
+        std::wstring folder = path.substr(0, sep);
+        if (!::CreateDirectoryW(folder.c_str(), nullptr) &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+        DWORD attrs = ::GetFileAttributesW(folder.c_str());
+        if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        if (sep == std::wstring::npos)
+            return true;
+        pos = sep + 1;
+    }
+}
+
+struct Staged {
+    std::wstring temp;
+    std::wstring final;
+};
+
+void discard(const std::vector<Staged>& staged) {
+    for (const Staged& s : staged)
+        ::DeleteFileW(s.temp.c_str());
+}
+
+ZipStatus inflateToFile(const ZipArchive& zip, const ZipEntry& entry, const std::wstring& temp) {
+    ScopedFileHandle out(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
+        return ZipStatus::WriteFailed;
+    ZipStatus st = zip.extract(entry, [&](const uint8_t* chunk, size_t length) {
+        DWORD written = 0;
+        return ::WriteFile(out.get(), chunk, static_cast<DWORD>(length), &written, nullptr) &&
+               written == length;
+    });
+    if (!out.reset() && st == ZipStatus::Ok)
+        st = ZipStatus::WriteFailed;
+    return st;
+}
+
+int extractAll(const ZipArchive& zip) {
+    std::vector<Staged> staged;
+    std::vector<std::wstring> folders;
+    for (size_t i = 0; i < zip.entries().size(); ++i) {
+        const ZipEntry& entry = zip.entries()[i];
+        std::wstring name = toWide(entry);
+        if (name.empty()) {
+            discard(staged);
+            return ExitDamaged;
+        }
+        if (entry.directory) {
+            folders.push_back(name);
+            continue;
+        }
+        Staged s{L".sfx-part-" + std::to_wstring(i), name};
+        ZipStatus st = inflateToFile(zip, entry, s.temp);
+        staged.push_back(s);
+        if (st != ZipStatus::Ok) {
+            discard(staged);
+            return st == ZipStatus::WriteFailed ? ExitWrite : ExitDamaged;
+        }
+    }
+    for (const std::wstring& f : folders)
+        if (!makeFolders(f, true)) {
+            discard(staged);
+            return ExitWrite;
+        }
+    for (size_t i = 0; i < staged.size(); ++i) {
+        const Staged& s = staged[i];
+        // Overwriting must also work for a read-only file left by an earlier run.
+        ::SetFileAttributesW(s.final.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!makeFolders(s.final, false) ||
+            !::MoveFileExW(s.temp.c_str(), s.final.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            discard(std::vector<Staged>(staged.begin() + static_cast<long>(i), staged.end()));
+            return ExitWrite;
+        }
+    }
+    return ExitOk;
+}
+
+int run() {
+    std::wstring self = ownPath();
+    if (self.empty())
+        return ExitNoSelf;
+    ScopedFileHandle file(::CreateFileW(self.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return ExitNoSelf;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.HighPart != 0)
+        return ExitDamaged;
+    ScopedKernelHandle mapping(
+        ::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
+        return ExitNoSelf;
+    MappedView view;
+    view.data = static_cast<const uint8_t*>(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view.data)
+        return ExitNoSelf;
+    ZipArchive zip(view.data, static_cast<size_t>(size.QuadPart));
+    if (zip.open() != ZipStatus::Ok)
+        return ExitDamaged;
+    return extractAll(zip);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return run();
+}

@@ -1,0 +1,172 @@
+// The extractor program itself, run as a child process in a folder of its own.
+#include "WindowsSupport.h"
+
+#include "ScopedHandle.h"
+#include "ZipBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring tempRoot() {
+    wchar_t buf[MAX_PATH];
+    DWORD n = ::GetTempPathW(MAX_PATH, buf);
+    return std::wstring(buf, n);
+}
+
+std::vector<uint8_t> readFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::wstring& path, const std::vector<uint8_t>& data) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
+}
+
+std::string readText(const std::wstring& path) {
+    std::vector<uint8_t> d = readFile(path);
+    return std::string(d.begin(), d.end());
+}
+
+void removeTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    ScopedFindHandle find(::FindFirstFileW((dir + L"\\*").c_str(), &fd));
+    if (find) {
+        do {
+            std::wstring n = fd.cFileName;
+            if (n == L"." || n == L"..")
+                continue;
+            std::wstring p = dir + L"\\" + n;
+            ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(p);
+            else
+                ::DeleteFileW(p.c_str());
+        } while (::FindNextFileW(find.get(), &fd));
+    }
+    find.reset();
+    ::RemoveDirectoryW(dir.c_str());
+}
+
+// Every file and folder below dir, relative, '\' separated.
+void listTree(const std::wstring& dir, const std::wstring& rel, std::set<std::wstring>& out) {
+    WIN32_FIND_DATAW fd;
+    ScopedFindHandle find(::FindFirstFileW((dir + L"\\*").c_str(), &fd));
+    if (!find)
+        return;
+    do {
+        std::wstring n = fd.cFileName;
+        if (n == L"." || n == L"..")
+            continue;
+        out.insert(rel + n);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            listTree(dir + L"\\" + n, rel + n + L"\\", out);
+    } while (::FindNextFileW(find.get(), &fd));
+}
+
+class SfxProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = tempRoot() + L"sfxtest_" + std::to_wstring(::GetCurrentProcessId());
+        removeTree(dir_);
+        ASSERT_TRUE(::CreateDirectoryW(dir_.c_str(), nullptr));
+        wchar_t stub[MAX_PATH];
+        ::MultiByteToWideChar(CP_UTF8, 0, KIV_SFX_STUB, -1, stub, MAX_PATH);
+        stub_ = readFile(stub);
+        ASSERT_GT(stub_.size(), 1000u);
+    }
+    void TearDown() override { removeTree(dir_); }
+
+    // Writes stub + archive as dir_\pkg.exe, runs it there, returns its exit code.
+    DWORD run(const std::vector<uint8_t>& archive) {
+        std::vector<uint8_t> exe = stub_;
+        exe.insert(exe.end(), archive.begin(), archive.end());
+        std::wstring path = dir_ + L"\\pkg.exe";
+        writeFile(path, exe);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                              dir_.c_str(), &si, &pi))
+            return 0xDEADu;
+        ScopedKernelHandle process(pi.hProcess), thread(pi.hThread);
+        ::WaitForSingleObject(pi.hProcess, 60000);
+        DWORD code = 0xBEEFu;
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+
+    std::set<std::wstring> contents() {
+        std::set<std::wstring> s;
+        listTree(dir_, L"", s);
+        return s;
+    }
+
+    std::wstring dir_;
+    std::vector<uint8_t> stub_;
+};
+
+} // namespace
+
+TEST_F(SfxProgram, ExtractsIntoItsFolderOverwritingReadOnlyFiles) {
+    std::string big(300000, 'z');
+    ZipBuilder b;
+    b.add("config.ini", "[A]\r\nk=v\r\n", false);
+    b.add("en/lang.dll", big, true);
+    b.add("pt_BR/", "", false);
+    // A read-only leftover of the same name must be replaced.
+    std::wstring old = dir_ + L"\\config.ini";
+    writeFile(old, {'o', 'l', 'd'});
+    ::SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    ASSERT_EQ(run(b.build(std::string(), true)), 0u);
+    EXPECT_EQ(readText(dir_ + L"\\config.ini"), "[A]\r\nk=v\r\n");
+    EXPECT_EQ(readText(dir_ + L"\\en\\lang.dll"), big);
+    std::set<std::wstring> expected = {L"pkg.exe", L"config.ini", L"en", L"en\\lang.dll", L"pt_BR"};
+    EXPECT_EQ(contents(), expected);
+}
+
+TEST_F(SfxProgram, DamagedArchiveLeavesNoFileBehind) {
+    ZipBuilder b;
+    b.add("first.txt", "complete and fine", false);
+    std::string varied;
+    for (int i = 0; i < 100000; ++i)
+        varied += static_cast<char>('a' + (i * 7919 + i / 13) % 26);
+    b.add("sub/second.bin", varied, true);
+    std::vector<uint8_t> zip = b.build();
+    const ZipBuilder::Item& second = b.items()[1];
+    zip[second.localOffset + 30 + second.name.size() + second.csize / 2] ^= 0x40;
+
+    EXPECT_NE(run(zip), 0u);
+    std::set<std::wstring> expected = {L"pkg.exe"};
+    EXPECT_EQ(contents(), expected);
+}
+
+TEST_F(SfxProgram, EscapingEntriesAreRefusedBeforeAnythingIsWritten) {
+    const std::wstring outside =
+        tempRoot() + L"sfx_escape_" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
+    const std::string escape = "../sfx_escape_" + std::to_string(::GetCurrentProcessId()) + ".txt";
+    for (const std::string& bad : {escape, std::string("C:/sfx_abs.txt"),
+                                   std::string("..\\sfx_bs.txt"), std::string("ok.txt:ads")}) {
+        ZipBuilder b;
+        b.add("harmless.txt", "x", false);
+        b.add(bad, "evil", false);
+        EXPECT_NE(run(b.build()), 0u) << bad;
+        std::set<std::wstring> expected = {L"pkg.exe"};
+        EXPECT_EQ(contents(), expected) << bad;
+        EXPECT_EQ(::GetFileAttributesW(outside.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST_F(SfxProgram, ProgramWithoutArchiveFails) {
+    EXPECT_NE(run({}), 0u);
+    EXPECT_EQ(contents().size(), 1u);
+}
