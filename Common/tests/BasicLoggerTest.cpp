@@ -1,0 +1,294 @@
+#include "BasicLogger.h"
+#include "MethodTrace.h"
+#include "ScopedHandle.h"
+#include "TestSupport.h"
+#include "Win32Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+// Splits a default-format line into its time stamp, component column and text.
+struct ParsedLine {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millis = 0;
+    std::string component; // the padded 25-character column
+    std::string text;      // from column 51 on
+};
+
+bool parseLine(const std::string& line, ParsedLine& out) {
+    if (line.size() < 50 || line[23] != ' ' || line[49] != ' ')
+        return false;
+    char sep[6] = {};
+    int fields = std::sscanf(line.c_str(), "%4d%c%2d%c%2d%c%2d%c%2d%c%2d.%3d", &out.year, &sep[0],
+                             &out.month, &sep[1], &out.day, &sep[2], &out.hour, &sep[3],
+                             &out.minute, &sep[4], &out.second, &out.millis);
+    if (fields != 12 || std::string(sep, 5) != "//-::" || line[19] != '.')
+        return false;
+    out.component = line.substr(24, 25);
+    out.text = line.substr(50);
+    return true;
+}
+
+TEST(LoggerLineFormat, ScopesMessagesAndResultReadBackFromTheFile) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    ASSERT_TRUE(fileExists(log.path())) << "bring-up creates the file when the switch is on";
+    SYSTEMTIME before;
+    GetLocalTime(&before);
+    {
+        MethodTrace outer(LogKIVInit, L"Outer::run: ");
+        outer.message(L"hello ", int32_t(42));
+        {
+            MethodTrace inner(LogGUIMode, L"Inner::step(): ");
+            inner.message(L"inside");
+            inner.setResult(L"5");
+        }
+    }
+    LoggerComponent longName(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
+    logLine(longName, L"long component");
+    logLine(LogUpdater, L"greek \x03b1\x03b2 is not written");
+    logLine(LogUpdater, L"latin-1 \x00e9 is");
+
+    std::string bytes = readFileBytes(log.path());
+    bool crlf = false;
+    std::vector<std::string> lines = splitCrLf(bytes, &crlf);
+    ASSERT_TRUE(crlf) << "every line ends with CR LF and none holds a stray one";
+    ASSERT_EQ(lines.size(), 8u);
+
+    const char* texts[] = {"+Outer::run: ", " Outer::run: hello 42",
+                           " +Inner::step(): ",     "  Inner::step(): inside",
+                           " -Inner::step():  rc=5", "-Outer::run: "};
+    const char* components[] = {"KIVInit", "KIVInit", "GUIMode", "GUIMode", "GUIMode", "KIVInit"};
+    for (int i = 0; i < 6; ++i) {
+        ParsedLine parsed;
+        ASSERT_TRUE(parseLine(lines[i], parsed)) << lines[i];
+        EXPECT_EQ(parsed.text, texts[i]);
+        std::string column = components[i];
+        column.resize(25, ' ');
+        EXPECT_EQ(parsed.component, column);
+        EXPECT_EQ(parsed.year, before.wYear);
+        EXPECT_GE(parsed.month, 1);
+        EXPECT_LE(parsed.month, 12);
+        EXPECT_LE(parsed.hour, 23);
+        EXPECT_LE(parsed.minute, 59);
+        EXPECT_LE(parsed.second, 59);
+        EXPECT_LE(parsed.millis, 999);
+    }
+    // A longer name is printed whole, followed by one blank.
+    EXPECT_EQ(lines[6].substr(24), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234 long component");
+    // The Greek line is dropped entirely; Latin-1 goes out as its byte.
+    EXPECT_EQ(lines[7].substr(50), "latin-1 \xe9 is");
+}
+
+// Turns the process and thread ids on through the settings source.
+class HeaderIdsLogger : public BasicLogger {
+public:
+    using BasicLogger::BasicLogger;
+    void getSetting(const std::wstring& key, uint32_t& value, uint32_t defaultValue) override {
+        if (key == L"Proc_Id_In_Header" || key == L"Thread_Id_In_Header")
+            value = 1;
+        else if (key == L"Clocktime_In_Header")
+            value = 0;
+        else
+            BasicLogger::getSetting(key, value, defaultValue);
+    }
+    std::wstring getLinePrefix(const LoggerComponent&, uint32_t, const wchar_t*) override {
+        return L"<";
+    }
+    std::wstring getLineSuffix(const LoggerComponent&, uint32_t, const wchar_t*) override {
+        return L">";
+    }
+};
+
+TEST(LoggerLineFormat, ProcessAndThreadIdsPrefixAndSuffix) {
+    TempFolder folder;
+    std::wstring path = folder.path() + L"ids.txt";
+    writeFileBytes(path, "");
+    {
+        HeaderIdsLogger logger(path, 25);
+        logger.log(LogKIVInit, LogLevelMessage, L"text");
+    }
+    char expected[128];
+    std::snprintf(expected, sizeof(expected), "<pid=%04lx tid=%04lx KIVInit%18s text>\r\n",
+                  GetCurrentProcessId(), GetCurrentThreadId(), "");
+    EXPECT_EQ(readFileBytes(path), expected);
+}
+
+TEST(LoggerLineFormat, DepthIsKeptPerThread) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    ScopedKernelHandle opened(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ScopedKernelHandle written(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread other([&] {
+        MethodTrace scope(LogKIVInit, L"Other::deep: ");
+        MethodTrace nested(LogKIVInit, L"Other::deeper: ");
+        SetEvent(opened.get());
+        WaitForSingleObject(written.get(), 10000);
+        nested.message(L"two in");
+    });
+    WaitForSingleObject(opened.get(), 10000);
+    logLine(LogKIVInit, L"main thread at depth 0");
+    {
+        MethodTrace mine(LogKIVInit, L"Main::one: ");
+        mine.message(L"one in");
+    }
+    SetEvent(written.get());
+    other.join();
+    std::vector<std::string> texts = log.texts();
+    EXPECT_NE(findText(texts, "main thread at depth 0"), -1);
+    EXPECT_NE(findText(texts, "+Main::one: "), -1);
+    EXPECT_NE(findText(texts, " Main::one: one in"), -1);
+    EXPECT_NE(findText(texts, "  Other::deeper: two in"), -1);
+    EXPECT_NE(findText(texts, " -Other::deeper: "), -1);
+    EXPECT_EQ(log.logger()->getDepth(GetCurrentThreadId()), 0);
+}
+
+TEST(LoggerStartGate, LinesStopWhenTheFileIsDeletedAndResumeWhenItReturns) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    logLine(LogKIVInit, L"before");
+    ASSERT_TRUE(deleteFileRetrying(log.path()));
+    DWORD deleted = GetTickCount();
+    int written = 0;
+    while (BasicLogger::getInstance().isEnabled(LogKIVInit, LogLevelMessage) &&
+           GetTickCount() - deleted < 8000) {
+        logLine(LogKIVInit, L"while gone ", written++);
+        Sleep(20);
+    }
+    DWORD stopped = GetTickCount() - deleted;
+    EXPECT_LT(stopped, 5500u) << "gate still open " << stopped << " ms after the deletion";
+    EXPECT_FALSE(fileExists(log.path())) << "lines must not bring the file back";
+
+    writeFileBytes(log.path(), "");
+    DWORD created = GetTickCount();
+    while (!BasicLogger::getInstance().isEnabled(LogKIVInit, LogLevelMessage) &&
+           GetTickCount() - created < 8000)
+        Sleep(50);
+    DWORD resumed = GetTickCount() - created;
+    EXPECT_LT(resumed, 5500u) << "gate still shut " << resumed << " ms after the file returned";
+    logLine(LogKIVInit, L"after");
+    std::vector<std::string> texts = log.texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], "after");
+}
+
+TEST(LoggerBringUp, SwitchFromEitherBrandKey) {
+    struct Case {
+        const char* name;
+        int tavrin; // -1: no value
+        int oskel;
+        bool on;
+    } cases[] = {
+        {"Tavrin only", 1, -1, true}, {"Oskel only", -1, 1, true}, {"both 2", 2, 2, false},
+        {"neither", -1, -1, false},   {"Tavrin 0, Oskel 1", 0, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::wstring profile = folder.path().substr(0, folder.path().size() - 1);
+        SetEnvironmentVariableW(L"ALLUSERSPROFILE", profile.c_str());
+        if (c.tavrin >= 0)
+            setLogSwitch(L"Tavrin", static_cast<uint32_t>(c.tavrin));
+        else
+            removeLogSwitch(L"Tavrin");
+        if (c.oskel >= 0)
+            setLogSwitch(L"Oskel", static_cast<uint32_t>(c.oskel));
+        else
+            removeLogSwitch(L"Oskel");
+        BasicLogger::clearDisabledForTesting();
+        BasicLogger* logger = makeBasicLogger();
+        ASSERT_NE(logger, nullptr);
+        EXPECT_EQ(logger->getPath(), folder.path() + L"KIVlog.txt");
+        EXPECT_EQ(BasicLogger::isDisabled(), !c.on);
+        EXPECT_EQ(fileExists(logger->getPath()), c.on);
+        EXPECT_EQ(logger->isEnabled(LogKIVInit, LogLevelTrace), c.on);
+        delete logger;
+    }
+    removeLogSwitch(L"Tavrin");
+    removeLogSwitch(L"Oskel");
+}
+
+TEST(LoggerBringUp, WrongSizedSwitchIsOff) {
+    TempFolder folder;
+    std::wstring profile = folder.path().substr(0, folder.path().size() - 1);
+    SetEnvironmentVariableW(L"ALLUSERSPROFILE", profile.c_str());
+    uint64_t wide = 1;
+    setLogSwitchRaw(L"Tavrin", &wide, sizeof(wide), REG_QWORD);
+    removeLogSwitch(L"Oskel");
+    BasicLogger::clearDisabledForTesting();
+    BasicLogger* logger = makeBasicLogger();
+    removeLogSwitch(L"Tavrin");
+    EXPECT_TRUE(BasicLogger::isDisabled());
+    delete logger;
+}
+
+TEST(LoggerBringUp, OneInstancePerModule) {
+    EXPECT_FALSE(BasicLogger::hasInstance());
+    try {
+        BasicLogger::getInstance();
+        ADD_FAILURE() << "getInstance before bring-up must throw";
+    } catch (const Win32Exception& e) {
+        EXPECT_EQ(e.getMessage(), L"BasicLogger::getInstance()");
+        EXPECT_EQ(e.getCode(), 1);
+        EXPECT_EQ(e.getSourceFile(), L"");
+        EXPECT_EQ(e.getLine(), 0);
+    }
+    {
+        // Without a logger, scopes and lines are silently off.
+        MethodTrace scope(LogKIVInit, L"NoLogger::run: ");
+        EXPECT_FALSE(scope.enabled());
+        scope.message(L"ignored");
+        logLine(LogKIVInit, L"ignored");
+    }
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    EXPECT_EQ(&BasicLogger::getInstance(), log.logger());
+    EXPECT_EQ(makeBasicLogger(), nullptr) << "a second bring-up keeps the first instance";
+    EXPECT_EQ(&BasicLogger::getInstance(), log.logger());
+}
+
+// Counts the reads of the settings source and answers per key.
+class CountingLogger : public BasicLogger {
+public:
+    using BasicLogger::BasicLogger;
+    std::atomic<int> reads{0};
+    void getSetting(const std::wstring& key, uint32_t& value, uint32_t) override {
+        ++reads;
+        value = static_cast<uint32_t>(key.size()) * 1000u + key[0];
+    }
+};
+
+TEST(LoggerSettingsCache, ConcurrentReadersAndRefreshesStayConsistent) {
+    TempFolder folder;
+    CountingLogger logger(folder.path() + L"cache.txt", 25);
+    const std::wstring keys[] = {L"alpha", L"beta", L"gamma-long-key", L"d"};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 20000; ++i) {
+                const std::wstring& key = keys[(i + t) % 4];
+                uint32_t value = 0;
+                // Age 0 forces a refresh (a cache write) on every call.
+                logger.getCachedSetting(key, value, 0, (i % 3) ? 5000 : 0);
+                if (value != static_cast<uint32_t>(key.size()) * 1000u + key[0])
+                    ++wrong;
+            }
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong.load(), 0);
+
+    CountingLogger fresh(folder.path() + L"cache2.txt", 25);
+    uint32_t value = 0;
+    for (int i = 0; i < 1000; ++i)
+        fresh.getCachedSetting(L"alpha", value, 0, 5000);
+    EXPECT_EQ(fresh.reads.load(), 1) << "within the age, the source is read once";
+}
+
+} // namespace
