@@ -1,0 +1,671 @@
+#include "ISDUpdater.h"
+
+#include "CIniReader.h"
+#include "EngineText.h"
+#include "MethodTrace.h"
+#include "FlashSequence.h"
+#include "KIVOptions.h"
+#include "VersionCompare.h"
+#include "VersionReply.h"
+
+#include <new>
+#include <vector>
+
+using EngineText::upperAscii;
+
+namespace {
+
+const wchar_t VersionQuery[] = L"A5000750E08100020510";
+const wchar_t StatusQuery[] = L"A5000750E08100020011";
+const wchar_t IdentifierQuery[] = L"A5000750E08100020013";
+const wchar_t FlashScanQuery[] = L"1B2A730108";
+const wchar_t FlashScanSetup1[] = L"A5000D50E082020300030000FFF00101";
+const wchar_t FlashScanSetup2[] = L"A5000550E0820202";
+
+const int VersionAttempts = 3;
+const int FlashScanTries = 30;
+const uint32_t FlashScanPauseMs = 1000;
+const uint32_t ResetPollMs = 500;
+const uint32_t WaitStepMs = 2000;
+const int VerifiedPercent = 99;
+
+void openConfig(CIniReader& ini, KIVOptions* options) {
+    ini.setINIFileName(options->getConfigIniPath());
+}
+
+// The first value of a key, when the file has one. The reader's list is
+// empty for a key that is absent or has only empty values.
+bool firstValue(CIniReader& ini, const wchar_t* key, std::wstring& value) {
+    const std::vector<std::wstring>& values = ini.getKeyValue(key);
+    if (values.empty())
+        return false;
+    value = values[0];
+    return true;
+}
+
+// A key the package always supplies. Its absence is a broken package: the
+// operation fails with a line naming the key instead of reading nothing.
+bool requiredValue(CIniReader& ini, const wchar_t* key, std::wstring& value, MethodTrace& trace) {
+    if (firstValue(ini, key, value))
+        return true;
+    trace.message(L"Missing key in config.ini: ", key);
+    return false;
+}
+
+bool isTrue(const std::wstring& value) {
+    return upperAscii(value) == L"TRUE";
+}
+
+// A firmware part is read and compared only when its key has a first value.
+bool configuredPart(CIniReader& ini, const wchar_t* key, std::wstring& value) {
+    return ini.keyExists(key) && firstValue(ini, key, value) && !value.empty();
+}
+
+void appendSegment(std::wstring& result, const std::wstring& value) {
+    if (!result.empty())
+        result += L"|";
+    result += value;
+}
+
+int32_t unreachableReason(KIVDevice* device) {
+    return device->getType() == KIVDevice::TypeIpAddress ? 2 : 9;
+}
+
+int32_t incompatibleReason(KIVDevice* device) {
+    return device->getType() == KIVDevice::TypeIpAddress ? 3 : 10;
+}
+
+} // namespace
+
+struct ISDUpdater::VersionParts {
+    bool aio;
+    bool panel;
+    bool flashScan;
+};
+
+struct ISDUpdater::FlashRun {
+    FlashRun(MethodTrace& t, KIVOptions* o, int32_t i, ProgressCallback p, int64_t s)
+        : trace(t), options(o), index(i), progress(p), start(s) {}
+
+    MethodTrace& trace;
+    KIVOptions* options;
+    int32_t index;
+    ProgressCallback progress;
+    int64_t start;
+    KIVDevice record;
+    int32_t budget = 0;
+    int32_t bootTimeout = 0;
+    int32_t retryTimeout = 0;
+    int32_t retries = 0;
+};
+
+ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {}
+
+ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock)
+    : versionEqual(false), comTarget(target), clock_(&clock) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::ISDUpdater(): ");
+}
+
+ISDUpdater::~ISDUpdater() {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::~ISDUpdater(): ");
+    delete comTarget;
+}
+
+int32_t ISDUpdater::initialize(KIVOptions* options) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::initialize(): ");
+    if (options)
+        options->setUpdaterValue(0);
+    // A second call must not leak the object of the first.
+    delete comTarget;
+    comTarget = nullptr;
+    int32_t rc = 0;
+    comTarget = IComTarget::makeComTarget(options, &rc);
+    return rc;
+}
+
+// Without a communication object (initialize failed) every device counts as
+// not answering, so each operation takes its own not-reachable path.
+bool ISDUpdater::deviceReady(KIVDevice* device) {
+    return comTarget && comTarget->isDeviceReady(device);
+}
+
+// ---------------------------------------------------------------------------
+// Version read
+
+std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* device) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::getDeviceVersionString(): ");
+    CIniReader ini;
+    openConfig(ini, options);
+    if (!deviceReady(device)) {
+        trace.message(L"Unable to verify device");
+        return std::wstring();
+    }
+    trace.message(L"Verifying device=", device->getName());
+
+    std::wstring unused;
+    VersionParts parts{configuredPart(ini, L"FirmwareVersion1", unused),
+                       configuredPart(ini, L"FirmwareVersion2", unused),
+                       configuredPart(ini, L"FirmwareVersion3", unused)};
+    std::wstring result;
+    for (int attempt = 1; attempt <= VersionAttempts; ++attempt) {
+        bool ok = readVersionOnce(device, parts, trace, result);
+        result = upperAscii(result);
+        if (ok)
+            return result;
+        if (attempt < VersionAttempts)
+            trace.message(L"Unable to read FW version from the device.  Retrying\u2026");
+        else
+            trace.message(
+                L"After 3 attempts the FW version was unable to be read from the device.");
+    }
+    return result;
+}
+
+bool ISDUpdater::readVersionOnce(KIVDevice* device, const VersionParts& parts, MethodTrace& trace,
+                                 std::wstring& result) {
+    result.clear();
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    comTarget->sendPacket(device, VersionQuery, &reply, &length);
+    if (length == 0)
+        return false;
+    if (!VersionReply::headerMatches(reply, length)) {
+        trace.message(L"Invalid data returned");
+        return false;
+    }
+    // Copied now: the reply buffer only lives until the next call.
+    std::vector<std::wstring> tokens = VersionReply::tokenize(reply, length);
+
+    if (parts.aio) {
+        if (tokens.size() <= VersionReply::AioToken) {
+            trace.message(L"Invalid data returned");
+            return false;
+        }
+        result = VersionReply::aioValue(tokens[VersionReply::AioToken]);
+        trace.message(L"AIO Firmware version=", result);
+    }
+    if (parts.panel) {
+        std::wstring value;
+        bool dotted = false;
+        if (VersionReply::panelValue(tokens, value, dotted)) {
+            if (!dotted)
+                trace.message(L"Op Panel Firmware version=", value);
+            appendSegment(result, value);
+        } else {
+            trace.message(L"Failed to read Op Panel Firmware version!");
+            length = 0;
+        }
+    }
+    if (parts.flashScan) {
+        std::wstring value;
+        if (!readFlashScan(device, trace, value))
+            return false;
+        appendSegment(result, value);
+        length = 1;
+    }
+    return length != 0;
+}
+
+bool ISDUpdater::readFlashScan(KIVDevice* device, MethodTrace& trace, std::wstring& value) {
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    comTarget->sendPacket(device, StatusQuery, &reply, &length);
+    if (length == 0) {
+        trace.message(L"Printer Busy - Unable to read Flash Scan FW version from the device");
+        return false;
+    }
+    length = 0;
+    comTarget->sendRaw(device, FlashScanQuery, &reply, &length, 1);
+    if (length <= VersionReply::FlashScanMinimum) {
+        unsigned char* ignored = nullptr;
+        uint32_t ignoredLength = 0;
+        comTarget->sendPacket(device, FlashScanSetup1, &ignored, &ignoredLength);
+        comTarget->sendPacket(device, FlashScanSetup2, &ignored, &ignoredLength);
+        bool found = false;
+        for (int i = 0; i < FlashScanTries && !found; ++i) {
+            length = 0;
+            comTarget->sendRaw(device, FlashScanQuery, &reply, &length, 1);
+            clock_->sleepMs(FlashScanPauseMs);
+            found = length > VersionReply::FlashScanMinimum;
+        }
+        if (!found) {
+            trace.message(L"Unable to read Flash Scan FW version from the device");
+            return false;
+        }
+    }
+    value = EngineText::widenUntilZero(reply, length);
+    trace.message(L"Flash Scan Firmware version=", value);
+    return true;
+}
+
+void ISDUpdater::getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) {
+    KIVDevice record;
+    options->getDeviceAt(static_cast<uint32_t>(index), record);
+    std::wstring version = readDeviceVersion(options, &record);
+    if (out)
+        *out = version;
+}
+
+// ---------------------------------------------------------------------------
+// Version comparison
+
+void ISDUpdater::getPackageVersionString(KIVOptions* options, std::wstring* out) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::getPackageVersionString(): ");
+    CIniReader ini;
+    openConfig(ini, options);
+    std::wstring result;
+    std::wstring value;
+    if (configuredPart(ini, L"FirmwareVersion1", value)) {
+        trace.message(L"AIO Firmware version=", value);
+        result = value;
+    }
+    if (configuredPart(ini, L"FirmwareVersion2", value)) {
+        value = VersionCompare::packagePanelForm(value);
+        trace.message(L"Op Panel Firmware version=", value);
+        appendSegment(result, value);
+    }
+    if (configuredPart(ini, L"FirmwareVersion3", value)) {
+        trace.message(L"Flash Scan Firmware version=", value);
+        appendSegment(result, value);
+    }
+    if (out)
+        *out = upperAscii(result);
+}
+
+bool ISDUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::isPackageNewerThanDevice(): ");
+    std::wstring package;
+    getPackageVersionString(options, &package);
+    trace.message(L"packageFWVersion=", package);
+    std::wstring device;
+    getDeviceVersionString(options, index, &device);
+    trace.message(L"deviceFWVersion=", device);
+    if (device.empty()) {
+        trace.message(L"deviceFWVersion is blank");
+        return true;
+    }
+    switch (VersionCompare::compare(package, device)) {
+    case VersionCompare::PackageNewer:
+        trace.message(L"packageFWVersion is newer than the deviceFWVersion");
+        return true;
+    case VersionCompare::Equal:
+        trace.message(L"deviceFWVersion is equal to the packageFWVersion");
+        versionEqual = true;
+        return false;
+    case VersionCompare::DeviceNewer:
+        break;
+    }
+    trace.message(L"deviceFWVersion is newer than the packageFWVersion");
+    versionEqual = false;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Compatibility and enumeration
+
+bool ISDUpdater::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::isCompatibleDevice(): ");
+    int32_t unusedReason = 0;
+    int32_t& why = reason ? *reason : unusedReason;
+    CIniReader ini;
+    openConfig(ini, options);
+    if (!deviceReady(device)) {
+        why = unreachableReason(device);
+        trace.message(L"Unable to verify device");
+        return false;
+    }
+    trace.message(L"Verifying device=", device->getName());
+
+    std::wstring value;
+    if (!requiredValue(ini, L"VerifyPIDVID", value, trace)) {
+        why = incompatibleReason(device);
+        return false;
+    }
+    if (isTrue(value) && !checkIdentifiers(device, ini, trace, why))
+        return false;
+    if (!requiredValue(ini, L"ExactModelMatch", value, trace)) {
+        why = incompatibleReason(device);
+        return false;
+    }
+    if (isTrue(value) && !checkModel(options, device, ini, trace)) {
+        why = incompatibleReason(device);
+        return false;
+    }
+    return true;
+}
+
+bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrace& trace,
+                                  int32_t& reason) {
+    trace.message(L"VerifyPIDVID=TRUE");
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    comTarget->sendPacket(device, IdentifierQuery, &reply, &length);
+    std::wstring vendor;
+    std::wstring product;
+    // A reply too short to hold both identifiers is as unreadable as none.
+    if (length == 0 || !VersionReply::identifiers(reply, length, vendor, product)) {
+        reason = incompatibleReason(device);
+        trace.message(L"Unable to read VID and PID from the Device");
+        return false;
+    }
+    std::wstring vid;
+    if (!requiredValue(ini, L"VID", vid, trace)) {
+        reason = incompatibleReason(device);
+        return false;
+    }
+    if (upperAscii(vid) != vendor) {
+        reason = 3;
+        trace.message(L"Envalid VID");
+        return false;
+    }
+    std::vector<std::wstring> pids = ini.getKeyValue(L"PIDs");
+    for (const std::wstring& pid : pids) {
+        if (upperAscii(pid) == product)
+            return true;
+    }
+    reason = incompatibleReason(device);
+    trace.message(L"Envalid PID");
+    return false;
+}
+
+bool ISDUpdater::checkModel(KIVOptions* options, KIVDevice* device, CIniReader& ini,
+                            MethodTrace& trace) {
+    trace.message(L"ExactModelMatch=TRUE");
+    std::wstring model = EngineText::before(readDeviceVersion(options, device), L'_');
+    std::wstring expected;
+    if (!requiredValue(ini, L"ModelName", expected, trace))
+        return false;
+    if (upperAscii(expected) != model) {
+        trace.message(L"Envalid Model Name");
+        return false;
+    }
+    return true;
+}
+
+int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                               IpAddressArray* addresses) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::enumerateCompatibleDevices(): ");
+    KIVDeviceArray* list = nullptr;
+    if (comTarget) {
+        comTarget->createDeviceList(&list);
+        if (list)
+            comTarget->enumerateDevices(list, addresses);
+    }
+    if (!list || list->empty()) {
+        trace.message(L"Unable to find any devices");
+    } else {
+        for (KIVDevice* record : *list) {
+            if (!record)
+                continue;
+            if (!deviceReady(record)) {
+                trace.message(L"Unable to verify device");
+                continue;
+            }
+            int32_t reason = 0;
+            if (!isCompatibleDevice(options, record, &reason))
+                continue;
+            std::wstring version = readDeviceVersion(options, record);
+            KIVDevice* copy = new (std::nothrow) KIVDevice(*record);
+            if (!copy)
+                continue;
+            copy->setCurrVer(version);
+            if (devices)
+                devices->push_back(copy);
+            else
+                delete copy;
+        }
+    }
+    if (list)
+        comTarget->freeDeviceList(&list);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Flash sequence
+
+int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback progress,
+                           bool sprAnswered) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::update(): ");
+    FlashRun run(trace, options, index, progress, clock_->now());
+    options->getDeviceAt(static_cast<uint32_t>(index), run.record);
+    CIniReader ini;
+    openConfig(ini, options);
+
+    if (!deviceReady(&run.record)) {
+        trace.message(L"Unable to verify device - Communication Error");
+        return UpdateUnreachable;
+    }
+    int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
+    if (rc != UpdateOk)
+        return rc;
+    if (!readTimers(run, ini))
+        return UpdateFailed;
+    reportProgress(run);
+
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    comTarget->sendPacket(&run.record, StatusQuery, &reply, &length);
+    if (length == 0) {
+        trace.message(L"Printer Busy - Update Failed!");
+        return UpdateFailed;
+    }
+    rc = runSequence(run, ini);
+    if (rc != UpdateOk)
+        return rc;
+    // A printer that never went away is not a failure here: verification
+    // decides.
+    if (waitForReset(run)) {
+        trace.message(L"Boot Timeout.");
+        waitSeconds(run, run.bootTimeout);
+    }
+    return verify(run);
+}
+
+int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool sprAnswered) {
+    if (sprAnswered)
+        return UpdateOk;
+    std::wstring checkSpr;
+    if (!requiredValue(ini, L"CheckSpr", checkSpr, run.trace))
+        return UpdateFailed;
+    if (!isTrue(checkSpr))
+        return UpdateOk;
+    run.trace.message(L"CheckSpr=TRUE");
+    std::wstring device = readDeviceVersion(run.options, &run.record);
+    std::wstring package;
+    getPackageVersionString(run.options, &package);
+    if (VersionCompare::firmwareLetter(device) == VersionCompare::firmwareLetter(package))
+        return UpdateOk;
+
+    device = readDeviceVersion(run.options, &run.record);
+    std::wstring segment = upperAscii(EngineText::before(EngineText::before(device, L'|'), L'-'));
+    std::vector<std::wstring> allowed = ini.getKeyValue(L"SprList");
+    for (const std::wstring& value : allowed) {
+        if (upperAscii(value) == segment)
+            return UpdateOk;
+    }
+    run.trace.message(L"Revision Mismatch");
+    return UpdateRevisionMismatch;
+}
+
+bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
+    struct Timer {
+        const wchar_t* key;
+        int32_t* target;
+    } timers[] = {{L"FlashTimeout", &run.budget},
+                  {L"BootTimeout", &run.bootTimeout},
+                  {L"RetryTimeout", &run.retryTimeout},
+                  {L"Retries", &run.retries}};
+    for (const Timer& timer : timers) {
+        std::wstring value;
+        if (!requiredValue(ini, timer.key, value, run.trace))
+            return false;
+        *timer.target = EngineText::leadingInt(value);
+    }
+    return true;
+}
+
+// The key list and each item list are read from the file again for every
+// step and item, so the sequence follows the file as it stands at each step.
+int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
+    for (size_t step = 0;; ++step) {
+        std::vector<std::wstring> keys = ini.getSectionKeys(L"UpdateSequence");
+        if (step >= keys.size())
+            return UpdateOk;
+        FlashSequence::StepType type = FlashSequence::stepTypeOf(keys[step]);
+        if (type == FlashSequence::StepOther)
+            continue;
+        for (size_t item = 0;; ++item) {
+            std::vector<std::wstring> items = ini.getKeyValue(keys[step]);
+            if (item >= items.size())
+                break;
+            int32_t rc = runItem(run, type, items[item]);
+            if (rc != UpdateOk)
+                return rc;
+        }
+    }
+}
+
+int32_t ISDUpdater::runItem(FlashRun& run, int stepType, const std::wstring& item) {
+    int32_t seconds = 0;
+    switch (stepType) {
+    case FlashSequence::StepFiles: {
+        FlashSequence::TimedItem file = FlashSequence::parseTimedItem(item);
+        std::wstring path = run.options->getRsrcMgr().getPackagePath() + file.name;
+        comTarget->sendFile(&run.record, path.c_str());
+        run.trace.message(L"File Sent=", file.name);
+        seconds = file.seconds;
+        break;
+    }
+    case FlashSequence::StepExec: {
+        FlashSequence::TimedItem exec = FlashSequence::parseTimedItem(item);
+        if (FlashSequence::isResetAction(exec.name) && !waitForReset(run)) {
+            run.trace.message(L"Device did not POR.");
+            return UpdateFailed;
+        }
+        seconds = exec.seconds;
+        break;
+    }
+    case FlashSequence::StepCmds: {
+        int32_t rc = runCommand(run, item, seconds);
+        if (rc != UpdateOk)
+            return rc;
+        break;
+    }
+    default:
+        return UpdateOk;
+    }
+    waitSeconds(run, seconds);
+    return UpdateOk;
+}
+
+int32_t ISDUpdater::runCommand(FlashRun& run, const std::wstring& item, int32_t& seconds) {
+    FlashSequence::CmdItem cmd = FlashSequence::parseCmdItem(item);
+    seconds = cmd.seconds;
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    comTarget->sendRaw(&run.record, cmd.command.c_str(), &reply, &length, 1);
+    run.trace.message(L"Cmd Sent=", cmd.command);
+    if (FlashSequence::acceptsAnyReply(cmd.expected))
+        return UpdateOk;
+    if (length == 0) {
+        run.trace.message(L"No Response");
+        return UpdateFailed;
+    }
+    std::wstring hex = EngineText::hexText(reply, length);
+    if (!FlashSequence::replyAccepted(cmd.expected, hex)) {
+        run.trace.message(L"Invalid Response=", hex);
+        return UpdateFailed;
+    }
+    reportProgress(run);
+    return UpdateOk;
+}
+
+// Every reset wait ends at the same moment, start + FlashTimeout: the budget
+// covers the whole update, not each wait.
+bool ISDUpdater::waitForReset(FlashRun& run) {
+    run.trace.message(L"Waiting for device to POR...");
+    const int64_t deadline = run.start + run.budget;
+    bool reset = false;
+    while (clock_->now() < deadline && !reset) {
+        if (!deviceReady(&run.record)) {
+            while (clock_->now() < deadline) {
+                clock_->sleepMs(ResetPollMs);
+                reportProgress(run);
+                if (deviceReady(&run.record)) {
+                    run.trace.message(L"Device has PORed.");
+                    reset = true;
+                    break;
+                }
+            }
+        }
+        clock_->sleepMs(ResetPollMs);
+        reportProgress(run);
+    }
+    return reset;
+}
+
+void ISDUpdater::waitSeconds(FlashRun& run, int32_t seconds) {
+    const int64_t deadline = clock_->now() + seconds;
+    while (clock_->now() < deadline) {
+        clock_->sleepMs(WaitStepMs);
+        reportProgress(run);
+    }
+}
+
+int32_t ISDUpdater::verify(FlashRun& run) {
+    if (!isPackageNewerThanDevice(run.options, run.index)) {
+        if (run.progress)
+            run.progress(VerifiedPercent);
+        if (versionEqual) {
+            run.trace.message(L"Update completed!");
+            return UpdateOk;
+        }
+        run.trace.message(L"Update Failed!");
+        return UpdateFailed;
+    }
+    for (int32_t attempt = 1; attempt <= run.retries; ++attempt) {
+        run.trace.message(L"Retry Timeout.");
+        waitSeconds(run, run.retryTimeout);
+        if (!isPackageNewerThanDevice(run.options, run.index)) {
+            if (run.progress)
+                run.progress(VerifiedPercent);
+            if (versionEqual) {
+                run.trace.message(L"Update completed!");
+                return UpdateOk;
+            }
+        }
+        run.trace.message(L"Unable to verify FW Version from the Device...Trying Again.");
+    }
+    run.trace.message(L"Update Failed!");
+    return UpdateFailed;
+}
+
+void ISDUpdater::reportProgress(FlashRun& run) {
+    int percent = FlashSequence::progressPercent(run.start, clock_->now(), run.budget);
+    if (percent >= 0 && run.progress)
+        run.progress(percent);
+}
+
+// ---------------------------------------------------------------------------
+// Arrays and pass-through
+
+void ISDUpdater::createDeviceArray(KIVDeviceArray** out) {
+    if (out)
+        *out = new (std::nothrow) KIVDeviceArray();
+}
+
+// The records belong to whoever filled the array; only the array goes.
+void ISDUpdater::freeDeviceArray(KIVDeviceArray** array) {
+    if (array && *array)
+        delete *array;
+}
+
+void ISDUpdater::reserved(uint32_t, uint32_t) {}
+
+int32_t ISDUpdater::forwardExtension1(uint32_t value) {
+    return comTarget ? comTarget->extension1(value) : 0;
+}
+
+int32_t ISDUpdater::forwardExtension2(uint32_t value) {
+    return comTarget ? comTarget->extension2(value) : 0;
+}

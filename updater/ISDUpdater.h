@@ -1,0 +1,65 @@
+// The updater engine behind IUpdater: version reads and comparison,
+// compatibility, enumeration and the scripted flash sequence.
+#pragma once
+
+#include "EngineClock.h"
+#include "IComTarget.h"
+#include "IUpdater.h"
+
+#include <cstdint>
+#include <string>
+
+class CIniReader;
+class MethodTrace;
+
+class ISDUpdater : public IUpdater {
+public:
+    ISDUpdater();
+    // Takes ownership of comTarget (may be null); the clock must outlive the
+    // object. Lets tests run the engine on scripted devices and fake time.
+    ISDUpdater(IComTarget* comTarget, EngineClock& clock);
+    ~ISDUpdater() override;
+    ISDUpdater(const ISDUpdater&) = delete;
+    ISDUpdater& operator=(const ISDUpdater&) = delete;
+
+    int32_t initialize(KIVOptions* options) override;
+    int32_t update(KIVOptions* options, int32_t index, ProgressCallback progress,
+                   bool sprAnswered) override;
+    void getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) override;
+    void getPackageVersionString(KIVOptions* options, std::wstring* out) override;
+    bool isPackageNewerThanDevice(KIVOptions* options, int32_t index) override;
+    bool isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) override;
+    int32_t enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                       IpAddressArray* addresses) override;
+    void createDeviceArray(KIVDeviceArray** out) override;
+    void freeDeviceArray(KIVDeviceArray** array) override;
+    void reserved(uint32_t a, uint32_t b) override;
+    int32_t forwardExtension1(uint32_t value) override;
+    int32_t forwardExtension2(uint32_t value) override;
+
+private:
+    struct VersionParts;
+    struct FlashRun;
+
+    bool deviceReady(KIVDevice* device);
+    std::wstring readDeviceVersion(KIVOptions* options, KIVDevice* device);
+    bool readVersionOnce(KIVDevice* device, const VersionParts& parts, MethodTrace& trace,
+                         std::wstring& result);
+    bool readFlashScan(KIVDevice* device, MethodTrace& trace, std::wstring& value);
+    bool checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrace& trace, int32_t& reason);
+    bool checkModel(KIVOptions* options, KIVDevice* device, CIniReader& ini, MethodTrace& trace);
+
+    int32_t checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool sprAnswered);
+    bool readTimers(FlashRun& run, CIniReader& ini);
+    int32_t runSequence(FlashRun& run, CIniReader& ini);
+    int32_t runItem(FlashRun& run, int stepType, const std::wstring& item);
+    int32_t runCommand(FlashRun& run, const std::wstring& item, int32_t& seconds);
+    bool waitForReset(FlashRun& run);
+    void waitSeconds(FlashRun& run, int32_t seconds);
+    int32_t verify(FlashRun& run);
+    void reportProgress(FlashRun& run);
+
+    bool versionEqual;
+    IComTarget* comTarget;
+    EngineClock* clock_;
+};

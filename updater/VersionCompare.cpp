@@ -1,0 +1,106 @@
+#include "VersionCompare.h"
+
+#include "EngineText.h"
+
+#include <algorithm>
+
+namespace VersionCompare {
+
+namespace {
+
+struct Positions {
+    size_t month, day, year, suffix, suffixEnd;
+};
+
+// Month, day and year are two digits each; the suffix ends at suffixEnd.
+const Positions segmentPositions[3] = {
+    {0, 2, 4, 7, 9},
+    {3, 5, 7, 10, 14},
+    {4, 6, 8, 11, 13},
+};
+
+std::wstring slice(const std::wstring& text, size_t begin, size_t end) {
+    if (begin >= text.size())
+        return std::wstring();
+    return text.substr(begin, end - begin);
+}
+
+int64_t floorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
+} // namespace
+
+std::wstring packagePanelForm(std::wstring value) {
+    if (value.rfind(L'.') != 2)
+        return value;
+    if (value.size() > 9)
+        value[9] = L'.';
+    if (value.size() > 12)
+        value.erase(12, 1);
+    return value;
+}
+
+std::wstring firmwareLetter(const std::wstring& version) {
+    size_t pos = version.find(L'_');
+    if (pos == std::wstring::npos || pos + 1 >= version.size())
+        return std::wstring();
+    return version.substr(pos + 1, 1);
+}
+
+std::wstring normalise(const std::wstring& version) {
+    size_t pos = version.find(L'_');
+    size_t cut = pos == std::wstring::npos ? 1 : pos + 2;
+    std::wstring out = cut >= version.size() ? std::wstring() : version.substr(cut);
+    std::replace(out.begin(), out.end(), L'.', L'_');
+    return out;
+}
+
+int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
+    int64_t m0 = month - 1;
+    year += floorDiv(m0, 12);
+    m0 -= floorDiv(m0, 12) * 12;
+    int64_t m = m0 + 1;
+    // Days of the first of the month, counting years from March so that the
+    // leap day falls at the end of the cycle.
+    int64_t y = m <= 2 ? year - 1 : year;
+    int64_t era = floorDiv(y, 400);
+    int64_t yoe = y - era * 400;
+    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5;
+    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    int64_t firstOfMonth = era * 146097 + doe - 719468;
+    return firstOfMonth + (day - 1);
+}
+
+SegmentStamp stampOf(const std::wstring& segment, size_t index) {
+    const Positions& p = segmentPositions[std::min<size_t>(index, 2)];
+    int64_t month = EngineText::leadingInt(slice(segment, p.month, p.month + 2));
+    int64_t day = EngineText::leadingInt(slice(segment, p.day, p.day + 2));
+    int64_t year = 2000 + EngineText::leadingInt(slice(segment, p.year, p.year + 2));
+    return SegmentStamp{daysFromCivil(year, month, day), slice(segment, p.suffix, p.suffixEnd)};
+}
+
+Outcome compare(const std::wstring& package, const std::wstring& device) {
+    std::vector<std::wstring> pkg = EngineText::splitKeepEmpty(normalise(package), L'|');
+    std::vector<std::wstring> dev = EngineText::splitKeepEmpty(normalise(device), L'|');
+    if (pkg.size() != dev.size())
+        return PackageNewer;
+    // Both sides without any segment compare as two empty first segments.
+    if (pkg.empty() || pkg[0] == dev[0])
+        return Equal;
+    size_t count = std::min<size_t>(pkg.size(), 3);
+    for (size_t i = 0; i < count; ++i) {
+        SegmentStamp p = stampOf(pkg[i], i);
+        SegmentStamp d = stampOf(dev[i], i);
+        if (p.days > d.days)
+            return PackageNewer;
+        if (p.days == d.days && p.suffix > d.suffix)
+            return PackageNewer;
+    }
+    return DeviceNewer;
+}
+
+} // namespace VersionCompare
