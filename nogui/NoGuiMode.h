@@ -1,0 +1,27 @@
+// The console update mode of NoGuiUpdateMode.dll (application mode 2): no
+// window, no question asked, progress and results on the console, one result
+// for the launcher's exit-code table.
+#pragma once
+
+#include "IUpdateMode.h"
+
+#include <cstdint>
+#include <memory>
+
+class StatusMessenger;
+
+class NoGuiMode : public IUpdateMode {
+public:
+    NoGuiMode();
+    ~NoGuiMode() override;
+    NoGuiMode(const NoGuiMode&) = delete;
+    NoGuiMode& operator=(const NoGuiMode&) = delete;
+
+    int32_t initialize(KIVOptions* options) override;
+    int32_t executeUpdateMode(KIVOptions* options) override;
+    IUpdater* getUpdater() override { return updater_; }
+
+private:
+    IUpdater* updater_;
+    std::unique_ptr<StatusMessenger> messenger_;
+};

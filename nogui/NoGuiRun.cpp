@@ -1,0 +1,349 @@
+#include "NoGuiRun.h"
+
+#include "KIVOptions.h"
+#include "LoggerComponent.h"
+#include "MethodTrace.h"
+#include "ProgressTracker.h"
+#include "RunResult.h"
+#include "StatusMessenger.h"
+
+#include <sstream>
+
+namespace {
+
+// The engine's progress callback is a plain function pointer, so the state of
+// the one update in flight is reached through this pointer.
+struct ActiveUpdate {
+    ProgressTracker tracker;
+    ConsoleOutput* console;
+    const std::function<uint64_t()>* clock;
+};
+ActiveUpdate* activeUpdate = nullptr;
+
+void onProgress(int percent) {
+    ActiveUpdate* update = activeUpdate;
+    if (!update)
+        return;
+    try {
+        if (update->tracker.report(percent, (*update->clock)()))
+            update->console->progress(update->tracker.percent(),
+                                      ProgressTracker::phaseText(update->tracker.phase()));
+    } catch (...) {
+        // Nothing may unwind into the engine.
+    }
+}
+
+// Keeps activeUpdate set for exactly the length of one update call.
+class ActiveUpdateScope {
+public:
+    explicit ActiveUpdateScope(ActiveUpdate* update) { activeUpdate = update; }
+    ~ActiveUpdateScope() { activeUpdate = nullptr; }
+    ActiveUpdateScope(const ActiveUpdateScope&) = delete;
+    ActiveUpdateScope& operator=(const ActiveUpdateScope&) = delete;
+};
+
+bool isUnreachableReason(int32_t reason) {
+    return reason == 2 || reason == 9;
+}
+
+std::wstring str(uint32_t n) {
+    return std::to_wstring(n);
+}
+
+} // namespace
+
+NoGuiRun::NoGuiRun(const Environment& env) : env_(env), found_(nullptr) {}
+
+NoGuiRun::~NoGuiRun() {
+    // The records in the array were made by the engine and are not owned by
+    // the array; like the wizard, the run leaves them to the end of the
+    // process rather than free another module's objects.
+    if (found_)
+        env_.updater->freeDeviceArray(&found_);
+}
+
+std::wstring NoGuiRun::trim(const std::wstring& text) {
+    const wchar_t* blanks = L" \t\r\n";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::wstring::npos)
+        return std::wstring();
+    size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+std::wstring NoGuiRun::describeDevice(const KIVDevice& device) {
+    switch (device.getType()) {
+    case KIVDevice::TypeIpAddress:
+        if (!device.getIPAddress().empty())
+            return device.getName() + L" at " + device.getIPAddress();
+        break;
+    case KIVDevice::TypeNetwork:
+        if (!device.getIPAddress().empty())
+            return device.getName() + L" (" + device.getIPAddress() + L")";
+        break;
+    case KIVDevice::TypeUsb:
+        if (!device.getPortName().empty())
+            return device.getName() + L" on " + device.getPortName();
+        break;
+    default:
+        break;
+    }
+    return reportName(device);
+}
+
+std::wstring NoGuiRun::reportName(const KIVDevice& device) {
+    if (!device.getName().empty())
+        return device.getName();
+    if (!device.getPortName().empty())
+        return device.getPortName();
+    return device.getIPAddress();
+}
+
+int NoGuiRun::updatedCount() const {
+    int n = 0;
+    for (const Outcome& o : outcomes_)
+        n += o.result == ResultOk ? 1 : 0;
+    return n;
+}
+
+void NoGuiRun::addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
+                          const std::wstring& version) {
+    outcomes_.push_back(Outcome{name, result, errorCode, version});
+    if (env_.messenger)
+        env_.messenger->displayStatus(name, result != ResultOk, errorCode, nullptr);
+}
+
+int32_t NoGuiRun::run() {
+    MethodTrace trace(LogNonGuiMode, L"NoGuiRun::run(): ");
+    trace.message(L"Beginning updates...");
+    env_.options->clearDeviceList();
+    outcomes_.clear();
+    env_.updater->getPackageVersionString(env_.options, &packageVersion_);
+    env_.console->line(L"KIV console update, package firmware " + packageVersion_);
+
+    findPrinters();
+
+    const uint32_t count = env_.options->getDevListSize();
+    for (uint32_t i = 0; i < count; ++i)
+        updatePrinter(i, count);
+
+    int32_t result = combineResults([this] {
+        std::vector<int32_t> results;
+        for (const Outcome& o : outcomes_)
+            results.push_back(o.result);
+        return results;
+    }());
+    if (outcomes_.empty()) {
+        // Nothing found and nothing asked for: an installer must not read
+        // that as "every printer is up to date".
+        env_.console->line(L"No compatible printer was found.");
+        result = ResultUnreachable;
+    }
+    printSummary(result);
+    trace.message(L"Updates completed! rc=", result);
+    return result;
+}
+
+void NoGuiRun::findPrinters() {
+    env_.updater->createDeviceArray(&found_);
+    std::vector<std::wstring> entries;
+    for (const std::wstring& entry : env_.options->getDeviceList()) {
+        std::wstring trimmed = trim(entry);
+        if (!trimmed.empty())
+            entries.push_back(trimmed);
+    }
+    if (entries.empty())
+        findAllPrinters();
+    else
+        findListedPrinters(entries);
+}
+
+void NoGuiRun::findAllPrinters() {
+    MethodTrace trace(LogNonGuiMode, L"NoGuiRun::findAllPrinters(): ");
+    env_.console->line(L"Looking for printers...");
+    env_.updater->enumerateCompatibleDevices(env_.options, found_, nullptr);
+    for (KIVDevice* device : *found_) {
+        if (!device)
+            continue;
+        env_.options->addDeviceToList(*device);
+        trace.message(L"Found device=", device->getName());
+    }
+    env_.console->line(L"Found " + str(static_cast<uint32_t>(env_.options->getDevListSize())) +
+                       L" compatible printer(s).");
+}
+
+void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
+    MethodTrace trace(LogNonGuiMode, L"NoGuiRun::findListedPrinters(): ");
+    env_.console->line(L"Looking for the listed printers...");
+
+    // One address record per address entry, probed directly by the
+    // enumeration; its status tells why an address found nothing.
+    std::vector<ipAddressObject> records;
+    std::vector<int> recordOf(entries.size(), -1);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (env_.isIpAddress(entries[i])) {
+            recordOf[i] = static_cast<int>(records.size());
+            records.emplace_back(entries[i]);
+            trace.message(L"Add device to IPAddressList:", entries[i]);
+        }
+    }
+    IpAddressArray addresses;
+    for (ipAddressObject& record : records)
+        addresses.push_back(&record);
+    env_.updater->enumerateCompatibleDevices(env_.options, found_, &addresses);
+
+    std::vector<const KIVDevice*> chosen;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::wstring& entry = entries[i];
+        const KIVDevice* match = nullptr;
+        for (const KIVDevice* device : *found_) {
+            if (device && (device->getName() == entry || device->getPortName() == entry ||
+                           device->getIPAddress() == entry)) {
+                match = device;
+                break;
+            }
+        }
+        if (match) {
+            bool already = false;
+            for (const KIVDevice* c : chosen)
+                already = already || c == match;
+            if (already) {
+                env_.console->line(L"  " + entry + L": same printer as an earlier entry");
+                continue;
+            }
+            chosen.push_back(match);
+            env_.options->addDeviceToList(*match);
+            trace.message(L"Device verified! device=", entry);
+            continue;
+        }
+        int32_t result;
+        int32_t code;
+        if (recordOf[i] >= 0) {
+            // An address where a printer answered but none was listed: it
+            // answered as a printer this package does not fit.
+            const int32_t status = records[recordOf[i]].getStatus();
+            code = status == ipAddressObject::NoPrinter ? StatusMessenger::ErrorIPNoPrinter
+                                                        : StatusMessenger::ErrorIPWrongPrinter;
+            result = ResultAddressUnmatched;
+            env_.console->line(L"  " + entry +
+                               (code == StatusMessenger::ErrorIPNoPrinter
+                                    ? L": no printer answers at this address"
+                                    : L": the printer at this address does not fit this package"));
+        } else {
+            code = 9;
+            result = ResultNameUnmatched;
+            env_.console->line(L"  " + entry + L": no printer of this name or port was found");
+        }
+        trace.message(L"Invalid device! device=", entry, L" err=Invalid name", code);
+        addOutcome(entry, result, code);
+    }
+}
+
+void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
+    MethodTrace trace(LogNonGuiMode, L"NoGuiRun::updatePrinter(): ");
+    KIVDevice device;
+    if (env_.options->getDeviceAt(index, device) != 0)
+        return;
+    const std::wstring name = reportName(device);
+    const std::wstring head =
+        L"[" + str(index + 1) + L"/" + str(count) + L"] " + describeDevice(device);
+    std::wstring version = device.getCurrVer();
+    env_.console->line(head + L": firmware " + (version.empty() ? L"unknown" : version));
+    trace.message(L"Device to update...device=", name);
+
+    int32_t reason = 0;
+    if (!env_.updater->isCompatibleDevice(env_.options, &device, &reason)) {
+        if (isUnreachableReason(reason)) {
+            env_.console->line(head + L": not reachable");
+            addOutcome(name, ResultUnreachable, reason);
+        } else {
+            env_.console->line(head + L": does not fit this package, not updated");
+            addOutcome(name,
+                       device.getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
+                                                                    : ResultIncompatible,
+                       reason);
+        }
+        trace.message(L"Invalid device! device=", name, L" err=", reason);
+        return;
+    }
+
+    if (!env_.options->getForceMode() &&
+        !env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index))) {
+        env_.console->line(head + L": already up to date, skipped");
+        trace.message(L"Update not attempted, device already up to date. device=", name);
+        addOutcome(name, ResultUpToDate, StatusMessenger::DeviceAlreadyUpToDate, version);
+        return;
+    }
+
+    env_.console->line(head + L": updating to " + packageVersion_);
+    const int32_t rc = flash(index);
+    const bool unreachableCode = device.getType() == KIVDevice::TypeIpAddress;
+    switch (rc) {
+    case IUpdater::UpdateOk: {
+        env_.options->setDeviceStatusAt(index, KIVDevice::Updated);
+        std::wstring now;
+        env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(index), &now);
+        env_.console->line(head + L": updated and verified, firmware now " +
+                           (now.empty() ? packageVersion_ : now));
+        addOutcome(name, ResultOk, StatusMessenger::NoError, now);
+        break;
+    }
+    case IUpdater::UpdateConsentNeeded:
+        // This mode has nobody to ask, so the change is refused, never forced.
+        env_.console->line(head + L": the firmware-letter change needs consent; not updated");
+        addOutcome(name, ResultConsentNeeded, StatusMessenger::ErrorBadFW, version);
+        break;
+    case IUpdater::UpdateRevisionMismatch:
+        env_.console->line(head + L": the printer does not accept this firmware revision; "
+                                  L"not updated");
+        addOutcome(name, ResultRevisionMismatch, StatusMessenger::ErrorBadFW, version);
+        break;
+    case IUpdater::UpdateUnreachable:
+        env_.console->line(head + L": not reachable");
+        addOutcome(name, ResultUnreachable, unreachableCode ? 2 : 9, version);
+        break;
+    default:
+        env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
+        env_.console->line(head + L": update FAILED (engine result " + std::to_wstring(rc) + L")");
+        addOutcome(name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
+        break;
+    }
+    trace.message(L"End updating device=", name, L" rc=", rc);
+}
+
+int32_t NoGuiRun::flash(uint32_t index) {
+    ActiveUpdate update{ProgressTracker(env_.bootSeconds), env_.console, &env_.clockMs};
+    env_.console->progress(0, ProgressTracker::phaseText(ProgressTracker::Sending));
+    int32_t rc;
+    {
+        ActiveUpdateScope scope(&update);
+        rc = env_.updater->update(env_.options, static_cast<int32_t>(index), &onProgress, false);
+    }
+    if (rc == IUpdater::UpdateOk) {
+        update.tracker.finish(true);
+        env_.console->progress(update.tracker.percent(),
+                               ProgressTracker::phaseText(update.tracker.phase()));
+    }
+    env_.console->endProgress();
+    return rc;
+}
+
+void NoGuiRun::printSummary(int32_t result) {
+    uint32_t updated = 0, upToDate = 0, failed = 0, other = 0;
+    for (const Outcome& o : outcomes_) {
+        if (o.result == ResultOk)
+            ++updated;
+        else if (o.result == ResultUpToDate)
+            ++upToDate;
+        else if (o.result == ResultUpdateFailed)
+            ++failed;
+        else
+            ++other;
+    }
+    std::wostringstream s;
+    s << L"Summary: " << updated << L" updated, " << upToDate << L" already up to date, " << failed
+      << L" failed, " << other << L" not updated for other reasons.";
+    env_.console->line(s.str());
+    env_.console->line(std::wstring(L"Result ") + std::to_wstring(result) + L": " +
+                       describeResult(result) + L".");
+}

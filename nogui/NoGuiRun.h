@@ -1,0 +1,73 @@
+// One run of the console update mode: find the printers, flash each one that
+// needs it, report, and combine the outcomes into one result. Talks to the
+// engine only through IUpdater and to the user only through the console
+// objects it is given, so it runs the same against a fake engine.
+#pragma once
+
+#include "ConsoleOutput.h"
+#include "IUpdater.h"
+#include "KIVDevice.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class KIVOptions;
+class StatusMessenger;
+
+class NoGuiRun {
+public:
+    struct Environment {
+        IUpdater* updater;
+        KIVOptions* options;
+        ConsoleOutput* console;
+        StatusMessenger* messenger; // null: no result lines (-e 1 not given)
+        // checkIpAddress(text) == 1 in the real program.
+        std::function<bool(const std::wstring&)> isIpAddress;
+        std::function<uint64_t()> clockMs; // monotonic milliseconds
+        uint32_t bootSeconds;              // the package's BootTimeout
+    };
+
+    // What happened to one printer or one unmatched -d entry.
+    struct Outcome {
+        std::wstring name;    // as in the result line
+        int32_t result;       // a RunResult
+        int32_t errorCode;    // the result line's error code
+        std::wstring version; // firmware after the run, when known
+    };
+
+    explicit NoGuiRun(const Environment& env);
+    ~NoGuiRun();
+    NoGuiRun(const NoGuiRun&) = delete;
+    NoGuiRun& operator=(const NoGuiRun&) = delete;
+
+    // Runs everything; returns the combined result (combineResults).
+    int32_t run();
+
+    const std::vector<Outcome>& outcomes() const { return outcomes_; }
+    int updatedCount() const;
+    const std::wstring& packageVersion() const { return packageVersion_; }
+
+    // How a printer is named to the user: its address for one found at an
+    // address, "name (address)" for a spooler port, the port for USB.
+    static std::wstring describeDevice(const KIVDevice& device);
+    // The name used in the result line.
+    static std::wstring reportName(const KIVDevice& device);
+    static std::wstring trim(const std::wstring& text);
+
+private:
+    void findPrinters();
+    void findListedPrinters(const std::vector<std::wstring>& entries);
+    void findAllPrinters();
+    void updatePrinter(uint32_t index, uint32_t count);
+    int32_t flash(uint32_t index);
+    void addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
+                    const std::wstring& version = std::wstring());
+    void printSummary(int32_t result);
+
+    Environment env_;
+    std::wstring packageVersion_;
+    KIVDeviceArray* found_;
+    std::vector<Outcome> outcomes_;
+};

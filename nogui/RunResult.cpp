@@ -1,0 +1,50 @@
+#include "RunResult.h"
+
+#include <algorithm>
+
+int32_t combineResults(const std::vector<int32_t>& results) {
+    static const int32_t hardFailures[] = {ResultUpdateFailed, ResultUnreachable,
+                                           ResultRevisionMismatch, ResultConsentNeeded};
+    for (int32_t failure : hardFailures) {
+        if (std::find(results.begin(), results.end(), failure) != results.end())
+            return failure;
+    }
+    int32_t leftOut = ResultOk;
+    for (int32_t r : results) {
+        if (r == ResultOk)
+            continue;
+        if (leftOut == ResultOk)
+            leftOut = r;
+        else if (leftOut != r)
+            return ResultSeveralNotUpdated;
+    }
+    return leftOut;
+}
+
+const wchar_t* describeResult(int32_t result) {
+    switch (result) {
+    case ResultOk:
+        return L"every printer was updated and verified";
+    case ResultConsentNeeded:
+        return L"a firmware-letter change needs consent and was refused";
+    case ResultRevisionMismatch:
+        return L"a printer does not accept this firmware revision";
+    case ResultUnreachable:
+        return L"a printer could not be reached";
+    case ResultUpdateFailed:
+        return L"an update failed";
+    case ResultUpToDate:
+        return L"a printer already has this firmware or newer";
+    case ResultSeveralNotUpdated:
+        return L"several printers were left out for different reasons";
+    case ResultIncompatibleAddress:
+    case ResultIncompatible:
+        return L"a listed printer does not fit this package";
+    case ResultAddressUnmatched:
+        return L"no fitting printer answered at a listed address";
+    case ResultNameUnmatched:
+        return L"a listed printer name matched no printer";
+    default:
+        return L"unexpected result";
+    }
+}

@@ -1,0 +1,58 @@
+#include "StatusMessenger.h"
+
+#include "LoggerComponent.h"
+#include "MethodTrace.h"
+
+#include <ostream>
+
+StatusMessenger::StatusMessenger(std::wostream& out) : out_(out) {
+    MethodTrace trace(LogNonGuiMode, L"StatusMessenger::StatusMessenger(): ");
+}
+
+StatusMessenger::~StatusMessenger() {
+    MethodTrace trace(LogNonGuiMode, L"StatusMessenger::~StatusMessenger(): ");
+}
+
+const wchar_t* StatusMessenger::errorName(int32_t errorCode) {
+    switch (errorCode) {
+    case NoError:
+        return L"";
+    case ErrorBadFW:
+        return L"ErrorBadFW";
+    case ErrorIPNoPrinter:
+        return L"ErrorIPNoPrinter";
+    case ErrorIPWrongPrinter:
+        return L"ErrorIPWrongPrinter";
+    case ErrorUpdateFailed:
+        return L"ErrorUpdateFailed";
+    case DeviceAlreadyUpToDate:
+        return L"DeviceAlreadyUpToDate";
+    default:
+        return L"Miscellaneous Error";
+    }
+}
+
+std::wstring StatusMessenger::formatLine(const std::wstring& deviceName, bool failed,
+                                         int32_t errorCode) {
+    // A name read from a device may carry a terminator inside the text; the
+    // line ends the name there, as a C string would.
+    std::wstring line = L"Device: ";
+    line += deviceName.substr(0, deviceName.find(L'\0'));
+    line += L", Result: ";
+    line += failed ? L"Failure" : L"Success";
+    if (errorCode != NoError) {
+        line += L", ErrorCode: ";
+        line += errorName(errorCode);
+    }
+    return line;
+}
+
+void StatusMessenger::displayStatus(std::wstring deviceName, bool failed, int32_t errorCode,
+                                    std::wstring* output) {
+    MethodTrace trace(LogNonGuiMode, L"StatusMessenger::displayStatus(): ");
+    std::wstring line = formatLine(deviceName, failed, errorCode);
+    if (output)
+        *output = line;
+    out_ << line << std::endl;
+    trace.message(line);
+}

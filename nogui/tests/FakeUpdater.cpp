@@ -1,0 +1,107 @@
+#include "FakeUpdater.h"
+
+FakePrinter* FakeUpdater::find(const KIVDevice& device) {
+    for (FakePrinter& p : printers) {
+        if (p.name == device.getName() && p.port == device.getPortName() &&
+            p.ip == device.getIPAddress())
+            return &p;
+    }
+    return nullptr;
+}
+
+FakePrinter* FakeUpdater::atIndex(KIVOptions* options, int32_t index) {
+    KIVDevice device;
+    if (options->getDeviceAt(static_cast<uint32_t>(index), device) != 0)
+        return nullptr;
+    return find(device);
+}
+
+int32_t FakeUpdater::update(KIVOptions* options, int32_t index, ProgressCallback progress,
+                            bool sprAnswered) {
+    FakePrinter* p = atIndex(options, index);
+    if (!p)
+        return UpdateUnreachable;
+    updated.push_back(p->name);
+    sprAnsweredSeen.push_back(sprAnswered);
+    for (int percent : p->progress) {
+        if (progress)
+            progress(percent);
+    }
+    if (p->updateResult == UpdateOk)
+        p->version = packageVersion;
+    return p->updateResult;
+}
+
+void FakeUpdater::getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) {
+    FakePrinter* p = atIndex(options, index);
+    *out = p && p->reachable ? p->version : std::wstring();
+}
+
+bool FakeUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
+    FakePrinter* p = atIndex(options, index);
+    return p && p->packageNewer;
+}
+
+bool FakeUpdater::isCompatibleDevice(KIVOptions*, KIVDevice* device, int32_t* reason) {
+    FakePrinter* p = find(*device);
+    const bool address = device->getType() == KIVDevice::TypeIpAddress;
+    if (!p || !p->reachable) {
+        *reason = address ? 2 : 9;
+        return false;
+    }
+    if (!p->compatible) {
+        *reason = address ? 3 : 10;
+        return false;
+    }
+    return true;
+}
+
+int32_t FakeUpdater::enumerateCompatibleDevices(KIVOptions*, KIVDeviceArray* devices,
+                                                IpAddressArray* addresses) {
+    ++enumerations;
+    enumeratedWithAddresses = addresses != nullptr;
+    // Printers behind a spooler port or on USB are always listed; a printer
+    // known only by its address is found when that address is probed.
+    for (FakePrinter& p : printers) {
+        bool probed = false;
+        if (addresses) {
+            for (ipAddressObject* a : *addresses) {
+                if (a->getAddress() == p.ip && p.type == KIVDevice::TypeIpAddress) {
+                    probed = true;
+                    a->setStatus(!p.reachable   ? ipAddressObject::NoPrinter
+                                 : p.compatible ? ipAddressObject::PrinterFound
+                                                : ipAddressObject::WrongPrinter);
+                }
+            }
+        }
+        if (p.type == KIVDevice::TypeIpAddress && !probed)
+            continue;
+        if (!p.reachable || !p.compatible)
+            continue;
+        auto record = std::make_unique<KIVDevice>();
+        record->setName(p.name);
+        record->setPortName(p.port);
+        record->setIPAddress(p.ip);
+        record->setType(p.type);
+        record->setCurrVer(p.version);
+        devices->push_back(record.get());
+        records_.push_back(std::move(record));
+    }
+    if (addresses) {
+        for (ipAddressObject* a : *addresses)
+            probedAddresses.push_back(a->getAddress());
+    }
+    return 0;
+}
+
+void FakeUpdater::createDeviceArray(KIVDeviceArray** out) {
+    ++arraysMade;
+    *out = new KIVDeviceArray();
+}
+
+void FakeUpdater::freeDeviceArray(KIVDeviceArray** array) {
+    if (*array) {
+        ++arraysFreed;
+        delete *array;
+    }
+}

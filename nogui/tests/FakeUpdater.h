@@ -1,0 +1,58 @@
+// An engine stand-in for the console mode's tests: a set of printers with
+// scripted answers, and a record of what the mode asked of it.
+#pragma once
+
+#include "IUpdater.h"
+#include "KIVOptions.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct FakePrinter {
+    std::wstring name;
+    std::wstring port;
+    std::wstring ip;
+    int32_t type = KIVDevice::TypeNetwork;
+    std::wstring version = L"K206_G010111_00";
+    bool reachable = true;
+    bool compatible = true;
+    bool packageNewer = true;
+    int32_t updateResult = IUpdater::UpdateOk;
+    std::vector<int> progress; // percentages reported during update()
+};
+
+class FakeUpdater : public IUpdater {
+public:
+    std::vector<FakePrinter> printers;
+    std::wstring packageVersion = L"K206_G082511_00";
+
+    // What the mode did.
+    std::vector<std::wstring> updated; // names, in call order
+    std::vector<bool> sprAnsweredSeen; // one per update() call
+    std::vector<std::wstring> probedAddresses;
+    bool enumeratedWithAddresses = false;
+    int enumerations = 0;
+    int arraysMade = 0;
+    int arraysFreed = 0;
+
+    int32_t initialize(KIVOptions*) override { return 0; }
+    int32_t update(KIVOptions* options, int32_t index, ProgressCallback progress,
+                   bool sprAnswered) override;
+    void getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) override;
+    void getPackageVersionString(KIVOptions*, std::wstring* out) override { *out = packageVersion; }
+    bool isPackageNewerThanDevice(KIVOptions* options, int32_t index) override;
+    bool isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) override;
+    int32_t enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                       IpAddressArray* addresses) override;
+    void createDeviceArray(KIVDeviceArray** out) override;
+    void freeDeviceArray(KIVDeviceArray** array) override;
+    void reserved(uint32_t, uint32_t) override {}
+    int32_t forwardExtension1(uint32_t) override { return 0; }
+    int32_t forwardExtension2(uint32_t) override { return 0; }
+
+private:
+    FakePrinter* find(const KIVDevice& device);
+    FakePrinter* atIndex(KIVOptions* options, int32_t index);
+    std::vector<std::unique_ptr<KIVDevice>> records_;
+};

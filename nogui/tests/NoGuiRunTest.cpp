@@ -1,0 +1,317 @@
+#include "FakeUpdater.h"
+#include "NoGuiRun.h"
+#include "RunResult.h"
+#include "StatusMessenger.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+namespace {
+
+bool looksLikeAddress(const std::wstring& s) {
+    int dots = 0;
+    for (wchar_t c : s) {
+        if (c == L'.')
+            ++dots;
+        else if (c < L'0' || c > L'9')
+            return false;
+    }
+    return dots == 3;
+}
+
+FakePrinter spoolerPrinter(const wchar_t* name, const wchar_t* port, const wchar_t* ip) {
+    FakePrinter p;
+    p.name = name;
+    p.port = port;
+    p.ip = ip;
+    p.type = KIVDevice::TypeNetwork;
+    return p;
+}
+
+FakePrinter addressPrinter(const wchar_t* ip) {
+    FakePrinter p;
+    p.name = L"K206";
+    p.ip = ip;
+    p.type = KIVDevice::TypeIpAddress;
+    return p;
+}
+
+class NoGuiRunTest : public ::testing::Test {
+protected:
+    FakeUpdater engine;
+    KIVOptions options;
+    std::wostringstream out;
+    ConsoleOutput console{out, false};
+    std::unique_ptr<StatusMessenger> messenger;
+    std::vector<NoGuiRun::Outcome> outcomes;
+    uint64_t now = 0;
+
+    void args(std::vector<const wchar_t*> a) {
+        a.insert(a.begin(), L"KIV.EXE");
+        options.parseCmdLine(static_cast<int>(a.size()), a.data());
+        if (options.getErrors())
+            messenger = std::make_unique<StatusMessenger>(out);
+    }
+
+    int32_t run() {
+        NoGuiRun::Environment env;
+        env.updater = &engine;
+        env.options = &options;
+        env.console = &console;
+        env.messenger = messenger.get();
+        env.isIpAddress = looksLikeAddress;
+        env.clockMs = [this] { return now += 500; };
+        env.bootSeconds = 2;
+        NoGuiRun r(env);
+        int32_t rc = r.run();
+        outcomes = r.outcomes();
+        return rc;
+    }
+
+    std::vector<std::wstring> resultLines() const {
+        std::vector<std::wstring> lines;
+        std::wistringstream in(out.str());
+        for (std::wstring line; std::getline(in, line);) {
+            if (line.rfind(L"Device: ", 0) == 0)
+                lines.push_back(line);
+        }
+        return lines;
+    }
+
+    int32_t statusAt(uint32_t i) {
+        KIVDevice d;
+        EXPECT_EQ(options.getDeviceAt(i, d), 0);
+        return d.getUpdateStatus();
+    }
+};
+
+TEST_F(NoGuiRunTest, UpdatesEveryEnumeratedPrinterAndReportsSuccess) {
+    engine.printers = {spoolerPrinter(L"K206 office", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"K206 lab", L"IP_10.0.0.3", L"10.0.0.3")};
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_FALSE(engine.enumeratedWithAddresses);
+    EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"K206 office", L"K206 lab"}));
+    EXPECT_EQ(engine.sprAnsweredSeen, (std::vector<bool>{false, false}));
+    EXPECT_EQ(statusAt(0), KIVDevice::Updated);
+    EXPECT_EQ(statusAt(1), KIVDevice::Updated);
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{L"Device: K206 office, Result: Success",
+                                                        L"Device: K206 lab, Result: Success"}));
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].version, engine.packageVersion);
+    EXPECT_EQ(engine.arraysMade, engine.arraysFreed);
+}
+
+TEST_F(NoGuiRunTest, NothingFoundIsNotSuccess) {
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultUnreachable);
+    EXPECT_TRUE(engine.updated.empty());
+    EXPECT_TRUE(resultLines().empty());
+    EXPECT_NE(out.str().find(L"No compatible printer"), std::wstring::npos);
+}
+
+TEST_F(NoGuiRunTest, ForceOffSkipsPrinterThatIsUpToDate) {
+    FakePrinter current = spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2");
+    current.packageNewer = false;
+    engine.printers = {current};
+    args({L"-m", L"2", L"-e", L"1", L"-f", L"2"});
+    EXPECT_EQ(run(), ResultUpToDate);
+    EXPECT_TRUE(engine.updated.empty());
+    EXPECT_EQ(statusAt(0), KIVDevice::NotHandled);
+    EXPECT_EQ(resultLines(),
+              (std::vector<std::wstring>{
+                  L"Device: K206, Result: Failure, ErrorCode: DeviceAlreadyUpToDate"}));
+}
+
+TEST_F(NoGuiRunTest, ForceOnFlashesEvenAnUpToDatePrinter) {
+    FakePrinter current = spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2");
+    current.packageNewer = false;
+    engine.printers = {current};
+    args({L"-m", L"2"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated.size(), 1u);
+    EXPECT_TRUE(resultLines().empty()) << "no result lines without -e 1";
+}
+
+TEST_F(NoGuiRunTest, OneFailureAmongTwoIsTheRunsResult) {
+    FakePrinter bad = spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3");
+    bad.updateResult = IUpdater::UpdateFailed;
+    engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2"), bad};
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(statusAt(0), KIVDevice::Updated);
+    EXPECT_EQ(statusAt(1), KIVDevice::UpdateFailed);
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{
+                                 L"Device: A, Result: Success",
+                                 L"Device: B, Result: Failure, ErrorCode: ErrorUpdateFailed"}));
+}
+
+TEST_F(NoGuiRunTest, EngineRefusalsAreNeverRetriedOrForced) {
+    struct Case {
+        int32_t engineResult;
+        int32_t runResult;
+        const wchar_t* line;
+    } cases[] = {
+        {IUpdater::UpdateRevisionMismatch, ResultRevisionMismatch,
+         L"Device: P, Result: Failure, ErrorCode: ErrorBadFW"},
+        {IUpdater::UpdateConsentNeeded, ResultConsentNeeded,
+         L"Device: P, Result: Failure, ErrorCode: ErrorBadFW"},
+        {IUpdater::UpdateUnreachable, ResultUnreachable,
+         L"Device: P, Result: Failure, ErrorCode: Miscellaneous Error"},
+    };
+    args({L"-m", L"2", L"-e", L"1"});
+    for (const Case& c : cases) {
+        FakePrinter p = spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2");
+        p.updateResult = c.engineResult;
+        engine.printers = {p};
+        engine.sprAnsweredSeen.clear();
+        out.str(L"");
+        EXPECT_EQ(run(), c.runResult) << c.engineResult;
+        // One call, without the consent flag: this mode never answers for the user.
+        EXPECT_EQ(engine.sprAnsweredSeen, std::vector<bool>{false}) << c.engineResult;
+        EXPECT_EQ(resultLines(), std::vector<std::wstring>{c.line}) << c.engineResult;
+        EXPECT_EQ(statusAt(0), KIVDevice::NotHandled);
+    }
+}
+
+TEST_F(NoGuiRunTest, PrinterThatStopsAnsweringIsNotFlashed) {
+    // Listed by the enumeration, gone by the time it is checked.
+    struct GoneAfterEnumeration : FakeUpdater {
+        bool isCompatibleDevice(KIVOptions*, KIVDevice*, int32_t* reason) override {
+            *reason = 9;
+            return false;
+        }
+    } gone;
+    gone.printers = {spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2")};
+    args({L"-m", L"2", L"-d", L"P", L"-e", L"1"});
+    NoGuiRun r({&gone, &options, &console, messenger.get(), looksLikeAddress,
+                [this] { return now += 500; }, 2});
+    EXPECT_EQ(r.run(), ResultUnreachable);
+    EXPECT_TRUE(gone.updated.empty());
+    EXPECT_EQ(resultLines(), std::vector<std::wstring>{
+                                 L"Device: P, Result: Failure, ErrorCode: Miscellaneous Error"});
+}
+
+TEST_F(NoGuiRunTest, DeviceListMatchesNamePortOrAddressAfterTrimming) {
+    engine.printers = {spoolerPrinter(L"Office", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"Lab", L"IP_10.0.0.3", L"10.0.0.3"),
+                       spoolerPrinter(L"Hall", L"IP_10.0.0.4", L"10.0.0.4"),
+                       spoolerPrinter(L"Spare", L"IP_10.0.0.5", L"10.0.0.5")};
+    args({L"-m", L"2", L"-d", L" Office ,IP_10.0.0.3,10.0.0.4"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"Office", L"Lab", L"Hall"}));
+    // The one address entry was probed directly, nothing else.
+    EXPECT_TRUE(engine.enumeratedWithAddresses);
+    EXPECT_EQ(engine.probedAddresses, std::vector<std::wstring>{L"10.0.0.4"});
+}
+
+TEST_F(NoGuiRunTest, EntriesNamingOnePrinterTwiceFlashItOnce) {
+    engine.printers = {spoolerPrinter(L"Office", L"IP_10.0.0.2", L"10.0.0.2")};
+    args({L"-m", L"2", L"-d", L"Office,IP_10.0.0.2"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated.size(), 1u);
+}
+
+TEST_F(NoGuiRunTest, UnmatchedEntriesGiveAddressOrNameResults) {
+    FakePrinter wrong = addressPrinter(L"10.0.0.7");
+    wrong.compatible = false;
+    engine.printers = {wrong};
+
+    args({L"-m", L"2", L"-e", L"1", L"-d", L"10.0.0.9"});
+    EXPECT_EQ(run(), ResultAddressUnmatched);
+    EXPECT_EQ(resultLines(),
+              std::vector<std::wstring>{
+                  L"Device: 10.0.0.9, Result: Failure, ErrorCode: ErrorIPNoPrinter"});
+
+    out.str(L"");
+    options.getDeviceList().clear();
+    args({L"-d", L"10.0.0.7"});
+    EXPECT_EQ(run(), ResultAddressUnmatched);
+    EXPECT_EQ(resultLines(),
+              std::vector<std::wstring>{
+                  L"Device: 10.0.0.7, Result: Failure, ErrorCode: ErrorIPWrongPrinter"});
+
+    out.str(L"");
+    options.getDeviceList().clear();
+    args({L"-d", L"NoSuchPrinter"});
+    EXPECT_EQ(run(), ResultNameUnmatched);
+    EXPECT_EQ(resultLines(),
+              std::vector<std::wstring>{
+                  L"Device: NoSuchPrinter, Result: Failure, ErrorCode: Miscellaneous Error"});
+    EXPECT_TRUE(engine.updated.empty());
+}
+
+TEST_F(NoGuiRunTest, UnmatchedEntryDoesNotStopTheOthers) {
+    engine.printers = {spoolerPrinter(L"Office", L"IP_10.0.0.2", L"10.0.0.2")};
+    args({L"-m", L"2", L"-e", L"1", L"-d", L"Office,Nowhere"});
+    EXPECT_EQ(run(), ResultNameUnmatched);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"Office"});
+    EXPECT_EQ(resultLines().size(), 2u);
+}
+
+TEST_F(NoGuiRunTest, IncompatibleListedPrinterResultFollowsItsType) {
+    struct Refusing : FakeUpdater {
+        bool isCompatibleDevice(KIVOptions*, KIVDevice* d, int32_t* reason) override {
+            *reason = d->getType() == KIVDevice::TypeIpAddress ? 3 : 10;
+            return false;
+        }
+    };
+    {
+        Refusing e;
+        e.printers = {addressPrinter(L"10.0.0.8")};
+        args({L"-m", L"2", L"-e", L"1", L"-d", L"10.0.0.8"});
+        NoGuiRun r({&e, &options, &console, messenger.get(), looksLikeAddress,
+                    [this] { return now += 500; }, 2});
+        EXPECT_EQ(r.run(), ResultIncompatibleAddress);
+        EXPECT_TRUE(e.updated.empty());
+        EXPECT_EQ(resultLines(),
+                  std::vector<std::wstring>{
+                      L"Device: K206, Result: Failure, ErrorCode: ErrorIPWrongPrinter"});
+    }
+    {
+        Refusing e;
+        e.printers = {spoolerPrinter(L"Office", L"IP_10.0.0.2", L"10.0.0.2")};
+        options.getDeviceList().clear();
+        args({L"-d", L"Office"});
+        NoGuiRun r(
+            {&e, &options, &console, nullptr, looksLikeAddress, [this] { return now += 500; }, 2});
+        EXPECT_EQ(r.run(), ResultIncompatible);
+    }
+}
+
+TEST_F(NoGuiRunTest, DifferentReasonsToLeavePrintersOutGiveSeventeen) {
+    FakePrinter current = spoolerPrinter(L"Current", L"IP_10.0.0.2", L"10.0.0.2");
+    current.packageNewer = false;
+    engine.printers = {current};
+    args({L"-m", L"2", L"-f", L"2", L"-d", L"Current,Nowhere"});
+    EXPECT_EQ(run(), ResultSeveralNotUpdated);
+}
+
+TEST_F(NoGuiRunTest, ProgressOnlyGoesUpAndEndsVerified) {
+    FakePrinter p = spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2");
+    p.progress = {0, 35, 20, 70, 60, 99};
+    engine.printers = {p};
+    args({L"-m", L"2"});
+    EXPECT_EQ(run(), ResultOk);
+    std::wistringstream in(out.str());
+    int last = -1;
+    int lines = 0;
+    std::wstring lastLine;
+    for (std::wstring line; std::getline(in, line);) {
+        if (line.rfind(L"  [", 0) != 0)
+            continue;
+        const int percent = std::stoi(line.substr(3));
+        EXPECT_GE(percent, last) << line;
+        last = percent;
+        lastLine = line;
+        ++lines;
+    }
+    EXPECT_GE(lines, 3);
+    EXPECT_EQ(lastLine, L"  [100%] verified");
+    EXPECT_NE(out.str().find(L"sending firmware"), std::wstring::npos);
+    EXPECT_NE(out.str().find(L"waiting for the printer to restart"), std::wstring::npos);
+}
+
+} // namespace
