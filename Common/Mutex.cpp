@@ -41,8 +41,11 @@ bool Mutex::acquire(uint32_t ms) {
         return false;
     DWORD result = WaitForSingleObject(handle_.get(), ms);
     if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) {
-        ++count_;
-        owner_ = GetCurrentThreadId();
+        // The holds of a thread that ended while holding it died with it;
+        // counting them here would make release() fail on the extra ones.
+        uint32_t self = GetCurrentThreadId();
+        count_ = (result == WAIT_OBJECT_0 && owner_ == self) ? count_ + 1 : 1;
+        owner_ = self;
         return true;
     }
     if (result == WAIT_TIMEOUT)

@@ -59,9 +59,8 @@ TEST(LoggerLineFormat, ScopesMessagesAndResultReadBackFromTheFile) {
     ASSERT_TRUE(crlf) << "every line ends with CR LF and none holds a stray one";
     ASSERT_EQ(lines.size(), 8u);
 
-    const char* texts[] = {"+Outer::run: ", " Outer::run: hello 42",
-                           " +Inner::step(): ",     "  Inner::step(): inside",
-                           " -Inner::step():  rc=5", "-Outer::run: "};
+    const char* texts[] = {"+Outer::run: ",           " Outer::run: hello 42",  " +Inner::step(): ",
+                           "  Inner::step(): inside", " -Inner::step():  rc=5", "-Outer::run: "};
     const char* components[] = {"KIVInit", "KIVInit", "GUIMode", "GUIMode", "GUIMode", "KIVInit"};
     for (int i = 0; i < 6; ++i) {
         ParsedLine parsed;
@@ -183,7 +182,7 @@ TEST(LoggerBringUp, SwitchFromEitherBrandKey) {
         int oskel;
         bool on;
     } cases[] = {
-        {"Tavrin only", 1, -1, true}, {"Oskel only", -1, 1, true}, {"both 2", 2, 2, false},
+        {"Tavrin only", 1, -1, true}, {"Oskel only", -1, 1, true},       {"both 2", 2, 2, false},
         {"neither", -1, -1, false},   {"Tavrin 0, Oskel 1", 0, 1, true},
     };
     for (const Case& c : cases) {

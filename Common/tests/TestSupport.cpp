@@ -39,7 +39,9 @@ void removeTree(const std::wstring& folder) {
 }
 } // namespace
 
-TempFolder::~TempFolder() { removeTree(path_); }
+TempFolder::~TempFolder() {
+    removeTree(path_);
+}
 
 std::wstring exeFolder() {
     wchar_t buffer[MAX_PATH + 1];
@@ -114,13 +116,15 @@ std::string narrow(const std::wstring& text) {
 }
 
 namespace {
-std::wstring brandKey(const wchar_t* brand) { return std::wstring(L"Software\\") + brand; }
+std::wstring brandKey(const wchar_t* brand) {
+    return std::wstring(L"Software\\") + brand;
+}
 } // namespace
 
 void setLogSwitchRaw(const wchar_t* brand, const void* data, uint32_t size, uint32_t type) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, brandKey(brand).c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, brandKey(brand).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &raw, nullptr) != ERROR_SUCCESS)
         return;
     ScopedRegKey key(raw);
     RegSetValueExW(key.get(), L"kivlog", 0, type, static_cast<const BYTE*>(data), size);

@@ -1,0 +1,77 @@
+#include "IpAddressCheck.h"
+#include "LanguageCode.h"
+#include "OsVersion.h"
+#include "PathCheck.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(LanguageCode, SpecialCasesAndFallback) {
+    EXPECT_EQ(getLanguageCode(0x0C04), L"zh");
+    EXPECT_EQ(getLanguageCode(0x0804), L"zh");
+    EXPECT_EQ(getLanguageCode(0x1004), L"zh");
+    EXPECT_EQ(getLanguageCode(0x0404), L"zh-TW");
+    EXPECT_EQ(getLanguageCode(0x0816), L"pt-PT");
+    EXPECT_EQ(getLanguageCode(0x0416), L"pt-BR");
+    EXPECT_EQ(getLanguageCode(0x041F), L"tr");
+    EXPECT_EQ(getLanguageCode(0x0422), L"en");
+    EXPECT_EQ(getLanguageCode(0x0000), L"en");
+    // Only the primary language counts for the others.
+    EXPECT_EQ(getLanguageCode(0x0807), L"de");
+    EXPECT_EQ(getLanguageCode(0x0C0C), L"fr");
+    EXPECT_EQ(getLanguageCode(0x0414), L"no");
+    EXPECT_EQ(getLanguageCode(0x0814), L"no");
+}
+
+TEST(CheckIpAddress, PrefixesAndTheSystemParser) {
+    EXPECT_EQ(checkIpAddress(L"192.168.0.5"), 1);
+    EXPECT_EQ(checkIpAddress(L"https://192.168.0.5"), 1);
+    EXPECT_EQ(checkIpAddress(L"http://10.0.0.1"), 1);
+    EXPECT_EQ(checkIpAddress(L"http://printer"), 2);
+    EXPECT_EQ(checkIpAddress(L"printer"), 0);
+    EXPECT_EQ(checkIpAddress(L"0.0.0.0"), 0);
+    EXPECT_EQ(checkIpAddress(L"255.255.255.255"), 0);
+    EXPECT_EQ(checkIpAddress(L"http://0.0.0.0"), 2);
+    EXPECT_EQ(checkIpAddress(L""), 0);
+    // The prefix is cut from the start even when found later in the text.
+    EXPECT_EQ(checkIpAddress(L"abcdefghttp://1.2.3.4"), 2);
+    EXPECT_EQ(checkIpAddress(L"1234567http://"), 2);
+    EXPECT_EQ(checkIpAddress(L"1.2.3.4http://"), 2);
+    // The system parser stops at a blank: what follows is not looked at.
+    EXPECT_EQ(checkIpAddress(L"abcdefg1.2.3.4 http://"), 1);
+}
+
+TEST(CheckIpAddress, UnconvertibleAndOverLongTexts) {
+    EXPECT_EQ(checkIpAddress(L"1.2.3.\x0664"), 0);
+    EXPECT_EQ(checkIpAddress(std::wstring(L"1.2.3.4\0junk", 12)), 0);
+    // 99 characters still go to the parser; its own rules decide.
+    std::wstring padded99 = L"1.2.3.4" + std::wstring(92, L' ');
+    EXPECT_EQ(padded99.size(), 99u);
+    EXPECT_EQ(checkIpAddress(padded99), 1);
+    for (size_t length : {100u, 101u, 4096u, 100000u}) {
+        std::wstring longText = L"1.2.3.4" + std::wstring(length - 7, L' ');
+        EXPECT_EQ(checkIpAddress(longText), 0) << length;
+        EXPECT_EQ(checkIpAddress(L"http://" + longText), 2) << length;
+    }
+}
+
+TEST(OsVersion, WineIsOfTheNtFamily) {
+    const OsVersion& version = OsVersion::current();
+    EXPECT_TRUE(version.isNT());
+    EXPECT_EQ(version.isNT5OrLater(), version.getMajor() > 4);
+    EXPECT_EQ(&version, &OsVersion::current());
+}
+
+TEST(PathCheck, OnlyFullPathsCount) {
+    EXPECT_TRUE(isAbsoluteWindowsPath(L"C:\\tmp\\KIV_1\\Package\\"));
+    EXPECT_TRUE(isAbsoluteWindowsPath(L"z:/x"));
+    EXPECT_TRUE(isAbsoluteWindowsPath(L"\\\\server\\share\\"));
+    EXPECT_FALSE(isAbsoluteWindowsPath(L""));
+    EXPECT_FALSE(isAbsoluteWindowsPath(L"Package\\"));
+    EXPECT_FALSE(isAbsoluteWindowsPath(L"C:relative"));
+    EXPECT_FALSE(isAbsoluteWindowsPath(L"\\rooted"));
+    EXPECT_FALSE(isAbsoluteWindowsPath(L"1:\\x"));
+}
+
+} // namespace
