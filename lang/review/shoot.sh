@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Takes the review pictures: every page of the given language libraries,
+# filled with their texts, shown under Xvfb and saved as PNG files.
+#
+#   lang/review/shoot.sh [build folder] [language code ...]
+#
+# Defaults: build-lang, and the languages en de ja ar. The build folder must
+# have built the target LangReview. Pictures go to <build>/lang-review/<code>/.
+# Wine runs in a prefix of its own there, so that its font settings do not
+# touch the prefix the tests use.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build-lang}" && pwd)
+shift || true
+codes=("$@")
+[ ${#codes[@]} -gt 0 ] || codes=(en de ja ar)
+
+program=$build/lang/review/LangReview.exe
+[ -f "$program" ] || { echo "build the target LangReview in $build first" >&2; exit 1; }
+out=$build/lang-review
+mkdir -p "$out"
+
+export KIV_WINEPREFIX=$out/wineprefix
+export WINEPREFIX=$KIV_WINEPREFIX
+xvfb_pid=
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and tells us its number.
+display_file=$out/display
+: > "$display_file"
+Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+[ -s "$display_file" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$display_file")
+
+wine_run=$build/wine-run
+# No window manager runs here, so Wine draws the frames and captions itself.
+"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+# Wine's stand-in for the dialog font has no Japanese, Chinese or Korean
+# glyphs; link a font that does, as Windows does for its own shell fonts.
+links='NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
+for face in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Sans Serif"; do
+  "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    /v "$face" /t REG_MULTI_SZ /d "$links" /f >/dev/null
+done
+
+status=0
+for code in "${codes[@]}"; do
+  dll=$build/lang/$code/lang.dll
+  if [ ! -f "$dll" ]; then echo "$code: no $dll" >&2; status=1; continue; fi
+  rm -rf "${out:?}/$code"
+  # Right-to-left text is shaped with the glyphs of the dialog font itself,
+  # where linked fonts do not help, and Wine's stand-in lacks Arabic and
+  # Hebrew; Windows' own has them.
+  case $code in
+    ar | he) face="DejaVu Sans" ;;
+    *) face="Tahoma" ;;
+  esac
+  "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v "MS Shell Dlg" /d "$face" /f >/dev/null
+  if ! "$wine_run" "$program" "Z:$dll" "Z:$out/$code"; then
+    echo "$code: some pages could not be taken" >&2; status=1
+  fi
+  for bmp in "$out/$code"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+  done
+  echo "$code: $(ls "$out/$code"/*.png 2>/dev/null | wc -l) pictures in $out/$code"
+done
+exit $status
