@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The main job: a simulated K206 printer with older firmware, known to the
+# machine through a spooler TCP/IP port, is found, flashed and verified by the
+# console mode of the real KIV.exe under Wine.
+#
+#   bash tools/demo.sh            set up, build build/, run
+#   KIV_BUILD_DIR=dir bash tools/demo.sh   the same in another build folder
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${KIV_BUILD_DIR:-build}
+case $build in /*) ;; *) build=$root/$build ;; esac
+
+meaning() {
+    case $1 in
+    0) echo "every printer was updated and verified" ;;
+    2) echo "a -d address where no fitting printer answered" ;;
+    3) echo "a printer at a -d address does not fit this package" ;;
+    4) echo "an update failed, or the update mode could not start" ;;
+    5) echo "a firmware-letter change needs consent (refused)" ;;
+    6) echo "the printer does not accept this firmware revision" ;;
+    7) echo "skipped: the printer is already up to date" ;;
+    8) echo "printers left out for different reasons" ;;
+    9) echo "a -d name matched no printer" ;;
+    10) echo "a listed printer does not fit this package" ;;
+    11) echo "a printer could not be reached, or none was found" ;;
+    *) echo "unexpected" ;;
+    esac
+}
+
+# The simulator's own account of its printers, through its control port.
+sim_state() {
+    local host=${KIV_SIM_CONTROL%:*} port=${KIV_SIM_CONTROL##*:} line
+    exec 3<>"/dev/tcp/$host/$port" || return 0
+    printf 'STATE\n' >&3
+    while IFS= read -r -t 3 line <&3; do
+        [ "$line" = OK ] && break
+        echo "  $line"
+    done
+    exec 3>&- 3<&-
+}
+
+if [ "${1:-}" = --inside-sim ]; then
+    # Runs under with-sim.sh: KIV_SIM_NET and KIV_SIM_CONTROL are set.
+    addr=$KIV_SIM_NET.2
+    port=KIV_demo_$addr
+    key="HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\$port"
+    regfile=$(mktemp --suffix=.reg)
+    unregister() {
+        "$build/wine-run" reg delete "$key" /f >/dev/null 2>&1 || true
+        rm -f "$regfile"
+    }
+    trap unregister EXIT
+    printf 'REGEDIT4\r\n\r\n[%s]\r\n"HostName"="%s"\r\n"IPAddress"="%s"\r\n"PortNumber"=dword:%08x\r\n"Protocol"=dword:00000001\r\n' \
+        "$key" "$addr" "$addr" 9100 >"$regfile"
+    "$build/wine-run" reg import "Z:${regfile//\//\\}" >/dev/null 2>&1
+    echo "== Printer registered: spooler TCP/IP port $port -> $addr:9100 (raw)"
+    echo "== Simulator before the run:"
+    sim_state
+    echo "== Running $build/short/KIV.exe -m 2 -e 1"
+    echo "   (the short-timer variant: package/config-short.ini; build/KIV.exe is the shipped one)"
+    echo
+    start=$(date +%s%N)
+    set +e
+    "$build/wine-run" "$build/short/KIV.exe" -m 2 -e 1
+    rc=$?
+    set -e
+    end=$(date +%s%N)
+    echo
+    printf '== KIV.exe exit code: %d (%s), %d.%01d s\n' "$rc" "$(meaning "$rc")" \
+        $(((end - start) / 1000000000)) $((((end - start) / 100000000) % 10))
+    echo "== Simulator after the run:"
+    sim_state
+    exit "$rc"
+fi
+
+echo "== Setting up and building $build"
+bash tools/setup.sh
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+if ! cmake --build "$build" -j"$(nproc)" >"$build/demo-build.log" 2>&1; then
+    tail -n 40 "$build/demo-build.log"
+    echo "== Build failed; the whole log is $build/demo-build.log" >&2
+    exit 1
+fi
+
+template=$(mktemp --suffix=.ini)
+cleanup() {
+    "$build/wine-ctl" stop >/dev/null 2>&1 || true
+    rm -f "$template"
+}
+trap cleanup EXIT
+cat >"$template" <<'INI'
+; The demo's printer: a K206 on firmware older than the package's.
+[office]
+Address=@NET@.2
+Model=K206
+AioVersion=K206_G010111_00
+ResetSeconds=3
+INI
+
+export KIV_BUILD_DIR="$build"
+echo "== Starting Wine (a new prefix takes a minute once)"
+"$build/wine-ctl" start
+echo "== Starting the printer simulator"
+set +e
+bash "$build/host/printer-sim/with-sim.sh" "$template" -- bash "$root/tools/demo.sh" --inside-sim
+rc=$?
+set -e
+echo "== Simulator and wineserver stopped"
+exit "$rc"
