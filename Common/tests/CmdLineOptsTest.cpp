@@ -1,0 +1,145 @@
+#include "CmdLineOpts.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+namespace {
+
+using Texts = std::vector<std::wstring>;
+
+struct Parsed {
+    bool bad;
+    int32_t mode;
+    bool errors;
+    bool force;
+    int32_t dialog;
+    Texts devices;
+    std::wstring appPath;
+};
+
+Parsed parse(std::initializer_list<const wchar_t*> args) {
+    std::vector<const wchar_t*> argv(args);
+    CmdLineOpts opts;
+    Parsed p;
+    p.bad = opts.parseCmdLine(static_cast<int>(argv.size()), argv.data());
+    p.mode = opts.getAppMode();
+    p.errors = opts.getErrors();
+    p.force = opts.getForceMode();
+    p.dialog = opts.getDialogNum();
+    p.devices = opts.getDeviceList();
+    p.appPath = opts.getAppPath();
+    return p;
+}
+
+TEST(CmdLineOpts, DefaultsAndValidOptions) {
+    Parsed none = parse({L"C:\\x\\KIV.exe"});
+    EXPECT_FALSE(none.bad);
+    EXPECT_EQ(none.mode, 1);
+    EXPECT_FALSE(none.errors);
+    EXPECT_TRUE(none.force);
+    EXPECT_EQ(none.dialog, 0);
+    EXPECT_TRUE(none.devices.empty());
+    EXPECT_EQ(none.appPath, L"C:\\x\\KIV.exe");
+
+    Parsed some = parse({L"kiv.Exe", L"-m", L"2", L"-e", L"1", L"-f", L"2", L"-dialog", L"7"});
+    EXPECT_FALSE(some.bad);
+    EXPECT_EQ(some.mode, 2);
+    EXPECT_TRUE(some.errors);
+    EXPECT_FALSE(some.force);
+    EXPECT_EQ(some.dialog, 7);
+
+    Parsed lenient = parse({L"KIV.EXE", L"-dialog", L"abc", L"-m", L" +3x"});
+    EXPECT_FALSE(lenient.bad);
+    EXPECT_EQ(lenient.dialog, 0);
+    EXPECT_EQ(lenient.mode, 3);
+}
+
+TEST(CmdLineOpts, InvalidValuesKeepTheEarlierValue) {
+    Parsed m4 = parse({L"KIV.EXE", L"-m", L"4"});
+    EXPECT_TRUE(m4.bad);
+    EXPECT_EQ(m4.mode, 1);
+    Parsed f0 = parse({L"KIV.EXE", L"-f", L"0"});
+    EXPECT_TRUE(f0.bad);
+    EXPECT_TRUE(f0.force);
+    Parsed negative = parse({L"KIV.EXE", L"-dialog", L"5", L"-dialog", L"-3"});
+    EXPECT_TRUE(negative.bad);
+    EXPECT_EQ(negative.dialog, 5);
+}
+
+TEST(CmdLineOpts, DeviceListSplitting) {
+    EXPECT_EQ(parse({L"KIV.EXE", L"-d", L"PrinterA,,192.168.0.5"}).devices,
+              (Texts{L"PrinterA", L"192.168.0.5"}));
+    EXPECT_EQ(parse({L"KIV.EXE", L"-d", L"A, B"}).devices, (Texts{L"A", L" B"}));
+    EXPECT_TRUE(parse({L"KIV.EXE", L"-d", L" "}).devices.empty());
+    EXPECT_EQ(parse({L"KIV.EXE", L"-d", L",x,", L"-d", L"  "}).devices, (Texts{L"x", L"  "}));
+}
+
+TEST(CmdLineOpts, UnknownOptionSwallowsItsNeighbour) {
+    Parsed x = parse({L"KIV.EXE", L"-x", L"-m", L"2"});
+    EXPECT_TRUE(x.bad);
+    EXPECT_EQ(x.mode, 1);
+    Parsed upper = parse({L"KIV.EXE", L"-M", L"2", L"-e", L"1"});
+    EXPECT_TRUE(upper.bad);
+    EXPECT_EQ(upper.mode, 1);
+    EXPECT_TRUE(upper.errors) << "parsing goes on after the swallowed pair";
+}
+
+TEST(CmdLineOpts, OptionGivenLastStopsParsing) {
+    Parsed last = parse({L"KIV.EXE", L"-e", L"1", L"-m"});
+    EXPECT_TRUE(last.bad);
+    EXPECT_TRUE(last.errors);
+    EXPECT_EQ(last.mode, 1);
+}
+
+TEST(CmdLineOpts, FirstArgumentWithoutExe) {
+    Parsed p = parse({L"KIV", L"-m", L"2"});
+    EXPECT_TRUE(p.bad);
+    EXPECT_EQ(p.appPath, L"Not Provided");
+    // "KIV" swallowed "-m"; then "2" is neither an option nor the program.
+    EXPECT_EQ(p.mode, 1);
+    Parsed nothing = parse({});
+    EXPECT_FALSE(nothing.bad);
+    EXPECT_EQ(nothing.appPath, L"Not Provided");
+}
+
+TEST(CmdLineOpts, TraceMessagesInTheLog) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    parse({L"KIV.EXE", L"-m", L"4"});
+    parse({L"KIV", L"-x"});
+    parse({L"C:\\KIV.EXE", L"-d", L"A,B", L"-f"});
+    parse({L"KIV.EXE", L"-e", L"1"});
+    std::vector<std::string> texts = log.texts();
+    const char* expected[] = {
+        " CmdLineOpts::parseCmdLine: App path: KIV.EXE",
+        " CmdLineOpts::parseCmdLine: CL option: -m: 4",
+        " CmdLineOpts::parseCmdLine: Invalid command line argument!: -m 4",
+        " CmdLineOpts::parseCmdLine: App path: Not Provided",
+        " CmdLineOpts::parseCmdLine: Invalid command line argument!: KIV -x",
+        " CmdLineOpts::parseCmdLine: CL option: -d: A,B",
+        " CmdLineOpts::parseCmdLine: CL option: -f: ",
+        " CmdLineOpts::parseCmdLine: Param without argument!: -f",
+        " CmdLineOpts::parseCmdLine: Command line parsing successful!",
+        "CmdLineOpts::getAppMode: rc=1.",
+        "CmdLineOpts::getErrors: rc=true.",
+        "CmdLineOpts::getForceMode: rc=true.",
+        "CmdLineOpts::getDialogNum: rc=0.",
+        "CmdLineOpts::getDeviceList: ",
+    };
+    int at = 0;
+    for (const char* want : expected) {
+        int found = findText(texts, want, at);
+        EXPECT_NE(found, -1) << "missing, or out of order: " << want;
+        if (found >= 0)
+            at = found + 1;
+    }
+    // Only the clean run reports success.
+    int successes = 0;
+    for (const std::string& t : texts)
+        successes += t == " CmdLineOpts::parseCmdLine: Command line parsing successful!";
+    EXPECT_EQ(successes, 1);
+}
+
+} // namespace
