@@ -1,0 +1,98 @@
+#include "DeviceAddress.h"
+
+#include <cwctype>
+
+namespace {
+bool isHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+}
+
+std::wstring lowerCase(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+std::wstring upperCase(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towupper(c));
+    return text;
+}
+
+// The four hex digits after `tag`, where `tag` starts the path or follows a
+// separator, so that "xvid_" inside some other word is not taken.
+bool taggedHex4(const std::wstring& lower, const std::wstring& original, const wchar_t* tag,
+                std::wstring& out) {
+    std::wstring t(tag);
+    for (size_t pos = lower.find(t); pos != std::wstring::npos; pos = lower.find(t, pos + 1)) {
+        if (pos > 0 && std::iswalnum(lower[pos - 1]))
+            continue;
+        size_t start = pos + t.size();
+        if (start + 4 > lower.size())
+            return false;
+        bool ok = true;
+        for (size_t i = start; i < start + 4; ++i)
+            ok = ok && isHexDigit(lower[i]);
+        // A fifth digit would mean this is not a 16-bit identifier.
+        if (ok && start + 4 < lower.size() && isHexDigit(lower[start + 4]))
+            ok = false;
+        if (ok) {
+            out = upperCase(original.substr(start, 4));
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
+bool parseDottedIPv4(const std::wstring& text, uint32_t& address) {
+    uint32_t result = 0;
+    size_t i = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (i >= text.size() || text[i] != L'.')
+                return false;
+            ++i;
+        }
+        size_t digits = 0;
+        uint32_t value = 0;
+        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && digits < 4) {
+            value = value * 10 + static_cast<uint32_t>(text[i] - L'0');
+            ++i;
+            ++digits;
+        }
+        if (digits == 0 || digits > 3 || value > 255)
+            return false;
+        result = (result << 8) | value;
+    }
+    if (i != text.size())
+        return false;
+    address = result;
+    return true;
+}
+
+bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, uint16_t& port) {
+    if (values.protocol != SpoolerPortValues::RawProtocol)
+        return false;
+    if (values.portNumber == 0 || values.portNumber > 65535)
+        return false;
+    uint32_t ignored = 0;
+    if (parseDottedIPv4(values.ipAddress, ignored))
+        address = values.ipAddress;
+    else if (parseDottedIPv4(values.hostName, ignored))
+        address = values.hostName;
+    else
+        return false;
+    port = static_cast<uint16_t>(values.portNumber);
+    return true;
+}
+
+bool usbIdentifiersFromPath(const std::wstring& path, std::wstring& vid, std::wstring& pid) {
+    std::wstring lower = lowerCase(path);
+    std::wstring v, p;
+    if (!taggedHex4(lower, path, L"vid_", v) || !taggedHex4(lower, path, L"pid_", p))
+        return false;
+    vid = v;
+    pid = p;
+    return true;
+}

@@ -1,0 +1,30 @@
+// Addresses of printers as the system finds them: entered dotted addresses,
+// the spooler's TCP/IP ports and USB device interface paths.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Strict dotted IPv4 ("a.b.c.d", each 0-255, digits only, no blanks); the
+// address in host byte order. Names are not resolved: a lookup could wait
+// on a name server without bound.
+bool parseDottedIPv4(const std::wstring& text, uint32_t& address);
+
+// The values of one port of the spooler's standard TCP/IP port monitor.
+struct SpoolerPortValues {
+    std::wstring name;                      // the port's key name
+    std::wstring hostName;                  // "HostName"
+    std::wstring ipAddress;                 // "IPAddress"
+    uint32_t portNumber = DefaultPortValue; // "PortNumber"
+    uint32_t protocol = RawProtocol;        // "Protocol": 1 raw, 2 LPR
+    static const uint32_t DefaultPortValue = 9100;
+    static const uint32_t RawProtocol = 1;
+};
+
+// Where to reach the printer behind a spooler port: only raw ports with a
+// dotted address ("IPAddress" first, then "HostName") and a port 1-65535.
+bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, uint16_t& port);
+
+// Vendor and product identifiers ("vid_XXXX", "pid_XXXX", any letter case)
+// from a USB device interface path, as four upper-case hexadecimal digits.
+bool usbIdentifiersFromPath(const std::wstring& path, std::wstring& vid, std::wstring& pid);

@@ -1,0 +1,74 @@
+// The device-communication object handed to the updater by DllGetKIVComm.
+//
+// Records this library makes:
+//   type 1  printer at an entered address: name = model, IP address, number = 9100
+//   type 3  printer behind a spooler TCP/IP port: name = model, IP address,
+//           port name = the spooler's port name, number = its TCP port
+//   type 4  USB printer: name = model, port name "USB001", "USB002", ... in the
+//           order the system lists the interfaces, extra text 1 = device path
+// Extra text 2 holds the identifiers the printer reported ("7B1E:31C7") for
+// the log; extra text 3 and both flags stay empty. A network record whose
+// number is 0 is reached on port 9100.
+//
+// Result codes of sendPacket, sendRaw and sendFile: Transport::Result, or
+// BadArgument (a null pointer) and BadCommand (command text that is not
+// hexadecimal digit pairs; nothing is sent).
+#pragma once
+
+#include "IComTarget.h"
+#include "PackageIdentity.h"
+#include "Transport.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+class MethodTrace;
+
+class KIVComm : public IComTarget {
+public:
+    enum { BadArgument = 5, BadCommand = 6 };
+
+    explicit KIVComm(KIVOptions* options);
+    ~KIVComm() override;
+    KIVComm(const KIVComm&) = delete;
+    KIVComm& operator=(const KIVComm&) = delete;
+
+    bool isDeviceReady(KIVDevice* device) override;
+    int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
+                       uint32_t* length) override;
+    // flag: the engine always passes 1; raw and framed replies are told apart
+    // by the command's first byte, so it changes nothing.
+    int32_t sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
+                    uint32_t* length, int32_t flag) override;
+    int32_t sendFile(KIVDevice* device, const wchar_t* path) override;
+    int32_t enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresses) override;
+    void createDeviceList(KIVDeviceArray** out) override;
+    void freeDeviceList(KIVDeviceArray** list) override;
+    // No meaning is defined for these; the updater passes values through.
+    int32_t extension1(uint32_t value) override;
+    int32_t extension2(uint32_t value) override;
+
+    // The transport a record is reached through.
+    static std::unique_ptr<Transport> transportFor(const KIVDevice& device);
+
+private:
+    struct Probe;
+
+    int32_t exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,
+                     unsigned char** reply, uint32_t* length);
+    std::vector<uint8_t>& replyBuffer();
+    PackageIdentity loadPackageIdentity(MethodTrace& trace);
+    Probe probe(Transport& transport, const PackageIdentity& package);
+    void enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses,
+                            const PackageIdentity& package, MethodTrace& trace);
+    void enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
+                               const PackageIdentity& package, MethodTrace& trace);
+    void enumerateUsb(KIVDeviceArray& list, const PackageIdentity& package, MethodTrace& trace);
+
+    KIVOptions* options_;
+    // One reply buffer per calling thread: the wizard's workers share this
+    // object, and a reply must stay valid until its own caller's next call.
+    std::mutex buffersLock_;
+    std::map<unsigned long, std::vector<uint8_t>> replyBuffers_;
+};

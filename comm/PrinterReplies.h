@@ -1,0 +1,28 @@
+// Reading the two identification replies. Both functions look only at bytes
+// inside the reply they are given, however short or malformed it is.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The version query and the identifier query sent while enumerating.
+extern const wchar_t* const VersionQueryCommand;
+extern const wchar_t* const IdentifierQueryCommand;
+
+// Splits the version reply into tokens the way the updater reads it: bytes 1
+// and 6 become 0x10, the text ends at the first zero byte or at the end of
+// the reply, tokens are cut at blanks, line feeds and carriage returns.
+// Empty when the header (A5 . . 50 E0 81 .) is not there.
+std::vector<std::wstring> versionReplyTokens(const uint8_t* reply, size_t size);
+
+// The model name: token 2 up to its first "_". False without a token 2.
+bool modelFromVersionReply(const uint8_t* reply, size_t size, std::wstring& model);
+
+// Vendor and product identifiers as four upper-case hexadecimal digits, from
+// bytes 11-12 and 13-14. False when the reply is shorter than 15 bytes.
+bool identifiersFromReply(const uint8_t* reply, size_t size, std::wstring& vid, std::wstring& pid);
+
+// "%04X" of a 16-bit number.
+std::wstring hex16(uint16_t value);

@@ -1,0 +1,183 @@
+#include "TcpTransport.h"
+
+#include "CommTimeouts.h"
+#include "DeviceAddress.h"
+#include "ScopedHandle.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+namespace {
+struct SocketTraits {
+    using handle_type = SOCKET;
+    static handle_type invalid() { return INVALID_SOCKET; }
+    static bool close(handle_type s) { return ::closesocket(s) == 0; }
+};
+using ScopedSocket = ScopedHandle<SocketTraits>;
+
+// Winsock stays up for the life of the process: cleaning it up from a DLL's
+// unload would run under the loader lock.
+bool winsockReady() {
+    static const bool ready = [] {
+        WSADATA data;
+        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return ready;
+}
+
+timeval toTimeval(uint32_t ms) {
+    timeval tv;
+    tv.tv_sec = static_cast<long>(ms / 1000);
+    tv.tv_usec = static_cast<long>((ms % 1000) * 1000);
+    return tv;
+}
+
+bool waitReadable(SOCKET s, uint32_t ms) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval tv = toTimeval(ms);
+    return ::select(0, &readable, nullptr, nullptr, &tv) == 1;
+}
+
+bool waitWritable(SOCKET s, uint32_t ms) {
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_SET(s, &writable);
+    FD_ZERO(&failed);
+    FD_SET(s, &failed);
+    timeval tv = toTimeval(ms);
+    int n = ::select(0, nullptr, &writable, &failed, &tv);
+    return n > 0 && FD_ISSET(s, &writable) && !FD_ISSET(s, &failed);
+}
+
+ScopedSocket connectTo(const std::wstring& address, uint16_t port) {
+    uint32_t host = 0;
+    if (!winsockReady() || !parseDottedIPv4(address, host) || port == 0)
+        return ScopedSocket();
+    ScopedSocket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!s)
+        return ScopedSocket();
+    // Non-blocking, so that the connect and every read and write are waited
+    // for with select and a time-out instead of the system's own minutes.
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(s.get(), FIONBIO, &nonBlocking) != 0)
+        return ScopedSocket();
+    BOOL noDelay = TRUE;
+    ::setsockopt(s.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+                 sizeof noDelay);
+    sockaddr_in target = {};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(port);
+    target.sin_addr.s_addr = htonl(host);
+    if (::connect(s.get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0)
+        return s;
+    if (::WSAGetLastError() != WSAEWOULDBLOCK || !waitWritable(s.get(), CommTimeouts::ConnectMs))
+        return ScopedSocket();
+    int error = 0;
+    int size = sizeof error;
+    if (::getsockopt(s.get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0 ||
+        error != 0)
+        return ScopedSocket();
+    return s;
+}
+
+bool sendAll(SOCKET s, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        int chunk = size > 0x10000 ? 0x10000 : static_cast<int>(size);
+        int sent = ::send(s, reinterpret_cast<const char*>(data), chunk, 0);
+        if (sent > 0) {
+            data += sent;
+            size -= static_cast<size_t>(sent);
+        } else if (sent < 0 && ::WSAGetLastError() == WSAEWOULDBLOCK) {
+            if (!waitWritable(s, CommTimeouts::SendStallMs))
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+class SocketChannel : public ByteChannel {
+public:
+    explicit SocketChannel(SOCKET s) : s_(s) {}
+    ReadResult readSome(uint8_t* buffer, size_t capacity, uint32_t timeoutMs,
+                        size_t& received) override {
+        received = 0;
+        if (!waitReadable(s_, timeoutMs))
+            return TimedOut;
+        int n = ::recv(s_, reinterpret_cast<char*>(buffer), static_cast<int>(capacity), 0);
+        if (n <= 0)
+            return Closed;
+        received = static_cast<size_t>(n);
+        return Data;
+    }
+
+private:
+    SOCKET s_;
+};
+
+// Waits for the printer to close its side: then it has read the whole file.
+void drainUntilClosed(SOCKET s) {
+    SocketChannel channel(s);
+    DWORD start = ::GetTickCount();
+    uint8_t buffer[512];
+    for (;;) {
+        DWORD spent = ::GetTickCount() - start;
+        if (spent >= CommTimeouts::FileDrainMs)
+            return;
+        size_t received = 0;
+        if (channel.readSome(buffer, sizeof buffer, CommTimeouts::FileDrainMs - spent, received) !=
+            ByteChannel::Data)
+            return;
+    }
+}
+} // namespace
+
+TcpTransport::TcpTransport(const std::wstring& address, uint16_t port)
+    : address_(address), port_(port) {}
+
+bool TcpTransport::isReady() {
+    return connectTo(address_, port_).valid();
+}
+
+Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,
+                                         std::vector<uint8_t>& reply) {
+    reply.clear();
+    ScopedSocket s = connectTo(address_, port_);
+    if (!s)
+        return Unreachable;
+    if (!sendAll(s.get(), command.data(), command.size()))
+        return SendFailed;
+    SocketChannel channel(s.get());
+    reply = collectReply(channel, ReplyReader::modeForCommand(command));
+    return reply.empty() ? NoReply : Ok;
+}
+
+Transport::Result TcpTransport::sendFile(const std::wstring& path) {
+    ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return FileError;
+    ScopedSocket s = connectTo(address_, port_);
+    if (!s)
+        return Unreachable;
+    std::vector<uint8_t> chunk(64 * 1024);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr))
+            return FileError;
+        if (read == 0)
+            break;
+        if (!sendAll(s.get(), chunk.data(), read))
+            return SendFailed;
+    }
+    ::shutdown(s.get(), SD_SEND);
+    drainUntilClosed(s.get());
+    return Ok;
+}
+
+std::wstring TcpTransport::describe() const {
+    return address_ + L":" + std::to_wstring(port_);
+}

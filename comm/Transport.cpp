@@ -1,0 +1,28 @@
+#include "Transport.h"
+
+#include "CommTimeouts.h"
+
+#include <chrono>
+
+std::vector<uint8_t> collectReply(ByteChannel& channel, ReplyReader::Mode mode) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(CommTimeouts::ReplyTotalMs);
+    ReplyReader reader(mode);
+    uint8_t buffer[4096];
+    while (!reader.complete()) {
+        uint32_t wait = !reader.receivedAny()               ? CommTimeouts::FirstByteMs
+                        : reader.mode() == ReplyReader::Raw ? CommTimeouts::RawIdleMs
+                                                            : CommTimeouts::FrameGapMs;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            break;
+        if (static_cast<uint64_t>(left.count()) < wait)
+            wait = static_cast<uint32_t>(left.count());
+        size_t received = 0;
+        if (channel.readSome(buffer, sizeof buffer, wait, received) != ByteChannel::Data)
+            break;
+        reader.feed(buffer, received);
+    }
+    return reader.finish();
+}

@@ -1,0 +1,124 @@
+#include "UsbTransport.h"
+
+#include "CommTimeouts.h"
+#include "ScopedHandle.h"
+
+namespace {
+// Overlapped I/O is the only way to put a bound on a read or write of a
+// device handle: a plain ReadFile on a silent printer never returns.
+class OverlappedIo {
+public:
+    explicit OverlappedIo(HANDLE device)
+        : device_(device), event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+    bool usable() const { return event_.valid(); }
+
+    // Returns true with the byte count when the operation ended in time;
+    // otherwise cancels it and waits for the cancellation, so that the
+    // buffer is no longer in use when the caller returns.
+    bool run(bool write, void* buffer, DWORD size, uint32_t timeoutMs, DWORD& done) {
+        done = 0;
+        OVERLAPPED ov = {};
+        ov.hEvent = event_.get();
+        ::ResetEvent(event_.get());
+        BOOL started = write ? ::WriteFile(device_, buffer, size, nullptr, &ov)
+                             : ::ReadFile(device_, buffer, size, nullptr, &ov);
+        if (!started && ::GetLastError() != ERROR_IO_PENDING)
+            return false;
+        if (::WaitForSingleObject(event_.get(), timeoutMs) != WAIT_OBJECT_0) {
+            ::CancelIo(device_);
+            ::GetOverlappedResult(device_, &ov, &done, TRUE);
+            return false;
+        }
+        return ::GetOverlappedResult(device_, &ov, &done, FALSE) != FALSE;
+    }
+
+private:
+    HANDLE device_;
+    ScopedKernelHandle event_;
+};
+
+class DeviceChannel : public ByteChannel {
+public:
+    explicit DeviceChannel(OverlappedIo& io) : io_(io) {}
+    ReadResult readSome(uint8_t* buffer, size_t capacity, uint32_t timeoutMs,
+                        size_t& received) override {
+        DWORD done = 0;
+        received = 0;
+        if (!io_.run(false, buffer, static_cast<DWORD>(capacity), timeoutMs, done))
+            return TimedOut;
+        // A zero-byte read is the device's end of data for now.
+        if (done == 0)
+            return Closed;
+        received = done;
+        return Data;
+    }
+
+private:
+    OverlappedIo& io_;
+};
+
+ScopedFileHandle openDevice(const std::wstring& path) {
+    return ScopedFileHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+}
+
+bool writeAll(OverlappedIo& io, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        DWORD chunk = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
+        DWORD done = 0;
+        if (!io.run(true, const_cast<uint8_t*>(data), chunk, CommTimeouts::SendStallMs, done) ||
+            done == 0)
+            return false;
+        data += done;
+        size -= done;
+    }
+    return true;
+}
+} // namespace
+
+UsbTransport::UsbTransport(const std::wstring& devicePath) : path_(devicePath) {}
+
+bool UsbTransport::isReady() {
+    return !path_.empty() && openDevice(path_).valid();
+}
+
+Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
+                                         std::vector<uint8_t>& reply) {
+    reply.clear();
+    ScopedFileHandle device = openDevice(path_);
+    if (!device)
+        return Unreachable;
+    OverlappedIo io(device.get());
+    if (!io.usable())
+        return Unreachable;
+    if (!writeAll(io, command.data(), command.size()))
+        return SendFailed;
+    DeviceChannel channel(io);
+    reply = collectReply(channel, ReplyReader::modeForCommand(command));
+    return reply.empty() ? NoReply : Ok;
+}
+
+Transport::Result UsbTransport::sendFile(const std::wstring& path) {
+    ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return FileError;
+    ScopedFileHandle device = openDevice(path_);
+    if (!device)
+        return Unreachable;
+    OverlappedIo io(device.get());
+    if (!io.usable())
+        return Unreachable;
+    std::vector<uint8_t> chunk(64 * 1024);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr))
+            return FileError;
+        if (read == 0)
+            return Ok;
+        if (!writeAll(io, chunk.data(), read))
+            return SendFailed;
+    }
+}

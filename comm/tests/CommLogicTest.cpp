@@ -1,0 +1,343 @@
+#include "DeviceAddress.h"
+#include "HexCommand.h"
+#include "PackageIdentity.h"
+#include "PrinterReplies.h"
+#include "ReplyReader.h"
+#include "Transport.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+
+namespace {
+typedef std::vector<uint8_t> Bytes;
+
+Bytes bytesOf(const char* text) {
+    return Bytes(text, text + std::char_traits<char>::length(text));
+}
+
+// A version reply as a printer frames it: header, text, zero byte.
+Bytes versionReply(const std::string& text) {
+    const uint8_t header[] = {0xA5, 0x00, 0x00, 0x50, 0xE0, 0x81, 0x00};
+    Bytes reply(sizeof header + text.size() + 1, 0);
+    std::copy(header, header + sizeof header, reply.begin());
+    std::copy(text.begin(), text.end(), reply.begin() + sizeof header);
+    reply[2] = static_cast<uint8_t>(reply.size() - 3);
+    return reply;
+}
+
+Bytes identifierReply(uint16_t vid, uint16_t pid) {
+    return Bytes{0xA5,
+                 0x00,
+                 0x0C,
+                 0x50,
+                 0xE0,
+                 0x81,
+                 0x00,
+                 0x00,
+                 0x00,
+                 0x00,
+                 0x00,
+                 static_cast<uint8_t>(vid >> 8),
+                 static_cast<uint8_t>(vid),
+                 static_cast<uint8_t>(pid >> 8),
+                 static_cast<uint8_t>(pid)};
+}
+} // namespace
+
+TEST(HexCommand, PairsBecomeBytesInEitherCase) {
+    Bytes out;
+    ASSERT_TRUE(parseHexCommand(L"A5000750e08100020510", out));
+    EXPECT_EQ(out, (Bytes{0xA5, 0x00, 0x07, 0x50, 0xE0, 0x81, 0x00, 0x02, 0x05, 0x10}));
+    EXPECT_EQ(toHexText(out.data(), out.size()), L"A5000750E08100020510");
+}
+
+TEST(HexCommand, MalformedTextYieldsNothingToSend) {
+    Bytes out = {1, 2, 3};
+    EXPECT_FALSE(parseHexCommand(nullptr, out));
+    EXPECT_TRUE(out.empty());
+    for (const wchar_t* bad :
+         {L"", L"A50", L"A5 00", L"G0", L"1B2A7301080", L"0x1B", L"A5\u00E0"}) {
+        out = {9};
+        EXPECT_FALSE(parseHexCommand(bad, out)) << bad;
+        EXPECT_TRUE(out.empty()) << bad;
+    }
+}
+
+TEST(ReplyReader, FrameEndsAtItsCountEvenWhenMoreArrives) {
+    ReplyReader reader(ReplyReader::Framed);
+    Bytes frame = {0xA5, 0x00, 0x04, 0x50, 0xE0, 0x81, 0x00, 0xEE, 0xEE};
+    reader.feed(frame.data(), 2);
+    EXPECT_FALSE(reader.complete());
+    EXPECT_EQ(reader.missing(), 0u);
+    reader.feed(frame.data() + 2, 3);
+    EXPECT_FALSE(reader.complete());
+    EXPECT_EQ(reader.missing(), 2u);
+    reader.feed(frame.data() + 5, frame.size() - 5);
+    EXPECT_TRUE(reader.complete());
+    EXPECT_EQ(reader.finish(), Bytes(frame.begin(), frame.begin() + 7));
+}
+
+TEST(ReplyReader, FrameOneByteShortIsDroppedWhole) {
+    Bytes frame = identifierReply(0x7B1E, 0x31C7);
+    ReplyReader reader(ReplyReader::Framed);
+    reader.feed(frame.data(), frame.size() - 1);
+    EXPECT_FALSE(reader.complete());
+    EXPECT_EQ(reader.missing(), 1u);
+    EXPECT_TRUE(reader.finish().empty());
+}
+
+TEST(ReplyReader, EmptyFrameAndForeignStartByte) {
+    ReplyReader empty(ReplyReader::Framed);
+    Bytes header = {0xA5, 0x00, 0x00};
+    empty.feed(header.data(), header.size());
+    EXPECT_TRUE(empty.complete());
+    EXPECT_EQ(empty.finish(), header);
+
+    // A printer that answers an A5 command without a frame is read like a raw reply.
+    ReplyReader foreign(ReplyReader::Framed);
+    Bytes text = bytesOf("ERR\n");
+    foreign.feed(text.data(), text.size());
+    EXPECT_EQ(foreign.mode(), ReplyReader::Raw);
+    EXPECT_FALSE(foreign.complete());
+    EXPECT_EQ(foreign.finish(), text);
+}
+
+TEST(ReplyReader, RawReplyIsCappedAndModeFollowsCommand) {
+    EXPECT_EQ(ReplyReader::modeForCommand(Bytes{0xA5, 0x00}), ReplyReader::Framed);
+    EXPECT_EQ(ReplyReader::modeForCommand(Bytes{0x1B, 0x2A}), ReplyReader::Raw);
+    EXPECT_EQ(ReplyReader::modeForCommand(Bytes()), ReplyReader::Raw);
+    ReplyReader raw(ReplyReader::Raw);
+    Bytes chunk(ReplyReader::MaxRawReply - 10, 0x41);
+    raw.feed(chunk.data(), chunk.size());
+    EXPECT_FALSE(raw.complete());
+    raw.feed(chunk.data(), 100);
+    EXPECT_TRUE(raw.complete());
+    EXPECT_EQ(raw.finish().size(), ReplyReader::MaxRawReply);
+}
+
+namespace {
+// Plays back a script of reads and records the time-outs it was asked for.
+class ScriptedChannel : public ByteChannel {
+public:
+    struct Step {
+        ReadResult result;
+        Bytes data;
+    };
+    std::deque<Step> steps;
+    std::vector<uint32_t> waits;
+
+    ReadResult readSome(uint8_t* buffer, size_t capacity, uint32_t timeoutMs,
+                        size_t& received) override {
+        waits.push_back(timeoutMs);
+        received = 0;
+        if (steps.empty())
+            return TimedOut;
+        Step step = steps.front();
+        steps.pop_front();
+        received = std::min(capacity, step.data.size());
+        std::copy(step.data.begin(), step.data.begin() + received, buffer);
+        return step.result;
+    }
+};
+} // namespace
+
+TEST(CollectReply, FramedReplyAcrossChunksUsesFirstByteThenGapTimeouts) {
+    ScriptedChannel channel;
+    Bytes frame = identifierReply(0x7B1E, 0x31C7);
+    channel.steps.push_back({ByteChannel::Data, Bytes(frame.begin(), frame.begin() + 1)});
+    channel.steps.push_back({ByteChannel::Data, Bytes(frame.begin() + 1, frame.end())});
+    EXPECT_EQ(collectReply(channel, ReplyReader::Framed), frame);
+    ASSERT_EQ(channel.waits.size(), 2u);
+    EXPECT_GT(channel.waits[0], channel.waits[1]);
+}
+
+TEST(CollectReply, CloseOrSilenceEndsTheReply) {
+    ScriptedChannel raw;
+    raw.steps.push_back({ByteChannel::Data, bytesOf("K206_F")});
+    raw.steps.push_back({ByteChannel::Data, bytesOf("S0101")});
+    raw.steps.push_back({ByteChannel::Closed, Bytes()});
+    EXPECT_EQ(collectReply(raw, ReplyReader::Raw), bytesOf("K206_FS0101"));
+    // The idle wait between raw chunks is shorter than the wait for the first byte.
+    ASSERT_EQ(raw.waits.size(), 3u);
+    EXPECT_LT(raw.waits[1], raw.waits[0]);
+
+    ScriptedChannel truncated;
+    Bytes frame = versionReply(" FW K206_G010111_00");
+    truncated.steps.push_back({ByteChannel::Data, Bytes(frame.begin(), frame.end() - 1)});
+    truncated.steps.push_back({ByteChannel::Closed, Bytes()});
+    EXPECT_TRUE(collectReply(truncated, ReplyReader::Framed).empty());
+
+    ScriptedChannel silent;
+    EXPECT_TRUE(collectReply(silent, ReplyReader::Framed).empty());
+    EXPECT_EQ(silent.waits.size(), 1u);
+}
+
+TEST(VersionReply, TokensAsTheUpdaterReadsThem) {
+    Bytes reply = versionReply(" FW K206_G082511_00 PNL x AB.123456 CDEFG\r\nrest");
+    std::vector<std::wstring> tokens = versionReplyTokens(reply.data(), reply.size());
+    ASSERT_EQ(tokens.size(), 8u);
+    // The header bytes, with bytes 1 and 6 replaced, make up token 0.
+    EXPECT_EQ(tokens[0], std::wstring(L"\u00A5\x10") + static_cast<wchar_t>(reply[2]) +
+                             L"\x50\u00E0\u0081\x10");
+    EXPECT_EQ(tokens[2], L"K206_G082511_00");
+    EXPECT_EQ(tokens[5], L"AB.123456");
+    EXPECT_EQ(tokens[6], L"CDEFG");
+    EXPECT_EQ(tokens[7], L"rest");
+    std::wstring model;
+    ASSERT_TRUE(modelFromVersionReply(reply.data(), reply.size(), model));
+    EXPECT_EQ(model, L"K206");
+}
+
+TEST(VersionReply, ModelWithoutUnderscoreIsTheWholeToken) {
+    Bytes reply = versionReply(" FW K306 PNL");
+    std::wstring model;
+    ASSERT_TRUE(modelFromVersionReply(reply.data(), reply.size(), model));
+    EXPECT_EQ(model, L"K306");
+}
+
+TEST(VersionReply, ShortOrForeignRepliesAreNeverReadPast) {
+    Bytes reply = versionReply(" FW K206_G082511_00");
+    std::wstring model = L"unchanged";
+    // Every cut of the reply short of token 2 (or short of the header) fails,
+    // and a reply without a zero byte ends at its length, not beyond.
+    for (size_t size = 0; size < 11; ++size)
+        EXPECT_FALSE(modelFromVersionReply(reply.data(), size, model)) << size;
+    EXPECT_EQ(model, L"unchanged");
+    ASSERT_TRUE(modelFromVersionReply(reply.data(), 13, model));
+    EXPECT_EQ(model, L"K2");
+
+    Bytes wrongHeader = reply;
+    wrongHeader[4] = 0xE1;
+    EXPECT_TRUE(versionReplyTokens(wrongHeader.data(), wrongHeader.size()).empty());
+    EXPECT_TRUE(versionReplyTokens(nullptr, 40).empty());
+
+    // Text ends at the first zero byte, even with more text behind it.
+    Bytes early = versionReply(" FW");
+    early.insert(early.end(), {'X', ' ', 'K', '2', '0', '6'});
+    EXPECT_FALSE(modelFromVersionReply(early.data(), early.size(), model));
+}
+
+TEST(IdentifierReply, BigEndianFourDigitsAndFifteenByteMinimum) {
+    Bytes reply = identifierReply(0x7B1E, 0x01c7);
+    std::wstring vid, pid;
+    ASSERT_TRUE(identifiersFromReply(reply.data(), reply.size(), vid, pid));
+    EXPECT_EQ(vid, L"7B1E");
+    EXPECT_EQ(pid, L"01C7");
+    vid = pid = L"none";
+    EXPECT_FALSE(identifiersFromReply(reply.data(), 14, vid, pid));
+    EXPECT_FALSE(identifiersFromReply(nullptr, 15, vid, pid));
+    EXPECT_EQ(vid, L"none");
+    EXPECT_EQ(hex16(0x000A), L"000A");
+}
+
+TEST(DeviceAddress, DottedAddressesOnly) {
+    uint32_t address = 0;
+    ASSERT_TRUE(parseDottedIPv4(L"127.0.13.255", address));
+    EXPECT_EQ(address, 0x7F000DFFu);
+    for (const wchar_t* bad :
+         {L"", L"127.0.0", L"127.0.0.1.", L"127.0.0.256", L"127..0.1", L" 127.0.0.1", L"127.0.0.1 ",
+          L"printer.local", L"1.2.3.0001", L"127.0.0.-1"})
+        EXPECT_FALSE(parseDottedIPv4(bad, address)) << bad;
+}
+
+TEST(DeviceAddress, SpoolerPortsGiveRawTargets) {
+    SpoolerPortValues values;
+    values.name = L"IP_127.0.0.9";
+    values.hostName = L"127.0.0.9";
+    std::wstring address;
+    uint16_t port = 0;
+    ASSERT_TRUE(spoolerPortTarget(values, address, port));
+    EXPECT_EQ(address, L"127.0.0.9");
+    EXPECT_EQ(port, 9100);
+
+    values.ipAddress = L"127.0.0.8";
+    values.portNumber = 9101;
+    ASSERT_TRUE(spoolerPortTarget(values, address, port));
+    EXPECT_EQ(address, L"127.0.0.8");
+    EXPECT_EQ(port, 9101);
+
+    SpoolerPortValues named = values;
+    named.ipAddress = L"";
+    named.hostName = L"printer.example";
+    EXPECT_FALSE(spoolerPortTarget(named, address, port));
+    SpoolerPortValues lpr = values;
+    lpr.protocol = 2;
+    EXPECT_FALSE(spoolerPortTarget(lpr, address, port));
+    SpoolerPortValues badPort = values;
+    badPort.portNumber = 70000;
+    EXPECT_FALSE(spoolerPortTarget(badPort, address, port));
+    badPort.portNumber = 0;
+    EXPECT_FALSE(spoolerPortTarget(badPort, address, port));
+}
+
+TEST(DeviceAddress, UsbIdentifiersFromInterfacePath) {
+    std::wstring vid, pid;
+    ASSERT_TRUE(usbIdentifiersFromPath(
+        L"\\\\?\\usb#vid_7b1e&pid_31c7#5&2a3f&0&1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", vid,
+        pid));
+    EXPECT_EQ(vid, L"7B1E");
+    EXPECT_EQ(pid, L"31C7");
+    ASSERT_TRUE(usbIdentifiersFromPath(L"\\\\?\\USB#VID_04B8&PID_0A1B&MI_01#x", vid, pid));
+    EXPECT_EQ(vid, L"04B8");
+    EXPECT_EQ(pid, L"0A1B");
+
+    vid = pid = L"none";
+    for (const wchar_t* bad : {L"", L"\\\\?\\usb#vid_7b1e#x", L"\\\\?\\usb#vid_7b1&pid_31c7",
+                               L"\\\\?\\usb#vid_7b1e1&pid_31c7", L"\\\\?\\usb#xvid_7b1e&pid_31c7",
+                               L"\\\\?\\usb#vid_7b1e&pid_31c"})
+        EXPECT_FALSE(usbIdentifiersFromPath(bad, vid, pid)) << bad;
+    EXPECT_EQ(vid, L"none");
+}
+
+namespace {
+PackageIdentity k206Package() {
+    PackageIdentity package;
+    package.setVerifyIdentifiers(L"true");
+    package.setExactModelMatch(L"true");
+    package.setVendor(L"7b1e");
+    package.setProducts({L"1234", L"31C7"});
+    package.setModel(L"K206");
+    return package;
+}
+
+PrinterIdentity printer(const wchar_t* vid, const wchar_t* pid, const wchar_t* model) {
+    PrinterIdentity identity;
+    identity.identifiersRead = true;
+    identity.vid = vid;
+    identity.pid = pid;
+    identity.modelRead = true;
+    identity.model = model;
+    return identity;
+}
+} // namespace
+
+TEST(PackageIdentity, EachMismatchIsNamed) {
+    PackageIdentity package = k206Package();
+    EXPECT_EQ(package.check(printer(L"7B1E", L"31C7", L"k206")), PackageIdentity::Match);
+    EXPECT_EQ(package.check(printer(L"7B1F", L"31C7", L"K206")), PackageIdentity::WrongVendor);
+    EXPECT_EQ(package.check(printer(L"7B1E", L"31C8", L"K206")), PackageIdentity::WrongProduct);
+    EXPECT_EQ(package.check(printer(L"7B1E", L"31C7", L"K306")), PackageIdentity::WrongModel);
+    EXPECT_EQ(package.check(printer(L"7B1E", L"31C7", L"K2066")), PackageIdentity::WrongModel);
+    PrinterIdentity mute = printer(L"7B1E", L"31C7", L"K206");
+    mute.modelRead = false;
+    EXPECT_EQ(package.check(mute), PackageIdentity::Unidentified);
+    mute.identifiersRead = false;
+    EXPECT_EQ(package.checkIdentifiers(mute), PackageIdentity::Unidentified);
+}
+
+TEST(PackageIdentity, SwitchesAndEmptyValuesTurnChecksOff) {
+    PackageIdentity package = k206Package();
+    package.setVerifyIdentifiers(L"false");
+    EXPECT_EQ(package.check(printer(L"0000", L"0000", L"K206")), PackageIdentity::Match);
+    package.setExactModelMatch(L"no");
+    EXPECT_EQ(package.check(printer(L"0000", L"0000", L"X")), PackageIdentity::Match);
+
+    PackageIdentity unset; // switches absent: both checks on, but nothing to compare with
+    EXPECT_TRUE(unset.verifiesIdentifiers());
+    EXPECT_TRUE(unset.verifiesModel());
+    EXPECT_EQ(unset.check(PrinterIdentity()), PackageIdentity::Match);
+    unset.setModel(L"K206");
+    EXPECT_EQ(unset.check(printer(L"0000", L"0000", L"K306")), PackageIdentity::WrongModel);
+}

@@ -1,0 +1,304 @@
+// The transports and the communication object over real loopback sockets and
+// a named pipe standing in for a USB printer's device interface.
+#include "LoopbackServer.h"
+
+#include "CommTimeouts.h"
+#include "KIVComm.h"
+#include "TcpTransport.h"
+#include "UsbTransport.h"
+#include "WindowsSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+
+namespace {
+typedef std::vector<uint8_t> Bytes;
+using Clock = std::chrono::steady_clock;
+
+const Bytes StatusQuery = {0xA5, 0x00, 0x07, 0x50, 0xE0, 0x81, 0x00, 0x02, 0x00, 0x11};
+const Bytes StatusReply = {0xA5, 0x00, 0x04, 0x50, 0xE0, 0x81, 0x00};
+const Bytes ScanQuery = {0x1B, 0x2A, 0x73, 0x01, 0x08};
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+void pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+KIVDevice networkDevice(uint16_t port) {
+    KIVDevice device;
+    device.setType(KIVDevice::TypeNetwork);
+    device.setIPAddress(L"127.0.0.1");
+    device.setNumber(port);
+    return device;
+}
+} // namespace
+
+TEST(TcpTransport, FramedReplyInPiecesArrivesWhole) {
+    LoopbackServer server([](SOCKET c, const Bytes&) {
+        LoopbackServer::sendBytes(c, Bytes(StatusReply.begin(), StatusReply.begin() + 2));
+        pause(150);
+        LoopbackServer::sendBytes(c, Bytes(StatusReply.begin() + 2, StatusReply.end() - 1));
+        pause(150);
+        // Bytes after the frame belong to nobody and are not handed out.
+        LoopbackServer::sendBytes(c, Bytes{StatusReply.back(), 0xEE, 0xEE});
+    });
+    TcpTransport transport(L"127.0.0.1", server.port());
+    Bytes reply;
+    EXPECT_EQ(transport.exchange(StatusQuery, reply), Transport::Ok);
+    EXPECT_EQ(reply, StatusReply);
+    EXPECT_EQ(server.lastReceived(), StatusQuery);
+}
+
+TEST(TcpTransport, FrameOneByteShortIsNoReply) {
+    // Closed at once, and left open: both give nothing rather than a part.
+    for (int holdMs : {0, 1500}) {
+        LoopbackServer server([holdMs](SOCKET c, const Bytes&) {
+            LoopbackServer::sendBytes(c, Bytes(StatusReply.begin(), StatusReply.end() - 1));
+            pause(holdMs);
+        });
+        TcpTransport transport(L"127.0.0.1", server.port());
+        Bytes reply = {1};
+        EXPECT_EQ(transport.exchange(StatusQuery, reply), Transport::NoReply) << holdMs;
+        EXPECT_TRUE(reply.empty());
+    }
+}
+
+TEST(TcpTransport, RawReplyEndsWhenThePrinterFallsSilent) {
+    const Bytes version = {'K', '2', '0', '6', '_', 'F', 'S', '0', '1', '0', '1', 0};
+    LoopbackServer server([&](SOCKET c, const Bytes&) {
+        LoopbackServer::sendBytes(c, Bytes(version.begin(), version.begin() + 5));
+        pause(50);
+        LoopbackServer::sendBytes(c, Bytes(version.begin() + 5, version.end()));
+        pause(3000); // connection held open: only the idle time can end the reply
+    });
+    TcpTransport transport(L"127.0.0.1", server.port());
+    Bytes reply;
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(transport.exchange(ScanQuery, reply), Transport::Ok);
+    EXPECT_LT(msSince(start), 2500);
+    EXPECT_EQ(reply, version);
+}
+
+TEST(TcpTransport, SilentPrinterCostsABoundedTime) {
+    LoopbackServer server([](SOCKET, const Bytes&) { pause(CommTimeouts::ReplyTotalMs + 1000); });
+    TcpTransport transport(L"127.0.0.1", server.port());
+    Bytes reply;
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(transport.exchange(StatusQuery, reply), Transport::NoReply);
+    long long spent = msSince(start);
+    EXPECT_GE(spent, CommTimeouts::FirstByteMs - 100);
+    EXPECT_LT(spent, CommTimeouts::FirstByteMs + 1500);
+    // A printer that trickles one byte at a time never completing its frame
+    // is cut off by the bound on the whole reply.
+    LoopbackServer trickle([](SOCKET c, const Bytes&) {
+        LoopbackServer::sendBytes(c, Bytes{0xA5, 0x01, 0x00});
+        for (int i = 0; i < 20; ++i) {
+            pause(500);
+            LoopbackServer::sendBytes(c, Bytes{0x41});
+        }
+    });
+    TcpTransport slow(L"127.0.0.1", trickle.port());
+    start = Clock::now();
+    EXPECT_EQ(slow.exchange(StatusQuery, reply), Transport::NoReply);
+    EXPECT_LT(msSince(start), CommTimeouts::ReplyTotalMs + 1500);
+}
+
+TEST(TcpTransport, ReadinessAndUnreachablePrinters) {
+    LoopbackServer server([](SOCKET, const Bytes&) {});
+    TcpTransport present(L"127.0.0.1", server.port());
+    EXPECT_TRUE(present.isReady());
+    for (int i = 0; i < 50 && server.connections() == 0; ++i)
+        pause(20);
+    EXPECT_EQ(server.connections(), 1);
+
+    TcpTransport absent(L"127.0.0.1", LoopbackServer::closedPort());
+    EXPECT_FALSE(absent.isReady());
+    Bytes reply = {1};
+    EXPECT_EQ(absent.exchange(StatusQuery, reply), Transport::Unreachable);
+    EXPECT_TRUE(reply.empty());
+    for (const wchar_t* address : {L"localhost", L"", L"127.0.0.300"})
+        EXPECT_FALSE(TcpTransport(address, server.port()).isReady()) << address;
+    EXPECT_FALSE(TcpTransport(L"127.0.0.1", 0).isReady());
+}
+
+TEST(TcpTransport, FileIsStreamedWhole) {
+    Bytes content(300 * 1024 + 17);
+    std::mt19937 random(7);
+    for (uint8_t& b : content)
+        b = static_cast<uint8_t>(random());
+    const char* path = "comm-transport-test.fls";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(content.data()), content.size());
+    LoopbackServer server([](SOCKET, const Bytes&) {}, true);
+    TcpTransport transport(L"127.0.0.1", server.port());
+    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls"), Transport::Ok);
+    EXPECT_EQ(server.lastReceived(), content);
+    std::remove(path);
+    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls"), Transport::FileError);
+    EXPECT_EQ(server.connections(), 1);
+}
+
+namespace {
+// One side of a named pipe playing a USB printer: answers each opening of the
+// pipe by the handler's reply, or stays silent.
+class PipePrinter {
+public:
+    PipePrinter(const std::wstring& name, Bytes reply, int holdMs)
+        : path_(L"\\\\.\\pipe\\" + name), reply_(reply), holdMs_(holdMs) {
+        pipe_ = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_DUPLEX,
+                                 PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
+                                 nullptr);
+        thread_ = std::thread([this] { serveOnce(); });
+    }
+    ~PipePrinter() {
+        thread_.join();
+        CloseHandle(pipe_);
+    }
+    const std::wstring& path() const { return path_; }
+    Bytes received() const { return received_; }
+
+private:
+    void serveOnce() {
+        if (!ConnectNamedPipe(pipe_, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED)
+            return;
+        uint8_t buffer[256];
+        DWORD n = 0;
+        if (ReadFile(pipe_, buffer, sizeof buffer, &n, nullptr))
+            received_.assign(buffer, buffer + n);
+        DWORD written = 0;
+        if (!reply_.empty())
+            WriteFile(pipe_, reply_.data(), static_cast<DWORD>(reply_.size()), &written, nullptr);
+        pause(holdMs_);
+        FlushFileBuffers(pipe_);
+        DisconnectNamedPipe(pipe_);
+    }
+
+    std::wstring path_;
+    Bytes reply_;
+    int holdMs_;
+    HANDLE pipe_;
+    Bytes received_;
+    std::thread thread_;
+};
+
+std::wstring pipeName(const wchar_t* tag) {
+    return std::wstring(L"kiv-comm-test-") + tag + L"-" + std::to_wstring(GetCurrentProcessId());
+}
+} // namespace
+
+TEST(UsbTransport, DeviceInterfaceExchangeThroughTheComObject) {
+    PipePrinter printer(pipeName(L"answer"), StatusReply, 300);
+    KIVDevice device;
+    device.setType(KIVDevice::TypeUsb);
+    device.setExtra1(printer.path());
+    KIVComm comm(nullptr);
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    EXPECT_EQ(comm.sendPacket(&device, L"A5000750E08100020011", &reply, &length), Transport::Ok);
+    ASSERT_EQ(length, StatusReply.size());
+    EXPECT_EQ(Bytes(reply, reply + length), StatusReply);
+}
+
+TEST(UsbTransport, SilentDeviceIsBoundedAndMissingPathIsNotReady) {
+    PipePrinter printer(pipeName(L"silent"), Bytes(), CommTimeouts::FirstByteMs + 1000);
+    UsbTransport transport(printer.path());
+    Bytes reply = {1};
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(transport.exchange(StatusQuery, reply), Transport::NoReply);
+    EXPECT_LT(msSince(start), CommTimeouts::FirstByteMs + 1500);
+    EXPECT_TRUE(reply.empty());
+    EXPECT_EQ(printer.received(), StatusQuery);
+
+    EXPECT_FALSE(UsbTransport(L"\\\\.\\pipe\\kiv-comm-test-nobody").isReady());
+    EXPECT_FALSE(UsbTransport(L"").isReady());
+}
+
+TEST(KIVComm, MalformedCommandIsNeverSent) {
+    LoopbackServer server(
+        [](SOCKET c, const Bytes&) { LoopbackServer::sendBytes(c, StatusReply); });
+    KIVDevice device = networkDevice(server.port());
+    KIVComm comm(nullptr);
+    unsigned char* reply = nullptr;
+    uint32_t length = 99;
+    EXPECT_EQ(comm.sendPacket(&device, L"A5000750E0810002001", &reply, &length),
+              KIVComm::BadCommand);
+    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(comm.sendRaw(&device, L"1B 2A", &reply, &length, 1), KIVComm::BadCommand);
+    EXPECT_EQ(comm.sendPacket(nullptr, L"A5", &reply, &length), KIVComm::BadArgument);
+    EXPECT_EQ(comm.sendPacket(&device, L"A5", nullptr, &length), KIVComm::BadArgument);
+    pause(200);
+    EXPECT_EQ(server.connections(), 0);
+    // The reply pointer is usable even with no reply.
+    ASSERT_NE(reply, nullptr);
+    EXPECT_EQ(reply[0], 0);
+}
+
+TEST(KIVComm, ReplyBufferLivesUntilTheSameThreadsNextCall) {
+    const Bytes version = {'V', '1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    LoopbackServer server([&](SOCKET c, const Bytes& command) {
+        LoopbackServer::sendBytes(c, command == ScanQuery ? version : StatusReply);
+    });
+    KIVDevice device = networkDevice(server.port());
+    KIVComm comm(nullptr);
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    ASSERT_EQ(comm.sendRaw(&device, L"1B2A730108", &reply, &length, 1), Transport::Ok);
+    ASSERT_EQ(length, version.size());
+    // No zero byte in the printer's text: one follows it in our buffer anyway.
+    EXPECT_EQ(reply[length], 0);
+
+    // Another thread's call leaves this thread's reply as it was.
+    std::thread other([&] {
+        unsigned char* otherReply = nullptr;
+        uint32_t otherLength = 0;
+        comm.sendPacket(&device, L"A5000750E08100020011", &otherReply, &otherLength);
+        EXPECT_EQ(Bytes(otherReply, otherReply + otherLength), StatusReply);
+    });
+    other.join();
+    EXPECT_EQ(Bytes(reply, reply + length), version);
+
+    ASSERT_EQ(comm.sendPacket(&device, L"a5000750e08100020011", &reply, &length), Transport::Ok);
+    EXPECT_EQ(Bytes(reply, reply + length), StatusReply);
+    EXPECT_EQ(server.lastReceived(), StatusQuery);
+}
+
+TEST(KIVComm, DeviceListsAndReservedOperations) {
+    KIVComm comm(nullptr);
+    KIVDeviceArray* list = nullptr;
+    comm.createDeviceList(&list);
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->empty());
+    list->push_back(new KIVDevice());
+    list->push_back(new KIVDevice());
+    comm.freeDeviceList(&list);
+    EXPECT_EQ(list, nullptr);
+    comm.freeDeviceList(&list); // a second free finds nothing to free
+    comm.freeDeviceList(nullptr);
+    comm.createDeviceList(nullptr);
+    EXPECT_EQ(comm.extension1(5), 0);
+    EXPECT_EQ(comm.extension2(0xFFFFFFFFu), 0);
+    EXPECT_FALSE(comm.isDeviceReady(nullptr));
+    EXPECT_EQ(comm.sendFile(nullptr, L"x"), KIVComm::BadArgument);
+    EXPECT_EQ(comm.enumerateDevices(nullptr, nullptr), KIVComm::BadArgument);
+}
+
+TEST(KIVComm, RecordChoosesTheTransport) {
+    KIVDevice usb;
+    usb.setType(KIVDevice::TypeUsb);
+    usb.setExtra1(L"\\\\?\\usb#vid_7b1e&pid_31c7#1#{x}");
+    EXPECT_EQ(KIVComm::transportFor(usb)->describe(), L"\\\\?\\usb#vid_7b1e&pid_31c7#1#{x}");
+    KIVDevice entered;
+    entered.setType(KIVDevice::TypeIpAddress);
+    entered.setIPAddress(L"127.0.0.3");
+    EXPECT_EQ(KIVComm::transportFor(entered)->describe(), L"127.0.0.3:9100");
+    KIVDevice spooled = networkDevice(9101);
+    EXPECT_EQ(KIVComm::transportFor(spooled)->describe(), L"127.0.0.1:9101");
+    spooled.setNumber(70000);
+    EXPECT_EQ(KIVComm::transportFor(spooled)->describe(), L"127.0.0.1:9100");
+}
