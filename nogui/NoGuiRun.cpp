@@ -118,6 +118,7 @@ int32_t NoGuiRun::run() {
     trace.message(L"Beginning updates...");
     env_.options->clearDeviceList();
     outcomes_.clear();
+    lineNames_.clear();
     env_.updater->getPackageVersionString(env_.options, &packageVersion_);
     env_.console->line(L"KIV console update, package firmware " + packageVersion_);
 
@@ -167,6 +168,10 @@ void NoGuiRun::findAllPrinters() {
             continue;
         env_.options->addDeviceToList(*device);
         trace.message(L"Found device=", device->getName());
+        int sameName = 0;
+        for (KIVDevice* other : *found_)
+            sameName += other && other->getName() == device->getName() ? 1 : 0;
+        lineNames_.push_back(sameName > 1 ? describeDevice(*device) : reportName(*device));
     }
     env_.console->line(L"Found " + str(static_cast<uint32_t>(env_.options->getDevListSize())) +
                        L" compatible printer(s).");
@@ -213,6 +218,7 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
             }
             chosen.push_back(match);
             env_.options->addDeviceToList(*match);
+            lineNames_.push_back(entry);
             trace.message(L"Device verified! device=", entry);
             continue;
         }
@@ -244,7 +250,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     KIVDevice device;
     if (env_.options->getDeviceAt(index, device) != 0)
         return;
-    const std::wstring name = reportName(device);
+    const std::wstring name = index < lineNames_.size() ? lineNames_[index] : reportName(device);
     const std::wstring head =
         L"[" + str(index + 1) + L"/" + str(count) + L"] " + describeDevice(device);
     std::wstring version = device.getCurrVer();

@@ -52,7 +52,7 @@ public:
     // How a printer is named to the user: its address for one found at an
     // address, "name (address)" for a spooler port, the port for USB.
     static std::wstring describeDevice(const KIVDevice& device);
-    // The name used in the result line.
+    // The device's own name, or its port or address when it has none.
     static std::wstring reportName(const KIVDevice& device);
     static std::wstring trim(const std::wstring& text);
 
@@ -69,5 +69,9 @@ private:
     Environment env_;
     std::wstring packageVersion_;
     KIVDeviceArray* found_;
+    // The name of each listed printer in its result line, by list index: the
+    // -d entry that chose it (what the caller knows it by), else its name,
+    // made unique with its port or address when printers share a name.
+    std::vector<std::wstring> lineNames_;
     std::vector<Outcome> outcomes_;
 };

@@ -104,6 +104,17 @@ TEST_F(NoGuiRunTest, UpdatesEveryEnumeratedPrinterAndReportsSuccess) {
     EXPECT_EQ(engine.arraysMade, engine.arraysFreed);
 }
 
+TEST_F(NoGuiRunTest, PrintersSharingANameAreToldApartInResultLines) {
+    engine.printers = {spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"K206", L"IP_10.0.0.3", L"10.0.0.3"),
+                       spoolerPrinter(L"K310", L"IP_10.0.0.4", L"10.0.0.4")};
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{L"Device: K206 (10.0.0.2), Result: Success",
+                                                        L"Device: K206 (10.0.0.3), Result: Success",
+                                                        L"Device: K310, Result: Success"}));
+}
+
 TEST_F(NoGuiRunTest, NothingFoundIsNotSuccess) {
     args({L"-m", L"2", L"-e", L"1"});
     EXPECT_EQ(run(), ResultUnreachable);
@@ -199,9 +210,13 @@ TEST_F(NoGuiRunTest, DeviceListMatchesNamePortOrAddressAfterTrimming) {
                        spoolerPrinter(L"Lab", L"IP_10.0.0.3", L"10.0.0.3"),
                        spoolerPrinter(L"Hall", L"IP_10.0.0.4", L"10.0.0.4"),
                        spoolerPrinter(L"Spare", L"IP_10.0.0.5", L"10.0.0.5")};
-    args({L"-m", L"2", L"-d", L" Office ,IP_10.0.0.3,10.0.0.4"});
+    args({L"-m", L"2", L"-e", L"1", L"-d", L" Office ,IP_10.0.0.3,10.0.0.4"});
     EXPECT_EQ(run(), ResultOk);
     EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"Office", L"Lab", L"Hall"}));
+    // Each result line names the printer as the caller named it.
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{L"Device: Office, Result: Success",
+                                                        L"Device: IP_10.0.0.3, Result: Success",
+                                                        L"Device: 10.0.0.4, Result: Success"}));
     // The one address entry was probed directly, nothing else.
     EXPECT_TRUE(engine.enumeratedWithAddresses);
     EXPECT_EQ(engine.probedAddresses, std::vector<std::wstring>{L"10.0.0.4"});
@@ -268,7 +283,7 @@ TEST_F(NoGuiRunTest, IncompatibleListedPrinterResultFollowsItsType) {
         EXPECT_TRUE(e.updated.empty());
         EXPECT_EQ(resultLines(),
                   std::vector<std::wstring>{
-                      L"Device: K206, Result: Failure, ErrorCode: ErrorIPWrongPrinter"});
+                      L"Device: 10.0.0.8, Result: Failure, ErrorCode: ErrorIPWrongPrinter"});
     }
     {
         Refusing e;

@@ -1,0 +1,300 @@
+// The shipped program end to end: the short-timer KIV.exe with its embedded
+// packages, run as a child process in console mode against the printer
+// simulator, with the machine's registry set up as an installer would find it.
+#include "CIniReader.h"
+#include "ScopedHandle.h"
+#include "SimControl.h"
+#include "WindowsSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const PortsKey =
+    L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports";
+
+std::wstring env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::wstring(v, v + std::strlen(v)) : std::wstring();
+}
+
+// A Linux path as the Windows side sees it through drive Z:.
+std::wstring windowsPath(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return L"Z:" + path;
+}
+
+std::string narrow(const std::wstring& w) {
+    return std::string(w.begin(), w.end());
+}
+
+struct RunResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output;
+};
+
+// Runs KIV.exe with the arguments and collects its standard output.
+RunResult runKiv(const std::wstring& args, DWORD timeoutMs = 180000) {
+    RunResult r;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readRaw = nullptr, writeRaw = nullptr;
+    if (!::CreatePipe(&readRaw, &writeRaw, &sa, 0))
+        return r;
+    ScopedKernelHandle readEnd(readRaw), writeEnd(writeRaw);
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd.get();
+    si.hStdError = writeEnd.get();
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring exe = windowsPath(env("KIV_SHORT_EXE"));
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                          &pi))
+        return r;
+    ScopedKernelHandle process(pi.hProcess), thread(pi.hThread);
+    writeEnd.reset();
+
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(readEnd.get(), buf, sizeof buf, &n, nullptr) && n > 0)
+        r.output.append(buf, n);
+    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 99);
+        return r;
+    }
+    ::GetExitCodeProcess(process.get(), &r.exitCode);
+    return r;
+}
+
+bool setDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD value) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    ScopedRegKey key(raw);
+    return ::RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                            sizeof value) == ERROR_SUCCESS;
+}
+
+bool setText(HKEY key, const wchar_t* name, const std::wstring& value) {
+    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
+}
+
+std::wstring readText(HKEY root, const std::wstring& path, const std::wstring& name) {
+    wchar_t buf[256] = {};
+    DWORD size = sizeof buf - sizeof(wchar_t);
+    if (::RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    return buf;
+}
+
+void deleteValue(HKEY root, const std::wstring& path, const wchar_t* name) {
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &raw) == ERROR_SUCCESS) {
+        ScopedRegKey key(raw);
+        ::RegDeleteValueW(key.get(), name);
+    }
+}
+
+// A Standard TCP/IP spooler port, as the driver installer leaves it.
+class SpoolerPort {
+public:
+    SpoolerPort(const std::wstring& name, const std::wstring& address) : name_(name) {
+        HKEY raw = nullptr;
+        std::wstring path = std::wstring(PortsKey) + L"\\" + name;
+        ok_ = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &raw, nullptr) == ERROR_SUCCESS;
+        if (!ok_)
+            return;
+        ScopedRegKey key(raw);
+        DWORD port = 9100, raw1 = 1;
+        ok_ =
+            setText(key.get(), L"HostName", address) && setText(key.get(), L"IPAddress", address) &&
+            ::RegSetValueExW(key.get(), L"PortNumber", 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&port), sizeof port) == ERROR_SUCCESS &&
+            ::RegSetValueExW(key.get(), L"Protocol", 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&raw1), sizeof raw1) == ERROR_SUCCESS;
+    }
+    ~SpoolerPort() {
+        HKEY raw = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, PortsKey, 0, KEY_ALL_ACCESS, &raw) ==
+            ERROR_SUCCESS) {
+            ScopedRegKey ports(raw);
+            ::RegDeleteKeyW(ports.get(), name_.c_str());
+        }
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::wstring name_;
+    bool ok_ = false;
+};
+
+// What the package declares, read from the same config.ini the build embedded.
+struct Package {
+    std::wstring version, brandKey, valueName;
+};
+
+Package readPackage() {
+    CIniReader ini;
+    ini.setINIFileName(env("KIV_SHORT_CONFIG"));
+    Package p;
+    auto first = [&ini](const wchar_t* key) {
+        const std::vector<std::wstring>& v = ini.getKeyValue(key);
+        return v.empty() ? std::wstring() : v[0];
+    };
+    p.version = first(L"FirmwareVersion1");
+    p.brandKey = L"Software\\" + first(L"Vendor") + L"Inkjet\\KIV";
+    p.valueName = first(L"DriverModelName");
+    for (wchar_t& c : p.valueName)
+        if (c == L' ')
+            c = L'_';
+    return p;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class NoGuiEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(simNet().empty()) << "not started by with-sim.sh";
+        ASSERT_FALSE(env("KIV_SHORT_EXE").empty());
+        for (const char* s : {"older", "second", "otherletter", "current"})
+            simRestore(s);
+        package = readPackage();
+        ASSERT_FALSE(package.version.empty());
+    }
+    std::string addr(int host) { return narrow(simAddress(host)); }
+    std::string deviceLine(const std::string& name, const std::string& tail) {
+        return "Device: " + name + ", Result: " + tail;
+    }
+    Package package;
+};
+
+TEST_F(NoGuiEndToEnd, FlashesTheSpoolerPrinterRecordsAndLogs) {
+    const std::wstring brand = L"Software\\Oskel";
+    ASSERT_TRUE(setDword(HKEY_LOCAL_MACHINE, brand, L"kivlog", 1));
+    wchar_t logPath[MAX_PATH] = {};
+    ::ExpandEnvironmentStringsW(L"%ALLUSERSPROFILE%\\KIVlog.txt", logPath, MAX_PATH);
+    ::DeleteFileW(logPath);
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, package.brandKey.c_str(), package.valueName.c_str());
+
+    RunResult r;
+    {
+        SpoolerPort port(L"KIV_e2e_" + simAddress(2), simAddress(2));
+        ASSERT_TRUE(port.ok());
+        r = runKiv(L"-m 2 -e 1");
+    }
+    deleteValue(HKEY_LOCAL_MACHINE, brand, L"kivlog");
+
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_TRUE(contains(r.output, ", Result: Success")) << r.output;
+    EXPECT_EQ(simStateField("older", "aio"), narrow(package.version));
+    EXPECT_EQ(simStateField("older", "accepted"), "1");
+    EXPECT_EQ(readText(HKEY_LOCAL_MACHINE, package.brandKey, package.valueName), package.version);
+
+    // The log tells the whole story, in order.
+    std::string log;
+    {
+        ScopedFileHandle f(::CreateFileW(logPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(f.valid()) << "no log file";
+        char buf[65536];
+        DWORD n = 0;
+        while (::ReadFile(f.get(), buf, sizeof buf, &n, nullptr) && n > 0)
+            log.append(buf, n);
+    }
+    // The log may be written in UTF-16 or 8-bit; compare on the ASCII bytes.
+    std::string ascii;
+    for (char c : log)
+        if (c != '\0')
+            ascii += c;
+    const char* flow[] = {"Beginning KIV execution...",
+                          "NoGuiMode::initialize",
+                          "ISDUpdater::enumerateCompatibleDevices",
+                          "ISDUpdater::update",
+                          "Update completed!",
+                          "Store version in registry",
+                          "KIV execution complete"};
+    size_t at = 0;
+    for (const char* step : flow) {
+        size_t found = ascii.find(step, at);
+        EXPECT_NE(found, std::string::npos) << "missing or out of order: " << step;
+        if (found != std::string::npos)
+            at = found;
+    }
+}
+
+TEST_F(NoGuiEndToEnd, ReportsWhatCouldNotBeDone) {
+    // A spooler port whose printer is off: nothing can be reached.
+    {
+        SpoolerPort port(L"KIV_e2e_" + simAddress(9), simAddress(9));
+        ASSERT_TRUE(port.ok());
+        RunResult r = runKiv(L"-m 2 -e 1");
+        EXPECT_EQ(r.exitCode, 11u) << r.output;
+    }
+    // A printer on another firmware letter refuses the package.
+    RunResult mismatch = runKiv(L"-m 2 -e 1 -d " + simAddress(4));
+    EXPECT_EQ(mismatch.exitCode, 6u) << mismatch.output;
+    EXPECT_TRUE(contains(mismatch.output, "ErrorCode: ErrorBadFW")) << mismatch.output;
+    EXPECT_EQ(simStateField("otherletter", "received"), "0");
+
+    RunResult name = runKiv(L"-m 2 -e 1 -d NoSuchPrinter");
+    EXPECT_EQ(name.exitCode, 9u) << name.output;
+    EXPECT_TRUE(contains(name.output,
+                         deviceLine("NoSuchPrinter", "Failure, ErrorCode: Miscellaneous Error")))
+        << name.output;
+
+    RunResult silent = runKiv(L"-m 2 -e 1 -d " + simAddress(9));
+    EXPECT_EQ(silent.exitCode, 2u) << silent.output;
+    EXPECT_TRUE(
+        contains(silent.output, deviceLine(addr(9), "Failure, ErrorCode: ErrorIPNoPrinter")))
+        << silent.output;
+}
+
+TEST_F(NoGuiEndToEnd, SkipsAnUpToDatePrinterWhenNotForced) {
+    ASSERT_TRUE(simSet("current", "AioVersion", narrow(package.version)));
+    RunResult r = runKiv(L"-m 2 -e 1 -f 2 -d " + simAddress(5));
+    EXPECT_EQ(r.exitCode, 7u) << r.output;
+    EXPECT_TRUE(contains(r.output, "Result: Failure, ErrorCode: DeviceAlreadyUpToDate"))
+        << r.output;
+    EXPECT_EQ(simStateField("current", "received"), "0");
+}
+
+TEST_F(NoGuiEndToEnd, OneFailureAmongTwoPrintersIsTheExitCode) {
+    ASSERT_TRUE(simSet("second", "Fault", "keepversion"));
+    const std::string before = simStateField("second", "aio");
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2) + L"," + simAddress(3));
+    EXPECT_EQ(r.exitCode, 4u) << r.output;
+    EXPECT_TRUE(contains(r.output, ", Result: Success")) << r.output;
+    EXPECT_TRUE(contains(r.output, ", Result: Failure, ErrorCode: ErrorUpdateFailed")) << r.output;
+    EXPECT_EQ(simStateField("older", "aio"), narrow(package.version));
+    EXPECT_EQ(simStateField("second", "aio"), before);
+}
+
+TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
+    const std::wstring brand = L"Software\\Oskel";
+    ASSERT_TRUE(setDword(HKEY_LOCAL_MACHINE, brand, L"KivRetCode", 5));
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2));
+    deleteValue(HKEY_LOCAL_MACHINE, brand, L"KivRetCode");
+    EXPECT_EQ(r.exitCode, 5u) << r.output;
+    EXPECT_TRUE(r.output.empty()) << r.output;
+    EXPECT_EQ(simStateField("older", "received"), "0");
+}
+
+} // namespace
