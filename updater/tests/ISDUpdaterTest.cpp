@@ -1,0 +1,641 @@
+// The engine against scripted printers on fake time: version read,
+// comparison, compatibility, enumeration and the flash sequence.
+#include "EngineTestSupport.h"
+
+#include <cmath>
+
+namespace {
+
+const wchar_t VersionQuery[] = L"packet:A5000750E08100020510";
+const wchar_t StatusQuery[] = L"packet:A5000750E08100020011";
+const wchar_t FlashScanRaw[] = L"raw:1B2A730108";
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Version read
+
+using VersionRead = EngineTest;
+
+TEST_F(VersionRead, UnansweringDeviceGivesEmptyWithoutSending) {
+    com_->printer(L"P1").offline = true;
+    EXPECT_EQ(deviceVersion(), L"");
+    EXPECT_EQ(com_->count(VersionQuery), 0u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Unable to verify device"), 1u);
+}
+
+TEST_F(VersionRead, NoFirmwareKeysSendOnlyTheQuery) {
+    config_.remove("FirmwareVersion1");
+    EXPECT_EQ(deviceVersion(), L"");
+    ASSERT_EQ(com_->calls.size(), 2u);
+    EXPECT_EQ(com_->calls[1], VersionQuery);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Verifying device=P1"), 1u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): After 3 attempts the FW version was "
+                     "unable to be read from the device."),
+              0u);
+}
+
+TEST_F(VersionRead, ThreePartsAreJoinedAndUpperCased) {
+    config_.set("FirmwareVersion2", "AB.123456_CDEFG");
+    config_.set("FirmwareVersion3", "FSV_082511_01");
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = "k206_g082511_00trailer";
+    p.panel = "ab.123456";
+    p.panelTail = "cdefg";
+    p.flashScan = "fsv_082511_01";
+    EXPECT_EQ(deviceVersion(), L"K206_G082511_00|AB.123456.CDFG|FSV_082511_01");
+    EXPECT_EQ(com_->count(VersionQuery), 1u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): AIO Firmware version=k206_g082511_00"),
+              1u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Flash Scan Firmware version="
+                     "fsv_082511_01"),
+              1u);
+    // The dotted panel form is not logged; the other form is.
+    p.panel = "np1.234567";
+    EXPECT_EQ(deviceVersion(), L"K206_G082511_00|NP1.2345|FSV_082511_01");
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Op Panel Firmware version=np1.2345"),
+              1u);
+}
+
+TEST_F(VersionRead, HeaderMismatchUsesAllThreeAttempts) {
+    com_->printer(L"P1").badHeader = true;
+    EXPECT_EQ(deviceVersion(), L"");
+    EXPECT_EQ(com_->count(VersionQuery), 3u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Invalid data returned"), 3u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): After 3 attempts the FW version was "
+                     "unable to be read from the device."),
+              1u);
+    // The attempts follow each other without a pause.
+    EXPECT_TRUE(clock_.sleeps.empty());
+}
+
+TEST_F(VersionRead, RepliesTooShortAreFailedAttempts) {
+    FakePrinter& p = com_->printer(L"P1");
+    Bytes header = {0xA5, 0x00, 0x10, 0x50, 0xE0, 0x81};
+    Bytes twoTokens = versionWith("X");
+    twoTokens.resize(7 + 4); // header and " FW " only: no token 2
+    p.script[L"A5000750E08100020510"] = {header, twoTokens, Bytes{0xA5}};
+    EXPECT_EQ(deviceVersion(), L"");
+    EXPECT_EQ(com_->count(VersionQuery), 3u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Invalid data returned"), 3u);
+    // The next read is whole again.
+    EXPECT_EQ(deviceVersion(), L"K206_G010111_00");
+}
+
+TEST_F(VersionRead, PanelFailureLeavesTheFlashScanToDecide) {
+    config_.set("FirmwareVersion2", "AB.123456_CDEFG");
+    config_.set("FirmwareVersion3", "FSV_082511_01");
+    FakePrinter& p = com_->printer(L"P1");
+    p.panel = "";
+    p.panelTail = "";
+    p.flashScan = "FSV_082511_01";
+    EXPECT_EQ(deviceVersion(), L"K206_G010111_00|FSV_082511_01");
+    EXPECT_EQ(com_->count(VersionQuery), 1u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Failed to read Op Panel Firmware "
+                     "version!"),
+              1u);
+
+    // Without a flash scan part to follow, the panel failure fails the attempt
+    // and the third attempt's partial result is returned.
+    config_.remove("FirmwareVersion3");
+    com_->calls.clear();
+    EXPECT_EQ(deviceVersion(), L"K206_G010111_00");
+    EXPECT_EQ(com_->count(VersionQuery), 3u);
+}
+
+TEST_F(VersionRead, FlashScanNeedsMoreThanNineBytes) {
+    config_.remove("FirmwareVersion1");
+    config_.set("FirmwareVersion3", "FSV_0825");
+    FakePrinter& p = com_->printer(L"P1");
+    p.flashScan = "FSV_08251"; // nine characters and the zero: ten bytes
+    EXPECT_EQ(deviceVersion(), L"FSV_08251");
+    EXPECT_EQ(com_->count(FlashScanRaw), 1u);
+    EXPECT_EQ(com_->count(L"packet:A5000D50E082020300030000FFF00101"), 0u);
+
+    p.flashScan = "FSV_0825"; // nine bytes: never a version
+    com_->calls.clear();
+    EXPECT_EQ(deviceVersion(), L"");
+    EXPECT_EQ(com_->count(L"packet:A5000D50E082020300030000FFF00101"), 3u);
+    EXPECT_EQ(com_->count(L"packet:A5000550E0820202"), 3u);
+    EXPECT_EQ(com_->count(FlashScanRaw), 3u * 31u);
+    EXPECT_EQ(clock_.sleepsOf(1000), 3u * 30u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Unable to read Flash Scan FW version "
+                     "from the device"),
+              3u);
+}
+
+TEST_F(VersionRead, FlashScanAfterSetUp) {
+    config_.set("FirmwareVersion3", "FSV_082511_01");
+    FakePrinter& p = com_->printer(L"P1");
+    p.flashScan = "FSV_082511_01";
+    p.flashScanSetupTries = 2;
+    EXPECT_EQ(deviceVersion(), L"K206_G010111_00|FSV_082511_01");
+    EXPECT_EQ(com_->count(L"packet:A5000D50E082020300030000FFF00101"), 1u);
+    EXPECT_EQ(com_->count(FlashScanRaw), 1u + 3u);
+    EXPECT_EQ(clock_.sleepsOf(1000), 3u);
+
+    p.busy = true;
+    EXPECT_EQ(deviceVersion(), L"K206_G010111_00");
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Printer Busy - Unable to read Flash "
+                     "Scan FW version from the device"),
+              3u);
+}
+
+// ---------------------------------------------------------------------------
+// Version comparison
+
+using VersionComparison = EngineTest;
+
+TEST_F(VersionComparison, PackageStringEditsThePanelValue) {
+    config_.set("FirmwareVersion1", "k206_g082511_00");
+    config_.set("FirmwareVersion2", "AB.123456_CDEFG");
+    config_.set("FirmwareVersion3", "fsv_082511_01");
+    writeConfig();
+    std::wstring out;
+    updater_->getPackageVersionString(&options_, &out);
+    EXPECT_EQ(out, L"K206_G082511_00|AB.123456.CDFG|FSV_082511_01");
+    EXPECT_EQ(logged("ISDUpdater::getPackageVersionString(): Op Panel Firmware version="
+                     "AB.123456.CDFG"),
+              1u);
+
+    // A value too short for the edit is kept as far as it goes.
+    config_.remove("FirmwareVersion1");
+    config_.set("FirmwareVersion2", "AB.1234");
+    config_.remove("FirmwareVersion3");
+    writeConfig();
+    updater_->getPackageVersionString(&options_, &out);
+    EXPECT_EQ(out, L"AB.1234");
+    // An empty first value switches the part off.
+    config_.set("FirmwareVersion2", ",");
+    writeConfig();
+    updater_->getPackageVersionString(&options_, &out);
+    EXPECT_EQ(out, L"");
+}
+
+TEST_F(VersionComparison, OutcomesAndTheirLines) {
+    writeConfig();
+    FakePrinter& p = com_->printer(L"P1");
+    p.offline = true;
+    EXPECT_TRUE(updater_->isPackageNewerThanDevice(&options_, 0));
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion is blank"), 1u);
+
+    p.offline = false;
+    p.aio = "K206_H082511_00";
+    EXPECT_FALSE(updater_->isPackageNewerThanDevice(&options_, 0));
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion is equal to the "
+                     "packageFWVersion"),
+              1u);
+    p.aio = "K206_G082611_00";
+    EXPECT_FALSE(updater_->isPackageNewerThanDevice(&options_, 0));
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion is newer than the "
+                     "packageFWVersion"),
+              1u);
+    p.aio = "K206_G082411_07";
+    EXPECT_TRUE(updater_->isPackageNewerThanDevice(&options_, 0));
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): packageFWVersion is newer than the "
+                     "deviceFWVersion"),
+              1u);
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): packageFWVersion=K206_G082511_00"),
+              4u);
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion=K206_G082411_07"),
+              1u);
+}
+
+// ---------------------------------------------------------------------------
+// Compatibility
+
+class Compatibility : public EngineTest {
+protected:
+    bool check(const std::wstring& name, int32_t type, int32_t& reason) {
+        writeConfig();
+        KIVDevice device;
+        device.setName(name);
+        device.setType(type);
+        return updater_->isCompatibleDevice(&options_, &device, &reason);
+    }
+};
+
+TEST_F(Compatibility, SwitchesOffAcceptAnyAnsweringDevice) {
+    config_.set("VerifyPIDVID", "false");
+    config_.set("ExactModelMatch", "no");
+    com_->printer(L"X").vid = 0x1111;
+    com_->printer(L"X").aio = "Z999_G010111_00";
+    int32_t reason = 77;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 77);
+    EXPECT_EQ(com_->count(L"packet:A5000750E08100020013"), 0u);
+
+    com_->printer(L"X").offline = true;
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
+    EXPECT_EQ(reason, 2);
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 9);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Unable to verify device"), 2u);
+}
+
+TEST_F(Compatibility, VendorMismatchIsReasonThreeForEveryType) {
+    config_.set("VID", "1a2b");
+    config_.set("ExactModelMatch", "false");
+    com_->printer(L"X").vid = 0x1A2B;
+    int32_t reason = 0;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): VerifyPIDVID=TRUE"), 1u);
+
+    com_->printer(L"X").vid = 0x1A2C;
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 3);
+    reason = 0;
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
+    EXPECT_EQ(reason, 3);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid VID"), 2u);
+}
+
+TEST_F(Compatibility, ProductListAndItsReasons) {
+    config_.set("PIDs", "1234,5678");
+    config_.set("ExactModelMatch", "false");
+    com_->printer(L"X").pid = 0x5678;
+    int32_t reason = 0;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+
+    com_->printer(L"X").pid = 0x9999;
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
+    EXPECT_EQ(reason, 3);
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 10);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid PID"), 2u);
+
+    // A list that is absent accepts nothing.
+    config_.remove("PIDs");
+    com_->printer(L"X").pid = 0x31C7;
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+}
+
+TEST_F(Compatibility, IdentifierReplyShorterThanFifteenBytesIsUnreadable) {
+    com_->printer(L"X").identifierLength = 14;
+    int32_t reason = 0;
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 10);
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
+    EXPECT_EQ(reason, 3);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Unable to read VID and PID from the "
+                     "Device"),
+              2u);
+}
+
+TEST_F(Compatibility, ModelNameIsTheTextBeforeTheFirstUnderscore) {
+    config_.set("ModelName", "k206");
+    int32_t reason = 0;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): ExactModelMatch=TRUE"), 1u);
+
+    // Without "_" the whole version string is the model ("K2" after the cut).
+    com_->printer(L"X").aio = "K2";
+    config_.set("ModelName", "K2");
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+
+    com_->printer(L"X").aio = "K207_G010111_00";
+    config_.set("ModelName", "K206");
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 10);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid Model Name"), 1u);
+}
+
+TEST_F(Compatibility, MissingRequiredKeysFailWithALine) {
+    int32_t reason = 0;
+    config_.remove("VerifyPIDVID");
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 10);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Missing key in config.ini: VerifyPIDVID"),
+              1u);
+
+    config_.set("VerifyPIDVID", "TRUE");
+    config_.remove("VID");
+    reason = 0;
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
+    EXPECT_EQ(reason, 3);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Missing key in config.ini: VID"), 1u);
+
+    config_.set("VerifyPIDVID", "false");
+    config_.remove("ModelName");
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Missing key in config.ini: ModelName"), 1u);
+    config_.remove("ExactModelMatch");
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Missing key in config.ini: "
+                     "ExactModelMatch"),
+              1u);
+}
+
+// ---------------------------------------------------------------------------
+// Enumeration
+
+using Enumeration = EngineTest;
+
+TEST_F(Enumeration, KeepsCopiesOfCompatibleDevicesWithTheirVersions) {
+    writeConfig();
+    const wchar_t* names[] = {L"good1", L"good2", L"otherPid", L"away"};
+    for (const wchar_t* name : names) {
+        KIVDevice d;
+        d.setName(name);
+        d.setType(KIVDevice::TypeNetwork);
+        d.setIPAddress(L"127.0.0.1");
+        com_->attached.push_back(d);
+    }
+    com_->printer(L"good2").aio = "K206_G070111_00";
+    com_->printer(L"otherPid").pid = 0x0001;
+    com_->printer(L"away").offline = true;
+
+    KIVDeviceArray* devices = nullptr;
+    updater_->createDeviceArray(&devices);
+    ASSERT_NE(devices, nullptr);
+    KIVDevice earlier;
+    devices->push_back(&earlier);
+    EXPECT_EQ(updater_->enumerateCompatibleDevices(&options_, devices, nullptr), 0);
+    ASSERT_EQ(devices->size(), 3u);
+    EXPECT_EQ((*devices)[0], &earlier);
+    EXPECT_EQ((*devices)[1]->getName(), L"good1");
+    EXPECT_EQ((*devices)[1]->getCurrVer(), L"K206_G010111_00");
+    EXPECT_EQ((*devices)[1]->getIPAddress(), L"127.0.0.1");
+    EXPECT_EQ((*devices)[2]->getName(), L"good2");
+    EXPECT_EQ((*devices)[2]->getCurrVer(), L"K206_G070111_00");
+    EXPECT_EQ(com_->listsFreed, 1);
+    EXPECT_EQ(logged("ISDUpdater::enumerateCompatibleDevices(): Unable to verify device"), 1u);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid PID"), 1u);
+    delete (*devices)[1];
+    delete (*devices)[2];
+    updater_->freeDeviceArray(&devices);
+}
+
+TEST_F(Enumeration, NothingFoundLeavesTheArrayAndFreesTheList) {
+    writeConfig();
+    KIVDeviceArray devices;
+    EXPECT_EQ(updater_->enumerateCompatibleDevices(&options_, &devices, nullptr), 0);
+    EXPECT_TRUE(devices.empty());
+    EXPECT_EQ(com_->listsFreed, 1);
+    EXPECT_EQ(logged("ISDUpdater::enumerateCompatibleDevices(): Unable to find any devices"), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// Flash sequence
+
+class FlashUpdate : public EngineTest {
+protected:
+    // Every report must be the ceiling of 100 * elapsed / budget at the moment
+    // it was made, below 100, and the last one the verification's 99.
+    void expectProgressFollowsTheClock(int budget) {
+        ASSERT_FALSE(progress.empty());
+        int64_t start = startMs_ / 1000;
+        for (size_t i = 0; i + 1 < progress.size(); ++i) {
+            double elapsed = static_cast<double>(progress[i].ms / 1000 - start);
+            int expected = static_cast<int>(std::ceil(100.0 * elapsed / budget));
+            EXPECT_EQ(progress[i].percent, expected) << "report " << i;
+            EXPECT_LT(progress[i].percent, 100);
+            if (i > 0) {
+                EXPECT_GE(progress[i].percent, progress[i - 1].percent);
+            }
+        }
+        EXPECT_EQ(progress.back().percent, 99);
+    }
+};
+
+TEST_F(FlashUpdate, FullSequenceWithTheShippedTimers) {
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\flash.fls"), 1u);
+    expectProgressFollowsTheClock(145);
+    // Reset detection polls every 500 ms; the boot wait is 40 s in 2 s steps.
+    EXPECT_GT(clock_.sleepsOf(500), 0u);
+    EXPECT_EQ(clock_.sleepsOf(2000), 20u);
+    std::vector<std::string> order = {
+        "ISDUpdater::update(): CheckSpr=TRUE",
+        "ISDUpdater::update(): File Sent=flash.fls",
+        "ISDUpdater::update(): Waiting for device to POR...",
+        "ISDUpdater::update(): Device has PORed.",
+        "ISDUpdater::update(): Boot Timeout.",
+        "ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion is equal to the packageFWVersion",
+        "ISDUpdater::update(): Update completed!"};
+    int at = 0;
+    for (const std::string& line : order) {
+        at = lineIndex(line, at);
+        ASSERT_GE(at, 0) << line;
+    }
+    // The whole update fits in the budget plus the boot wait.
+    EXPECT_LT(clock_.ms - startMs_, (145 + 40) * 1000);
+}
+
+TEST_F(FlashUpdate, UnansweringDeviceIsCode13) {
+    com_->printer(L"P1").offline = true;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateUnreachable);
+    EXPECT_EQ(logged("ISDUpdater::update(): Unable to verify device - Communication Error"), 1u);
+    EXPECT_TRUE(progress.empty());
+}
+
+TEST_F(FlashUpdate, FirmwareLetterChange) {
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = "AB12-XYZ_H010111_00";
+    config_.set("ModelName", "AB12-XYZ");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateRevisionMismatch);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 1u);
+    EXPECT_EQ(com_->count(StatusQuery), 0u);
+
+    // The device's first segment is looked up without its "-" part.
+    config_.set("SprList", "zz99,ab12");
+    p.flashedAio = "AB12-XYZ_G082511_00";
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+
+    // An answered question skips the check altogether.
+    com_->calls.clear();
+    config_.set("SprList", "");
+    p.aio = "AB12-XYZ_H010111_00";
+    EXPECT_EQ(runUpdate(true), IUpdater::UpdateOk);
+    ASSERT_GE(com_->calls.size(), 2u);
+    EXPECT_EQ(com_->calls[1], StatusQuery);
+}
+
+TEST_F(FlashUpdate, EqualLettersNeedNoList) {
+    config_.remove("SprList");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(com_->count(VersionQuery), 1u + 1u); // letter check, verification
+}
+
+TEST_F(FlashUpdate, BusyPrinterFails) {
+    com_->printer(L"P1").busy = true;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Printer Busy - Update Failed!"), 1u);
+    EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\flash.fls"), 0u);
+}
+
+TEST_F(FlashUpdate, CommandRepliesMatchInsideTheExpectation) {
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = "K206_G082511_00"; // already current: verification passes at once
+    config_.set("CheckSpr", "false");
+    config_.sequence({{"1.Cmds", "aabb:a500010203:0"}});
+
+    p.rawReplies[L"AABB"] = Bytes{0xA5, 0x00, 0x01};
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): Cmd Sent=AABB"), 1u);
+
+    p.rawReplies[L"AABB"] = Bytes{0xA5, 0x00, 0x01, 0x02, 0x03, 0x04};
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Invalid Response=A50001020304"), 1u);
+
+    p.rawReplies.erase(L"AABB");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): No Response"), 1u);
+
+    // "POR" and an empty expectation accept no reply at all.
+    config_.sequence({{"1.Cmds", "aabb:por:0"}, {"2.Cmds", "aabb::0"}, {"3.Cmds", "aabb"}});
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): No Response"), 1u);
+}
+
+TEST_F(FlashUpdate, ResetWaitWithItsDeadlinePassedFailsAtOnce) {
+    config_.sequence({{"1.Exec", "POR_ALERT:0"}});
+    for (const char* budget : {"0", "-5"}) {
+        config_.set("FlashTimeout", budget);
+        clock_.sleeps.clear();
+        EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << budget;
+        EXPECT_TRUE(clock_.sleeps.empty()) << budget;
+    }
+    EXPECT_EQ(logged("ISDUpdater::update(): Device did not POR."), 2u);
+    // Without a budget there is no scale: nothing is reported.
+    EXPECT_TRUE(progress.empty());
+}
+
+TEST_F(FlashUpdate, PrinterThatStaysUpSkipsTheBootWait) {
+    FakePrinter& p = com_->printer(L"P1");
+    p.resetsOnFile = false;
+    p.aio = "K206_G082511_00";
+    config_.set("FlashTimeout", "20");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): Boot Timeout."), 0u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Device has PORed."), 0u);
+    EXPECT_EQ(clock_.sleepsOf(2000), 0u);
+    // The wait ran to the common deadline, start + FlashTimeout.
+    EXPECT_EQ(clock_.now(), startMs_ / 1000 + 20);
+    expectProgressFollowsTheClock(20);
+}
+
+TEST_F(FlashUpdate, ExecStepsWaitForTheSameDeadline) {
+    config_.set("FlashTimeout", "60");
+    config_.sequence({{"1.Files", "flash.fls:0"},
+                      {"2.Exec", "POR_NOALERT:0"},
+                      {"3.Exec", "NOTHING:4"},
+                      {"4.Other", "whatever:30"}});
+    com_->printer(L"P1").resetMs = 10000;
+    // The printer resets once; the final wait finds it up and runs to start + 60.
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): Device has PORed."), 1u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Waiting for device to POR..."), 2u);
+    EXPECT_EQ(clock_.sleepsOf(2000), 2u); // the 4 s after NOTHING; no boot wait
+    EXPECT_EQ(clock_.now(), startMs_ / 1000 + 60);
+}
+
+TEST_F(FlashUpdate, ItemWaitsInTwoSecondSteps) {
+    config_.sequence({{"1.Files", "flash.fls:10,second.fls:3"}});
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\second.fls"), 1u);
+    // 10 s (5 steps) and 3 s (2 steps) after the files, then 40 s of boot wait.
+    EXPECT_EQ(clock_.sleepsOf(2000), 5u + 2u + 20u);
+    expectProgressFollowsTheClock(145);
+}
+
+TEST_F(FlashUpdate, RetriesZeroFailsRightAfterTheFirstVerification) {
+    config_.set("Retries", "0");
+    com_->printer(L"P1").flashedAio = "K206_G010111_00"; // the flash did not take
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Retry Timeout."), 0u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update Failed!"), 1u);
+    EXPECT_NE(progress.back().percent, 99);
+}
+
+TEST_F(FlashUpdate, DeviceNewerAtFirstVerificationEndsTheCall) {
+    com_->printer(L"P1").flashedAio = "K206_G090111_00";
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Retry Timeout."), 0u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update Failed!"), 1u);
+    EXPECT_EQ(progress.back().percent, 99);
+}
+
+TEST_F(FlashUpdate, DeviceNewerDuringRetriesRunsThemOut) {
+    config_.set("CheckSpr", "false");
+    config_.set("Retries", "3");
+    FakePrinter& p = com_->printer(L"P1");
+    p.script[L"A5000750E08100020510"] = {
+        versionWith("K206_G010111_00"), versionWith("K206_G090111_00"),
+        versionWith("K206_G090111_00"), versionWith("K206_G090111_00")};
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Retry Timeout."), 3u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Unable to verify FW Version from the Device...Trying "
+                     "Again."),
+              3u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update Failed!"), 1u);
+    // 40 s of boot wait and 3 x 20 s of retry waits.
+    EXPECT_EQ(clock_.sleepsOf(2000), 20u + 3u * 10u);
+}
+
+TEST_F(FlashUpdate, VerifiedOnTheSecondRetry) {
+    config_.set("CheckSpr", "false");
+    FakePrinter& p = com_->printer(L"P1");
+    p.script[L"A5000750E08100020510"] = {versionWith("K206_G010111_00"),
+                                         versionWith("K206_G010111_00")};
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): Retry Timeout."), 2u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 1u);
+    expectProgressFollowsTheClock(145);
+}
+
+TEST_F(FlashUpdate, MissingTimerFailsBeforeTalkingToThePrinter) {
+    config_.remove("FlashTimeout");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Missing key in config.ini: FlashTimeout"), 1u);
+    EXPECT_EQ(com_->count(StatusQuery), 0u);
+    config_.set("FlashTimeout", "145");
+    config_.remove("CheckSpr");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Missing key in config.ini: CheckSpr"), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// Object life and pass-through
+
+using Lifecycle = EngineTest;
+
+TEST_F(Lifecycle, ArraysExtensionsAndDestruction) {
+    EXPECT_EQ(updater_->forwardExtension1(5), com_->extension1(5));
+    EXPECT_EQ(updater_->forwardExtension2(0x1234), com_->extension2(0x1234));
+    KIVDeviceArray* none = nullptr;
+    updater_->freeDeviceArray(&none);
+    EXPECT_EQ(none, nullptr);
+    updater_->freeDeviceArray(nullptr);
+    updater_->reserved(1, 2);
+    updater_.reset();
+    EXPECT_EQ(comDestroyed_, 1);
+
+    // Destroyed without a communication object: nothing to destroy.
+    ISDUpdater bare(nullptr, clock_);
+    EXPECT_EQ(bare.forwardExtension1(5), 0);
+}
+
+TEST_F(Lifecycle, InitializeWithoutTheCommunicationLibrary) {
+    writeConfig();
+    ISDUpdater* updater = new ISDUpdater(nullptr, clock_);
+    options_.getRsrcMgr().setDirectories(L"", L"", L"");
+    EXPECT_EQ(updater->initialize(&options_), 7);
+    EXPECT_EQ(logged("IComTarget::makeComTarget(): LoadLibrary() failed on path= KIVComm.dll"), 1u);
+    options_.getRsrcMgr().setDirectories(folder_.path(), folder_.path(), folder_.path());
+    EXPECT_EQ(updater->initialize(&options_), 7);
+    EXPECT_EQ(logged("IComTarget::makeComTarget(): LoadLibrary() failed on path= " +
+                     narrow(folder_.path()) + "KIVComm.dll"),
+              1u);
+    // Without a communication object every device counts as not answering.
+    EXPECT_EQ(updater->update(&options_, 0, nullptr, false), IUpdater::UpdateUnreachable);
+    int32_t reason = 0;
+    KIVDevice device;
+    EXPECT_FALSE(updater->isCompatibleDevice(&options_, &device, &reason));
+    EXPECT_EQ(reason, 9);
+    KIVDeviceArray devices;
+    EXPECT_EQ(updater->enumerateCompatibleDevices(&options_, &devices, nullptr), 0);
+    EXPECT_TRUE(devices.empty());
+    delete updater;
+    EXPECT_GE(lineIndex("+ISDUpdater::~ISDUpdater(): "), 0);
+}
