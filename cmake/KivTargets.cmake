@@ -18,3 +18,30 @@ endfunction()
 function(kiv_wide_entry target)
   target_link_options(${target} PRIVATE -municode)
 endfunction()
+
+# A GoogleTest executable run under Wine while the printer simulator serves the
+# printers of SIM_INI (a template whose "@NET@" becomes this run's loopback prefix;
+# see tools/printer-sim/with-sim.sh). The test reads KIV_SIM_NET and KIV_SIM_CONTROL
+# through tools/printer-sim/SimControl.h.
+# kiv_add_sim_test(NAME SOURCES ... [LIBS ...] SIM_INI template [TIMEOUT s] [ENV ...])
+function(kiv_add_sim_test name)
+  cmake_parse_arguments(T "" "TIMEOUT;SIM_INI" "SOURCES;LIBS;ENV" ${ARGN})
+  if(NOT T_SIM_INI)
+    message(FATAL_ERROR "kiv_add_sim_test(${name}): SIM_INI is required")
+  endif()
+  get_filename_component(ini ${T_SIM_INI} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  set(sim_dir ${CMAKE_SOURCE_DIR}/tools/printer-sim)
+  add_executable(${name} ${T_SOURCES} ${sim_dir}/SimControl.cpp)
+  target_include_directories(${name} PRIVATE ${sim_dir} ${CMAKE_SOURCE_DIR}/Common)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ws2_32 GTest::gtest GTest::gtest_main)
+  add_dependencies(${name} host)
+  # The command is a script, so the emulator is named explicitly.
+  add_test(NAME ${name}
+           COMMAND ${KIV_HOST_DIR}/printer-sim/with-sim.sh ${ini} --
+                   ${CMAKE_BINARY_DIR}/wine-run $<TARGET_FILE:${name}>)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${T_TIMEOUT}
+                       ENVIRONMENT "KIV_PRINTER_SIM=${KIV_HOST_DIR}/printer-sim/printer-sim;${T_ENV}")
+endfunction()
