@@ -3,6 +3,8 @@
 #include "SecurityEveryone.h"
 #include "Win32Exception.h"
 
+#include <aclapi.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -151,6 +153,31 @@ TEST(SecurityEveryone, MutexCreatedWithItOpensByName) {
         CloseHandle(opened);
     SecurityEveryone security(false);
     EXPECT_NO_THROW(security.doApply(mutex.getHandle()));
+}
+
+TEST(SecurityEveryone, AppliesToARegistryKey) {
+    const wchar_t* path = L"Software\\KIVTest\\Security";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | WRITE_DAC | READ_CONTROL, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    SecurityEveryone security(true);
+    EXPECT_NO_THROW(security.doApply(key));
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &acl, nullptr, &descriptor),
+              ERROR_SUCCESS);
+    ASSERT_NE(acl, nullptr);
+    EXPECT_EQ(acl->AceCount, 1);
+    void* raw = nullptr;
+    ASSERT_TRUE(GetAce(acl, 0, &raw));
+    EXPECT_EQ(static_cast<ACCESS_ALLOWED_ACE*>(raw)->Header.AceFlags & CONTAINER_INHERIT_ACE,
+              CONTAINER_INHERIT_ACE);
+    LocalFree(descriptor);
+    RegCloseKey(key);
+    RegDeleteKeyW(HKEY_CURRENT_USER, path);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KIVTest");
 }
 
 } // namespace
