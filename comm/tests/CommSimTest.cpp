@@ -1,0 +1,309 @@
+// KIVComm.dll as the updater uses it (loaded by full path, object from its
+// factory) against simulated printers on loopback addresses.
+#include "Crc32.h"
+#include "FlsHeader.h"
+#include "IComTarget.h"
+#include "KIVOptions.h"
+#include "ScopedHandle.h"
+#include "SimControl.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+namespace {
+typedef std::vector<uint8_t> Bytes;
+using Clock = std::chrono::steady_clock;
+
+const wchar_t* const TestPortPrefix = L"KIVCommTest_";
+const wchar_t* const PortsKey =
+    L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports";
+
+std::wstring exeFolder() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+void writeFile(const std::wstring& path, const std::string& content) {
+    std::ofstream(path.c_str(), std::ios::binary).write(content.data(), content.size());
+}
+
+void deleteTestPorts() {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, PortsKey, 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS)
+        return;
+    ScopedRegKey ports(raw);
+    std::vector<std::wstring> ours;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(raw, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        if (std::wstring(name, length).rfind(TestPortPrefix, 0) == 0)
+            ours.push_back(std::wstring(name, length));
+    }
+    for (const std::wstring& port : ours)
+        RegDeleteKeyW(raw, port.c_str());
+}
+
+bool addSpoolerPort(const std::wstring& name, const std::wstring& address, DWORD port,
+                    DWORD protocol) {
+    HKEY raw = nullptr;
+    std::wstring path = std::wstring(PortsKey) + L"\\" + TestPortPrefix + name;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    ScopedRegKey key(raw);
+    auto bytes = [](const std::wstring& s) { return static_cast<DWORD>((s.size() + 1) * 2); };
+    std::wstring empty;
+    return RegSetValueExW(raw, L"HostName", 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(address.c_str()),
+                          bytes(address)) == ERROR_SUCCESS &&
+           RegSetValueExW(raw, L"IPAddress", 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(empty.c_str()),
+                          bytes(empty)) == ERROR_SUCCESS &&
+           RegSetValueExW(raw, L"PortNumber", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port),
+                          sizeof port) == ERROR_SUCCESS &&
+           RegSetValueExW(raw, L"Protocol", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&protocol),
+                          sizeof protocol) == ERROR_SUCCESS;
+}
+
+// A firmware file the printer accepts: it resets and comes back with the new version.
+std::wstring writeFirmware(const std::string& model, const std::string& aio) {
+    std::string payload(20000, '\0');
+    for (size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<char>(i * 7);
+    FlsHeader header;
+    header.model = model;
+    header.aioVersion = aio;
+    header.payloadLength = static_cast<uint32_t>(payload.size());
+    header.payloadCrc = Crc32::of(payload.data(), payload.size());
+    uint8_t raw[FlsHeader::kSize];
+    EXPECT_EQ(header.write(raw), FlsStatus::Ok);
+    std::wstring path = exeFolder() + L"comm-sim-test.fls";
+    writeFile(path, std::string(reinterpret_cast<char*>(raw), sizeof raw) + payload);
+    return path;
+}
+
+class CommSim : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        library_ = LoadLibraryW((exeFolder() + L"KIVComm.dll").c_str());
+        ASSERT_NE(library_, nullptr);
+        factory_ = getProcAddressAs<DllGetKIVCommFn>(library_, "DllGetKIVComm");
+        ASSERT_NE(factory_, nullptr);
+    }
+
+    void SetUp() override {
+        ASSERT_FALSE(simNet().empty()) << "run through with-sim.sh";
+        deleteTestPorts();
+        configPath_ = exeFolder() + L"comm-sim-config.ini";
+        writeFile(configPath_, ";KIV Config File\r\n[DeviceInfo]\r\nVendor=Oskel\r\n"
+                               "ModelName=K206\r\nVID=7b1e\r\nPIDs=1234,31C7\r\n"
+                               "[Verifications]\r\nExactModelMatch=true\r\nVerifyPIDVID=true\r\n");
+        options_.setCfgIniPath(configPath_);
+        comm_ = factory_(&options_);
+        ASSERT_NE(comm_, nullptr);
+    }
+
+    void TearDown() override {
+        delete comm_;
+        deleteTestPorts();
+        DeleteFileW(configPath_.c_str());
+    }
+
+    static KIVDevice printerAt(int host, int port = 0) {
+        KIVDevice device;
+        device.setType(port ? KIVDevice::TypeNetwork : KIVDevice::TypeIpAddress);
+        device.setIPAddress(simAddress(host));
+        device.setNumber(port);
+        return device;
+    }
+
+    // Enumerates with only these entered addresses; statuses come back in them.
+    std::vector<KIVDevice> enumerate(std::vector<ipAddressObject>& entered, bool withList = true) {
+        IpAddressArray addresses;
+        for (ipAddressObject& entry : entered)
+            addresses.push_back(&entry);
+        KIVDeviceArray* list = nullptr;
+        comm_->createDeviceList(&list);
+        EXPECT_NE(list, nullptr);
+        EXPECT_EQ(comm_->enumerateDevices(list, withList ? &addresses : nullptr), 0);
+        std::vector<KIVDevice> found;
+        for (KIVDevice* device : *list)
+            found.push_back(*device);
+        comm_->freeDeviceList(&list);
+        EXPECT_EQ(list, nullptr);
+        return found;
+    }
+
+    Bytes send(KIVDevice& device, const wchar_t* command, bool raw = false) {
+        unsigned char* reply = nullptr;
+        uint32_t length = 0;
+        if (raw)
+            comm_->sendRaw(&device, command, &reply, &length, 1);
+        else
+            comm_->sendPacket(&device, command, &reply, &length);
+        return length ? Bytes(reply, reply + length) : Bytes();
+    }
+
+    static HMODULE library_;
+    static DllGetKIVCommFn factory_;
+    KIVOptions options_;
+    std::wstring configPath_;
+    IComTarget* comm_ = nullptr;
+};
+
+HMODULE CommSim::library_ = nullptr;
+DllGetKIVCommFn CommSim::factory_ = nullptr;
+} // namespace
+
+TEST_F(CommSim, EnteredAddressesGetStatusesAndOnlyOurPrintersAreListed) {
+    std::vector<ipAddressObject> entered = {
+        ipAddressObject(simAddress(10)), ipAddressObject(simAddress(12)),
+        ipAddressObject(simAddress(14)), ipAddressObject(simAddress(11)),
+        ipAddressObject(simAddress(13)), ipAddressObject(simAddress(19))};
+    Clock::time_point start = Clock::now();
+    std::vector<KIVDevice> found = enumerate(entered);
+    std::printf("enumeration of 6 addresses: %lld ms\n", msSince(start));
+
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
+    EXPECT_EQ(entered[1].getStatus(), ipAddressObject::WrongPrinter); // other model
+    EXPECT_EQ(entered[2].getStatus(), ipAddressObject::NoPrinter);    // nothing listens
+    EXPECT_EQ(entered[3].getStatus(), ipAddressObject::PrinterFound);
+    EXPECT_EQ(entered[4].getStatus(), ipAddressObject::WrongPrinter); // product identifier
+    EXPECT_EQ(entered[5].getStatus(), ipAddressObject::WrongPrinter); // identifiers cut short
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].getIPAddress(), simAddress(10));
+    EXPECT_EQ(found[1].getIPAddress(), simAddress(11));
+    for (const KIVDevice& device : found) {
+        EXPECT_EQ(device.getType(), KIVDevice::TypeIpAddress);
+        EXPECT_EQ(device.getName(), L"K206");
+        EXPECT_EQ(device.getNumber(), 9100);
+        EXPECT_EQ(device.getExtra2(), L"7B1E:31C7");
+    }
+}
+
+TEST_F(CommSim, ChecksFollowTheConfigurationSwitches) {
+    writeFile(configPath_, "[DeviceInfo]\r\nModelName=K206\r\nVID=7B1E\r\nPIDs=31C7\r\n"
+                           "[Verifications]\r\nExactModelMatch=false\r\nVerifyPIDVID=TRUE\r\n");
+    std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(12)),
+                                            ipAddressObject(simAddress(13))};
+    std::vector<KIVDevice> found = enumerate(entered);
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
+    EXPECT_EQ(entered[1].getStatus(), ipAddressObject::WrongPrinter);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].getName(), L"K306"); // the name is what the printer reports
+}
+
+TEST_F(CommSim, SilentPrinterIsBoundedInTime) {
+    std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(15))};
+    Clock::time_point start = Clock::now();
+    EXPECT_TRUE(enumerate(entered).empty());
+    long long enumerateMs = msSince(start);
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::WrongPrinter);
+
+    KIVDevice silent = printerAt(15);
+    start = Clock::now();
+    EXPECT_TRUE(send(silent, L"A5000750E08100020510").empty());
+    long long packetMs = msSince(start);
+    start = Clock::now();
+    EXPECT_TRUE(send(silent, L"1B2A730108", true).empty());
+    long long rawMs = msSince(start);
+    std::printf("silent printer: enumeration %lld ms, sendPacket %lld ms, sendRaw %lld ms\n",
+                enumerateMs, packetMs, rawMs);
+    // Generous: only a hang is caught here.
+    EXPECT_LT(enumerateMs, 10000);
+    EXPECT_LT(packetMs, 10000);
+    EXPECT_LT(rawMs, 10000);
+}
+
+TEST_F(CommSim, RepliesArriveByteForByte) {
+    KIVDevice good = printerAt(11);
+    EXPECT_EQ(send(good, L"A5000750E08100020013"),
+              (Bytes{0xA5, 0x00, 0x0C, 0x50, 0xE0, 0x81, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7B, 0x1E,
+                     0x31, 0xC7}));
+    EXPECT_EQ(send(good, L"A5000750E08100020011"),
+              (Bytes{0xA5, 0x00, 0x04, 0x50, 0xE0, 0x81, 0x00}));
+
+    Bytes version = send(good, L"A5000750E08100020510");
+    ASSERT_GE(version.size(), 8u);
+    EXPECT_EQ(version[1] << 8 | version[2], static_cast<int>(version.size()) - 3);
+    EXPECT_EQ(version.back(), 0);
+    std::string text(version.begin() + 7, version.end() - 1);
+    EXPECT_NE(text.find(" K206_G082511_00 "), std::string::npos) << text;
+    EXPECT_NE(text.find(" AB.123456 CDEFG"), std::string::npos) << text;
+
+    std::string scan = "K206_FS0101_00";
+    Bytes expected(scan.begin(), scan.end());
+    expected.push_back(0);
+    EXPECT_EQ(send(good, L"1B2A730108", true), expected);
+
+    // A printer that cuts its replies short: the short reply is handed on as it is.
+    KIVDevice cut = printerAt(19);
+    EXPECT_EQ(send(cut, L"A5000750E08100020013").size(), 12u);
+}
+
+TEST_F(CommSim, NotReadyWhileThePrinterResets) {
+    KIVDevice printer = printerAt(16);
+    ASSERT_TRUE(comm_->isDeviceReady(&printer));
+    std::wstring firmware = writeFirmware("K206", "K206_G090909_00");
+    comm_->sendFile(&printer, firmware.c_str());
+    EXPECT_FALSE(comm_->isDeviceReady(&printer));
+    EXPECT_TRUE(send(printer, L"A5000750E08100020011").empty());
+    Clock::time_point start = Clock::now();
+    bool back = false;
+    while (!back && msSince(start) < 15000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        back = comm_->isDeviceReady(&printer);
+    }
+    ASSERT_TRUE(back);
+    std::printf("printer away for about %lld ms after the file\n", msSince(start));
+    Bytes version = send(printer, L"A5000750E08100020510");
+    EXPECT_NE(std::string(version.begin(), version.end()).find("K206_G090909_00"),
+              std::string::npos);
+    EXPECT_EQ(simStateField("resetting", "accepted"), "1");
+    DeleteFileW(firmware.c_str());
+    simRestore("resetting");
+}
+
+TEST_F(CommSim, SpoolerPortsAreListedWithTheirPort) {
+    ASSERT_TRUE(addSpoolerPort(L"good", simAddress(17), 9101, 1));
+    ASSERT_TRUE(addSpoolerPort(L"other", simAddress(18), 9101, 1));
+    ASSERT_TRUE(addSpoolerPort(L"lpr", simAddress(10), 9100, 2));
+    ASSERT_TRUE(addSpoolerPort(L"absent", simAddress(14), 9100, 1));
+    // Already entered: asked once, listed once.
+    ASSERT_TRUE(addSpoolerPort(L"entered", simAddress(11), 9100, 1));
+    std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(11))};
+    std::vector<KIVDevice> found = enumerate(entered);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].getType(), KIVDevice::TypeIpAddress);
+    EXPECT_EQ(found[0].getIPAddress(), simAddress(11));
+    const KIVDevice& spooled = found[1];
+    EXPECT_EQ(spooled.getType(), KIVDevice::TypeNetwork);
+    EXPECT_EQ(spooled.getName(), L"K206");
+    EXPECT_EQ(spooled.getIPAddress(), simAddress(17));
+    EXPECT_EQ(spooled.getPortName(), std::wstring(TestPortPrefix) + L"good");
+    EXPECT_EQ(spooled.getNumber(), 9101);
+
+    // The record reaches the printer on the port's own number.
+    KIVDevice copy = spooled;
+    EXPECT_TRUE(comm_->isDeviceReady(&copy));
+    EXPECT_EQ(send(copy, L"A5000750E08100020011").size(), 7u);
+}
+
+TEST_F(CommSim, NoAddressesAndNoUsbPrintersUnderWine) {
+    std::vector<ipAddressObject> none;
+    // No spooler ports of ours and no USB printing interfaces: nothing, and no crash.
+    EXPECT_TRUE(enumerate(none, false).empty());
+}
