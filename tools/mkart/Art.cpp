@@ -15,7 +15,9 @@ void put32(std::vector<uint8_t>& v, uint32_t x) {
     put16(v, x & 0xFFFF);
     put16(v, x >> 16);
 }
-void putFourcc(std::vector<uint8_t>& v, const char* cc) { v.insert(v.end(), cc, cc + 4); }
+void putFourcc(std::vector<uint8_t>& v, const char* cc) {
+    v.insert(v.end(), cc, cc + 4);
+}
 void set32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
     for (int i = 0; i < 4; ++i)
         v[at + i] = static_cast<uint8_t>(x >> (8 * i));
@@ -98,7 +100,8 @@ void drawFrame(std::vector<uint8_t>& px, int w, int h, int stride, int frame, in
             for (int x = 0; x < w; ++x) {
                 double dx = x - cx, dy = y - cy;
                 // A drop: round below, pointed above.
-                double d = dy < 0 ? std::fabs(dx) * (1 + -dy / r) + (-dy) * 0.35 : std::hypot(dx, dy);
+                double d =
+                    dy < 0 ? std::fabs(dx) * (1 + -dy / r) + (-dy) * 0.35 : std::hypot(dx, dy);
                 if (d <= r)
                     at(x, y) = static_cast<uint8_t>(255 - 120 * (d / r));
             }

@@ -23,9 +23,8 @@ int main(int argc, char** argv) {
     }
     // The background covers a wizard page of 473 x 266 dialog units at the
     // usual 8-point dialog font.
-    std::vector<uint8_t> data = std::strcmp(argv[1], "bmp") == 0
-                                    ? art::makeBackgroundBmp(710, 432)
-                                    : art::makeDropAvi(80, 60, 16, 10);
+    std::vector<uint8_t> data = std::strcmp(argv[1], "bmp") == 0 ? art::makeBackgroundBmp(710, 432)
+                                                                 : art::makeDropAvi(80, 60, 16, 10);
     if (!writeAll(argv[2], data)) {
         std::fprintf(stderr, "mkart: cannot write %s\n", argv[2]);
         return 1;

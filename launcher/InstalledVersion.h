@@ -1,0 +1,17 @@
+// The record of the firmware version now installed, left in the registry for
+// other software of the same brand.
+#pragma once
+
+#include <string>
+
+class KIVOptions;
+
+// For every device with update status 1, writes the package version under
+// HKLM\Software\<Vendor>Inkjet\KIV, named by config.ini's DriverModelName
+// with blanks as "_". Nothing is written for an unknown or absent vendor.
+void recordInstalledVersion(KIVOptions* options, std::wstring version);
+
+// The registry key for a "Vendor" value, or empty when no record is kept.
+std::wstring installedVersionKey(const std::wstring& vendor);
+// The value name made from a "DriverModelName" value.
+std::wstring installedVersionValueName(std::wstring driverModelName);

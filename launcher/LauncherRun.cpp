@@ -1,0 +1,147 @@
+#include "LauncherRun.h"
+
+#include "BasicLogger.h"
+#include "ExitCodes.h"
+#include "IUpdateMode.h"
+#include "KIVOptions.h"
+#include "MethodTrace.h"
+#include "ScopedHandle.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+namespace {
+
+const uint16_t kCommonPackage = 402;
+const uint16_t kMainPackage = 401;
+const int32_t kAppModeNoGui = 2;
+
+bool readBrandExitCode(const wchar_t* brandKey, int& code) {
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, brandKey, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
+        return false;
+    ScopedRegKey key(raw);
+    uint32_t value = 0;
+    DWORD size = sizeof(value);
+    // The value's type is not checked: any 4 bytes are read as the number.
+    if (::RegQueryValueExW(key.get(), L"KivRetCode", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+        return false;
+    if (!isForcedExitCode(value))
+        return false;
+    code = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+uint32_t embeddedPackageSize(uint16_t id) {
+    HMODULE self = ::GetModuleHandleW(nullptr);
+    HRSRC res = ::FindResourceExW(self, RT_RCDATA, MAKEINTRESOURCEW(id),
+                                  MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    return res ? ::SizeofResource(self, res) : 0;
+}
+
+LauncherRun::LauncherRun(int argc, const wchar_t* const* argv) : argc_(argc), argv_(argv) {}
+
+LauncherRun::~LauncherRun() {}
+
+int LauncherRun::run() {
+    int forced = 0;
+    if (readForcedExitCode(forced))
+        return forced; // nothing else happens, not even logging
+    bringUpLogger();
+    logLine(LogKIVInit, L"Beginning KIV execution...");
+    if (!initDialogFramework()) {
+        std::printf("Fatal Error: MFC initialization failed\n");
+        std::fflush(stdout);
+        return finish(ExitFrameworkFailed, true);
+    }
+    readCommandLine();
+    setConsoleVisibility();
+    unpackPackages();
+    pointAtConfig();
+    bool closingLines = false;
+    int code = runUpdateMode(closingLines);
+    return finish(code, closingLines);
+}
+
+bool LauncherRun::readForcedExitCode(int& code) {
+    return readBrandExitCode(L"Software\\Tavrin", code) ||
+           readBrandExitCode(L"Software\\Oskel", code);
+}
+
+void LauncherRun::bringUpLogger() {
+    logger_.reset(makeBasicLogger());
+}
+
+bool LauncherRun::initDialogFramework() {
+    // The wizard's pages use the list view, animation, IP-address and
+    // progress controls.
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof(icc);
+    icc.dwICC = ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES;
+    return ::InitCommonControlsEx(&icc) != FALSE;
+}
+
+void LauncherRun::readCommandLine() {
+    options_.reset(new KIVOptions());
+    cfgIniPath_.reset(new std::wstring());
+    // Bad arguments are reported in the log; the run goes on with what was recognised.
+    options_->parseCmdLine(argc_, argv_);
+}
+
+void LauncherRun::setConsoleVisibility() {
+    if (options_->getAppMode() != kAppModeNoGui) {
+        HWND console = ::GetConsoleWindow();
+        if (console)
+            ::ShowWindow(console, SW_HIDE);
+    }
+}
+
+void LauncherRun::unpackPackages() {
+    // A failure shows later, when a library or config.ini is missing.
+    options_->getRsrcMgr().initialize(embeddedPackageSize(kCommonPackage),
+                                      embeddedPackageSize(kMainPackage));
+}
+
+void LauncherRun::pointAtConfig() {
+    *cfgIniPath_ = options_->getRsrcMgr().getPackagePath() + L"config.ini";
+    options_->setCfgIniPath(*cfgIniPath_);
+}
+
+int LauncherRun::runUpdateMode(bool& closingLines) {
+    closingLines = false;
+    int32_t rc = 0;
+    IUpdateMode* mode = IUpdateMode::makeUpdateMode(options_.get(), &rc);
+    if (!mode) {
+        logLine(LogKIVInit, L"Error creating update mode: rc=", rc);
+        return ExitModeFailed;
+    }
+    // On the failure paths below the mode and its library stay as they are
+    // until the process ends.
+    int32_t init = mode->initialize(options_.get());
+    if (init != 0) {
+        logLine(LogKIVInit, L"Error initializng update mode: rc=", init);
+        return ExitModeFailed;
+    }
+    int32_t result = mode->executeUpdateMode(options_.get());
+    if (result != 0)
+        return exitCodeForModeResult(result);
+    if (!IUpdateMode::freeUpdateModeLib(mode, options_.get()))
+        return ExitModeFailed;
+    closingLines = true;
+    return ExitSuccess;
+}
+
+int LauncherRun::finish(int exitCode, bool closingLines) {
+    cfgIniPath_.reset();
+    options_.reset();
+    if (closingLines) {
+        logLine(LogKIVInit, L"KIV execution complete");
+        logLine(LogKIVInit, L"");
+    }
+    logger_.reset();
+    return exitCode;
+}

@@ -1,0 +1,318 @@
+// The unpacking half of RsrcMgr: a fresh folder under %TEMP%, the two embedded
+// package programs written there and run, and the cleanup of earlier runs.
+#include "RsrcMgr.h"
+
+#include "MethodTrace.h"
+#include "ScopedHandle.h"
+#include "StaleEntry.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+const uint16_t kCommonResource = 402;
+const uint16_t kPackageResource = 401;
+const DWORD kSfxTimeoutMs = 90000;
+const DWORD kTempBufferChars = 261;
+
+// The name as the file system resolves it ("\\?\C:\..."), or empty. The entry
+// itself is opened, not what a link points to, where the platform can do that.
+std::wstring finalPathOf(const std::wstring& path) {
+    ScopedFileHandle h(::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+        nullptr));
+    if (!h)
+        return std::wstring();
+    std::vector<wchar_t> buf(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD n = ::GetFinalPathNameByHandleW(h.get(), buf.data(), static_cast<DWORD>(buf.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0)
+            return std::wstring();
+        if (n < buf.size())
+            return std::wstring(buf.data(), n);
+        buf.resize(n + 1);
+    }
+    return std::wstring();
+}
+
+// Removes a link itself. Only called for an entry whose name was shown to
+// open the entry itself, so this never reaches what the link points to.
+bool removeLink(const std::wstring& path, DWORD attrs) {
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY)
+        return ::RemoveDirectoryW(path.c_str()) != FALSE;
+    return ::DeleteFileW(path.c_str()) != FALSE;
+}
+
+} // namespace
+
+int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
+    MethodTrace trace(LogKIVInit, L"RsrcMgr::initialize: ");
+    if (createDirs() != 0) {
+        trace.message(L"Unable to create resource directories in system temp directory.");
+        return 4;
+    }
+    struct Step {
+        const wchar_t* file;
+        std::wstring dir;
+        uint16_t id;
+        uint32_t size;
+        const wchar_t* name;
+    };
+    const Step steps[] = {{L"common.exe", commonDir_, kCommonResource, commonSize, L"Common"},
+                          {L"package.exe", packageDir_, kPackageResource, packageSize, L"Package"}};
+    for (const Step& s : steps) {
+        int32_t rc = extractSfxFromRsrc(s.file, s.dir, s.id, s.size);
+        if (rc != 0) {
+            trace.message(L"Error in extracting '", s.name, L"' SFX file from resource.");
+            return rc;
+        }
+        rc = runSfx(s.file, s.dir);
+        if (rc != 0) {
+            trace.message(L"Error in executing '", s.name, L"' SFX package.");
+            return rc;
+        }
+        rc = cleanSfx(s.file, s.dir);
+        if (rc != 0) {
+            trace.message(L"Error cleaning '", s.name, L"' SFX package.");
+            return rc;
+        }
+    }
+    trace.message(L"Resource initialization successful!");
+    return 0;
+}
+
+int32_t RsrcMgr::createDirs() {
+    MethodTrace trace(LogKIVInit, L"RsrcMgr::createDirs: ");
+    wchar_t temp[kTempBufferChars];
+    DWORD n = ::GetEnvironmentVariableW(L"TEMP", temp, kTempBufferChars);
+    if (n == 0) {
+        trace.message(L"Error retrieving environment variable: Err code=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 4;
+    }
+    if (n >= kTempBufferChars) {
+        trace.message(L"Error retrieving environment variable: Path buffer too small.");
+        return 4;
+    }
+    std::wstring tempDir(temp, n);
+    removeStaleDirs(tempDir);
+
+    wchar_t seconds[16];
+    errno_t err = _itow_s(static_cast<int32_t>(std::time(nullptr)), seconds, 16, 10);
+    if (err != 0) {
+        trace.message(L"Error converting time to string: Err code=", static_cast<int32_t>(err));
+        return 4;
+    }
+    std::wstring root = withBackslash(tempDir) + L"KIV_" + seconds + L"\\";
+    std::wstring package = root + L"Package\\";
+    std::wstring common = root + L"Common\\";
+    struct {
+        const std::wstring& path;
+        const wchar_t* failure;
+    } const dirs[] = {{root, L"Error creating KIV temp directory: Err code="},
+                      {package, L"Error creating Package directory: Err code="},
+                      {common, L"Error creating common directory: Err code="}};
+    for (const auto& d : dirs) {
+        if (!::CreateDirectoryW(d.path.c_str(), nullptr)) {
+            trace.message(d.failure, static_cast<uint32_t>(::GetLastError()));
+            return 4;
+        }
+    }
+    // The paths are published only once all three folders exist.
+    setDirectories(root, package, common);
+    trace.message(L"Temporary directories created successfully!");
+    return 0;
+}
+
+int32_t RsrcMgr::extractSfxFromRsrc(std::wstring fileName, std::wstring directory, uint16_t id,
+                                    uint32_t size) {
+    MethodTrace trace(LogKIVInit, L"RsrcMgr::extractSfxFromRsrc: ");
+    if (size == 0) {
+        trace.message(L"Error: SFX Size is 0!");
+        return 3;
+    }
+    HMODULE self = ::GetModuleHandleW(nullptr);
+    HRSRC res = ::FindResourceExW(self, RT_RCDATA, MAKEINTRESOURCEW(id),
+                                  MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    if (!res) {
+        trace.message(L"Error: Unable to find resource: RsrcID=", id, L", Err code=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 2;
+    }
+    HGLOBAL loaded = ::LoadResource(self, res);
+    if (!loaded) {
+        trace.message(L"Error: Unable to load resource: RsrcID=", id, L", Err code=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 2;
+    }
+    const void* data = ::LockResource(loaded);
+    if (!data) {
+        trace.message(L"Error: Unable to lock resource: RsrcID=", id);
+        return 2;
+    }
+    // Writing more than the resource holds would copy whatever follows it.
+    uint32_t available = ::SizeofResource(self, res);
+    if (size > available) {
+        trace.message(L"Error: SFX Size exceeds resource: RsrcID=", id, L", size=", size,
+                      L", resource=", available);
+        return 3;
+    }
+    std::wstring path = withBackslash(directory) + fileName;
+    ScopedFileHandle out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) {
+        trace.message(L"Error: Unable to open resource output file: Path=", path);
+        return 3;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(out.get(), data, size, &written, nullptr) || written != size) {
+        uint32_t code = ::GetLastError();
+        trace.message(L"Error: Unable to open resource output file: Path=", path, L", error=",
+                      code);
+        out.reset();
+        ::DeleteFileW(path.c_str()); // a truncated program must never be run
+        return 3;
+    }
+    if (!out.reset()) {
+        trace.message(L"Error: Unable to close resource output file: Path=", path, L", error=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 3;
+    }
+    trace.message(L"SFX written to file successfully!");
+    return 0;
+}
+
+int32_t RsrcMgr::runSfx(std::wstring fileName, std::wstring directory) {
+    MethodTrace trace(LogKIVInit, L"RsrcMgr::runSfx: ");
+    directory = withBackslash(directory);
+    std::wstring program = directory + fileName;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.c_str(), &si, &pi)) {
+        trace.message(L"Error: Unable to create SFX process: err=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 5;
+    }
+    ScopedKernelHandle process(pi.hProcess);
+    ScopedKernelHandle thread(pi.hThread);
+    DWORD wait = ::WaitForSingleObject(process.get(), kSfxTimeoutMs);
+    if (wait == WAIT_TIMEOUT) {
+        trace.message(L"Error: Timeout reached while waiting for SFX process to complete.");
+        return 6;
+    }
+    if (wait != WAIT_OBJECT_0) {
+        trace.message(L"Error: Error occurred while waiting for SFX process to complete.");
+        return 5;
+    }
+    if (!process.reset()) {
+        trace.message(L"Error: Unable to close SFX process handle: err=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 5;
+    }
+    if (!thread.reset()) {
+        trace.message(L"Error: Unable to close SFX thread handle: err=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 5;
+    }
+    trace.message(L"SFX execution completed successfully!");
+    return 0;
+}
+
+int32_t RsrcMgr::cleanSfx(std::wstring fileName, std::wstring directory) {
+    MethodTrace trace(LogKIVInit, L"RsrcMgr::cleanSfx: ");
+    std::wstring path = withBackslash(directory) + fileName;
+    if (!::DeleteFileW(path.c_str())) {
+        trace.message(L"Error: Unable to remove SFX from temp directory");
+        return 1;
+    }
+    trace.message(L"SFX cleaning completed successfully!");
+    return 0;
+}
+
+void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
+    const std::wstring base = withBackslash(tempDir);
+    const std::wstring tempFinal = finalPathOf(tempDir);
+    struct Found {
+        std::wstring name;
+        DWORD attrs;
+    };
+    std::vector<Found> stale;
+    WIN32_FIND_DATAW fd;
+    {
+        ScopedFindHandle find(::FindFirstFileW((base + L"*.*").c_str(), &fd));
+        if (!find)
+            return;
+        do {
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                isStaleRunFolderName(fd.cFileName))
+                stale.push_back({fd.cFileName, fd.dwFileAttributes});
+        } while (::FindNextFileW(find.get(), &fd));
+    }
+    for (const Found& f : stale) {
+        std::wstring path = base + f.name;
+        // A name that resolves elsewhere is a link the platform follows:
+        // deleting through it would reach outside TEMP.
+        if (!finalPathIsEntry(tempFinal, f.name, finalPathOf(path)))
+            continue;
+        if (f.attrs & FILE_ATTRIBUTE_REPARSE_POINT)
+            removeLink(path, f.attrs);
+        else
+            deleteDirectory(path, true);
+    }
+}
+
+uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {
+    const std::wstring base = withBackslash(path);
+    const std::wstring ownFinal = finalPathOf(path);
+    if (ownFinal.empty())
+        return 0;
+    bool keep = false;
+    WIN32_FIND_DATAW fd;
+    ScopedFindHandle find(::FindFirstFileW((base + L"*.*").c_str(), &fd));
+    if (!find)
+        return 0;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring entry = base + name;
+        if (!finalPathIsEntry(ownFinal, name, finalPathOf(entry))) {
+            keep = true; // a link the platform follows: neither it nor its target is touched
+            continue;
+        }
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            if (!removeLink(entry, fd.dwFileAttributes))
+                keep = true;
+            continue;
+        }
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!recursive) {
+                keep = true;
+                continue;
+            }
+            uint32_t rc = deleteDirectory(entry, true);
+            if (rc != 0)
+                return rc;
+            continue;
+        }
+        if (!::SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL) ||
+            !::DeleteFileW(entry.c_str()))
+            return ::GetLastError();
+    } while (::FindNextFileW(find.get(), &fd));
+    DWORD last = ::GetLastError();
+    find.reset();
+    if (last != ERROR_NO_MORE_FILES)
+        return last;
+    if (keep)
+        return 0;
+    if (!::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) ||
+        !::RemoveDirectoryW(path.c_str()))
+        return ::GetLastError();
+    return 0;
+}
