@@ -9,3 +9,7 @@ kiv_add_sim_test(sim_control_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/printer-sim/tests/SimControlTest.cpp
   SIM_INI ${CMAKE_CURRENT_LIST_DIR}/printer-sim/tests/sim-control.ini
   TIMEOUT 120)
+add_test(NAME host.with-sim
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/printer-sim/tests/with-sim-test.sh
+                 ${KIV_HOST_DIR}/printer-sim)
+set_tests_properties(host.with-sim PROPERTIES TIMEOUT 120)

@@ -136,9 +136,13 @@ bool Printer::syncListener() {
         pendingPanel_.clear();
         pendingScan_.clear();
     }
-    if (away_) {
+    // A socket shut down by a reset is dead even when the reset window is already
+    // over (zero seconds, or RESTORE): only a new one listens again.
+    if (away_ || listenerShut_) {
         listen_.reset();
-    } else if (!listen_) {
+        listenerShut_ = false;
+    }
+    if (!away_ && !listen_) {
         std::string error;
         listen_ = Net::listenOn(cfg_.address, cfg_.port, error);
         if (!listen_)
@@ -410,8 +414,10 @@ void Printer::takeFile(const FlsHeader& header) {
     scanQueriesAfterSetup_ = 0;
     // Shutting the listener down (not closing it: the listener thread may be polling
     // it) refuses new connections from this moment on.
-    if (listen_)
+    if (listen_) {
         ::shutdown(listen_.get(), SHUT_RDWR);
+        listenerShut_ = true;
+    }
 }
 
 void Printer::record(const std::string& last) {

@@ -76,6 +76,7 @@ private:
     unsigned scanQueriesAfterSetup_ = 0;
     std::mt19937 rng_;
     Fd listen_;
+    bool listenerShut_ = false;
 
     std::list<Worker> workers_; // touched by the listener thread only
     std::thread thread_;

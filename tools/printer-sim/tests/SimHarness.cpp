@@ -165,8 +165,12 @@ int Sim::launch(const std::string& ini) {
         ::dup2(in[0], 0);
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
-        ::execl(PRINTER_SIM_PATH, PRINTER_SIM_PATH, path.c_str(), "--control", controlArg.c_str(),
-                static_cast<char*>(nullptr));
+        std::vector<const char*> argv = {PRINTER_SIM_PATH, path.c_str(), "--control",
+                                         controlArg.c_str()};
+        for (const auto& a : extraArgs)
+            argv.push_back(a.c_str());
+        argv.push_back(nullptr);
+        ::execv(PRINTER_SIM_PATH, const_cast<char* const*>(argv.data()));
         ::_exit(127);
     }
     ::close(in[0]);

@@ -5,6 +5,7 @@
 #include "PrinterReplies.h"
 
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 namespace Harness {
@@ -47,6 +48,8 @@ public:
     // One field of the STATE line of a printer.
     std::string state(const std::string& section, const std::string& field) const;
     const std::string& output() const { return output_; }
+    // Arguments added after the INI path and --control on the next start.
+    std::vector<std::string> extraArgs;
     const std::string& errors() const { return errors_; }
 
 private:

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace Harness;
@@ -204,6 +205,18 @@ TEST_F(SimTest, RejectedFilesLeaveThePrinterAsItWas) {
     EXPECT_EQ("0", state("resets"));
 }
 
+TEST_F(SimTest, ZeroResetSecondsStillReopens) {
+    startOne("ResetSeconds=0\n");
+    for (int round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(sendFile(
+            p(), makeFls("K206", "K206_G08251" + std::to_string(round) + "_00", "", "", 1000)));
+        ASSERT_GE(waitUntilBack(p(), 2), 0) << "round " << round;
+        EXPECT_EQ("K206_G08251" + std::to_string(round) + "_00",
+                  aioOf(exchange(p(), kVersionQuery)));
+    }
+    EXPECT_EQ("3", state("resets"));
+}
+
 // ---- faults
 
 TEST_F(SimTest, BusyLeavesOnlyTheStatusQueryUnanswered) {
@@ -315,6 +328,23 @@ TEST_F(SimTest, ControlRefusesWhatItCannotDo) {
     EXPECT_EQ(0u, sim.control("DANCE").find("ERR "));
     EXPECT_EQ(0u, sim.control(std::string(5000, 'S')).find("ERR "));
     EXPECT_EQ("none", state("fault"));
+}
+
+TEST_F(SimTest, StateFileFollowsChanges) {
+    std::string path = "/tmp/sim-state-" + std::to_string(::getpid()) + ".txt";
+    sim.extraArgs = {"--state", path};
+    startOne("");
+    ASSERT_EQ("OK\n", sim.control("SET p FlashScanVersion FS9_A1_00"));
+    std::string seen;
+    for (int i = 0; i < 50 && seen.find("scan=FS9_A1_00") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::ifstream in(path);
+        seen.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(std::string::npos, seen.find("p " + p() + ":9100 ")) << seen;
+    EXPECT_NE(std::string::npos, seen.find("scan=FS9_A1_00")) << seen;
+    EXPECT_EQ(0, sim.stop());
+    std::remove(path.c_str());
 }
 
 // ---- bad clients
