@@ -21,7 +21,9 @@ function(kiv_make_fls target)
   endif()
   # mkfls comes from the ExternalProject `host`, a target without a known output
   # file, hence the target-level dependency.
+  get_filename_component(out_dir ${F_OUTPUT} DIRECTORY)
   add_custom_command(OUTPUT ${F_OUTPUT}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
     COMMAND ${KIV_HOST_DIR}/fls/mkfls ${args} --out ${F_OUTPUT}
     DEPENDS host ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
     COMMENT "Making ${F_OUTPUT}" VERBATIM)
