@@ -250,6 +250,26 @@ TEST(LoggerBringUp, OneInstancePerModule) {
     EXPECT_EQ(&BasicLogger::getInstance(), log.logger());
 }
 
+TEST(LoggerStartGate, FollowsTheFileAndStaysShutForAnUnwritablePath) {
+    TempFolder folder;
+    std::wstring plain = folder.path() + L"gate.txt";
+    std::wstring cyrillic = folder.path() + L"\x0416.txt";
+    writeFileBytes(cyrillic, "");
+    ASSERT_TRUE(fileExists(cyrillic));
+    BasicLogger plainLogger(plain, 25);
+    BasicLogger cyrillicLogger(cyrillic, 25);
+    uint32_t gate = 7;
+    plainLogger.getSetting(L"startLog", gate, 0);
+    EXPECT_EQ(gate, 0u) << "no file, no log";
+    writeFileBytes(plain, "");
+    plainLogger.getSetting(L"startLog", gate, 0);
+    EXPECT_EQ(gate, 0xFFFFFFFFu);
+    cyrillicLogger.getSetting(L"startLog", gate, 0);
+    EXPECT_EQ(gate, 0u) << "a path the line conversion cannot carry keeps the gate shut";
+    plainLogger.getSetting(L"Clocktime_In_Header", gate, 1);
+    EXPECT_EQ(gate, 1u) << "other settings take their defaults";
+}
+
 // Counts the reads of the settings source and answers per key.
 class CountingLogger : public BasicLogger {
 public:
