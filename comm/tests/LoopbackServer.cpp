@@ -45,10 +45,18 @@ LoopbackServer::Bytes LoopbackServer::lastReceived() {
     return last_;
 }
 
-void LoopbackServer::sendBytes(SOCKET client, const Bytes& bytes) {
-    if (!bytes.empty())
-        send(client, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
-             0);
+bool LoopbackServer::sendBytes(SOCKET client, const Bytes& bytes) {
+    return bytes.empty() || send(client, reinterpret_cast<const char*>(bytes.data()),
+                                 static_cast<int>(bytes.size()), 0) > 0;
+}
+
+void LoopbackServer::holdUntilClosed(SOCKET client, int maxMs) {
+    DWORD start = GetTickCount();
+    char sink[256];
+    while (static_cast<int>(GetTickCount() - start) < maxMs) {
+        if (readable(client, 20) && recv(client, sink, sizeof sink, 0) <= 0)
+            return;
+    }
 }
 
 uint16_t LoopbackServer::closedPort() {

@@ -29,7 +29,11 @@ public:
     int connections() const { return connections_; }
     Bytes lastReceived();
 
-    static void sendBytes(SOCKET client, const Bytes& bytes);
+    // False once the client has gone.
+    static bool sendBytes(SOCKET client, const Bytes& bytes);
+    // Keeps the connection open without a word until the client closes it or
+    // maxMs pass, so that a test of a time-out does not outlast the time-out.
+    static void holdUntilClosed(SOCKET client, int maxMs);
     // A port on 127.0.0.1 where nothing listens.
     static uint16_t closedPort();
 

@@ -60,7 +60,7 @@ TEST(TcpTransport, FrameOneByteShortIsNoReply) {
     for (int holdMs : {0, 1500}) {
         LoopbackServer server([holdMs](SOCKET c, const Bytes&) {
             LoopbackServer::sendBytes(c, Bytes(StatusReply.begin(), StatusReply.end() - 1));
-            pause(holdMs);
+            LoopbackServer::holdUntilClosed(c, holdMs);
         });
         TcpTransport transport(L"127.0.0.1", server.port());
         Bytes reply = {1};
@@ -75,7 +75,8 @@ TEST(TcpTransport, RawReplyEndsWhenThePrinterFallsSilent) {
         LoopbackServer::sendBytes(c, Bytes(version.begin(), version.begin() + 5));
         pause(50);
         LoopbackServer::sendBytes(c, Bytes(version.begin() + 5, version.end()));
-        pause(3000); // connection held open: only the idle time can end the reply
+        // Held open: only the idle time can end the reply.
+        LoopbackServer::holdUntilClosed(c, 3000);
     });
     TcpTransport transport(L"127.0.0.1", server.port());
     Bytes reply;
@@ -86,7 +87,9 @@ TEST(TcpTransport, RawReplyEndsWhenThePrinterFallsSilent) {
 }
 
 TEST(TcpTransport, SilentPrinterCostsABoundedTime) {
-    LoopbackServer server([](SOCKET, const Bytes&) { pause(CommTimeouts::ReplyTotalMs + 1000); });
+    LoopbackServer server([](SOCKET c, const Bytes&) {
+        LoopbackServer::holdUntilClosed(c, CommTimeouts::ReplyTotalMs + 1000);
+    });
     TcpTransport transport(L"127.0.0.1", server.port());
     Bytes reply;
     Clock::time_point start = Clock::now();
@@ -98,10 +101,8 @@ TEST(TcpTransport, SilentPrinterCostsABoundedTime) {
     // is cut off by the bound on the whole reply.
     LoopbackServer trickle([](SOCKET c, const Bytes&) {
         LoopbackServer::sendBytes(c, Bytes{0xA5, 0x01, 0x00});
-        for (int i = 0; i < 20; ++i) {
-            pause(500);
-            LoopbackServer::sendBytes(c, Bytes{0x41});
-        }
+        for (int i = 0; i < 20 && LoopbackServer::sendBytes(c, Bytes{0x41}); ++i)
+            LoopbackServer::holdUntilClosed(c, 500);
     });
     TcpTransport slow(L"127.0.0.1", trickle.port());
     start = Clock::now();
