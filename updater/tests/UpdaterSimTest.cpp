@@ -1,0 +1,237 @@
+// The real Updater.dll and KIVComm.dll, bound the way the launcher binds them,
+// against the printer simulator.
+#include "IUpdater.h"
+#include "KIVOptions.h"
+#include "ScopedHandle.h"
+#include "SimControl.h"
+#include "TestSupport.h"
+#include "ipAddressObject.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<int> reports;
+void recordProgress(int percent) {
+    reports.push_back(percent);
+}
+
+bool copyTo(const std::wstring& from, const std::wstring& to) {
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+// The short-timer package: the shipped keys with timers a test can wait for.
+struct PackageConfig {
+    std::string flashTimeout = "20";
+    std::string retries = "2";
+    std::string sequence = "1.Files=flash.fls:0\r\n";
+
+    std::string text() const {
+        return ";KIV Config File\r\n"
+               "[DeviceInfo]\r\nVendor=Oskel\r\nModelName=K206\r\nDriverModelName=Oskel K206w\r\n"
+               "VID=7B1E\r\nPIDs=31C7\r\n"
+               "[Versions]\r\nFirmwareVersion1=K206_G082511_00\r\n"
+               "[UpdateSequence]\r\n" +
+               sequence +
+               "[Verifications]\r\nExactModelMatch=true\r\nVerifyPIDVID=true\r\nCheckSpr=true\r\n"
+               "SprList=\r\n"
+               "[Timers]\r\nFlashTimeout=" +
+               flashTimeout + "\r\nBootTimeout=2\r\nRetryTimeout=1\r\nRetries=" + retries + "\r\n";
+    }
+};
+
+class UpdaterSim : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        log_ = new ScopedTestLog();
+        root_ = new TempFolder();
+        std::wstring package = root_->path() + L"pkg\\";
+        std::wstring common = root_->path() + L"common\\";
+        CreateDirectoryW(package.c_str(), nullptr);
+        CreateDirectoryW(common.c_str(), nullptr);
+        copied_ = copyTo(exeFolder() + L"Updater.dll", package + L"Updater.dll") &&
+                  copyTo(exeFolder() + L"flash-K206.fls", package + L"flash.fls") &&
+                  copyTo(exeFolder() + L"..\\comm\\KIVComm.dll", common + L"KIVComm.dll");
+        options_ = new KIVOptions();
+        options_->getRsrcMgr().setDirectories(root_->path(), package, common);
+        options_->setCfgIniPath(package + L"config.ini");
+        writeConfig(PackageConfig());
+        // The library's logger reads the switch when it is brought up.
+        setLogSwitch(L"Tavrin", 1);
+        int32_t rc = -1;
+        updater_ = IUpdater::makeUpdater(options_, &rc);
+        removeLogSwitch(L"Tavrin");
+        if (updater_)
+            initRc_ = updater_->initialize(options_);
+    }
+
+    static void TearDownTestSuite() {
+        if (updater_)
+            IUpdater::freeUpdaterLib(updater_);
+        updater_ = nullptr;
+        delete options_;
+        delete root_;
+        delete log_;
+    }
+
+    void SetUp() override {
+        ASSERT_FALSE(simNet().empty()) << "not started by with-sim.sh";
+        ASSERT_TRUE(copied_);
+        ASSERT_NE(updater_, nullptr);
+        ASSERT_EQ(initRc_, 0);
+        ASSERT_TRUE(simRestore("flash"));
+        options_->clearDeviceList();
+        reports.clear();
+    }
+
+    static void writeConfig(const PackageConfig& config) {
+        writeFileBytes(options_->getRsrcMgr().getPackagePath() + L"config.ini", config.text());
+    }
+
+    // A printer entered by address, as the enumeration records it.
+    static int32_t updateAt(int host, const PackageConfig& config, bool sprAnswered = false) {
+        writeConfig(config);
+        KIVDevice device;
+        device.setType(KIVDevice::TypeIpAddress);
+        device.setName(L"K206");
+        device.setIPAddress(simAddress(host));
+        device.setNumber(9100);
+        options_->clearDeviceList();
+        options_->addDeviceToList(device);
+        return updater_->update(options_, 0, &recordProgress, sprAnswered);
+    }
+
+    static size_t logged(const std::string& text) {
+        size_t n = 0;
+        for (std::string line : log_->texts()) {
+            line.erase(0, line.find_first_not_of(' '));
+            n += line == text;
+        }
+        return n;
+    }
+
+    static ScopedTestLog* log_;
+    static TempFolder* root_;
+    static KIVOptions* options_;
+    static IUpdater* updater_;
+    static bool copied_;
+    static int32_t initRc_;
+};
+
+ScopedTestLog* UpdaterSim::log_ = nullptr;
+TempFolder* UpdaterSim::root_ = nullptr;
+KIVOptions* UpdaterSim::options_ = nullptr;
+IUpdater* UpdaterSim::updater_ = nullptr;
+bool UpdaterSim::copied_ = false;
+int32_t UpdaterSim::initRc_ = -1;
+
+const int Good1 = 2, Good2 = 3, OtherModel = 4, Flash = 5, Nobody = 9;
+
+} // namespace
+
+TEST_F(UpdaterSim, EnumerationKeepsTheGoodPrintersAndMarksTheAddresses) {
+    writeConfig(PackageConfig());
+    std::vector<ipAddressObject> entries = {
+        ipAddressObject(simAddress(Good1)), ipAddressObject(simAddress(Good2)),
+        ipAddressObject(simAddress(OtherModel)), ipAddressObject(simAddress(Nobody))};
+    IpAddressArray addresses;
+    for (ipAddressObject& e : entries)
+        addresses.push_back(&e);
+    KIVDeviceArray* devices = nullptr;
+    updater_->createDeviceArray(&devices);
+    ASSERT_NE(devices, nullptr);
+    EXPECT_EQ(updater_->enumerateCompatibleDevices(options_, devices, &addresses), 0);
+
+    std::vector<std::wstring> found;
+    for (KIVDevice* d : *devices) {
+        std::wstring expectedVersion =
+            d->getIPAddress() == simAddress(Good2) ? L"K206_G070111_00" : L"K206_G010111_00";
+        EXPECT_EQ(d->getCurrVer(), expectedVersion);
+        found.push_back(d->getIPAddress());
+        delete d;
+    }
+    updater_->freeDeviceArray(&devices);
+    std::vector<std::wstring> expected = {simAddress(Good1), simAddress(Good2)};
+    EXPECT_EQ(found, expected);
+    EXPECT_NE(entries[0].getStatus(), ipAddressObject::NoPrinter);
+    EXPECT_NE(entries[0].getStatus(), ipAddressObject::WrongPrinter);
+    EXPECT_EQ(entries[2].getStatus(), ipAddressObject::WrongPrinter);
+    EXPECT_EQ(entries[3].getStatus(), ipAddressObject::NoPrinter);
+}
+
+TEST_F(UpdaterSim, FullFlashIsVerified) {
+    EXPECT_EQ(updateAt(Flash, PackageConfig()), IUpdater::UpdateOk);
+    EXPECT_EQ(simStateField("flash", "aio"), "K206_G082511_00");
+    EXPECT_EQ(simStateField("flash", "accepted"), "1");
+    EXPECT_EQ(simStateField("flash", "resets"), "1");
+    EXPECT_EQ(logged("ISDUpdater::update(): Device has PORed."), 1u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 1u);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back(), 99);
+    for (size_t i = 1; i < reports.size(); ++i)
+        EXPECT_GE(reports[i], reports[i - 1]);
+
+    // Flashed again, the printer is equal to the package and still verifies.
+    EXPECT_EQ(updateAt(Flash, PackageConfig()), IUpdater::UpdateOk);
+    EXPECT_EQ(simStateField("flash", "accepted"), "2");
+}
+
+TEST_F(UpdaterSim, PrinterFaultsEndWithCode9) {
+    PackageConfig config;
+    ASSERT_TRUE(simSet("flash", "Fault", "busy"));
+    EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Printer Busy - Update Failed!"), 1u);
+
+    // The printer resets but keeps its old version: every retry is used.
+    ASSERT_TRUE(simRestore("flash"));
+    ASSERT_TRUE(simSet("flash", "Fault", "keepversion"));
+    EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Retry Timeout."), 2u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update Failed!"), 1u);
+
+    // A file cut off half way is not taken, so the version never verifies.
+    ASSERT_TRUE(simRestore("flash"));
+    ASSERT_TRUE(simSet("flash", "Fault", "dropfile"));
+    config.flashTimeout = "6";
+    config.retries = "0";
+    EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateFailed);
+    EXPECT_EQ(simStateField("flash", "last"), "dropped");
+    EXPECT_EQ(logged("ISDUpdater::update(): Update Failed!"), 2u);
+
+    // A scripted reset that never comes.
+    ASSERT_TRUE(simRestore("flash"));
+    ASSERT_TRUE(simSet("flash", "Fault", "noreset"));
+    config.sequence = "1.Files=flash.fls:0\r\n2.Exec=POR_ALERT:0\r\n";
+    EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Device did not POR."), 1u);
+
+    // A command whose reply is not among the expected ones.
+    ASSERT_TRUE(simRestore("flash"));
+    ASSERT_TRUE(simSet("flash", "Cmd.AABB", "A5000101"));
+    config.sequence = "1.Cmds=aabb:A50002A50003:0\r\n";
+    EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Invalid Response=A5000101"), 1u);
+}
+
+TEST_F(UpdaterSim, FirmwareLetterChangeIsCode12) {
+    ASSERT_TRUE(simSet("flash", "AioVersion", "K206_H010111_00"));
+    EXPECT_EQ(updateAt(Flash, PackageConfig()), IUpdater::UpdateRevisionMismatch);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 1u);
+    EXPECT_EQ(simStateField("flash", "received"), "0");
+
+    // Replies cut short are failed reads, never read past: the letter is
+    // unknown, so the change is refused too.
+    ASSERT_TRUE(simRestore("flash"));
+    ASSERT_TRUE(simSet("flash", "Fault", "truncated"));
+    EXPECT_EQ(updateAt(Flash, PackageConfig()), IUpdater::UpdateRevisionMismatch);
+    EXPECT_GE(logged("ISDUpdater::getDeviceVersionString(): Invalid data returned"), 3u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 2u);
+}
+
+TEST_F(UpdaterSim, NothingAtTheAddressIsCode13) {
+    EXPECT_EQ(updateAt(Nobody, PackageConfig()), IUpdater::UpdateUnreachable);
+    EXPECT_EQ(logged("ISDUpdater::update(): Unable to verify device - Communication Error"), 1u);
+}
