@@ -117,7 +117,8 @@ bool KIVComm::isDeviceReady(KIVDevice* device) {
     try {
         std::unique_ptr<Transport> transport = transportFor(*device);
         bool ready = transport->isReady();
-        trace.message(L"device=", transport->describe(), L" ready=", ready);
+        trace.message(L"device=", transport->describe());
+        trace.setResult(ready ? L"true" : L"false");
         return ready;
     } catch (...) {
         return false;
@@ -154,6 +155,7 @@ int32_t KIVComm::exchange(const wchar_t* traceName, KIVDevice* device, const wch
         std::vector<uint8_t> bytes;
         if (!parseHexCommand(command, bytes)) {
             trace.message(L"not a hexadecimal command, nothing sent: ", command);
+            trace.setResult(std::to_wstring(BadCommand));
             return BadCommand;
         }
         std::unique_ptr<Transport> transport = transportFor(*device);
@@ -165,6 +167,7 @@ int32_t KIVComm::exchange(const wchar_t* traceName, KIVDevice* device, const wch
         buffer.push_back(0);
         *reply = buffer.data();
         *length = static_cast<uint32_t>(answer.size());
+        trace.setResult(std::to_wstring(result));
         return result;
     } catch (...) {
         if (length)
@@ -180,8 +183,8 @@ int32_t KIVComm::sendFile(KIVDevice* device, const wchar_t* path) {
     try {
         std::unique_ptr<Transport> transport = transportFor(*device);
         Transport::Result result = transport->sendFile(path);
-        trace.message(L"device=", transport->describe(), L" file=", path, L" rc=",
-                      static_cast<int32_t>(result));
+        trace.message(L"device=", transport->describe(), L" file=", path);
+        trace.setResult(std::to_wstring(result));
         return result;
     } catch (...) {
         return BadArgument;
@@ -189,6 +192,7 @@ int32_t KIVComm::sendFile(KIVDevice* device, const wchar_t* path) {
 }
 
 void KIVComm::createDeviceList(KIVDeviceArray** out) {
+    MethodTrace trace(LogCommInterface, L"KIVComm::createDeviceList(): ");
     if (!out)
         return;
     try {
@@ -199,6 +203,7 @@ void KIVComm::createDeviceList(KIVDeviceArray** out) {
 }
 
 void KIVComm::freeDeviceList(KIVDeviceArray** list) {
+    MethodTrace trace(LogCommInterface, L"KIVComm::freeDeviceList(): ");
     if (!list || !*list)
         return;
     for (KIVDevice* device : **list)

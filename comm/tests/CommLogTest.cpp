@@ -71,6 +71,9 @@ TEST(CommLog, OperationsAreTracedWithTheirDevice) {
     std::string log = content.str();
     std::string port = std::to_string(server.port());
     EXPECT_NE(log.find("+KIVComm::sendPacket(): "), std::string::npos) << log;
+    size_t exit = log.find("-KIVComm::sendRaw()");
+    ASSERT_NE(exit, std::string::npos) << log;
+    EXPECT_NE(log.substr(exit, log.find('\n', exit) - exit).find("rc=6"), std::string::npos);
     EXPECT_NE(log.find("KIVComm::sendPacket(): device=127.0.0.1:" + port +
                        " cmd=A5000750E08100020011 rc=0 reply=A5000150"),
               std::string::npos)

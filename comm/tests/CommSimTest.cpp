@@ -56,7 +56,8 @@ void deleteTestPorts() {
         RegDeleteKeyW(raw, port.c_str());
 }
 
-bool addSpoolerPort(const std::wstring& name, const std::wstring& address, DWORD port,
+// A raw or LPR port of the spooler's TCP/IP monitor, as Windows writes one.
+bool addSpoolerPort(const std::wstring& name, const std::wstring& host, DWORD port,
                     DWORD protocol) {
     HKEY raw = nullptr;
     std::wstring path = std::wstring(PortsKey) + L"\\" + TestPortPrefix + name;
@@ -64,18 +65,17 @@ bool addSpoolerPort(const std::wstring& name, const std::wstring& address, DWORD
                         &raw, nullptr) != ERROR_SUCCESS)
         return false;
     ScopedRegKey key(raw);
-    auto bytes = [](const std::wstring& s) { return static_cast<DWORD>((s.size() + 1) * 2); };
-    std::wstring empty;
-    return RegSetValueExW(raw, L"HostName", 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(address.c_str()),
-                          bytes(address)) == ERROR_SUCCESS &&
-           RegSetValueExW(raw, L"IPAddress", 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(empty.c_str()),
-                          bytes(empty)) == ERROR_SUCCESS &&
-           RegSetValueExW(raw, L"PortNumber", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port),
-                          sizeof port) == ERROR_SUCCESS &&
-           RegSetValueExW(raw, L"Protocol", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&protocol),
-                          sizeof protocol) == ERROR_SUCCESS;
+    auto text = [raw](const wchar_t* value, const std::wstring& s) {
+        return RegSetValueExW(raw, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(s.c_str()),
+                              static_cast<DWORD>((s.size() + 1) * sizeof(wchar_t)));
+    };
+    auto number = [raw](const wchar_t* value, DWORD n) {
+        return RegSetValueExW(raw, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n),
+                              sizeof n);
+    };
+    return text(L"HostName", host) == ERROR_SUCCESS && text(L"IPAddress", L"") == ERROR_SUCCESS &&
+           number(L"PortNumber", port) == ERROR_SUCCESS &&
+           number(L"Protocol", protocol) == ERROR_SUCCESS;
 }
 
 // A firmware file the printer accepts: it resets and comes back with the new version.
