@@ -15,9 +15,10 @@ int32_t GuiMode::initialize(KIVOptions*) {
 
 int32_t GuiMode::executeUpdateMode(KIVOptions*) {
     MethodTrace trace(LogGUIMode, L"GuiMode::executeUpdateMode(): ");
-    static const char kMessage[] = "The graphical wizard is not available in this build; use -m 2.";
+    static const wchar_t kMessage[] =
+        L"The graphical wizard is not available in this build; use -m 2.";
     trace.message(kMessage);
-    std::printf("%s\n", kMessage);
+    std::printf("%ls\n", kMessage);
     std::fflush(stdout);
     return ResultWizardUnavailable;
 }

@@ -1,0 +1,111 @@
+// recordInstalledVersion against the real registry, with config.ini files
+// written by the test.
+#include "InstalledVersion.h"
+#include "KIVOptions.h"
+#include "LauncherTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace kivtest;
+
+namespace {
+
+const wchar_t kOskelKey[] = L"Software\\OskelInkjet\\KIV";
+const wchar_t kTavrinKey[] = L"Software\\TavrinInkjet\\KIV";
+
+class InstalledVersion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = makeTestFolder(L"kivver");
+        clearKeys();
+    }
+    void TearDown() override {
+        clearKeys();
+        removeTree(dir_);
+    }
+    static void clearKeys() {
+        deleteRegKey(kOskelKey);
+        deleteRegKey(L"Software\\OskelInkjet");
+        deleteRegKey(kTavrinKey);
+        deleteRegKey(L"Software\\TavrinInkjet");
+    }
+    void useConfig(const std::string& deviceInfo) {
+        std::wstring path = dir_ + L"config.ini";
+        writeFile(path, ";KIV Config File\r\n[DeviceInfo]\r\n" + deviceInfo +
+                            "ModelName=K206\r\n[Versions]\r\nFirmwareVersion1=K206_G082511_00\r\n");
+        options_.setCfgIniPath(path);
+    }
+    void addDevice(int32_t status) {
+        KIVDevice d;
+        d.setName(L"K206");
+        d.setUpdateStatus(status);
+        options_.addDeviceToList(d);
+    }
+    bool anyRecord() {
+        HKEY k = nullptr;
+        for (const wchar_t* key :
+             {kOskelKey, kTavrinKey, L"Software\\OskelInkjet", L"Software\\TavrinInkjet"})
+            if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) == ERROR_SUCCESS) {
+                ::RegCloseKey(k);
+                return true;
+            }
+        return false;
+    }
+
+    std::wstring dir_;
+    KIVOptions options_;
+};
+
+} // namespace
+
+TEST_F(InstalledVersion, BothBrandsRecordUnderTheirKeyWithBlanksAsUnderscores) {
+    const std::wstring version = L"K206_G082511_00";
+    struct Case {
+        const char* vendor;
+        const wchar_t* key;
+    } const cases[] = {{"Oskel", kOskelKey}, {"Tavrin", kTavrinKey}};
+    for (const Case& c : cases) {
+        clearKeys();
+        options_.clearDeviceList();
+        useConfig(std::string("Vendor=") + c.vendor + "\r\nDriverModelName=Oskel K206w Series\r\n");
+        addDevice(KIVDevice::NotHandled);
+        addDevice(KIVDevice::Updated);
+        recordInstalledVersion(&options_, version);
+        std::wstring data;
+        DWORD bytes = 0;
+        ASSERT_TRUE(readRegString(c.key, L"Oskel_K206w_Series", data, bytes)) << c.vendor;
+        EXPECT_EQ(data, version);
+        EXPECT_EQ(bytes, (version.size() + 1) * sizeof(wchar_t)); // with its terminating zero
+    }
+}
+
+TEST_F(InstalledVersion, NothingIsWrittenWithoutAnUpdatedDeviceOrAKnownVendor) {
+    useConfig("Vendor=Oskel\r\nDriverModelName=Oskel K206w\r\n");
+    addDevice(KIVDevice::NotHandled);
+    addDevice(KIVDevice::UpdateFailed);
+    recordInstalledVersion(&options_, L"V1");
+    EXPECT_FALSE(anyRecord());
+
+    options_.clearDeviceList();
+    addDevice(KIVDevice::Updated);
+    useConfig("Vendor=OSKEL\r\nDriverModelName=Oskel K206w\r\n");
+    recordInstalledVersion(&options_, L"V1");
+    EXPECT_FALSE(anyRecord()) << "the vendor comparison is exact";
+
+    // No "Vendor" key at all: nothing is written and the call returns normally.
+    useConfig("DriverModelName=Oskel K206w\r\n");
+    recordInstalledVersion(&options_, L"V1");
+    EXPECT_FALSE(anyRecord());
+}
+
+TEST_F(InstalledVersion, EveryUpdatedDeviceWritesTheSameValue) {
+    useConfig("Vendor=Tavrin\r\n");
+    for (int i = 0; i < 3; ++i)
+        addDevice(KIVDevice::Updated);
+    recordInstalledVersion(&options_, L"K206_G010111_00");
+    std::wstring data;
+    DWORD bytes = 0;
+    // No DriverModelName: the value has the empty name (the key's default value).
+    ASSERT_TRUE(readRegString(kTavrinKey, L"", data, bytes));
+    EXPECT_EQ(data, L"K206_G010111_00");
+}

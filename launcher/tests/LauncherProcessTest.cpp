@@ -1,0 +1,198 @@
+// KIV.exe itself, started as a child process with a controlled environment:
+// its own TEMP and log folder, and the brand keys of the real registry.
+#include "LauncherTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace kivtest;
+
+namespace {
+
+const wchar_t kTavrin[] = L"Software\\Tavrin";
+const wchar_t kOskel[] = L"Software\\Oskel";
+
+std::wstring windowsPath(const char* p) {
+    std::wstring w = widen(p);
+    for (wchar_t& c : w)
+        if (c == L'/')
+            c = L'\\';
+    return w;
+}
+
+// The files a package list names, with the folders on their way.
+std::set<std::wstring> expectedTree(const char* listFile) {
+    std::set<std::wstring> out;
+    std::ifstream in(windowsPath(listFile).c_str());
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty())
+            continue;
+        std::wstring w = windowsPath(line.c_str());
+        out.insert(w);
+        for (size_t p = w.find(L'\\'); p != std::wstring::npos; p = w.find(L'\\', p + 1))
+            out.insert(w.substr(0, p));
+    }
+    return out;
+}
+
+class LauncherProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = makeTestFolder(L"kivrun");
+        temp_ = root_ + L"temp";
+        profile_ = root_ + L"profile\\";
+        makeDir(temp_);
+        makeDir(profile_);
+        clearForced();
+        setRegDword(kOskel, L"kivlog", 1);
+    }
+    void TearDown() override {
+        clearForced();
+        deleteRegValue(kOskel, L"kivlog");
+        for (const std::string& l : links_)
+            unlinkUnix(l);
+        removeTree(root_);
+    }
+    static void clearForced() {
+        deleteRegValue(kTavrin, L"KivRetCode");
+        deleteRegValue(kOskel, L"KivRetCode");
+    }
+
+    ChildResult run(const char* exe, const std::wstring& args,
+                    std::vector<EnvChange> env = std::vector<EnvChange>()) {
+        env.insert(env.begin(), {L"TEMP", false, temp_});
+        env.push_back({L"TMP", false, temp_});
+        env.push_back({L"ALLUSERSPROFILE", false, profile_.substr(0, profile_.size() - 1)});
+        return runChild(windowsPath(exe), args, env, root_);
+    }
+    std::string log() { return readFile(profile_ + L"KIVlog.txt"); }
+    std::vector<std::wstring> runFolders() { return subfolders(temp_ + L"\\"); }
+
+    std::wstring root_, temp_, profile_;
+    std::vector<std::string> links_;
+};
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(LauncherProcess, ForcedExitCodeEndsTheRunBeforeAnything) {
+    setRegDword(kTavrin, L"KivRetCode", 7);
+    ChildResult r = run(KIV_NONOGUI_EXE, L"-m 2");
+    EXPECT_EQ(r.exitCode, 7u);
+    EXPECT_EQ(log(), "");
+    EXPECT_TRUE(runFolders().empty());
+
+    setRegDword(kTavrin, L"KivRetCode", 12);
+    setRegDword(kOskel, L"KivRetCode", 3);
+    r = run(KIV_NONOGUI_EXE, L"-m 2");
+    EXPECT_EQ(r.exitCode, 3u);
+    EXPECT_EQ(log(), "");
+    EXPECT_TRUE(runFolders().empty());
+}
+
+TEST_F(LauncherProcess, OutOfRangeOrAbsentForcedCodesMeanANormalRun) {
+    setRegDword(kTavrin, L"KivRetCode", 12);
+    setRegDword(kOskel, L"KivRetCode", 12);
+    ChildResult r = run(KIV_NONOGUI_EXE, L"-m 2");
+    EXPECT_EQ(r.exitCode, 4u);
+    EXPECT_TRUE(has(log(), "Beginning KIV execution..."));
+    EXPECT_EQ(runFolders().size(), 1u);
+    clearForced();
+    r = run(KIV_NONOGUI_EXE, L"-m 2");
+    EXPECT_EQ(r.exitCode, 4u);
+    EXPECT_EQ(runFolders().size(), 1u) << "the first run's folder was replaced";
+}
+
+TEST_F(LauncherProcess, MissingNoGuiLibraryEndsWithFour) {
+    ChildResult r = run(KIV_NONOGUI_EXE, L"-m 2");
+    EXPECT_EQ(r.exitCode, 4u);
+    std::string text = log();
+    ASSERT_EQ(runFolders().size(), 1u);
+    std::wstring wcommon = temp_ + L"\\" + runFolders()[0] + L"\\Common\\NoGuiUpdateMode.dll";
+    std::string common(wcommon.begin(), wcommon.end());
+    EXPECT_TRUE(has(text, "LoadLibrary() failed on path= " + common)) << text;
+    EXPECT_TRUE(has(text, "Error creating update mode: rc=7\r\n")) << text;
+    EXPECT_FALSE(has(text, "KIV execution complete"));
+}
+
+TEST_F(LauncherProcess, UnpacksExactlyThePackagedFiles) {
+    ChildResult r = run(KIV_SHORT_EXE, L"-m 2");
+    std::string text = log();
+    EXPECT_TRUE(has(text, "RsrcMgr::initialize: Resource initialization successful!")) << text;
+    ASSERT_EQ(runFolders().size(), 1u);
+    std::wstring run = temp_ + L"\\" + runFolders()[0] + L"\\";
+    EXPECT_EQ(listTree(run + L"Common"), expectedTree(KIV_COMMON_LIST));
+    EXPECT_EQ(listTree(run + L"Package"), expectedTree(KIV_SHORT_PACKAGE_LIST));
+    std::string ini = readFile(run + L"Package\\config.ini");
+    EXPECT_TRUE(has(ini, "FlashTimeout=30"))
+        << "the short-timer variant carries its own config.ini";
+    EXPECT_TRUE(has(text, "KIVOptions::setCfgIniPath: param=")) << text;
+}
+
+TEST_F(LauncherProcess, StaleFoldersGoButNothingOutsideTemp) {
+    const std::wstring outside = root_ + L"outside";
+    makeDir(outside);
+    writeFile(outside + L"\\precious.txt", "keep");
+    for (const wchar_t* d : {L"\\KIV_100", L"\\KIV_100\\nested", L"\\KIV_200", L"\\Other",
+                             L"\\.KIV_300", L"\\KIV_400"})
+        makeDir(temp_ + d);
+    for (const wchar_t* f : {L"\\KIV_100\\ro.txt", L"\\KIV_100\\nested\\ro.dll",
+                             L"\\KIV_200\\x.txt", L"\\Other\\keep.txt", L"\\KIV_400\\own.txt"}) {
+        writeFile(temp_ + f, "data");
+        ::SetFileAttributesW((temp_ + f).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    std::string l = unixPath(temp_ + L"\\KIV_400\\junction");
+    ASSERT_TRUE(linkUnix(unixPath(outside), l));
+    links_.push_back(l);
+
+    ChildResult r = run(KIV_SHORT_EXE, L"-m 2");
+    EXPECT_FALSE(exists(temp_ + L"\\KIV_100"));
+    EXPECT_FALSE(exists(temp_ + L"\\KIV_200"));
+    EXPECT_TRUE(exists(temp_ + L"\\Other\\keep.txt"));
+    EXPECT_TRUE(exists(temp_ + L"\\.KIV_300"));
+    EXPECT_FALSE(exists(temp_ + L"\\KIV_400\\own.txt"));
+    EXPECT_EQ(readFile(outside + L"\\precious.txt"), "keep");
+    // The new run's folder is there beside what stays.
+    int fresh = 0;
+    for (const std::wstring& f : runFolders())
+        if (f != L"Other" && f != L".KIV_300" && f != L"KIV_400")
+            ++fresh;
+    EXPECT_EQ(fresh, 1);
+}
+
+TEST_F(LauncherProcess, UnusableTempIsLoggedAndTheRunFailsLater) {
+    ChildResult r = run(KIV_SHORT_EXE, L"-m 2", {{L"TEMP", true, L""}});
+    EXPECT_EQ(r.exitCode, 4u);
+    std::string text = log();
+    EXPECT_TRUE(has(text, "RsrcMgr::createDirs: Error retrieving environment variable: Err "
+                          "code=203\r\n"))
+        << text;
+    EXPECT_TRUE(has(text, "Unable to create resource directories in system temp directory."));
+    // With no unpacked folder the library is not looked for by bare name.
+    EXPECT_TRUE(has(text, "LoadLibrary() failed on path= NoGuiUpdateMode.dll\r\n")) << text;
+    EXPECT_TRUE(has(text, "Error creating update mode: rc=7"));
+    EXPECT_TRUE(runFolders().empty());
+
+    const std::wstring longTemp = L"C:\\" + std::wstring(297, L't');
+    r = run(KIV_SHORT_EXE, L"-m 2", {{L"TEMP", false, longTemp}});
+    EXPECT_EQ(r.exitCode, 4u);
+    text = log();
+    EXPECT_TRUE(has(text, "Error retrieving environment variable: Path buffer too small.")) << text;
+    EXPECT_TRUE(runFolders().empty());
+}
+
+TEST_F(LauncherProcess, WizardModesSayTheWizardIsMissing) {
+    for (const wchar_t* args : {L"", L"-m 3", L"-m 4"}) {
+        ChildResult r = run(KIV_SHORT_EXE, args);
+        EXPECT_EQ(r.exitCode, 4u) << args;
+        EXPECT_TRUE(has(r.output, "The graphical wizard is not available in this build; use -m 2."))
+            << r.output;
+    }
+    EXPECT_FALSE(has(log(), "KIV execution complete"));
+}

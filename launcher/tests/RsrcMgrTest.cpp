@@ -1,0 +1,175 @@
+// RsrcMgr's unpacking operations in this process: real folders, real
+// resources of this test program, real links made on the Unix side.
+#include "LauncherTestSupport.h"
+#include "RsrcMgr.h"
+#include "TestLog.h"
+
+#include <gtest/gtest.h>
+
+using namespace kivtest;
+
+namespace {
+
+class RsrcMgrFiles : public ::testing::Test {
+protected:
+    void SetUp() override { root_ = makeTestFolder(L"kivrsrc"); }
+    void TearDown() override {
+        for (const std::string& l : links_)
+            unlinkUnix(l);
+        removeTree(root_);
+    }
+    std::string link(const std::wstring& target, const std::wstring& linkPath) {
+        std::string l = unixPath(linkPath);
+        EXPECT_TRUE(linkUnix(unixPath(target), l));
+        links_.push_back(l);
+        return l;
+    }
+
+    std::wstring root_;
+    std::vector<std::string> links_;
+};
+
+const char kBlob[] = "KIV test resource 401\n";
+
+} // namespace
+
+TEST_F(RsrcMgrFiles, StaleRunFoldersGoWithReadOnlyFilesAndNestedFolders) {
+    std::wstring temp = root_ + L"temp";
+    makeDir(temp);
+    for (const wchar_t* d : {L"\\KIV_100", L"\\KIV_100\\Common", L"\\KIV_100\\Common\\en",
+                             L"\\KIV_200", L"\\Other", L"\\.KIV_300", L"\\Other\\KIV_400"})
+        makeDir(temp + d);
+    for (const wchar_t* f :
+         {L"\\KIV_100\\a.txt", L"\\KIV_100\\Common\\en\\lang.dll", L"\\KIV_200\\b.txt",
+          L"\\Other\\keep.txt", L"\\.KIV_300\\keep.txt", L"\\KIV_file.txt"}) {
+        writeFile(temp + f, "data");
+        ::SetFileAttributesW((temp + f).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    ::SetFileAttributesW((temp + L"\\KIV_100\\Common").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    RsrcMgr mgr;
+    mgr.removeStaleDirs(temp);
+    std::set<std::wstring> expected = {L"Other",    L"Other\\keep.txt",    L"Other\\KIV_400",
+                                       L".KIV_300", L".KIV_300\\keep.txt", L"KIV_file.txt"};
+    EXPECT_EQ(listTree(temp), expected);
+}
+
+TEST_F(RsrcMgrFiles, LinksAreNeverDeletedThrough) {
+    std::wstring temp = root_ + L"temp";
+    std::wstring outside = root_ + L"outside";
+    std::wstring emptyOutside = root_ + L"empty";
+    makeDir(temp);
+    makeDir(outside);
+    makeDir(emptyOutside);
+    writeFile(outside + L"\\precious.txt", "keep me");
+    writeFile(root_ + L"lone.txt", "keep me too");
+    makeDir(temp + L"\\KIV_1");
+    writeFile(temp + L"\\KIV_1\\own.txt", "x");
+    link(outside, temp + L"\\KIV_1\\dirlink");
+    link(emptyOutside, temp + L"\\KIV_1\\emptylink");
+    link(root_ + L"lone.txt", temp + L"\\KIV_1\\filelink");
+    link(outside, temp + L"\\KIV_2"); // a stale-looking name that is itself a link
+
+    RsrcMgr mgr;
+    mgr.removeStaleDirs(temp);
+
+    EXPECT_EQ(readFile(outside + L"\\precious.txt"), "keep me");
+    EXPECT_EQ(readFile(root_ + L"lone.txt"), "keep me too");
+    EXPECT_TRUE(exists(emptyOutside)) << "an empty folder behind a link must survive";
+    EXPECT_FALSE(exists(temp + L"\\KIV_1\\own.txt"));
+    // Where the platform can remove a link by itself, the links and then the
+    // folder are gone; where it cannot (it resolves the link first), they stay.
+    for (const wchar_t* l : {L"\\KIV_1\\dirlink", L"\\KIV_1\\emptylink", L"\\KIV_1\\filelink"})
+        if (exists(temp + l)) {
+            EXPECT_TRUE(exists(temp + L"\\KIV_1"));
+        }
+}
+
+TEST_F(RsrcMgrFiles, DeleteDirectoryWithoutRecursionKeepsFoldersWithSubfolders) {
+    std::wstring d = root_ + L"d";
+    makeDir(d);
+    makeDir(d + L"\\sub");
+    writeFile(d + L"\\f.txt", "1");
+    RsrcMgr mgr;
+    EXPECT_EQ(mgr.deleteDirectory(d, false), 0u);
+    EXPECT_TRUE(exists(d + L"\\sub"));
+    EXPECT_FALSE(exists(d + L"\\f.txt"));
+    EXPECT_EQ(mgr.deleteDirectory(d, true), 0u);
+    EXPECT_FALSE(exists(d));
+    EXPECT_EQ(mgr.deleteDirectory(root_ + L"missing", true), 0u);
+}
+
+TEST_F(RsrcMgrFiles, CreateDirsMakesAFreshRunFolderAndReplacesOneOfTheSameSecond) {
+    std::wstring temp = root_ + L"temp";
+    makeDir(temp);
+    ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    RsrcMgr first;
+    ASSERT_EQ(first.createDirs(), 0);
+    const std::wstring root = first.getPackagePath().substr(0, first.getPackagePath().size() - 8);
+    EXPECT_EQ(first.getPackagePath(), root + L"Package\\");
+    EXPECT_EQ(first.getCommonPath(), root + L"Common\\");
+    EXPECT_EQ(root.compare(0, temp.size() + 5, temp + L"\\KIV_"), 0);
+    writeFile(first.getPackagePath() + L"left.txt", "from the first run");
+
+    RsrcMgr second;
+    ASSERT_EQ(second.createDirs(), 0);
+    EXPECT_FALSE(exists(first.getPackagePath() + L"left.txt"));
+    EXPECT_EQ(subfolders(temp + L"\\").size(), 1u);
+    EXPECT_TRUE(exists(second.getCommonPath()));
+}
+
+TEST_F(RsrcMgrFiles, CreateDirsFailsWithoutUsableTemp) {
+    wchar_t saved[1024] = {};
+    ::GetEnvironmentVariableW(L"TEMP", saved, 1024);
+    size_t mark = logMark();
+    ::SetEnvironmentVariableW(L"TEMP", nullptr);
+    RsrcMgr unset;
+    EXPECT_EQ(unset.createDirs(), 4);
+    EXPECT_EQ(unset.getCommonPath(), L"");
+    ::SetEnvironmentVariableW(L"TEMP", std::wstring(300, L'x').c_str());
+    RsrcMgr tooLong;
+    EXPECT_EQ(tooLong.createDirs(), 4);
+    ::SetEnvironmentVariableW(L"TEMP", saved);
+    std::string log = logSince(mark);
+    EXPECT_NE(log.find("RsrcMgr::createDirs: Error retrieving environment variable: Err code=203"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("RsrcMgr::createDirs: Error retrieving environment variable: Path buffer "
+                       "too small."),
+              std::string::npos);
+}
+
+TEST_F(RsrcMgrFiles, ExtractWritesExactlyTheResourceBytes) {
+    RsrcMgr mgr;
+    const uint32_t size = sizeof(kBlob) - 1;
+    size_t mark = logMark();
+    // The directory may come without its trailing backslash.
+    ASSERT_EQ(mgr.extractSfxFromRsrc(L"out.exe", root_.substr(0, root_.size() - 1), 401, size), 0);
+    EXPECT_EQ(readFile(root_ + L"out.exe"), kBlob);
+
+    EXPECT_EQ(mgr.extractSfxFromRsrc(L"zero.exe", root_, 401, 0), 3);
+    EXPECT_FALSE(exists(root_ + L"zero.exe"));
+    EXPECT_EQ(mgr.extractSfxFromRsrc(L"big.exe", root_, 401, size + 4096), 3);
+    EXPECT_FALSE(exists(root_ + L"big.exe"));
+    // 402 exists only in another language than the one asked for.
+    EXPECT_EQ(mgr.extractSfxFromRsrc(L"other.exe", root_, 402, 10), 2);
+    EXPECT_EQ(mgr.extractSfxFromRsrc(L"none.exe", root_, 499, 10), 2);
+    EXPECT_EQ(mgr.extractSfxFromRsrc(L"x.exe", root_ + L"no\\such\\", 401, size), 3);
+    std::string log = logSince(mark);
+    for (const char* line : {"RsrcMgr::extractSfxFromRsrc: SFX written to file successfully!",
+                             "RsrcMgr::extractSfxFromRsrc: Error: SFX Size is 0!",
+                             "RsrcMgr::extractSfxFromRsrc: Error: Unable to find resource: "
+                             "RsrcID=499, Err code=18",
+                             "RsrcMgr::extractSfxFromRsrc: Error: Unable to open resource output "
+                             "file: Path="})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+}
+
+TEST_F(RsrcMgrFiles, RunAndCleanReportMissingPrograms) {
+    RsrcMgr mgr;
+    EXPECT_EQ(mgr.runSfx(L"absent.exe", root_), 5);
+    EXPECT_NE(mgr.cleanSfx(L"absent.exe", root_), 0);
+    writeFile(root_ + L"present.exe", "x");
+    EXPECT_EQ(mgr.cleanSfx(L"present.exe", root_.substr(0, root_.size() - 1)), 0);
+    EXPECT_FALSE(exists(root_ + L"present.exe"));
+}
