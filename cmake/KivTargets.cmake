@@ -42,6 +42,7 @@ function(kiv_add_sim_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
+  set(env KIV_PRINTER_SIM=${KIV_HOST_DIR}/printer-sim/printer-sim ${T_ENV})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${T_TIMEOUT}
-                       ENVIRONMENT "KIV_PRINTER_SIM=${KIV_HOST_DIR}/printer-sim/printer-sim;${T_ENV}")
+                       ENVIRONMENT "${env}")
 endfunction()

@@ -364,9 +364,10 @@ void Printer::receiveFile(Fd& conn, Bytes buf) {
         crc.update(chunk.data(), size_t(n));
         got += uint64_t(n);
     }
+    // Recorded before the close, so whoever sees the connection end sees the state.
     if (got >= dropAt) {
-        Net::closeAbortively(conn);
-        return record("dropped");
+        record("dropped");
+        return Net::closeAbortively(conn);
     }
     finishFile(header, got, crc.value());
     Net::closeGracefully(conn, stop_);

@@ -6,6 +6,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <cstdlib>
+
 namespace {
 
 std::string envVar(const wchar_t* name) {
@@ -34,7 +36,7 @@ SOCKET connectControl() {
         return INVALID_SOCKET;
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
-    sa.sin_port = htons(u_short(std::stoi(control.substr(colon + 1))));
+    sa.sin_port = htons(u_short(std::atoi(control.c_str() + colon + 1)));
     sa.sin_addr.s_addr = inet_addr(control.substr(0, colon).c_str());
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET)
