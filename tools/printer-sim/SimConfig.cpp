@@ -81,6 +81,14 @@ bool setCmd(PrinterConfig& cfg, const std::string& hex, const std::string& value
     return true;
 }
 
+// The model goes into a 16-byte field of the firmware file header.
+bool setModel(PrinterConfig& cfg, const std::string& value) {
+    if (value.empty() || value.size() > 16 || !isToken(value, 0))
+        return false;
+    cfg.model = value;
+    return true;
+}
+
 bool setAddress(PrinterConfig& cfg, const std::string& value, std::string& error) {
     in_addr a{};
     if (inet_pton(AF_INET, value.c_str(), &a) != 1) {
@@ -134,7 +142,7 @@ bool setKey(PrinterConfig& cfg, const std::string& key, const std::string& value
     }
     bool ok = true;
     if (k == "model")
-        ok = isToken(value, 0) && !value.empty() && value.size() <= 16 && (cfg.model = value, true);
+        ok = setModel(cfg, value);
     else if (k == "vid")
         ok = parseHex16(value, cfg.vid);
     else if (k == "pid")
