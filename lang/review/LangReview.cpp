@@ -4,7 +4,8 @@
 //
 //   LangReview.exe <lang.dll> <output folder>
 //
-// Writes one BMP per page into the output folder; shoot.sh makes PNGs.
+// Writes one BMP per page into the output folder (shoot.sh makes PNGs) and
+// prints a "clipped:" line for every text that does not fit its control.
 #include "WindowsSupport.h"
 #include <commctrl.h>
 
@@ -300,6 +301,47 @@ bool capture(HWND window, const std::wstring& path) {
     return ok;
 }
 
+std::wstring className(HWND window) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// Texts longer than their control are cut off on the page; a picture shows
+// that only to someone who reads the language, so name them as well.
+int reportClippedTexts(HWND dialog, const wchar_t* page) {
+    int clipped = 0;
+    for (HWND item = GetWindow(dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+        const std::wstring kind = className(item);
+        const bool isText = _wcsicmp(kind.c_str(), L"Static") == 0;
+        const bool isButton = _wcsicmp(kind.c_str(), L"Button") == 0;
+        if ((!isText && !isButton) || !IsWindowVisible(item))
+            continue;
+        std::wstring text(GetWindowTextLengthW(item), L'\0');
+        GetWindowTextW(item, &text[0], static_cast<int>(text.size()) + 1);
+        RECT room;
+        GetClientRect(item, &room);
+        HDC dc = GetDC(item);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
+        // Buttons keep a few pixels for their frame and focus mark.
+        RECT need = {0, 0, isButton ? room.right - 6 : room.right, 0};
+        UINT format = DT_CALCRECT | (isButton ? DT_SINGLELINE : DT_WORDBREAK | DT_EXPANDTABS);
+        DrawTextW(dc, text.c_str(), -1, &need, format);
+        SelectObject(dc, old);
+        ReleaseDC(item, dc);
+        const bool tooWide = isButton && need.right > room.right - 6;
+        const bool tooHigh = need.bottom > room.bottom;
+        if (tooWide || tooHigh) {
+            wprintf(L"clipped: %ls control %d needs %ldx%ld pixels, has %ldx%ld\n", page,
+                    GetDlgCtrlID(item), need.right + (isButton ? 6 : 0), need.bottom, room.right,
+                    room.bottom);
+            ++clipped;
+        }
+    }
+    return clipped;
+}
+
 bool shoot(HMODULE library, const Shot& shot, const std::wstring& folder) {
     HWND dialog =
         CreateDialogParamW(library, MAKEINTRESOURCEW(shot.templateNumber), nullptr, pageProc, 0);
@@ -316,6 +358,7 @@ bool shoot(HMODULE library, const Shot& shot, const std::wstring& folder) {
         SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         UpdateWindow(dialog);
         pumpFor(700);
+        reportClippedTexts(dialog, shot.name);
         std::wstring path = folder + L"\\" + shot.name + L".bmp";
         ok = capture(dialog, path);
         if (!ok)

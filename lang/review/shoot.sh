@@ -4,8 +4,10 @@
 #
 #   lang/review/shoot.sh [build folder] [language code ...]
 #
-# Defaults: build-lang, and the languages en de ja ar. The build folder must
-# have built the target LangReview. Pictures go to <build>/lang-review/<code>/.
+# Defaults: build-lang, and the languages en de ja ar ("all" takes every
+# built library). Texts that do not fit their controls are listed as
+# "clipped:" lines. The build folder must have built the target LangReview.
+# Pictures go to <build>/lang-review/<code>/.
 # Wine runs in a prefix of its own there, so that its font settings do not
 # touch the prefix the tests use.
 set -euo pipefail
@@ -15,6 +17,10 @@ build=$(cd "${1:-$root/build-lang}" && pwd)
 shift || true
 codes=("$@")
 [ ${#codes[@]} -gt 0 ] || codes=(en de ja ar)
+if [ "${codes[*]}" = all ]; then
+  codes=()
+  for dll in "$build"/lang/*/lang.dll; do codes+=("$(basename "$(dirname "$dll")")"); done
+fi
 
 program=$build/lang/review/LangReview.exe
 [ -f "$program" ] || { echo "build the target LangReview in $build first" >&2; exit 1; }
@@ -66,7 +72,7 @@ for code in "${codes[@]}"; do
   esac
   "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
     /v "MS Shell Dlg" /d "$face" /f >/dev/null
-  if ! "$wine_run" "$program" "Z:$dll" "Z:$out/$code"; then
+  if ! "$wine_run" "$program" "Z:$dll" "Z:$out/$code" | sed "s/^/$code: /"; then
     echo "$code: some pages could not be taken" >&2; status=1
   fi
   for bmp in "$out/$code"/*.bmp; do
