@@ -318,6 +318,8 @@ Bytes Printer::replyTo(const Bytes& command, Command kind) {
         return reply;
     if (cfg_.fault == Fault::Garbage)
         return PrinterReplies::garble(reply, rng_);
+    if (cfg_.fault == Fault::CutFrame)
+        return PrinterReplies::cutFrame(reply);
     if (cfg_.fault == Fault::Truncated)
         return PrinterReplies::cut(reply, PrinterReplies::truncatedSize(kind, reply.size()));
     return reply;

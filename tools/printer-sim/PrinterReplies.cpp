@@ -109,6 +109,10 @@ Bytes cut(const Bytes& reply, size_t keep) {
     return r;
 }
 
+Bytes cutFrame(const Bytes& reply) {
+    return Bytes(reply.begin(), reply.begin() + reply.size() / 2);
+}
+
 size_t truncatedSize(Command command, size_t fullSize) {
     switch (command) {
     case Command::Version:

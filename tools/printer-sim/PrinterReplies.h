@@ -28,6 +28,9 @@ Bytes flashScan(const std::string& scan);
 Bytes garble(const Bytes& reply, std::mt19937& rng);
 // The first `keep` bytes; an A5 reply keeps a length field that matches what is sent.
 Bytes cut(const Bytes& reply, size_t keep);
+// The first half of a reply with its length field untouched: a frame that promises
+// more than ever arrives.
+Bytes cutFrame(const Bytes& reply);
 // How many bytes a printer with the "truncated" fault sends of each reply.
 size_t truncatedSize(Command command, size_t fullSize);
 

@@ -8,8 +8,8 @@
 
 namespace {
 
-const char* const kFaultNames[] = {"none",     "busy",    "silent",      "garbage", "truncated",
-                                   "slowscan", "noreset", "keepversion", "dropfile"};
+const char* const kFaultNames[] = {"none",     "busy",    "silent",      "garbage",  "truncated",
+                                   "slowscan", "noreset", "keepversion", "dropfile", "cutframe"};
 
 std::string lower(std::string s) {
     for (char& c : s)

@@ -16,7 +16,8 @@ enum class Fault {
     SlowScan,
     NoReset,
     KeepVersion,
-    DropFile
+    DropFile,
+    CutFrame // last: the tests walk the names up to it
 };
 
 const char* toString(Fault fault);

@@ -135,4 +135,12 @@ TEST(Faults, CutReframesWhatIsLeft) {
     EXPECT_EQ(3u, PrinterReplies::cut({1, 2, 3}, 10).size());
 }
 
+TEST(Faults, CutFramePromisesMoreThanItHolds) {
+    Bytes full = PrinterReplies::identifier(0x7B1E, 0x31C7);
+    Bytes half = PrinterReplies::cutFrame(full);
+    EXPECT_EQ(full.size() / 2, half.size());
+    EXPECT_EQ(Bytes(full.begin(), full.begin() + 3), Bytes(half.begin(), half.begin() + 3));
+    EXPECT_GT(framedLength(half), half.size() - 3);
+}
+
 } // namespace

@@ -257,6 +257,14 @@ TEST_F(SimTest, TruncatedRepliesAreCutShort) {
     EXPECT_EQ(9u, exchange(p(), kFlashScanQuery).size()) << "one byte short of acceptable";
 }
 
+TEST_F(SimTest, CutFrameEndsTheConnectionInsideTheFrame) {
+    startOne("Fault=cutframe\n");
+    Bytes r = exchange(p(), kVersionQuery);
+    ASSERT_GE(r.size(), 3u);
+    EXPECT_LT(r.size(), 3u + (r[1] << 8 | r[2]));
+    EXPECT_EQ(0xA5, r[0]);
+}
+
 TEST_F(SimTest, SlowScanAnswersFromTheThirdQueryAfterSetUp) {
     startOne("Fault=slowscan\nFlashScanVersion=FS1_A010101_02\n");
     EXPECT_TRUE(exchange(p(), kFlashScanQuery).empty());
