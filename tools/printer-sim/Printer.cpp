@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <poll.h>
+#include <system_error>
 #include <sys/socket.h>
 
 namespace {
@@ -176,12 +177,18 @@ void Printer::acceptOne() {
         return;
     }
     auto done = std::make_shared<std::atomic<bool>>(false);
-    int raw = conn.release();
-    workers_.push_back({std::thread([this, raw, done] {
-                            serve(Fd(raw));
-                            done->store(true);
-                        }),
-                        done});
+    int raw = conn.get();
+    try {
+        workers_.push_back({std::thread([this, raw, done] {
+                                serve(Fd(raw));
+                                done->store(true);
+                            }),
+                            done});
+    } catch (const std::system_error&) {
+        // Out of threads: this client is turned away, the printer goes on.
+        return Net::closeAbortively(conn);
+    }
+    conn.release();
 }
 
 void Printer::reapWorkers(bool all) {

@@ -52,7 +52,8 @@ start_sim() { # prefix
     "$sim" "$work/sim.ini" --control "$1.1:9199" <"$work/in" >"$work/out" 2>"$work/err" 9>&- &
     simpid=$!
     exec 9>"$work/in"
-    for _ in $(seq 100); do
+    # A loaded machine may take a while to schedule it; 10 s is plenty.
+    for _ in $(seq 200); do
         grep -qx ready "$work/out" 2>/dev/null && return 0
         if ! kill -0 "$simpid" 2>/dev/null; then
             wait "$simpid"
@@ -82,7 +83,7 @@ else
 fi
 if [ $rc -ne 0 ]; then
     cat "$work/err" >&2
-    [ $rc -eq 124 ] && die "simulator not ready after 5 s"
+    [ $rc -eq 124 ] && die "simulator not ready after 10 s"
     die "simulator failed (exit $rc)"
 fi
 
