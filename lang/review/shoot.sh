@@ -51,7 +51,7 @@ wine_run=$build/wine-run
 "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
 "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 # Wine's stand-in for the dialog font has no Japanese, Chinese or Korean
-# glyphs; link a font that does, as Windows does for its own shell fonts.
+# glyphs; link a font that has them, as Windows does for its own shell fonts.
 links='NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
 for face in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Sans Serif"; do
   "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
@@ -64,10 +64,11 @@ for code in "${codes[@]}"; do
   if [ ! -f "$dll" ]; then echo "$code: no $dll" >&2; status=1; continue; fi
   rm -rf "${out:?}/$code"
   # Right-to-left text is shaped with the glyphs of the dialog font itself,
-  # where linked fonts do not help, and Wine's stand-in lacks Arabic and
-  # Hebrew; Windows' own has them.
+  # where linked fonts do not help; Wine's stand-in lacks Arabic and Hebrew,
+  # and draws Greek letters with accents as boxes, which also defeats linking.
+  # Windows' own dialog font has all of them.
   case $code in
-    ar | he) face="DejaVu Sans" ;;
+    ar | he | el) face="DejaVu Sans" ;;
     *) face="Tahoma" ;;
   esac
   "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
