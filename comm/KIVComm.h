@@ -10,6 +10,11 @@
 // the log; extra text 3 and both flags stay empty. A network record whose
 // number is 0 is reached on port 9100.
 //
+// Enumeration lists only the printers that config.ini (path from the options)
+// accepts, by the same keys the updater checks: VerifyPIDVID with VID and PIDs,
+// ExactModelMatch with ModelName. Without a path every printer that answers is
+// listed and the updater's own check decides.
+//
 // Result codes of sendPacket, sendRaw and sendFile: Transport::Result, or
 // BadArgument (a null pointer) and BadCommand (command text that is not
 // hexadecimal digit pairs; nothing is sent).
