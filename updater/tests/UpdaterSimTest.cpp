@@ -28,14 +28,15 @@ struct PackageConfig {
     std::string flashTimeout = "20";
     std::string retries = "2";
     std::string sequence = "1.Files=flash.fls:0\r\n";
+    std::string flashScanVersion; // FirmwareVersion3; empty: not declared
 
     std::string text() const {
         return ";KIV Config File\r\n"
                "[DeviceInfo]\r\nVendor=Oskel\r\nModelName=K206\r\nDriverModelName=Oskel K206w\r\n"
                "VID=7B1E\r\nPIDs=31C7\r\n"
                "[Versions]\r\nFirmwareVersion1=K206_G082511_00\r\n"
-               "[UpdateSequence]\r\n" +
-               sequence +
+               "FirmwareVersion3=" +
+               flashScanVersion + "\r\n[UpdateSequence]\r\n" + sequence +
                "[Verifications]\r\nExactModelMatch=true\r\nVerifyPIDVID=true\r\nCheckSpr=true\r\n"
                "SprList=\r\n"
                "[Timers]\r\nFlashTimeout=" +
@@ -179,11 +180,36 @@ TEST_F(UpdaterSim, FullFlashIsVerified) {
     EXPECT_EQ(simStateField("flash", "accepted"), "2");
 }
 
+TEST_F(UpdaterSim, FlashScanPartReadAfterItsSetUp) {
+    // This printer only answers the flash scan query after the two set-up
+    // packets, from the third query on, and forgets the set-up when it resets.
+    ASSERT_TRUE(simSet("flash", "FlashScanVersion", "FSV_010111_00"));
+    ASSERT_TRUE(simSet("flash", "Fault", "slowscan"));
+    PackageConfig config;
+    config.flashScanVersion = "FSV_010111_00";
+    EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateOk);
+    EXPECT_EQ(simStateField("flash", "aio"), "K206_G082511_00");
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Flash Scan Firmware version="
+                     "FSV_010111_00"),
+              2u);
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion="
+                     "K206_G082511_00|FSV_010111_00"),
+              1u);
+}
+
 TEST_F(UpdaterSim, PrinterFaultsEndWithCode9) {
     PackageConfig config;
     ASSERT_TRUE(simSet("flash", "Fault", "busy"));
     EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateFailed);
     EXPECT_EQ(logged("ISDUpdater::update(): Printer Busy - Update Failed!"), 1u);
+
+    // A printer that takes connections and never answers looks busy too
+    // (the firmware-letter question already answered, so the busy test is
+    // the first thing asked).
+    ASSERT_TRUE(simRestore("flash"));
+    ASSERT_TRUE(simSet("flash", "Fault", "silent"));
+    EXPECT_EQ(updateAt(Flash, config, true), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Printer Busy - Update Failed!"), 2u);
 
     // The printer resets but keeps its old version: every retry is used.
     ASSERT_TRUE(simRestore("flash"));
@@ -222,13 +248,17 @@ TEST_F(UpdaterSim, FirmwareLetterChangeIsCode12) {
     EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 1u);
     EXPECT_EQ(simStateField("flash", "received"), "0");
 
-    // Replies cut short are failed reads, never read past: the letter is
-    // unknown, so the change is refused too.
-    ASSERT_TRUE(simRestore("flash"));
-    ASSERT_TRUE(simSet("flash", "Fault", "truncated"));
-    EXPECT_EQ(updateAt(Flash, PackageConfig()), IUpdater::UpdateRevisionMismatch);
-    EXPECT_GE(logged("ISDUpdater::getDeviceVersionString(): Invalid data returned"), 3u);
-    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 2u);
+    // Replies cut short or garbled are failed reads, never read past: the
+    // letter is unknown, so the change is refused too.
+    const char* faults[] = {"truncated", "garbage"};
+    for (const char* fault : faults) {
+        ASSERT_TRUE(simRestore("flash"));
+        ASSERT_TRUE(simSet("flash", "Fault", fault));
+        EXPECT_EQ(updateAt(Flash, PackageConfig()), IUpdater::UpdateRevisionMismatch) << fault;
+    }
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Invalid data returned"), 2u * 2u * 3u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 3u);
+    EXPECT_EQ(simStateField("flash", "received"), "0");
 }
 
 TEST_F(UpdaterSim, NothingAtTheAddressIsCode13) {
