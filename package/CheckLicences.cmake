@@ -1,0 +1,38 @@
+# Test: every licence text of the main package is its UTF-8 source in the
+# ANSI code page of its language, with CR LF line ends, and none is missing.
+# cmake -DSTAGE=dir -DSOURCES=dir -DPAGES="DA;CP1252;..." -P CheckLicences.cmake
+find_program(ICONV iconv REQUIRED)
+list(LENGTH PAGES n)
+math(EXPR last "${n} - 1")
+set(failures 0)
+foreach(i RANGE 0 ${last} 2)
+  math(EXPR j "${i} + 1")
+  list(GET PAGES ${i} lang)
+  list(GET PAGES ${j} cp)
+  set(shipped ${STAGE}/EULA-KIV-${lang}.txt)
+  if(NOT EXISTS ${shipped})
+    message(SEND_ERROR "missing from the package: EULA-KIV-${lang}.txt")
+    math(EXPR failures "${failures} + 1")
+    continue()
+  endif()
+  # Compared as files: text read into CMake loses its CR bytes.
+  set(roundtrip ${CMAKE_CURRENT_BINARY_DIR}/licence-${lang}.utf8)
+  set(expected ${CMAKE_CURRENT_BINARY_DIR}/licence-${lang}.expected)
+  execute_process(COMMAND ${ICONV} -f ${cp} -t UTF-8 ${shipped}
+                  OUTPUT_FILE ${roundtrip} RESULT_VARIABLE rc)
+  file(READ ${SOURCES}/EULA-KIV-${lang}.txt source)
+  string(REPLACE "\r\n" "\n" source "${source}")
+  string(REPLACE "\n" "\r\n" source "${source}")
+  file(WRITE ${expected} "${source}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${roundtrip} ${expected}
+                  RESULT_VARIABLE differs)
+  file(REMOVE ${roundtrip} ${expected})
+  if(NOT rc EQUAL 0 OR NOT differs EQUAL 0)
+    message(SEND_ERROR "EULA-KIV-${lang}.txt is not its source in ${cp} with CR LF line ends")
+    math(EXPR failures "${failures} + 1")
+  endif()
+endforeach()
+if(failures GREATER 0)
+  message(FATAL_ERROR "${failures} licence text(s) wrong")
+endif()
+message(STATUS "all licence texts in their code pages")
