@@ -14,7 +14,10 @@
 #include "UsbTransport.h"
 #include "WindowsSupport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
+#include <thread>
 
 namespace {
 // This library logs through a logger of its own (every module has one); it
@@ -71,18 +74,23 @@ std::wstring firstValue(CIniReader& ini, const wchar_t* key) {
     return values.empty() ? std::wstring() : values.front();
 }
 
+struct Probe {
+    bool answered = false;
+    PrinterIdentity identity;
+    PackageIdentity::Verdict verdict = PackageIdentity::Unidentified;
+};
+
+struct NetworkTarget {
+    std::wstring address;
+    uint16_t port;
+};
+
 std::wstring usbPortName(size_t index) {
     wchar_t name[16];
     std::swprintf(name, sizeof name / sizeof name[0], L"USB%03u", static_cast<unsigned>(index));
     return name;
 }
 } // namespace
-
-struct KIVComm::Probe {
-    bool answered = false;
-    PrinterIdentity identity;
-    PackageIdentity::Verdict verdict = PackageIdentity::Unidentified;
-};
 
 KIVComm::KIVComm(KIVOptions* options) : options_(options) {
     acquireLogger();
@@ -239,9 +247,10 @@ PackageIdentity KIVComm::loadPackageIdentity(MethodTrace& trace) {
     return package;
 }
 
+namespace {
 // Asks the identifier query first: a printer with foreign identifiers is not
 // asked anything else, and a silent one costs one reply time-out, not two.
-KIVComm::Probe KIVComm::probe(Transport& transport, const PackageIdentity& package) {
+Probe probe(Transport& transport, const PackageIdentity& package) {
     Probe result;
     if (!transport.isReady())
         return result;
@@ -262,6 +271,40 @@ KIVComm::Probe KIVComm::probe(Transport& transport, const PackageIdentity& packa
     return result;
 }
 
+// Network printers are asked side by side: an absent address costs the
+// connect time-out and a silent printer the reply time-out, and a machine
+// with a few stale spooler ports would otherwise wait for each in turn.
+std::vector<Probe> probeAll(const std::vector<NetworkTarget>& targets,
+                            const PackageIdentity& package) {
+    const size_t batch = 8;
+    std::vector<Probe> results(targets.size());
+    auto work = [&](size_t i) {
+        try {
+            TcpTransport transport(targets[i].address, targets[i].port);
+            results[i] = probe(transport, package);
+        } catch (...) {
+        }
+    };
+    for (size_t first = 0; first < targets.size(); first += batch) {
+        std::vector<std::thread> workers;
+        for (size_t i = first; i < std::min(targets.size(), first + batch); ++i) {
+            try {
+                workers.emplace_back(work, i);
+            } catch (...) {
+                work(i); // no thread to be had: ask this one here
+            }
+        }
+        for (std::thread& worker : workers)
+            worker.join();
+    }
+    return results;
+}
+
+std::wstring identifiersText(const PrinterIdentity& identity) {
+    return identity.identifiersRead ? identity.vid + L":" + identity.pid : std::wstring();
+}
+} // namespace
+
 int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresses) {
     MethodTrace trace(LogCommInterface, L"KIVComm::enumerateDevices(): ");
     if (!list)
@@ -281,71 +324,83 @@ int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresse
 
 void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses,
                                  const PackageIdentity& package, MethodTrace& trace) {
-    // An address entered twice is asked once.
-    std::map<std::wstring, int32_t> statusOf;
+    // An address entered twice is asked once and listed once.
+    std::vector<NetworkTarget> targets;
+    std::map<std::wstring, size_t> indexOf;
+    for (const ipAddressObject* entry : addresses)
+        if (entry && indexOf.emplace(entry->getAddress(), targets.size()).second)
+            targets.push_back(NetworkTarget{entry->getAddress(), DefaultPrinterPort});
+    std::vector<Probe> probes = probeAll(targets, package);
+    std::vector<bool> listed(targets.size(), false);
     for (ipAddressObject* entry : addresses) {
         if (!entry)
             continue;
-        const std::wstring& address = entry->getAddress();
-        auto known = statusOf.find(address);
-        if (known != statusOf.end()) {
-            entry->setStatus(known->second);
-            continue;
-        }
-        TcpTransport transport(address, DefaultPrinterPort);
-        Probe found = probe(transport, package);
+        size_t i = indexOf[entry->getAddress()];
+        const Probe& found = probes[i];
         int32_t status = ipAddressObject::PrinterFound;
         if (!found.answered)
             status = ipAddressObject::NoPrinter;
         else if (found.verdict != PackageIdentity::Match)
             status = ipAddressObject::WrongPrinter;
-        trace.message(L"address=", address, L" status=", status, L" ",
-                      found.answered ? verdictText(found.verdict) : L"no answer");
         entry->setStatus(status);
-        statusOf[address] = status;
+        if (listed[i])
+            continue;
+        listed[i] = true;
+        trace.message(L"address=", targets[i].address, L" status=", status, L" ",
+                      found.answered ? verdictText(found.verdict) : L"no answer");
         if (status != ipAddressObject::PrinterFound)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeIpAddress);
         device->setName(found.identity.model);
-        device->setIPAddress(address);
+        device->setIPAddress(targets[i].address);
         device->setNumber(DefaultPrinterPort);
-        device->setExtra2(found.identity.vid + L":" + found.identity.pid);
+        device->setExtra2(identifiersText(found.identity));
         list.push_back(device.release());
     }
 }
 
+// A printer already reached through an entered address, or through an earlier
+// port with the same address and port number, is not listed again.
 void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
                                     const PackageIdentity& package, MethodTrace& trace) {
+    std::set<std::pair<std::wstring, uint16_t>> seen;
+    if (addresses)
+        for (const ipAddressObject* entry : *addresses)
+            if (entry)
+                seen.insert(std::make_pair(entry->getAddress(), DefaultPrinterPort));
+    for (const KIVDevice* device : list)
+        if (device->getType() != KIVDevice::TypeUsb)
+            seen.insert(
+                std::make_pair(device->getIPAddress(), static_cast<uint16_t>(device->getNumber())));
+    std::vector<std::wstring> names;
+    std::vector<NetworkTarget> targets;
     for (const SpoolerPortValues& values : readSpoolerPorts()) {
-        std::wstring address;
-        uint16_t port = 0;
-        if (!spoolerPortTarget(values, address, port)) {
+        NetworkTarget target;
+        if (!spoolerPortTarget(values, target.address, target.port)) {
             trace.message(L"port ", values.name, L" skipped: not a raw port with an address");
             continue;
         }
-        bool seen = false;
-        if (addresses && port == DefaultPrinterPort)
-            for (const ipAddressObject* entry : *addresses)
-                seen = seen || (entry && entry->getAddress() == address);
-        for (const KIVDevice* device : list)
-            seen = seen || (device->getType() != KIVDevice::TypeUsb &&
-                            device->getIPAddress() == address && device->getNumber() == port);
-        if (seen)
+        if (!seen.insert(std::make_pair(target.address, target.port)).second)
             continue;
-        TcpTransport transport(address, port);
-        Probe found = probe(transport, package);
-        trace.message(L"port ", values.name, L" at ", transport.describe(), L": ",
+        names.push_back(values.name);
+        targets.push_back(target);
+    }
+    std::vector<Probe> probes = probeAll(targets, package);
+    for (size_t i = 0; i < targets.size(); ++i) {
+        const Probe& found = probes[i];
+        trace.message(L"port ", names[i], L" at ", targets[i].address, L":",
+                      static_cast<uint32_t>(targets[i].port), L": ",
                       found.answered ? verdictText(found.verdict) : L"no answer");
         if (!found.answered || found.verdict != PackageIdentity::Match)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeNetwork);
         device->setName(found.identity.model);
-        device->setIPAddress(address);
-        device->setPortName(values.name);
-        device->setNumber(port);
-        device->setExtra2(found.identity.vid + L":" + found.identity.pid);
+        device->setIPAddress(targets[i].address);
+        device->setPortName(names[i]);
+        device->setNumber(targets[i].port);
+        device->setExtra2(identifiersText(found.identity));
         list.push_back(device.release());
     }
 }

@@ -58,13 +58,10 @@ public:
     static std::unique_ptr<Transport> transportFor(const KIVDevice& device);
 
 private:
-    struct Probe;
-
     int32_t exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,
                      unsigned char** reply, uint32_t* length);
     std::vector<uint8_t>& replyBuffer();
     PackageIdentity loadPackageIdentity(MethodTrace& trace);
-    Probe probe(Transport& transport, const PackageIdentity& package);
     void enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses,
                             const PackageIdentity& package, MethodTrace& trace);
     void enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,

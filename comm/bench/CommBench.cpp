@@ -98,9 +98,9 @@ int wmain() {
         comm->enumerateDevices(list, &addresses);
         comm->freeDeviceList(&list);
     });
-    report("enumerate 1 silent printer", 3, [&] {
-        ipAddressObject entry(simAddress(16));
-        IpAddressArray addresses(1, &entry);
+    report("enumerate 3 silent printers", 3, [&] {
+        ipAddressObject first(simAddress(16)), second(simAddress(17)), third(simAddress(18));
+        IpAddressArray addresses = {&first, &second, &third};
         KIVDeviceArray* list = nullptr;
         comm->createDeviceList(&list);
         comm->enumerateDevices(list, &addresses);

@@ -172,10 +172,11 @@ TEST_F(CommSim, EnteredAddressesGetStatusesAndOnlyOurPrintersAreListed) {
     std::vector<ipAddressObject> entered = {
         ipAddressObject(simAddress(10)), ipAddressObject(simAddress(12)),
         ipAddressObject(simAddress(14)), ipAddressObject(simAddress(11)),
-        ipAddressObject(simAddress(13)), ipAddressObject(simAddress(19))};
+        ipAddressObject(simAddress(13)), ipAddressObject(simAddress(19)),
+        ipAddressObject(simAddress(10))};
     Clock::time_point start = Clock::now();
     std::vector<KIVDevice> found = enumerate(entered);
-    std::printf("enumeration of 6 addresses: %lld ms\n", msSince(start));
+    std::printf("enumeration of 7 addresses: %lld ms\n", msSince(start));
 
     EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
     EXPECT_EQ(entered[1].getStatus(), ipAddressObject::WrongPrinter); // other model
@@ -183,6 +184,7 @@ TEST_F(CommSim, EnteredAddressesGetStatusesAndOnlyOurPrintersAreListed) {
     EXPECT_EQ(entered[3].getStatus(), ipAddressObject::PrinterFound);
     EXPECT_EQ(entered[4].getStatus(), ipAddressObject::WrongPrinter); // product identifier
     EXPECT_EQ(entered[5].getStatus(), ipAddressObject::WrongPrinter); // identifiers cut short
+    EXPECT_EQ(entered[6].getStatus(), ipAddressObject::PrinterFound); // entered twice
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].getIPAddress(), simAddress(10));
     EXPECT_EQ(found[1].getIPAddress(), simAddress(11));
@@ -279,6 +281,7 @@ TEST_F(CommSim, NotReadyWhileThePrinterResets) {
 
 TEST_F(CommSim, SpoolerPortsAreListedWithTheirPort) {
     ASSERT_TRUE(addSpoolerPort(L"good", simAddress(17), 9101, 1));
+    ASSERT_TRUE(addSpoolerPort(L"good2", simAddress(17), 9101, 1)); // same printer again
     ASSERT_TRUE(addSpoolerPort(L"other", simAddress(18), 9101, 1));
     ASSERT_TRUE(addSpoolerPort(L"lpr", simAddress(10), 9100, 2));
     ASSERT_TRUE(addSpoolerPort(L"absent", simAddress(14), 9100, 1));
