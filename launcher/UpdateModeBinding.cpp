@@ -2,7 +2,7 @@
 // NoGuiUpdateMode.dll supplies.
 #include "IUpdateMode.h"
 
-#include "GuiMode.h"
+#include "GuiModeFactory.h"
 #include "KIVOptions.h"
 #include "MethodTrace.h"
 #include "PathCheck.h"
@@ -15,12 +15,6 @@ HMODULE g_noGuiLib = nullptr;
 
 enum AppMode { ModeWizard = 1, ModeNoGui = 2, ModeWizardFromList = 3 };
 const int32_t kBindFailed = 7;
-
-IUpdateMode* makeWizard(int32_t appMode) {
-    GuiMode* mode = new GuiMode();
-    mode->setAppMode(appMode);
-    return mode;
-}
 
 IUpdateMode* makeNoGuiMode(MethodTrace& trace, const std::wstring& folder, int32_t* rc) {
     const std::wstring path = folder + L"NoGuiUpdateMode.dll";
@@ -68,11 +62,11 @@ IUpdateMode* IUpdateMode::makeUpdateMode(KIVOptions* options, int32_t* rc) {
     const std::wstring common = options->getRsrcMgr().getCommonPath();
     switch (options->getAppMode()) {
     case ModeWizard:
-        return makeWizard(ModeWizard);
+        return makeGuiMode(ModeWizard);
     case ModeNoGui:
         return makeNoGuiMode(trace, common, rc);
     case ModeWizardFromList:
-        return makeWizard(ModeWizardFromList);
+        return makeGuiMode(ModeWizardFromList);
     default:
         *rc = kBindFailed;
         return nullptr;

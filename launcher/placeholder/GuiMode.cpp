@@ -1,5 +1,6 @@
 #include "GuiMode.h"
 
+#include "GuiModeFactory.h"
 #include "MethodTrace.h"
 
 #include <cstdio>
@@ -21,4 +22,10 @@ int32_t GuiMode::executeUpdateMode(KIVOptions*) {
     std::printf("%ls\n", kMessage);
     std::fflush(stdout);
     return ResultWizardUnavailable;
+}
+
+IUpdateMode* makeGuiMode(int32_t appMode) {
+    GuiMode* mode = new GuiMode();
+    mode->setAppMode(appMode);
+    return mode;
 }
