@@ -153,7 +153,9 @@ std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* devic
         if (ok)
             return result;
         if (attempt < VersionAttempts)
-            trace.message(L"Unable to read FW version from the device.  Retrying\u2026");
+            // Three plain dots: the log writes Latin-1 only and would drop a
+            // line carrying an ellipsis character.
+            trace.message(L"Unable to read FW version from the device.  Retrying...");
         else
             trace.message(
                 L"After 3 attempts the FW version was unable to be read from the device.");

@@ -62,6 +62,9 @@ TEST_F(VersionRead, HeaderMismatchUsesAllThreeAttempts) {
     EXPECT_EQ(deviceVersion(), L"");
     EXPECT_EQ(com_->count(VersionQuery), 3u);
     EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Invalid data returned"), 3u);
+    EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): Unable to read FW version from the "
+                     "device.  Retrying..."),
+              2u);
     EXPECT_EQ(logged("ISDUpdater::getDeviceVersionString(): After 3 attempts the FW version was "
                      "unable to be read from the device."),
               1u);
