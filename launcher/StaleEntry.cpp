@@ -3,7 +3,19 @@
 #include <cwctype>
 
 bool isStaleRunFolderName(const std::wstring& name) {
-    return !name.empty() && name[0] != L'.' && name.find(L"KIV_") != std::wstring::npos;
+    // Exactly the names createDirs gives: another program's folder that merely
+    // contains "KIV_" is not ours to delete.
+    if (name.compare(0, 4, L"KIV_") != 0)
+        return false;
+    size_t pos = 4;
+    if (pos < name.size() && name[pos] == L'-')
+        ++pos;
+    if (pos == name.size())
+        return false;
+    for (; pos < name.size(); ++pos)
+        if (name[pos] < L'0' || name[pos] > L'9')
+            return false;
+    return true;
 }
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-// A folder left by an earlier run: a directory whose name contains "KIV_" and
-// does not begin with ".".
+// A folder left by an earlier run: "KIV_" followed by the run's seconds
+// (decimal, possibly negative). Names beginning with "." never match.
 bool isStaleRunFolderName(const std::wstring& name);
 
 // Whether a path that the file system reports for an entry (its final path)

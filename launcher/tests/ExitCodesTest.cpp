@@ -25,7 +25,11 @@ TEST(ExitCodes, ForcedCodesAreExactlyTheRangeARunCanProduce) {
 
 TEST(StaleEntry, OnlyRunFoldersAreStale) {
     EXPECT_TRUE(isStaleRunFolderName(L"KIV_1796635397"));
-    EXPECT_TRUE(isStaleRunFolderName(L"old KIV_copy"));
+    EXPECT_TRUE(isStaleRunFolderName(L"KIV_-5"));
+    // Another program's folder that merely contains the prefix stays.
+    EXPECT_FALSE(isStaleRunFolderName(L"old KIV_copy"));
+    EXPECT_FALSE(isStaleRunFolderName(L"KIV_12x"));
+    EXPECT_FALSE(isStaleRunFolderName(L"KIV_"));
     EXPECT_FALSE(isStaleRunFolderName(L".KIV_123"));
     EXPECT_FALSE(isStaleRunFolderName(L"kiv_123")); // the match is case-sensitive
     EXPECT_FALSE(isStaleRunFolderName(L"Other"));

@@ -36,8 +36,9 @@ const char kBlob[] = "KIV test resource 401\n";
 TEST_F(RsrcMgrFiles, StaleRunFoldersGoWithReadOnlyFilesAndNestedFolders) {
     std::wstring temp = root_ + L"temp";
     makeDir(temp);
-    for (const wchar_t* d : {L"\\KIV_100", L"\\KIV_100\\Common", L"\\KIV_100\\Common\\en",
-                             L"\\KIV_200", L"\\Other", L"\\.KIV_300", L"\\Other\\KIV_400"})
+    for (const wchar_t* d :
+         {L"\\KIV_100", L"\\KIV_100\\Common", L"\\KIV_100\\Common\\en", L"\\KIV_200", L"\\Other",
+          L"\\.KIV_300", L"\\Other\\KIV_400", L"\\MyKIV_data"})
         makeDir(temp + d);
     for (const wchar_t* f :
          {L"\\KIV_100\\a.txt", L"\\KIV_100\\Common\\en\\lang.dll", L"\\KIV_200\\b.txt",
@@ -49,8 +50,9 @@ TEST_F(RsrcMgrFiles, StaleRunFoldersGoWithReadOnlyFilesAndNestedFolders) {
 
     RsrcMgr mgr;
     mgr.removeStaleDirs(temp);
-    std::set<std::wstring> expected = {L"Other",    L"Other\\keep.txt",    L"Other\\KIV_400",
-                                       L".KIV_300", L".KIV_300\\keep.txt", L"KIV_file.txt"};
+    std::set<std::wstring> expected = {L"Other",     L"Other\\keep.txt",    L"Other\\KIV_400",
+                                       L".KIV_300",  L".KIV_300\\keep.txt", L"KIV_file.txt",
+                                       L"MyKIV_data"};
     EXPECT_EQ(listTree(temp), expected);
 }
 
