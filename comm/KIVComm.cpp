@@ -314,7 +314,7 @@ int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresse
         if (addresses)
             enumerateAddresses(*list, *addresses, package, trace);
         enumerateSpoolerPorts(*list, addresses, package, trace);
-        enumerateUsb(*list, package, trace);
+        appendUsbPrinters(findUsbPrinters(), package, *list, trace);
         trace.message(L"devices listed=", static_cast<uint32_t>(list->size()));
     } catch (...) {
         trace.message(L"enumeration stopped by an error");
@@ -405,9 +405,9 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
     }
 }
 
-void KIVComm::enumerateUsb(KIVDeviceArray& list, const PackageIdentity& package,
-                           MethodTrace& trace) {
-    std::vector<UsbPrinterPath> printers = findUsbPrinters();
+void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
+                                const PackageIdentity& package, KIVDeviceArray& list,
+                                MethodTrace& trace) {
     trace.message(L"USB printing interfaces=", static_cast<uint32_t>(printers.size()));
     for (size_t i = 0; i < printers.size(); ++i) {
         const UsbPrinterPath& usb = printers[i];

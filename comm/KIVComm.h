@@ -23,6 +23,7 @@
 #include "IComTarget.h"
 #include "PackageIdentity.h"
 #include "Transport.h"
+#include "UsbPrinters.h"
 
 #include <map>
 #include <memory>
@@ -56,6 +57,11 @@ public:
 
     // The transport a record is reached through.
     static std::unique_ptr<Transport> transportFor(const KIVDevice& device);
+    // The USB part of the enumeration once the system has listed the printing
+    // interfaces: identifiers from each path, the model asked over the device.
+    static void appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
+                                  const PackageIdentity& package, KIVDeviceArray& list,
+                                  MethodTrace& trace);
 
 private:
     int32_t exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,
@@ -66,7 +72,6 @@ private:
                             const PackageIdentity& package, MethodTrace& trace);
     void enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
                                const PackageIdentity& package, MethodTrace& trace);
-    void enumerateUsb(KIVDeviceArray& list, const PackageIdentity& package, MethodTrace& trace);
 
     KIVOptions* options_;
     // One reply buffer per calling thread: the wizard's workers share this

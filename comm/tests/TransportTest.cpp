@@ -4,6 +4,8 @@
 
 #include "CommTimeouts.h"
 #include "KIVComm.h"
+#include "LoggerComponent.h"
+#include "MethodTrace.h"
 #include "TcpTransport.h"
 #include "UsbTransport.h"
 #include "WindowsSupport.h"
@@ -158,6 +160,11 @@ public:
         thread_ = std::thread([this] { serveOnce(); });
     }
     ~PipePrinter() {
+        // A test that never opened the pipe must not leave the server waiting.
+        HANDLE unblock = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+        if (unblock != INVALID_HANDLE_VALUE)
+            CloseHandle(unblock);
         thread_.join();
         CloseHandle(pipe_);
     }
@@ -218,6 +225,37 @@ TEST(UsbTransport, SilentDeviceIsBoundedAndMissingPathIsNotReady) {
 
     EXPECT_FALSE(UsbTransport(L"\\\\.\\pipe\\kiv-comm-test-nobody").isReady());
     EXPECT_FALSE(UsbTransport(L"").isReady());
+}
+
+TEST(UsbTransport, AcceptedInterfacesBecomeUsbRecords) {
+    const char text[] = " FW K206_G082511_00 PNL";
+    Bytes version = {0xA5, 0x00, 0x00, 0x50, 0xE0, 0x81, 0x00};
+    version.insert(version.end(), text, text + sizeof text); // with its zero byte
+    version[2] = static_cast<uint8_t>(version.size() - 3);
+    PipePrinter printer(L"usb#vid_7b1e&pid_31c7#" + pipeName(L"enum"), version, 0);
+    std::vector<UsbPrinterPath> found(2);
+    found[0].devicePath = L"\\\\.\\pipe\\usb#vid_7b1e&pid_31c8#nobody";
+    found[0].vid = L"7B1E";
+    found[0].pid = L"31C8";
+    found[1].devicePath = printer.path();
+    found[1].vid = L"7B1E";
+    found[1].pid = L"31C7";
+    PackageIdentity package;
+    package.setVendor(L"7B1E");
+    package.setProducts({L"31C7"});
+    package.setModel(L"K206");
+    KIVDeviceArray list;
+    MethodTrace trace(LogCommInterface, L"test");
+    KIVComm::appendUsbPrinters(found, package, list, trace);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]->getType(), KIVDevice::TypeUsb);
+    EXPECT_EQ(list[0]->getName(), L"K206");
+    EXPECT_EQ(list[0]->getPortName(), L"USB002"); // numbered by position among the interfaces
+    EXPECT_EQ(list[0]->getExtra1(), printer.path());
+    EXPECT_EQ(printer.received(),
+              (Bytes{0xA5, 0x00, 0x07, 0x50, 0xE0, 0x81, 0x00, 0x02, 0x05, 0x10}));
+    for (KIVDevice* device : list)
+        delete device;
 }
 
 TEST(KIVComm, MalformedCommandIsNeverSent) {
