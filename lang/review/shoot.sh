@@ -50,29 +50,25 @@ wine_run=$build/wine-run
 # No window manager runs here, so Wine draws the frames and captions itself.
 "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
 "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-# Wine's stand-in for the dialog font has no Japanese, Chinese or Korean
-# glyphs; link a font that has them, as Windows does for its own shell fonts.
+# The dialog font: DejaVu Sans has the Latin, Greek, Cyrillic, Hebrew and
+# Arabic letters of every language here (Wine's own stand-in lacks several,
+# and right-to-left text is shaped with the glyphs of the dialog font itself,
+# where linked fonts do not help). Japanese, Chinese and Korean come from a
+# linked font, as on Windows.
+face="DejaVu Sans"
 links='NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
-for face in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Sans Serif"; do
-  "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-    /v "$face" /t REG_MULTI_SZ /d "$links" /f >/dev/null
+for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
+  "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v "$name" /d "$face" /f >/dev/null
 done
+"$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+  /v "$face" /t REG_MULTI_SZ /d "$links" /f >/dev/null
 
 status=0
 for code in "${codes[@]}"; do
   dll=$build/lang/$code/lang.dll
   if [ ! -f "$dll" ]; then echo "$code: no $dll" >&2; status=1; continue; fi
   rm -rf "${out:?}/$code"
-  # Right-to-left text is shaped with the glyphs of the dialog font itself,
-  # where linked fonts do not help; Wine's stand-in lacks Arabic and Hebrew,
-  # and draws Greek letters with accents as boxes, which also defeats linking.
-  # Windows' own dialog font has all of them.
-  case $code in
-    ar | he | el) face="DejaVu Sans" ;;
-    *) face="Tahoma" ;;
-  esac
-  "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-    /v "MS Shell Dlg" /d "$face" /f >/dev/null
   if ! "$wine_run" "$program" "Z:$dll" "Z:$out/$code" | sed "s/^/$code: /"; then
     echo "$code: some pages could not be taken" >&2; status=1
   fi
