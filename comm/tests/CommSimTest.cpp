@@ -251,9 +251,16 @@ TEST_F(CommSim, RepliesArriveByteForByte) {
     expected.push_back(0);
     EXPECT_EQ(send(good, L"1B2A730108", true), expected);
 
-    // A printer that cuts its replies short: the short reply is handed on as it is.
+    // A printer that sends short but whole frames: handed on as they are.
     KIVDevice cut = printerAt(19);
     EXPECT_EQ(send(cut, L"A5000750E08100020013").size(), 12u);
+    // A frame that ends before the length it announces: nothing is handed on.
+    KIVDevice broken = printerAt(20);
+    EXPECT_TRUE(send(broken, L"A5000750E08100020013").empty());
+    EXPECT_TRUE(send(broken, L"A5000750E08100020510").empty());
+    std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(20))};
+    EXPECT_TRUE(enumerate(entered).empty());
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::WrongPrinter);
 }
 
 TEST_F(CommSim, NotReadyWhileThePrinterResets) {
