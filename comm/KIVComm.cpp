@@ -178,6 +178,10 @@ int32_t KIVComm::exchange(const wchar_t* traceName, KIVDevice* device, const wch
         trace.setResult(std::to_wstring(result));
         return result;
     } catch (...) {
+        // Out of memory half-way: the buffer may have moved.
+        static unsigned char noReply = 0;
+        if (reply)
+            *reply = &noReply;
         if (length)
             *length = 0;
         return BadArgument;

@@ -3,13 +3,12 @@
 #include "DeviceAddress.h"
 #include "WindowsSupport.h"
 
-#include <initguid.h>
 #include <setupapi.h>
 
 namespace {
 // The USB printing device interface class.
-DEFINE_GUID(UsbPrintInterface, 0x28d78fad, 0x5a12, 0x11d1, 0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8,
-            0xc2);
+const GUID UsbPrintInterface = {
+    0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
 
 struct DeviceInfoSet {
     HDEVINFO set;
