@@ -80,11 +80,4 @@ string(APPEND rc "LANGUAGE LANG_NEUTRAL, SUBLANG_NEUTRAL\n\n")
 string(APPEND rc "${templates}\n")
 string(APPEND rc "STRINGTABLE\nBEGIN\n${table}END\n")
 
-# Rewriting an unchanged script would relink the library for nothing.
-if(EXISTS "${OUT}")
-  file(READ "${OUT}" old)
-  if(old STREQUAL rc)
-    return()
-  endif()
-endif()
 file(WRITE "${OUT}" "${rc}")

@@ -199,12 +199,13 @@ std::string toUtf8(const std::wstring& in) {
     return out;
 }
 
-// The translation source as the build reads it: NUMBER<TAB>TEXT per line.
-::testing::AssertionResult readSource(const std::string& code,
-                                      std::map<unsigned, std::wstring>& texts) {
+// A strings file as the build reads it: NUMBER<TAB>TEXT per line.
+::testing::AssertionResult readStrings(const std::wstring& path,
+                                       std::map<unsigned, std::wstring>& texts) {
+    const std::string name = toUtf8(path);
     std::string bytes;
-    if (!readFile(sourcePath(code), bytes))
-        return ::testing::AssertionFailure() << "cannot read " << toUtf8(sourcePath(code));
+    if (!readFile(path, bytes))
+        return ::testing::AssertionFailure() << "cannot read " << name;
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
         bytes.erase(0, 3);
     texts.clear();
@@ -221,14 +222,19 @@ std::string toUtf8(const std::wstring& in) {
             continue;
         size_t tab = line.find('\t');
         if (tab == std::string::npos || tab == 0 || line.find_first_not_of("0123456789") != tab)
-            return ::testing::AssertionFailure() << code << " line " << lineNo << ": no number";
+            return ::testing::AssertionFailure() << name << " line " << lineNo << ": no number";
         std::wstring text;
         if (!fromUtf8(line.substr(tab + 1), text))
-            return ::testing::AssertionFailure() << code << " line " << lineNo << ": not UTF-8";
+            return ::testing::AssertionFailure() << name << " line " << lineNo << ": not UTF-8";
         if (!texts.emplace(std::stoul(line.substr(0, tab)), text).second)
-            return ::testing::AssertionFailure() << code << " line " << lineNo << ": repeated";
+            return ::testing::AssertionFailure() << name << " line " << lineNo << ": repeated";
     }
     return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult readSource(const std::string& code,
+                                      std::map<unsigned, std::wstring>& texts) {
+    return readStrings(sourcePath(code), texts);
 }
 
 // The text of a string resource exactly as stored, trailing blanks included.
@@ -596,6 +602,26 @@ TEST(EnglishLibrary, CarriesTheReferenceTextsWordForWord) {
               L"format: x_yz_z (x=Model;y=Revision;z=Version).  The Model and Revision of the "
               L"current firmware on the device and the selected Firmware Update should match.");
     EXPECT_EQ(loadString(english.get(), 1062), L"OK");
+}
+
+TEST(ResourceScript, KeepsTextsThatLookLikeSyntaxVerbatim) {
+    ASSERT_TRUE(foldersGiven());
+    const std::wstring source = envPath(L"KIV_LANG_SOURCE_DIR") + L"\\tests\\quoting.txt";
+    std::map<unsigned, std::wstring> texts;
+    ASSERT_TRUE(readStrings(source, texts));
+    ASSERT_FALSE(texts.empty());
+    const std::wstring path = envPath(L"KIV_LANG_BUILD_DIR") + L"\\tests\\quoting\\lang.dll";
+    Module module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module) << "cannot load " << toUtf8(path);
+    for (const auto& entry : texts)
+        EXPECT_EQ(toUtf8(loadString(module.get(), entry.first)), toUtf8(entry.second))
+            << "string " << entry.first;
+    // The byte order mark belongs to the file, not to the first text.
+    const std::wstring first = loadString(module.get(), texts.begin()->first);
+    ASSERT_FALSE(first.empty());
+    EXPECT_NE(first.front(), L'\xFEFF');
+    // A character beyond the first plane is a surrogate pair in the library.
+    EXPECT_NE(loadString(module.get(), 1012).find(L"\xD83D\xDDA8"), std::wstring::npos);
 }
 
 // Languages written in other scripts, with the code points of that script.
