@@ -2,6 +2,7 @@
 
 #include "CIniReader.h"
 #include "IUpdater.h"
+#include "InstalledVersion.h"
 #include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "LoggerComponent.h"
@@ -85,7 +86,7 @@ int32_t NoGuiMode::executeUpdateMode(KIVOptions* options) {
     const int32_t result = run.run();
     if (run.updatedCount() > 0) {
         trace.message(L"Store version in registry");
-        // RECORD
+        recordInstalledVersion(options, run.packageVersion());
     }
     options->clearDeviceList();
     trace.setResult(std::to_wstring(result));

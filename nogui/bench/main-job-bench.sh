@@ -98,5 +98,5 @@ Address=@NET@.3
 AioVersion=K206_G010111_00
 ResetSeconds=$reset_seconds
 INI
-"$build/wine-ctl" start
+"$build/wine-run" cmd /c exit >/dev/null 2>&1 </dev/null
 bash "$build/host/printer-sim/with-sim.sh" "$template" -- bash "$root/nogui/bench/main-job-bench.sh" "$build" "$runs" --inside-sim

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -281,8 +282,9 @@ TEST_F(NoGuiEndToEnd, OneFailureAmongTwoPrintersIsTheExitCode) {
     const std::string before = simStateField("second", "aio");
     RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2) + L"," + simAddress(3));
     EXPECT_EQ(r.exitCode, 4u) << r.output;
-    EXPECT_TRUE(contains(r.output, ", Result: Success")) << r.output;
-    EXPECT_TRUE(contains(r.output, ", Result: Failure, ErrorCode: ErrorUpdateFailed")) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(2), "Success"))) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(3), "Failure, ErrorCode: ErrorUpdateFailed")))
+        << r.output;
     EXPECT_EQ(simStateField("older", "aio"), narrow(package.version));
     EXPECT_EQ(simStateField("second", "aio"), before);
 }
