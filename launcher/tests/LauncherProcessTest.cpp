@@ -187,6 +187,41 @@ TEST_F(LauncherProcess, UnusableTempIsLoggedAndTheRunFailsLater) {
     EXPECT_TRUE(runFolders().empty());
 }
 
+TEST_F(LauncherProcess, ModeResultsBecomeTheInstallersExitCodes) {
+    // Mode result -> exit code, through the real program and a stand-in mode.
+    const std::pair<int, DWORD> table[] = {{24, 2}, {18, 3},  {11, 5},  {12, 6}, {16, 7}, {17, 8},
+                                           {25, 9}, {19, 10}, {13, 11}, {14, 4}, {32, 4}};
+    for (const auto& row : table) {
+        ChildResult r = run(KIV_STUBMODE_EXE, L"-m 2",
+                            {{L"KIV_STUB_RESULT", false, std::to_wstring(row.first)}});
+        EXPECT_EQ(r.exitCode, row.second) << "result " << row.first;
+    }
+    EXPECT_FALSE(has(log(), "KIV execution complete"));
+}
+
+TEST_F(LauncherProcess, ASuccessfulRunEndsWithTheClosingLines) {
+    ChildResult r = run(KIV_STUBMODE_EXE, L"-m 2", {{L"KIV_STUB_RESULT", false, L"0"}});
+    EXPECT_EQ(r.exitCode, 0u);
+    std::string text = log();
+    EXPECT_TRUE(has(text, "Beginning KIV execution..."));
+    // "KIV execution complete", then an empty line, and nothing after them.
+    const std::string tail = "KIV execution complete\r\n";
+    size_t at = text.rfind(tail);
+    ASSERT_NE(at, std::string::npos) << text;
+    std::string rest = text.substr(at + tail.size());
+    EXPECT_EQ(rest.find("\r\n"), rest.size() - 2) << rest;
+    EXPECT_EQ(rest.find_first_not_of(' ', rest.find("KIVInit") + 7), rest.size() - 2) << rest;
+}
+
+TEST_F(LauncherProcess, AModeThatFailsToInitializeEndsWithFour) {
+    ChildResult r = run(KIV_STUBMODE_EXE, L"-m 2",
+                        {{L"KIV_STUB_INIT", false, L"9"}, {L"KIV_STUB_RESULT", false, L"0"}});
+    EXPECT_EQ(r.exitCode, 4u);
+    std::string text = log();
+    EXPECT_TRUE(has(text, "Error initializng update mode: rc=9\r\n")) << text;
+    EXPECT_FALSE(has(text, "KIV execution complete"));
+}
+
 TEST_F(LauncherProcess, WizardModesSayTheWizardIsMissing) {
     if (KIV_HAS_WIZARD)
         GTEST_SKIP() << "this build has the wizard";

@@ -1,14 +1,30 @@
 // Stand-ins for NoGuiUpdateMode.dll in the binding tests: a working factory,
 // a factory that returns null (STUB_FACTORY_NULL), or no factory at all
-// (STUB_NO_EXPORT).
+// (STUB_NO_EXPORT). With STUB_FROM_ENVIRONMENT the mode's two results are
+// read from KIV_STUB_INIT and KIV_STUB_RESULT, so that a test can drive
+// KIV.exe through every ending.
 #include "IUpdateMode.h"
+
+#include <cstdlib>
 
 namespace {
 
+int32_t fromEnvironment(const char* name, int32_t fallback) {
+#ifdef STUB_FROM_ENVIRONMENT
+    const char* v = std::getenv(name);
+    return v ? std::atoi(v) : fallback;
+#else
+    (void)name;
+    return fallback;
+#endif
+}
+
 class StubMode : public IUpdateMode {
 public:
-    int32_t initialize(KIVOptions*) override { return 0; }
-    int32_t executeUpdateMode(KIVOptions*) override { return 42; }
+    int32_t initialize(KIVOptions*) override { return fromEnvironment("KIV_STUB_INIT", 0); }
+    int32_t executeUpdateMode(KIVOptions*) override {
+        return fromEnvironment("KIV_STUB_RESULT", 42);
+    }
     IUpdater* getUpdater() override { return nullptr; }
 };
 
