@@ -77,76 +77,60 @@ RunResult runKiv(const std::wstring& args, DWORD timeoutMs = 180000) {
     return r;
 }
 
-bool setDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD value) {
-    HKEY raw = nullptr;
-    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
-                          nullptr) != ERROR_SUCCESS)
-        return false;
-    ScopedRegKey key(raw);
-    return ::RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                            sizeof value) == ERROR_SUCCESS;
+bool setValue(const std::wstring& path, const wchar_t* name, DWORD value) {
+    return ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, REG_DWORD, &value,
+                             sizeof value) == ERROR_SUCCESS;
 }
 
-bool setText(HKEY key, const wchar_t* name, const std::wstring& value) {
-    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+bool setValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+    return ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, REG_SZ, value.c_str(),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
            ERROR_SUCCESS;
 }
 
-std::wstring readText(HKEY root, const std::wstring& path, const std::wstring& name) {
+std::wstring readText(const std::wstring& path, const std::wstring& name) {
     wchar_t buf[256] = {};
     DWORD size = sizeof buf - sizeof(wchar_t);
-    if (::RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) !=
-        ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf,
+                       &size) != ERROR_SUCCESS)
         return std::wstring();
     return buf;
 }
 
-void deleteValue(HKEY root, const std::wstring& path, const wchar_t* name) {
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &raw) == ERROR_SUCCESS) {
-        ScopedRegKey key(raw);
-        ::RegDeleteValueW(key.get(), name);
-    }
-}
+// A machine-wide 32-bit value for the length of one run, removed even when an
+// assertion ends the test early.
+class MachineValue {
+public:
+    MachineValue(const std::wstring& path, const wchar_t* name, DWORD value)
+        : path_(path), name_(name), ok_(setValue(path, name, value)) {}
+    ~MachineValue() { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, path_.c_str(), name_); }
+    bool ok() const { return ok_; }
+
+private:
+    std::wstring path_;
+    const wchar_t* name_;
+    bool ok_;
+};
 
 // A Standard TCP/IP spooler port, as the driver installer leaves it.
 class SpoolerPort {
 public:
-    SpoolerPort(const std::wstring& name, const std::wstring& address) : name_(name) {
-        HKEY raw = nullptr;
-        std::wstring path = std::wstring(PortsKey) + L"\\" + name;
-        ok_ = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                nullptr, &raw, nullptr) == ERROR_SUCCESS;
-        if (!ok_)
-            return;
-        ScopedRegKey key(raw);
-        DWORD port = 9100, raw1 = 1;
-        ok_ =
-            setText(key.get(), L"HostName", address) && setText(key.get(), L"IPAddress", address) &&
-            ::RegSetValueExW(key.get(), L"PortNumber", 0, REG_DWORD,
-                             reinterpret_cast<const BYTE*>(&port), sizeof port) == ERROR_SUCCESS &&
-            ::RegSetValueExW(key.get(), L"Protocol", 0, REG_DWORD,
-                             reinterpret_cast<const BYTE*>(&raw1), sizeof raw1) == ERROR_SUCCESS;
+    SpoolerPort(const std::wstring& name, const std::wstring& address)
+        : path_(std::wstring(PortsKey) + L"\\" + name) {
+        ok_ = setValue(path_, L"HostName", address) && setValue(path_, L"IPAddress", address) &&
+              setValue(path_, L"PortNumber", 9100) && setValue(path_, L"Protocol", 1);
     }
-    ~SpoolerPort() {
-        HKEY raw = nullptr;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, PortsKey, 0, KEY_ALL_ACCESS, &raw) ==
-            ERROR_SUCCESS) {
-            ScopedRegKey ports(raw);
-            ::RegDeleteKeyW(ports.get(), name_.c_str());
-        }
-    }
+    ~SpoolerPort() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str()); }
     bool ok() const { return ok_; }
 
 private:
-    std::wstring name_;
+    std::wstring path_;
     bool ok_ = false;
 };
 
 // What the package declares, read from the same config.ini the build embedded.
 struct Package {
-    std::wstring version, brandKey, valueName;
+    std::wstring version, brandKey, recordKey, valueName;
 };
 
 Package readPackage() {
@@ -158,7 +142,8 @@ Package readPackage() {
         return v.empty() ? std::wstring() : v[0];
     };
     p.version = first(L"FirmwareVersion1");
-    p.brandKey = L"Software\\" + first(L"Vendor") + L"Inkjet\\KIV";
+    p.brandKey = L"Software\\" + first(L"Vendor");
+    p.recordKey = p.brandKey + L"Inkjet\\KIV";
     p.valueName = first(L"DriverModelName");
     for (wchar_t& c : p.valueName)
         if (c == L' ')
@@ -188,26 +173,22 @@ protected:
 };
 
 TEST_F(NoGuiEndToEnd, FlashesTheSpoolerPrinterRecordsAndLogs) {
-    const std::wstring brand = L"Software\\Oskel";
-    ASSERT_TRUE(setDword(HKEY_LOCAL_MACHINE, brand, L"kivlog", 1));
+    MachineValue logSwitch(package.brandKey, L"kivlog", 1);
+    ASSERT_TRUE(logSwitch.ok());
     wchar_t logPath[MAX_PATH] = {};
     ::ExpandEnvironmentStringsW(L"%ALLUSERSPROFILE%\\KIVlog.txt", logPath, MAX_PATH);
     ::DeleteFileW(logPath);
-    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, package.brandKey.c_str(), package.valueName.c_str());
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, package.recordKey.c_str(), package.valueName.c_str());
 
-    RunResult r;
-    {
-        SpoolerPort port(L"KIV_e2e_" + simAddress(2), simAddress(2));
-        ASSERT_TRUE(port.ok());
-        r = runKiv(L"-m 2 -e 1");
-    }
-    deleteValue(HKEY_LOCAL_MACHINE, brand, L"kivlog");
+    SpoolerPort port(L"KIV_e2e_" + simAddress(2), simAddress(2));
+    ASSERT_TRUE(port.ok());
+    RunResult r = runKiv(L"-m 2 -e 1");
 
     EXPECT_EQ(r.exitCode, 0u) << r.output;
     EXPECT_TRUE(contains(r.output, ", Result: Success")) << r.output;
     EXPECT_EQ(simStateField("older", "aio"), narrow(package.version));
     EXPECT_EQ(simStateField("older", "accepted"), "1");
-    EXPECT_EQ(readText(HKEY_LOCAL_MACHINE, package.brandKey, package.valueName), package.version);
+    EXPECT_EQ(readText(package.recordKey, package.valueName), package.version);
 
     // The log tells the whole story, in order.
     std::string log;
@@ -290,10 +271,9 @@ TEST_F(NoGuiEndToEnd, OneFailureAmongTwoPrintersIsTheExitCode) {
 }
 
 TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
-    const std::wstring brand = L"Software\\Oskel";
-    ASSERT_TRUE(setDword(HKEY_LOCAL_MACHINE, brand, L"KivRetCode", 5));
+    MachineValue forced(package.brandKey, L"KivRetCode", 5);
+    ASSERT_TRUE(forced.ok());
     RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2));
-    deleteValue(HKEY_LOCAL_MACHINE, brand, L"KivRetCode");
     EXPECT_EQ(r.exitCode, 5u) << r.output;
     EXPECT_TRUE(r.output.empty()) << r.output;
     EXPECT_EQ(simStateField("older", "received"), "0");
