@@ -18,6 +18,9 @@ namespace {
 
 enum ExitCode { ExitOk = 0, ExitNoSelf = 1, ExitDamaged = 2, ExitWrite = 3 };
 
+const wchar_t kPartPrefix[] = L".sfx-part-";
+const size_t kPartPrefixLength = sizeof(kPartPrefix) / sizeof(wchar_t) - 1;
+
 struct MappedView {
     const uint8_t* data = nullptr;
     ~MappedView() {
@@ -108,7 +111,9 @@ int extractAll(const ZipArchive& zip) {
     for (size_t i = 0; i < zip.entries().size(); ++i) {
         const ZipEntry& entry = zip.entries()[i];
         std::wstring name = toWide(entry);
-        if (name.empty()) {
+        // A name of our own temporary files would let one entry overwrite
+        // another's staged data.
+        if (name.empty() || name.compare(0, kPartPrefixLength, kPartPrefix) == 0) {
             discard(staged);
             return ExitDamaged;
         }
@@ -116,7 +121,7 @@ int extractAll(const ZipArchive& zip) {
             folders.push_back(name);
             continue;
         }
-        Staged s{L".sfx-part-" + std::to_wstring(i), name};
+        Staged s{kPartPrefix + std::to_wstring(i), name};
         ZipStatus st = inflateToFile(zip, entry, s.temp);
         staged.push_back(s);
         if (st != ZipStatus::Ok) {

@@ -154,8 +154,9 @@ TEST_F(SfxProgram, EscapingEntriesAreRefusedBeforeAnythingIsWritten) {
     const std::wstring outside =
         tempRoot() + L"sfx_escape_" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
     const std::string escape = "../sfx_escape_" + std::to_string(::GetCurrentProcessId()) + ".txt";
-    for (const std::string& bad : {escape, std::string("C:/sfx_abs.txt"),
-                                   std::string("..\\sfx_bs.txt"), std::string("ok.txt:ads")}) {
+    for (const std::string& bad :
+         {escape, std::string("C:/sfx_abs.txt"), std::string("..\\sfx_bs.txt"),
+          std::string("ok.txt:ads"), std::string(".sfx-part-0")}) {
         ZipBuilder b;
         b.add("harmless.txt", "x", false);
         b.add(bad, "evil", false);
