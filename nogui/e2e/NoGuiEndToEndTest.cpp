@@ -186,6 +186,9 @@ TEST_F(NoGuiEndToEnd, FlashesTheSpoolerPrinterRecordsAndLogs) {
 
     EXPECT_EQ(r.exitCode, 0u) << r.output;
     EXPECT_TRUE(contains(r.output, ", Result: Success")) << r.output;
+    // Output to a pipe: whole progress lines, ending at a verified 100%.
+    EXPECT_TRUE(contains(r.output, "sending firmware")) << r.output;
+    EXPECT_TRUE(contains(r.output, "[100%] verified")) << r.output;
     EXPECT_EQ(simStateField("older", "aio"), narrow(package.version));
     EXPECT_EQ(simStateField("older", "accepted"), "1");
     EXPECT_EQ(readText(package.recordKey, package.valueName), package.version);
