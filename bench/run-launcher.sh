@@ -11,7 +11,10 @@ exe="$build/bench/launcher_bench.exe"
 # A program that stops right after unpacking: its common package lacks the
 # console mode, so no printer search blurs the figures.
 kiv="$build/launcher/tests/nonogui/KIV.exe"
-for f in "$exe" "$kiv" "$build/package-stage/common.exe" "$build/package-stage/package.exe"; do
+# The very archives that program carries.
+common="$build/package-stage-KIV_nonogui/common.exe"
+package="$build/package-stage-KIV_nonogui/package.exe"
+for f in "$exe" "$kiv" "$common" "$package"; do
   if [ ! -f "$f" ]; then
     echo "not built: $f (build launcher_bench and KIV_nonogui first)" >&2
     exit 1
@@ -39,8 +42,8 @@ for i in $(seq "$runs"); do
   rm -rf "$out"/*
   mkdir -p "$out/Common" "$out/Package"
   start=$(date +%s%N)
-  unzip -qo "$build/package-stage/common.exe" -d "$out/Common" 2>/dev/null || true
-  unzip -qo "$build/package-stage/package.exe" -d "$out/Package" 2>/dev/null || true
+  unzip -qo "$common" -d "$out/Common" 2>/dev/null || true
+  unzip -qo "$package" -d "$out/Package" 2>/dev/null || true
   end=$(date +%s%N)
   ms=$(( (end - start) / 1000000 ))
   if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
