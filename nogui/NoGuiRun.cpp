@@ -347,8 +347,8 @@ void NoGuiRun::printSummary(int32_t result) {
             ++other;
     }
     std::wostringstream s;
-    s << L"Summary: " << updated << L" updated, " << upToDate << L" already up to date, " << failed
-      << L" failed, " << other << L" not updated for other reasons.";
+    s << L"Summary: " << updated << L" updated, " << upToDate << L" up to date, " << failed
+      << L" failed, " << other << L" left out for other reasons.";
     env_.console->line(s.str());
     env_.console->line(std::wstring(L"Result ") + std::to_wstring(result) + L": " +
                        describeResult(result) + L".");
