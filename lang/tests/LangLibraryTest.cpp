@@ -38,21 +38,21 @@ std::set<unsigned> expectedStringNumbers() {
 
 enum class Kind { DefaultButton, Button, Text, MultiLineEdit, ReportList, IpAddress, ProgressBar };
 
-struct ControlSpec {
+struct ControlLayout {
     DWORD id;
     Kind kind;
     short x, y, cx, cy;
 };
 
-struct TemplateSpec {
+struct TemplateLayout {
     WORD number;
     bool visible;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlLayout> controls;
 };
 
-const std::vector<TemplateSpec>& templateTable() {
+const std::vector<TemplateLayout>& templateTable() {
     using K = Kind;
-    static const std::vector<TemplateSpec> table = {
+    static const std::vector<TemplateLayout> table = {
         {102,
          true,
          {{1, K::DefaultButton, 416, 245, 50, 14},
@@ -324,13 +324,13 @@ std::string kindMismatch(const kiv::DialogItem& item, Kind kind) {
     return "unknown kind";
 }
 
-void expectTemplateMatchesTable(const std::string& code, const TemplateSpec& spec,
+void expectTemplateMatchesTable(const std::string& code, const TemplateLayout& layout,
                                 const kiv::DialogTemplateEx& t) {
-    SCOPED_TRACE("template " + std::to_string(spec.number));
+    SCOPED_TRACE("template " + std::to_string(layout.number));
     const DWORD frame = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
     EXPECT_TRUE(hasAll(t.style, frame)) << std::hex << t.style;
     EXPECT_FALSE(t.style & WS_CHILD);
-    EXPECT_EQ((t.style & WS_VISIBLE) != 0, spec.visible);
+    EXPECT_EQ((t.style & WS_VISIBLE) != 0, layout.visible);
     EXPECT_EQ(t.cx, 473);
     EXPECT_EQ(t.cy, 266);
     EXPECT_TRUE(t.hasFont);
@@ -338,12 +338,12 @@ void expectTemplateMatchesTable(const std::string& code, const TemplateSpec& spe
     EXPECT_EQ(t.typeface, u"MS Shell Dlg");
     EXPECT_EQ((t.exStyle & WS_EX_LAYOUTRTL) != 0, isRightToLeft(code));
 
-    ASSERT_EQ(t.items.size(), spec.controls.size());
+    ASSERT_EQ(t.items.size(), layout.controls.size());
     std::set<DWORD> ids;
     for (const kiv::DialogItem& item : t.items)
         ids.insert(item.id);
     EXPECT_EQ(ids.size(), t.items.size()) << "control numbers repeat";
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlLayout& c : layout.controls) {
         auto item = std::find_if(t.items.begin(), t.items.end(),
                                  [&](const kiv::DialogItem& i) { return i.id == c.id; });
         ASSERT_NE(item, t.items.end()) << "control " << c.id << " missing";
@@ -495,19 +495,19 @@ protected:
 };
 
 TEST_P(LangLibrary, HoldsEveryTemplateAsTabled) {
-    for (const TemplateSpec& spec : templateTable()) {
+    for (const TemplateLayout& layout : templateTable()) {
         kiv::DialogTemplateEx t;
-        ASSERT_TRUE(loadTemplate(module_.get(), spec.number, t));
-        expectTemplateMatchesTable(code_, spec, t);
+        ASSERT_TRUE(loadTemplate(module_.get(), layout.number, t));
+        expectTemplateMatchesTable(code_, layout, t);
     }
 }
 
 TEST_P(LangLibrary, HasTheControlsOfTheEnglishTemplates) {
-    for (const TemplateSpec& spec : templateTable()) {
-        SCOPED_TRACE("template " + std::to_string(spec.number));
+    for (const TemplateLayout& layout : templateTable()) {
+        SCOPED_TRACE("template " + std::to_string(layout.number));
         kiv::DialogTemplateEx t, english;
-        ASSERT_TRUE(loadTemplate(module_.get(), spec.number, t));
-        ASSERT_TRUE(loadTemplate(english_.get(), spec.number, english));
+        ASSERT_TRUE(loadTemplate(module_.get(), layout.number, t));
+        ASSERT_TRUE(loadTemplate(english_.get(), layout.number, english));
         expectSameControls(t, english);
     }
 }
@@ -516,19 +516,19 @@ TEST_P(LangLibrary, HoldsNoOtherTemplates) {
     std::vector<WORD> names = resourceNames(module_.get(), RT_DIALOG);
     std::sort(names.begin(), names.end());
     std::vector<WORD> expected;
-    for (const TemplateSpec& spec : templateTable())
-        expected.push_back(spec.number);
+    for (const TemplateLayout& layout : templateTable())
+        expected.push_back(layout.number);
     EXPECT_EQ(names, expected);
 }
 
 TEST_P(LangLibrary, IsFoundWhateverTheUserLanguage) {
-    for (const TemplateSpec& spec : templateTable()) {
-        EXPECT_EQ(resourceLanguages(module_.get(), RT_DIALOG, spec.number),
+    for (const TemplateLayout& layout : templateTable()) {
+        EXPECT_EQ(resourceLanguages(module_.get(), RT_DIALOG, layout.number),
                   std::vector<WORD>{kNeutral})
-            << "template " << spec.number;
+            << "template " << layout.number;
         // The wizard asks without a language.
-        EXPECT_NE(FindResourceW(module_.get(), MAKEINTRESOURCEW(spec.number), RT_DIALOG), nullptr)
-            << "template " << spec.number;
+        EXPECT_NE(FindResourceW(module_.get(), MAKEINTRESOURCEW(layout.number), RT_DIALOG), nullptr)
+            << "template " << layout.number;
     }
     for (WORD block : resourceNames(module_.get(), RT_STRING))
         EXPECT_EQ(resourceLanguages(module_.get(), RT_STRING, block), std::vector<WORD>{kNeutral})
@@ -629,11 +629,12 @@ TEST(StubLibrary, LacksExactlyTheTemplatesLeftOut) {
     const std::wstring path = envPath(L"KIV_LANG_BUILD_DIR") + L"\\tests\\stub\\lang.dll";
     Module module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module) << "cannot load " << toUtf8(path);
-    for (const TemplateSpec& spec : templateTable()) {
-        const bool left = spec.number == 130 || spec.number == 137;
-        EXPECT_EQ(FindResourceW(module.get(), MAKEINTRESOURCEW(spec.number), RT_DIALOG) == nullptr,
+    for (const TemplateLayout& layout : templateTable()) {
+        const bool left = layout.number == 130 || layout.number == 137;
+        EXPECT_EQ(FindResourceW(module.get(), MAKEINTRESOURCEW(layout.number), RT_DIALOG) ==
+                      nullptr,
                   left)
-            << "template " << spec.number;
+            << "template " << layout.number;
     }
     EXPECT_EQ(storedStringNumbers(module.get()), expectedStringNumbers());
 }
