@@ -3,7 +3,7 @@
 
 #include "KIVOptions.h"
 #include "MethodTrace.h"
-#include "PathCheck.h"
+#include "LibraryLoader.h"
 #include "ScopedHandle.h"
 
 namespace {
@@ -23,9 +23,7 @@ IUpdater* IUpdater::makeUpdater(KIVOptions* options, int32_t* rc) {
     std::wstring folder = options ? options->getRsrcMgr().getPackagePath() : std::wstring();
     std::wstring path = folder + L"Updater.dll";
     if (!g_updaterLib) {
-        // A bare name would go through the DLL search order, where a planted
-        // library could be waiting: only a full path is ever loaded.
-        HMODULE lib = isAbsoluteWindowsPath(folder) ? LoadLibraryW(path.c_str()) : nullptr;
+        HMODULE lib = loadLibraryInFolder(folder, L"Updater.dll");
         if (!lib) {
             trace.message(L"LoadLibrary() failed on path= ", path);
             *rc = 7;

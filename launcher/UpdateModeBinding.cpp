@@ -5,7 +5,7 @@
 #include "GuiModeFactory.h"
 #include "KIVOptions.h"
 #include "MethodTrace.h"
-#include "PathCheck.h"
+#include "LibraryLoader.h"
 #include "ScopedHandle.h"
 
 namespace {
@@ -19,12 +19,7 @@ const int32_t kBindFailed = 7;
 IUpdateMode* makeNoGuiMode(MethodTrace& trace, const std::wstring& folder, int32_t* rc) {
     const std::wstring path = folder + L"NoGuiUpdateMode.dll";
     if (!g_noGuiLib) {
-        // Unpacking failed when the folder is not a full path; a bare name
-        // would be searched for along the DLL path, where anything could wait.
-        // LOAD_WITH_ALTERED_SEARCH_PATH: its own imports come from its folder.
-        HMODULE lib = isAbsoluteWindowsPath(folder)
-                          ? ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
-                          : nullptr;
+        HMODULE lib = loadLibraryInFolder(folder, L"NoGuiUpdateMode.dll");
         if (!lib) {
             trace.message(L"LoadLibrary() failed on path= ", path);
             *rc = kBindFailed;

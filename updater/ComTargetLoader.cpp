@@ -4,7 +4,7 @@
 
 #include "MethodTrace.h"
 #include "KIVOptions.h"
-#include "PathCheck.h"
+#include "LibraryLoader.h"
 #include "ScopedHandle.h"
 
 #include <string>
@@ -21,18 +21,11 @@ IComTarget* IComTarget::makeComTarget(KIVOptions* options, int32_t* rc) {
     int32_t unusedRc = 0;
     int32_t& result = rc ? *rc : unusedRc;
     result = 0;
-    std::wstring path =
-        (options ? options->getRsrcMgr().getCommonPath() : std::wstring()) + L"KIVComm.dll";
+    const std::wstring folder = options ? options->getRsrcMgr().getCommonPath() : std::wstring();
+    const std::wstring path = folder + L"KIVComm.dll";
 
     if (!commLibrary) {
-        // Only a full path is ever handed to the loader: a bare name would go
-        // through the search order, where a planted library could wait. The
-        // altered search path lets the library find its support libraries
-        // beside it.
-        HMODULE library =
-            isAbsoluteWindowsPath(path)
-                ? ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
-                : nullptr;
+        HMODULE library = loadLibraryInFolder(folder, L"KIVComm.dll");
         if (!library) {
             trace.message(L"LoadLibrary() failed on path= ", path);
             result = 7;
