@@ -14,14 +14,6 @@ namespace {
 const wchar_t kTavrin[] = L"Software\\Tavrin";
 const wchar_t kOskel[] = L"Software\\Oskel";
 
-std::wstring windowsPath(const char* p) {
-    std::wstring w = widen(p);
-    for (wchar_t& c : w)
-        if (c == L'/')
-            c = L'\\';
-    return w;
-}
-
 // The files a package list names, with the folders on their way.
 std::set<std::wstring> expectedTree(const char* listFile) {
     std::set<std::wstring> out;

@@ -266,4 +266,12 @@ ChildResult runChild(const std::wstring& exe, const std::wstring& args,
     return result;
 }
 
+std::wstring windowsPath(const char* path) {
+    std::wstring w = widen(path);
+    for (wchar_t& c : w)
+        if (c == L'/')
+            c = L'\\';
+    return w;
+}
+
 } // namespace kivtest

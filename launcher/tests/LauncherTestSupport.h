@@ -55,5 +55,7 @@ ChildResult runChild(const std::wstring& exe, const std::wstring& args,
                      DWORD timeoutMs = 120000);
 
 std::wstring widen(const char* utf8);
+// A build path (forward slashes, as CMake writes them) in Windows form.
+std::wstring windowsPath(const char* path);
 
 } // namespace kivtest

@@ -10,14 +10,6 @@ using namespace kivtest;
 
 namespace {
 
-std::wstring windowsPath(const char* p) {
-    std::wstring w = widen(p);
-    for (wchar_t& c : w)
-        if (c == L'/')
-            c = L'\\';
-    return w;
-}
-
 std::set<std::wstring> listed(const char* listFile) {
     std::set<std::wstring> out;
     std::ifstream in(windowsPath(listFile).c_str());
