@@ -12,9 +12,9 @@ pkgs=(cmake make g++ zlib1g-dev zip unzip
       wine wine32:i386 xvfb xauth x11-apps imagemagick
       fonts-noto-cjk fonts-arabeyes fonts-dejavu-core clang-format)
 
+# wine32 is an i386 package; apt-get update below picks up the new architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
-  updated=0
 fi
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
 if [ ${#need[@]} -gt 0 ]; then
