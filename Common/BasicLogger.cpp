@@ -303,7 +303,9 @@ int BasicLogger::getDepth(uint32_t threadId) {
 
 namespace {
 
-// The switch "kivlog" = 1 (a 32-bit value) under HKLM\Software\<brand>.
+// The switch "kivlog" = 1 under HKLM\Software\<brand>, read into a zeroed
+// 32-bit buffer whatever its type: a shorter value counts by its bytes, a
+// longer one does not fit and leaves the switch off.
 bool readLogSwitch(const wchar_t* keyPath) {
     HKEY raw = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
@@ -314,7 +316,7 @@ bool readLogSwitch(const wchar_t* keyPath) {
     if (RegQueryValueExW(key.get(), L"kivlog", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
                          &size) != ERROR_SUCCESS)
         return false;
-    return size == sizeof(value) && value == 1;
+    return value == 1;
 }
 
 std::wstring defaultLogFolder() {

@@ -2,12 +2,14 @@
 
 MethodTrace::MethodTrace(BasicLogger& logger, const LoggerComponent& component, const wchar_t* name,
                          uint32_t level, bool writeEntryExit)
-    : component_(&component), enabled_(false), logger_(&logger), level_(level) {
+    : component_(&component), enabled_(false), messagesOnly_(false), logger_(&logger),
+      level_(level) {
     start(name, writeEntryExit);
 }
 
 MethodTrace::MethodTrace(const LoggerComponent& component, const wchar_t* name)
-    : component_(&component), enabled_(false), logger_(nullptr), level_(LogLevelTrace) {
+    : component_(&component), enabled_(false), messagesOnly_(false), logger_(nullptr),
+      level_(LogLevelTrace) {
     // Code that runs before the module's logger is up (or in a test without
     // one) simply traces nothing.
     if (!BasicLogger::hasInstance())
@@ -20,7 +22,12 @@ MethodTrace::MethodTrace(const LoggerComponent& component, const std::wstring& n
     : MethodTrace(component, name.c_str()) {}
 
 void MethodTrace::start(const wchar_t* name, bool writeEntryExit) {
-    if (!writeEntryExit || !logger_->isEnabled(*component_, level_))
+    if (!writeEntryExit) {
+        messagesOnly_ = true;
+        name_ = name ? name : L"";
+        return;
+    }
+    if (!logger_->isEnabled(*component_, level_))
         return;
     enabled_ = true;
     name_ = name ? name : L"";

@@ -28,9 +28,10 @@ public:
     static bool isTracing(const LoggerComponent& component);
 
     // Writes the scope's name followed by the parts, when the scope is enabled
-    // and messages are on. Exceptions raised while logging are swallowed.
+    // (or was made without entry and exit lines) and messages are on.
+    // Exceptions raised while logging are swallowed.
     template <class... Parts> void message(const Parts&... parts) {
-        if (!enabled_)
+        if (!enabled_ && !messagesOnly_)
             return;
         try {
             if (!logger_->isEnabled(*component_, LogLevelMessage))
@@ -55,6 +56,9 @@ private:
     const LoggerComponent* component_;
     std::wstring result_;
     bool enabled_;
+    // Made without entry and exit lines: no "+"/"-" lines and no indent, but
+    // its messages still go out under its name.
+    bool messagesOnly_;
     BasicLogger* logger_;
     uint32_t level_;
 };

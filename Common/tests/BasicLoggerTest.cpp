@@ -146,6 +146,21 @@ TEST(LoggerLineFormat, DepthIsKeptPerThread) {
     EXPECT_EQ(log.logger()->getDepth(GetCurrentThreadId()), 0);
 }
 
+TEST(LoggerLineFormat, ScopeWithoutEntryAndExitLinesStillWritesItsMessages) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    {
+        MethodTrace quiet(*log.logger(), LogKIVInit, L"Quiet::run: ", LogLevelTrace, false);
+        EXPECT_FALSE(quiet.enabled());
+        EXPECT_EQ(log.logger()->getDepth(GetCurrentThreadId()), 0) << "no indent without a scope";
+        quiet.message(L"said ", int32_t(3));
+        quiet.setResult(L"1");
+    }
+    std::vector<std::string> texts = log.texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], "Quiet::run: said 3");
+}
+
 TEST(LoggerStartGate, LinesStopWhenTheFileIsDeletedAndResumeWhenItReturns) {
     ScopedTestLog log;
     ASSERT_NE(log.logger(), nullptr);
@@ -223,6 +238,34 @@ TEST(LoggerBringUp, WrongSizedSwitchIsOff) {
     removeLogSwitch(L"Tavrin");
     EXPECT_TRUE(BasicLogger::isDisabled());
     delete logger;
+}
+
+TEST(LoggerBringUp, ShorterSwitchValueCountsByItsBytes) {
+    struct Case {
+        const char* name;
+        unsigned char bytes[2];
+        uint32_t size;
+        bool on;
+    } cases[] = {
+        {"one byte 1", {1, 0}, 1, true},
+        {"two bytes 1", {1, 0}, 2, true},
+        {"one byte 2", {2, 0}, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::wstring profile = folder.path().substr(0, folder.path().size() - 1);
+        SetEnvironmentVariableW(L"ALLUSERSPROFILE", profile.c_str());
+        setLogSwitchRaw(L"Tavrin", c.bytes, c.size, REG_BINARY);
+        removeLogSwitch(L"Oskel");
+        BasicLogger::clearDisabledForTesting();
+        BasicLogger* logger = makeBasicLogger();
+        removeLogSwitch(L"Tavrin");
+        ASSERT_NE(logger, nullptr);
+        EXPECT_EQ(BasicLogger::isDisabled(), !c.on);
+        EXPECT_EQ(fileExists(logger->getPath()), c.on);
+        delete logger;
+    }
 }
 
 TEST(LoggerBringUp, OneInstancePerModule) {
