@@ -67,6 +67,15 @@ void appendSegment(std::wstring& result, const std::wstring& value) {
     result += value;
 }
 
+// The name of step number step as the file stands now; false past the end.
+bool sequenceKey(CIniReader& ini, size_t step, std::wstring& key) {
+    const std::vector<std::wstring>& keys = ini.getSectionKeys(L"UpdateSequence");
+    if (step >= keys.size())
+        return false;
+    key = keys[step];
+    return true;
+}
+
 int32_t unreachableReason(KIVDevice* device) {
     return device->getType() == KIVDevice::TypeIpAddress ? 2 : 9;
 }
@@ -506,18 +515,21 @@ bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
     return true;
 }
 
-// The key list and each item list are read from the file again for every
-// step and item, so the sequence follows the file as it stands at each step.
+// The key list and the item list are both read from the file again for every
+// step and for every item, so each item is the one the file holds at that
+// moment. The step keeps the type it had when it began.
 int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
     for (size_t step = 0;; ++step) {
-        std::vector<std::wstring> keys = ini.getSectionKeys(L"UpdateSequence");
-        if (step >= keys.size())
+        std::wstring key;
+        if (!sequenceKey(ini, step, key))
             return UpdateOk;
-        FlashSequence::StepType type = FlashSequence::stepTypeOf(keys[step]);
+        FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
         if (type == FlashSequence::StepOther)
             continue;
         for (size_t item = 0;; ++item) {
-            std::vector<std::wstring> items = ini.getKeyValue(keys[step]);
+            if (!sequenceKey(ini, step, key))
+                break;
+            std::vector<std::wstring> items = ini.getKeyValue(key);
             if (item >= items.size())
                 break;
             int32_t rc = runItem(run, type, items[item]);

@@ -7,6 +7,7 @@
 #include "IComTarget.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ public:
     std::vector<KIVDevice> attached; // what enumerateDevices finds
     int listsFreed = 0;
     int* destroyed = nullptr;
+    // Runs after every file send, as a printer's tool might change the
+    // package while the update goes on.
+    std::function<void(const std::wstring& path)> afterFile;
 
     FakePrinter& printer(const std::wstring& name) { return printers[name]; }
 
@@ -110,6 +114,8 @@ public:
 
     int32_t sendFile(KIVDevice* device, const wchar_t* path) override {
         calls.push_back(std::wstring(L"file:") + path);
+        if (afterFile)
+            afterFile(path);
         FakePrinter& p = printer(device->getName());
         if (!reachable(p))
             return 1;

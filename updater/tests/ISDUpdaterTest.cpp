@@ -542,6 +542,33 @@ TEST_F(FlashUpdate, ItemWaitsInTwoSecondSteps) {
     expectProgressFollowsTheClock(145);
 }
 
+TEST_F(FlashUpdate, EveryItemIsReadFromTheFileAsItStandsThen) {
+    FakePrinter& p = com_->printer(L"P1");
+    p.resetsOnFile = false;
+    p.aio = "K206_G082511_00";
+    config_.set("FlashTimeout", "10");
+    config_.sequence({{"1.Files", "a.fls:0,b.fls:0"}, {"2.Files", "c.fls:0"}});
+    bool changed = false;
+    com_->afterFile = [&](const std::wstring&) {
+        if (changed)
+            return;
+        changed = true;
+        // A step put in front while the first item is sent: the second item
+        // of step 0 is now the second item of the new first key.
+        config_.sequence({{"0.Files", "x.fls:0,y.fls:0"},
+                          {"1.Files", "a.fls:0,b.fls:0"},
+                          {"2.Files", "c.fls:0"}});
+        writeConfig();
+    };
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    std::vector<std::wstring> sent;
+    for (const std::wstring& call : com_->calls) {
+        if (call.compare(0, 5, L"file:") == 0)
+            sent.push_back(call.substr(5 + folder_.path().size() + 4));
+    }
+    EXPECT_EQ(sent, (std::vector<std::wstring>{L"a.fls", L"y.fls", L"a.fls", L"b.fls", L"c.fls"}));
+}
+
 TEST_F(FlashUpdate, RetriesZeroFailsRightAfterTheFirstVerification) {
     config_.set("Retries", "0");
     com_->printer(L"P1").flashedAio = "K206_G010111_00"; // the flash did not take
