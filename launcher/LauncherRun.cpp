@@ -76,12 +76,20 @@ void LauncherRun::bringUpLogger() {
     logger_.reset(makeBasicLogger());
 }
 
-bool LauncherRun::initDialogFramework() {
+uint32_t dialogControlClasses() {
     // The wizard's pages use the list view, animation, IP-address and
-    // progress controls.
+    // progress controls. Nothing of version 6 (ICC_STANDARD_CLASSES,
+    // ICC_LINK_CLASS): the program carries no manifest that selects it, and
+    // the older library refuses the whole call for a class it does not know,
+    // which would end every run as a framework failure. The standard window
+    // classes come from user32 in any case.
+    return ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES;
+}
+
+bool LauncherRun::initDialogFramework() {
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof(icc);
-    icc.dwICC = ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES;
+    icc.dwICC = dialogControlClasses();
     return ::InitCommonControlsEx(&icc) != FALSE;
 }
 

@@ -39,3 +39,7 @@ private:
 // The size of an embedded package (raw-data resource, language 1033) of this
 // program, or 0 when it is missing.
 uint32_t embeddedPackageSize(uint16_t id);
+
+// The common-control classes registered at start-up (the ICC_* bits of
+// InitCommonControlsEx).
+uint32_t dialogControlClasses();
