@@ -8,6 +8,7 @@
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "NoGuiRun.h"
+#include "RunResult.h"
 #include "StatusMessenger.h"
 #include "WindowsSupport.h"
 
@@ -51,6 +52,25 @@ NoGuiMode::~NoGuiMode() {
 }
 
 int32_t NoGuiMode::initialize(KIVOptions* options) {
+    // The launcher catches nothing: an exception leaving the library would end
+    // the process with a code that an installer reads as some other outcome.
+    try {
+        return initializeUnguarded(options);
+    } catch (...) {
+        return 7;
+    }
+}
+
+int32_t NoGuiMode::executeUpdateMode(KIVOptions* options) {
+    try {
+        return executeUnguarded(options);
+    } catch (...) {
+        // The run stopped somewhere unknown; an installer must not read 0.
+        return ResultUpdateFailed;
+    }
+}
+
+int32_t NoGuiMode::initializeUnguarded(KIVOptions* options) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiMode::initialize(): ");
     int32_t rc = 0;
     updater_ = IUpdater::makeUpdater(options, &rc);
@@ -70,7 +90,7 @@ int32_t NoGuiMode::initialize(KIVOptions* options) {
     return 0;
 }
 
-int32_t NoGuiMode::executeUpdateMode(KIVOptions* options) {
+int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiMode::executeUpdateMode(): ");
     ConsoleOutput console(std::wcout, stdoutIsConsole());
     NoGuiRun::Environment env;
@@ -96,9 +116,9 @@ int32_t NoGuiMode::executeUpdateMode(KIVOptions* options) {
 extern "C" __declspec(dllexport) IUpdateMode* DllGetUpdateMode() {
     // Like the engine, the library writes the shared log through a logger
     // object of its own; it lives until the process ends.
-    if (!BasicLogger::hasInstance())
-        makeBasicLogger();
     try {
+        if (!BasicLogger::hasInstance())
+            makeBasicLogger();
         return new NoGuiMode();
     } catch (...) {
         return nullptr;

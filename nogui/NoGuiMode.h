@@ -22,6 +22,9 @@ public:
     IUpdater* getUpdater() override { return updater_; }
 
 private:
+    int32_t initializeUnguarded(KIVOptions* options);
+    int32_t executeUnguarded(KIVOptions* options);
+
     IUpdater* updater_;
     std::unique_ptr<StatusMessenger> messenger_;
 };

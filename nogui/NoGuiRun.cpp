@@ -125,8 +125,19 @@ int32_t NoGuiRun::run() {
     findPrinters();
 
     const uint32_t count = env_.options->getDevListSize();
-    for (uint32_t i = 0; i < count; ++i)
-        updatePrinter(i, count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const size_t before = outcomes_.size();
+        try {
+            updatePrinter(i, count);
+        } catch (...) {
+            // Whatever the engine or a library threw, the printer's state is
+            // unknown: it counts as a failed update, never as an updated one,
+            // and the other printers still get their turn.
+            trace.message(L"Unexpected error while updating the printer at index ", i);
+            if (outcomes_.size() == before)
+                failPrinter(i);
+        }
+    }
 
     int32_t result = combineResults([this] {
         std::vector<int32_t> results;
@@ -147,6 +158,12 @@ int32_t NoGuiRun::run() {
 
 void NoGuiRun::findPrinters() {
     env_.updater->createDeviceArray(&found_);
+    if (!found_) {
+        // The engine could not give an array (it allocates without throwing):
+        // no printer can be found, which the run reports as nothing found.
+        env_.console->line(L"The update engine could not make a list of printers.");
+        return;
+    }
     std::vector<std::wstring> entries;
     for (const std::wstring& entry : env_.options->getDeviceList()) {
         std::wstring trimmed = trim(entry);
@@ -315,6 +332,18 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         break;
     }
     trace.message(L"End updating device=", name, L" rc=", rc);
+}
+
+void NoGuiRun::failPrinter(uint32_t index) {
+    KIVDevice device;
+    const bool known = env_.options->getDeviceAt(index, device) == 0;
+    const std::wstring name = index < lineNames_.size()
+                                  ? lineNames_[index]
+                                  : (known ? reportName(device) : str(index + 1));
+    env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
+    env_.console->line(L"[" + str(index + 1) + L"] " + name +
+                       L": update FAILED (unexpected error)");
+    addOutcome(name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
 }
 
 int32_t NoGuiRun::flash(uint32_t index) {

@@ -61,6 +61,8 @@ private:
     void findListedPrinters(const std::vector<std::wstring>& entries);
     void findAllPrinters();
     void updatePrinter(uint32_t index, uint32_t count);
+    // Records a failed update for a printer whose turn ended in an exception.
+    void failPrinter(uint32_t index);
     int32_t flash(uint32_t index);
     void addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
                     const std::wstring& version = std::wstring());

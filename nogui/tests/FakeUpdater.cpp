@@ -1,5 +1,7 @@
 #include "FakeUpdater.h"
 
+#include <stdexcept>
+
 FakePrinter* FakeUpdater::find(const KIVDevice& device) {
     for (FakePrinter& p : printers) {
         if (p.name == device.getName() && p.port == device.getPortName() &&
@@ -27,6 +29,8 @@ int32_t FakeUpdater::update(KIVOptions* options, int32_t index, ProgressCallback
         if (progress)
             progress(percent);
     }
+    if (p->updateThrows)
+        throw std::runtime_error("engine failure");
     if (p->updateResult == UpdateOk)
         p->version = packageVersion;
     return p->updateResult;

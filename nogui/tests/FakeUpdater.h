@@ -19,6 +19,7 @@ struct FakePrinter {
     bool compatible = true;
     bool packageNewer = true;
     int32_t updateResult = IUpdater::UpdateOk;
+    bool updateThrows = false; // update() throws after its progress reports
     std::vector<int> progress; // percentages reported during update()
 };
 

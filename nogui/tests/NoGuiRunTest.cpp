@@ -123,6 +123,27 @@ TEST_F(NoGuiRunTest, NothingFoundIsNotSuccess) {
     EXPECT_NE(out.str().find(L"No compatible printer"), std::wstring::npos);
 }
 
+TEST_F(NoGuiRunTest, NoArrayFromTheEngineIsNothingFound) {
+    struct NoArrays : FakeUpdater {
+        void createDeviceArray(KIVDeviceArray** out) override { *out = nullptr; }
+    } engineWithoutMemory;
+    engineWithoutMemory.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2")};
+    for (const wchar_t* list : {L"", L"A,10.0.0.9"}) {
+        KIVOptions fresh;
+        std::vector<const wchar_t*> a{L"KIV.EXE", L"-m", L"2"};
+        if (*list) {
+            a.push_back(L"-d");
+            a.push_back(list);
+        }
+        fresh.parseCmdLine(static_cast<int>(a.size()), a.data());
+        NoGuiRun r({&engineWithoutMemory, &fresh, &console, nullptr, looksLikeAddress,
+                    [this] { return now += 500; }, 2});
+        EXPECT_EQ(r.run(), ResultUnreachable) << list;
+        EXPECT_EQ(r.updatedCount(), 0) << list;
+        EXPECT_TRUE(engineWithoutMemory.updated.empty()) << list;
+    }
+}
+
 TEST_F(NoGuiRunTest, ForceOffSkipsPrinterThatIsUpToDate) {
     FakePrinter current = spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2");
     current.packageNewer = false;
@@ -152,6 +173,25 @@ TEST_F(NoGuiRunTest, OneFailureAmongTwoIsTheRunsResult) {
     EXPECT_EQ(resultLines(), (std::vector<std::wstring>{
                                  L"Device: A, Result: Success",
                                  L"Device: B, Result: Failure, ErrorCode: ErrorUpdateFailed"}));
+}
+
+TEST_F(NoGuiRunTest, ExceptionFromTheEngineIsAFailedUpdateAndTheRunGoesOn) {
+    FakePrinter thrower = spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2");
+    thrower.updateThrows = true;
+    thrower.progress = {10, 40};
+    engine.printers = {thrower, spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3")};
+    args({L"-m", L"2", L"-e", L"1"});
+    int32_t rc = -1;
+    EXPECT_NO_THROW(rc = run());
+    EXPECT_EQ(rc, ResultUpdateFailed);
+    EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"A", L"B"}));
+    EXPECT_EQ(statusAt(0), KIVDevice::UpdateFailed);
+    EXPECT_EQ(statusAt(1), KIVDevice::Updated);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].result, ResultUpdateFailed);
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{
+                                 L"Device: A, Result: Failure, ErrorCode: ErrorUpdateFailed",
+                                 L"Device: B, Result: Success"}));
 }
 
 TEST_F(NoGuiRunTest, EngineRefusalsAreNeverRetriedOrForced) {
