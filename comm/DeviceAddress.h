@@ -10,6 +10,12 @@
 // on a name server without bound.
 bool parseDottedIPv4(const std::wstring& text, uint32_t& address);
 
+// An address the user entered, without the blanks and tabs around it. The
+// command line keeps them ("-d A, 192.168.0.5"), the system's own address
+// check lets them through, and the caller later looks the record up by the
+// trimmed entry.
+std::wstring enteredAddress(const std::wstring& text);
+
 // The values of one port of the spooler's standard TCP/IP port monitor.
 struct SpoolerPortValues {
     std::wstring name;                      // the port's key name

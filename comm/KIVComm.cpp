@@ -331,15 +331,17 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
     // An address entered twice is asked once and listed once.
     std::vector<NetworkTarget> targets;
     std::map<std::wstring, size_t> indexOf;
-    for (const ipAddressObject* entry : addresses)
-        if (entry && indexOf.emplace(entry->getAddress(), targets.size()).second)
-            targets.push_back(NetworkTarget{entry->getAddress(), DefaultPrinterPort});
+    for (const ipAddressObject* entry : addresses) {
+        std::wstring address = entry ? enteredAddress(entry->getAddress()) : std::wstring();
+        if (entry && indexOf.emplace(address, targets.size()).second)
+            targets.push_back(NetworkTarget{address, DefaultPrinterPort});
+    }
     std::vector<Probe> probes = probeAll(targets, package);
     std::vector<bool> listed(targets.size(), false);
     for (ipAddressObject* entry : addresses) {
         if (!entry)
             continue;
-        size_t i = indexOf[entry->getAddress()];
+        size_t i = indexOf[enteredAddress(entry->getAddress())];
         const Probe& found = probes[i];
         int32_t status = ipAddressObject::PrinterFound;
         if (!found.answered)
@@ -372,7 +374,8 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
     if (addresses)
         for (const ipAddressObject* entry : *addresses)
             if (entry)
-                seen.insert(std::make_pair(entry->getAddress(), DefaultPrinterPort));
+                seen.insert(
+                    std::make_pair(enteredAddress(entry->getAddress()), DefaultPrinterPort));
     for (const KIVDevice* device : list)
         if (device->getType() != KIVDevice::TypeUsb)
             seen.insert(

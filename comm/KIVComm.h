@@ -1,7 +1,8 @@
 // The device-communication object handed to the updater by DllGetKIVComm.
 //
 // Records this library makes:
-//   type 1  printer at an entered address: name = model, IP address, number = 9100
+//   type 1  printer at an entered address: name = model, IP address (the entry
+//           without the blanks around it), number = 9100
 //   type 3  printer behind a spooler TCP/IP port: name = model, IP address,
 //           port name = the spooler's port name, number = its TCP port
 //   type 4  USB printer: name = model, port name "USB001", "USB002", ... in the

@@ -176,6 +176,14 @@ TEST(DeviceAddress, DottedAddressesOnly) {
         EXPECT_FALSE(parseDottedIPv4(bad, address)) << bad;
 }
 
+TEST(DeviceAddress, EnteredAddressLosesTheBlanksAroundIt) {
+    EXPECT_EQ(enteredAddress(L" 192.168.0.5"), L"192.168.0.5");
+    EXPECT_EQ(enteredAddress(L"192.168.0.5 \t "), L"192.168.0.5");
+    EXPECT_EQ(enteredAddress(L"192.168.0.5"), L"192.168.0.5");
+    EXPECT_EQ(enteredAddress(L"  "), L"");
+    EXPECT_EQ(enteredAddress(L""), L"");
+}
+
 TEST(DeviceAddress, SpoolerPortsGiveRawTargets) {
     SpoolerPortValues values;
     values.hostName = L"127.0.0.9";

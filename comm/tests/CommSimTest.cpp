@@ -196,6 +196,26 @@ TEST_F(CommSim, EnteredAddressesGetStatusesAndOnlyOurPrintersAreListed) {
     }
 }
 
+// Command-line entries keep their blanks ("-d A, 1.2.3.4") and pass the
+// system's address check; the record must carry the address the caller finds
+// again by the trimmed entry.
+TEST_F(CommSim, BlanksAroundAnEnteredAddressAreNotPartOfIt) {
+    std::vector<ipAddressObject> entered = {
+        ipAddressObject(L" " + simAddress(10)), ipAddressObject(simAddress(11) + L" \t"),
+        ipAddressObject(simAddress(10)), ipAddressObject(L" " + simAddress(12) + L" ")};
+    std::vector<KIVDevice> found = enumerate(entered);
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
+    EXPECT_EQ(entered[1].getStatus(), ipAddressObject::PrinterFound);
+    EXPECT_EQ(entered[2].getStatus(), ipAddressObject::PrinterFound);
+    EXPECT_EQ(entered[3].getStatus(), ipAddressObject::WrongPrinter);
+    // The entries keep their text; only the records are trimmed.
+    EXPECT_EQ(entered[0].getAddress(), L" " + simAddress(10));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].getIPAddress(), simAddress(10));
+    EXPECT_EQ(found[1].getIPAddress(), simAddress(11));
+    EXPECT_TRUE(comm_->isDeviceReady(&found[0]));
+}
+
 TEST_F(CommSim, ChecksFollowTheConfigurationSwitches) {
     writeFile(configPath_, "[DeviceInfo]\r\nModelName=K206\r\nVID=7B1E\r\nPIDs=31C7\r\n"
                            "[Verifications]\r\nExactModelMatch=false\r\nVerifyPIDVID=TRUE\r\n");
