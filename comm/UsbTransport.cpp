@@ -41,20 +41,31 @@ private:
 class DeviceChannel : public ByteChannel {
 public:
     explicit DeviceChannel(OverlappedIo& io) : io_(io) {}
+    // A printer that has nothing to send yet may answer a read at once with
+    // zero bytes; that is not the end of its reply, so the read is asked
+    // again until data comes or the time is up. A raw reply therefore ends by
+    // its idle time, and a failed read (a printer unplugged) ends any reply.
     ReadResult readSome(uint8_t* buffer, size_t capacity, uint32_t timeoutMs,
                         size_t& received) override {
-        DWORD done = 0;
         received = 0;
-        if (!io_.run(false, buffer, static_cast<DWORD>(capacity), timeoutMs, done))
-            return TimedOut;
-        // A zero-byte read is the device's end of data for now.
-        if (done == 0)
-            return Closed;
-        received = done;
-        return Data;
+        const DWORD start = ::GetTickCount();
+        for (;;) {
+            DWORD spent = ::GetTickCount() - start;
+            if (spent >= timeoutMs)
+                return TimedOut;
+            DWORD done = 0;
+            if (!io_.run(false, buffer, static_cast<DWORD>(capacity), timeoutMs - spent, done))
+                return TimedOut;
+            if (done > 0) {
+                received = done;
+                return Data;
+            }
+            ::Sleep(EmptyReadPauseMs);
+        }
     }
 
 private:
+    static const DWORD EmptyReadPauseMs = 20;
     OverlappedIo& io_;
 };
 

@@ -152,11 +152,14 @@ namespace {
 // pipe by the handler's reply, or stays silent.
 class PipePrinter {
 public:
-    PipePrinter(const std::wstring& name, Bytes reply, int holdMs)
-        : path_(L"\\\\.\\pipe\\" + name), reply_(reply), holdMs_(holdMs) {
-        pipe_ = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_DUPLEX,
-                                 PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
-                                 nullptr);
+    // emptyReads: zero-length messages sent before the reply, as a USB printer
+    // answers a read while it has nothing yet.
+    PipePrinter(const std::wstring& name, Bytes reply, int holdMs, int emptyReads = 0)
+        : path_(L"\\\\.\\pipe\\" + name), reply_(reply), holdMs_(holdMs), emptyReads_(emptyReads) {
+        DWORD mode = emptyReads ? PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE
+                                : PIPE_TYPE_BYTE | PIPE_READMODE_BYTE;
+        pipe_ = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_DUPLEX, mode | PIPE_WAIT, 1, 4096, 4096,
+                                 0, nullptr);
         thread_ = std::thread([this] { serveOnce(); });
     }
     ~PipePrinter() {
@@ -180,6 +183,10 @@ private:
         if (ReadFile(pipe_, buffer, sizeof buffer, &n, nullptr))
             received_.assign(buffer, buffer + n);
         DWORD written = 0;
+        for (int i = 0; i < emptyReads_; ++i) {
+            WriteFile(pipe_, "", 0, &written, nullptr);
+            pause(100);
+        }
         if (!reply_.empty())
             WriteFile(pipe_, reply_.data(), static_cast<DWORD>(reply_.size()), &written, nullptr);
         pause(holdMs_);
@@ -190,6 +197,7 @@ private:
     std::wstring path_;
     Bytes reply_;
     int holdMs_;
+    int emptyReads_;
     HANDLE pipe_;
     Bytes received_;
     std::thread thread_;
@@ -211,6 +219,14 @@ TEST(UsbTransport, DeviceInterfaceExchangeThroughTheComObject) {
     EXPECT_EQ(comm.sendPacket(&device, L"A5000750E08100020011", &reply, &length), Transport::Ok);
     ASSERT_EQ(length, StatusReply.size());
     EXPECT_EQ(Bytes(reply, reply + length), StatusReply);
+}
+
+TEST(UsbTransport, EmptyReadsBeforeTheReplyDoNotEndIt) {
+    PipePrinter printer(pipeName(L"empty"), StatusReply, 300, 3);
+    UsbTransport transport(printer.path());
+    Bytes reply;
+    EXPECT_EQ(transport.exchange(StatusQuery, reply), Transport::Ok);
+    EXPECT_EQ(reply, StatusReply);
 }
 
 TEST(UsbTransport, SilentDeviceIsBoundedAndMissingPathIsNotReady) {
