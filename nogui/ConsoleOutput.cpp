@@ -3,6 +3,21 @@
 #include <cstdio>
 #include <ostream>
 
+void writeTolerantLine(std::wostream& out, const std::wstring& text) {
+    // An earlier failed write must not keep this line from going out.
+    out.clear();
+    // One character at a time, so that only the one that fails is lost.
+    for (wchar_t c : text) {
+        if (!out.put(c)) {
+            out.clear();
+            if (!out.put(L'?'))
+                break; // the stream itself is gone
+        }
+    }
+    out << std::endl;
+    out.clear();
+}
+
 ConsoleOutput::ConsoleOutput(std::wostream& out, bool interactive)
     : out_(out), interactive_(interactive), open_(false), lastTenth_(-1), lastWidth_(0) {}
 
@@ -14,7 +29,7 @@ std::wstring ConsoleOutput::progressText(int percent, const std::wstring& phase)
 
 void ConsoleOutput::line(const std::wstring& text) {
     endProgress();
-    out_ << text << std::endl;
+    writeTolerantLine(out_, text);
 }
 
 void ConsoleOutput::progress(int percent, const std::wstring& phase) {

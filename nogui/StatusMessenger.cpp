@@ -1,5 +1,6 @@
 #include "StatusMessenger.h"
 
+#include "ConsoleOutput.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 
@@ -53,6 +54,6 @@ void StatusMessenger::displayStatus(std::wstring deviceName, bool failed, int32_
     std::wstring line = formatLine(deviceName, failed, errorCode);
     if (output)
         *output = line;
-    out_ << line << std::endl;
+    writeTolerantLine(out_, line);
     trace.message(line);
 }
