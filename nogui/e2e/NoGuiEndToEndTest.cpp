@@ -244,6 +244,12 @@ TEST_F(NoGuiEndToEnd, ReportsWhatCouldNotBeDone) {
     EXPECT_TRUE(contains(name.output,
                          deviceLine("NoSuchPrinter", "Failure, ErrorCode: Miscellaneous Error")))
         << name.output;
+    // Result lines only when asked for with -e 1; the exit code is the same.
+    for (const wchar_t* errors : {L"-e 2 ", L""}) {
+        RunResult quiet = runKiv(std::wstring(L"-m 2 ") + errors + L"-d NoSuchPrinter");
+        EXPECT_EQ(quiet.exitCode, 9u) << quiet.output;
+        EXPECT_FALSE(contains(quiet.output, "Device: ")) << quiet.output;
+    }
 
     RunResult silent = runKiv(L"-m 2 -e 1 -d " + simAddress(9));
     EXPECT_EQ(silent.exitCode, 2u) << silent.output;
