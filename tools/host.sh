@@ -103,8 +103,15 @@ kiv_build() {
     while [ $# -gt 0 ] && [ "$1" != -- ]; do args+=("$1"); shift; done
     [ $# -gt 0 ] && shift
     targets=("$@")
-    kiv_step "configure $dir ($arch)" \
-        cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$(kiv_toolchain "$arch")" "${args[@]}"
+    # The toolchain is fixed when a folder is first configured; naming it
+    # again only draws a warning.
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        args+=(-DCMAKE_TOOLCHAIN_FILE="$(kiv_toolchain "$arch")")
+    elif ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*$(kiv_toolchain "$arch")\$" "$dir/CMakeCache.txt"; then
+        echo "== Failed: $dir was configured with another toolchain; remove it to build $arch there" >&2
+        exit 1
+    fi
+    kiv_step "configure $dir ($arch)" cmake -S . -B "$dir" "${args[@]}"
     if [ ${#targets[@]} -gt 0 ]; then
         kiv_step "build $dir (${targets[*]})" cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
     else
