@@ -1,0 +1,56 @@
+#include "UpdateOutcome.h"
+
+#include "IUpdater.h"
+
+namespace {
+const int kFirstButton = 1;
+const int kSecondButton = 2;
+} // namespace
+
+uint32_t UpdateOutcome::run(Steps& steps) {
+    const int32_t result = steps.update(false);
+    uint32_t code;
+    switch (result) {
+    case IUpdater::UpdateOk:
+        code = Updated;
+        break;
+    case IUpdater::UpdateConsentNeeded:
+        code = afterConsent(steps);
+        break;
+    case IUpdater::UpdateRevisionMismatch:
+        steps.showRevisionPage();
+        code = Failed;
+        break;
+    case IUpdater::UpdateUnreachable:
+        code = askAfterNoAnswer(steps);
+        break;
+    default:
+        steps.showErrorPage(ErrorUpdateFailed);
+        code = Failed;
+        break;
+    }
+    steps.reportDone();
+    return code;
+}
+
+uint32_t UpdateOutcome::afterConsent(Steps& steps) {
+    if (steps.showConsentPage() != kFirstButton)
+        return Failed;
+    const int32_t result = steps.update(true);
+    if (result == IUpdater::UpdateOk)
+        return Updated;
+    if (result == IUpdater::UpdateUnreachable)
+        return askAfterNoAnswer(steps);
+    steps.showErrorPage(ErrorUpdateFailed);
+    return Failed;
+}
+
+// The no-answer page offers giving up (first button) or trying again.
+uint32_t UpdateOutcome::askAfterNoAnswer(Steps& steps) {
+    const int answer = steps.showErrorPage(ErrorNoAnswer);
+    if (answer == kFirstButton)
+        return Failed;
+    if (answer == kSecondButton)
+        return TryAgain;
+    return NoAnswerUnresolved;
+}
