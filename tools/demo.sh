@@ -49,16 +49,9 @@ if [ "${1:-}" = --inside-sim ]; then
     # Runs under with-sim.sh: KIV_SIM_NET and KIV_SIM_CONTROL are set.
     addr=$KIV_SIM_NET.2
     port=KIV_demo_$addr
-    key="HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\$port"
-    regfile=$(mktemp --suffix=.reg)
-    unregister() {
-        "$build/wine-run" reg delete "$key" /f >/dev/null 2>&1 || true
-        rm -f "$regfile"
-    }
-    trap unregister EXIT
-    printf 'REGEDIT4\r\n\r\n[%s]\r\n"HostName"="%s"\r\n"IPAddress"="%s"\r\n"PortNumber"=dword:%08x\r\n"Protocol"=dword:00000001\r\n' \
-        "$key" "$addr" "$addr" 9100 >"$regfile"
-    kiv_step "register the spooler port" "$build/wine-run" reg import "Z:${regfile//\//\\}" >/dev/null
+    source "$root/tools/printer-sim/spooler-port.sh"
+    trap 'spooler_port_remove "$build/wine-run" "$port"' EXIT
+    kiv_step "register the spooler port" spooler_port_add "$build/wine-run" "$port" "$addr"
     echo "== Printer registered: spooler TCP/IP port $port -> $addr:9100 (raw)"
     echo "== Simulator before the run:"
     sim_state

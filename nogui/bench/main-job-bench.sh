@@ -49,12 +49,9 @@ if [ "${3:-}" = --inside-sim ]; then
     imposed=$((transfer + reset_seconds * 1000 + boot * 1000))
 
     addr=$KIV_SIM_NET.2
-    key="HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\KIV_bench_$addr"
-    regfile=$(mktemp --suffix=.reg)
-    trap '"$build/wine-run" reg delete "$key" /f >/dev/null 2>&1 || true; rm -f "$regfile"' EXIT
-    printf 'REGEDIT4\r\n\r\n[%s]\r\n"HostName"="%s"\r\n"IPAddress"="%s"\r\n"PortNumber"=dword:%08x\r\n"Protocol"=dword:00000001\r\n' \
-        "$key" "$addr" "$addr" 9100 >"$regfile"
-    "$build/wine-run" reg import "Z:${regfile//\//\\}" >/dev/null 2>&1
+    source "$root/tools/printer-sim/spooler-port.sh"
+    trap 'spooler_port_remove "$build/wine-run" "KIV_bench_$addr"' EXIT
+    spooler_port_add "$build/wine-run" "KIV_bench_$addr" "$addr"
 
     # Start-up alone: unpacking, loading, enumeration, no flash.
     t0=$(ms)

@@ -2,6 +2,7 @@
 
 #include "PageSignature.h"
 #include "RemoteList.h"
+#include "SimControl.h"
 #include "WindowPicture.h"
 
 #include <commctrl.h>
@@ -170,6 +171,10 @@ bool Driver::step(const DriverStep& s) {
         return waitExit(s);
     if (v == "shot")
         return shot(s);
+    if (v == "sim")
+        return simulator(s);
+    if (v == "sim-state")
+        return simulatorState(s);
     if (v == "sleep") {
         Sleep(static_cast<DWORD>(std::stoul(s.words[0])));
         return true;
@@ -427,6 +432,21 @@ bool Driver::shot(const DriverStep& s) {
     if (!page_ || !IsWindow(page_))
         return fail("no current page");
     return saveWindowPicture(page_, fromUtf8(s.words[0])) || fail("the picture was not written");
+}
+
+bool Driver::simulator(const DriverStep& s) {
+    std::string reply;
+    if (simCommand(s.rest, reply))
+        return true;
+    return fail("the simulator answered: " + (reply.empty() ? std::string("nothing") : reply));
+}
+
+bool Driver::simulatorState(const DriverStep& s) {
+    std::string state;
+    if (waitFor(kCheckSeconds,
+                [&] { return (state = simState()).find(s.rest) != std::string::npos; }))
+        return true;
+    return fail("the simulator's state is: " + state);
 }
 
 // A failed scenario must not leave the program behind: its pages are asked to

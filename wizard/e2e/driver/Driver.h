@@ -41,6 +41,8 @@ private:
     bool waitGone(const DriverStep& s);
     bool waitExit(const DriverStep& s);
     bool shot(const DriverStep& s);
+    bool simulator(const DriverStep& s);
+    bool simulatorState(const DriverStep& s);
 
     // The current page's control with that number, if the page has one.
     HWND control(const std::string& id, bool mustBeUsable);

@@ -24,18 +24,46 @@ std::string trim(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
+// Replaces each "${NAME}"; false with the name of the first unset one.
+bool expand(const std::string& line, const DriverScript::Lookup& lookup, std::string& out,
+            std::string& missing) {
+    out.clear();
+    size_t at = 0;
+    for (;;) {
+        const size_t open = line.find("${", at);
+        const size_t close = open == std::string::npos ? open : line.find('}', open + 2);
+        if (close == std::string::npos) {
+            out += line.substr(at);
+            return true;
+        }
+        const std::string name = line.substr(open + 2, close - open - 2);
+        std::string value;
+        if (!lookup(name, value)) {
+            missing = name;
+            return false;
+        }
+        out += line.substr(at, open - at) + value;
+        at = close + 1;
+    }
+}
+
 } // namespace
 
-bool DriverScript::parse(const std::string& text, std::vector<DriverStep>& steps,
-                         std::string& error) {
+bool DriverScript::parse(const std::string& text, const Lookup& lookup,
+                         std::vector<DriverStep>& steps, std::string& error) {
     std::istringstream in(text);
     std::string raw;
     int number = 0;
     while (std::getline(in, raw)) {
         ++number;
-        const std::string line = trim(raw);
+        std::string line = trim(raw);
         if (line.empty() || line[0] == '#')
             continue;
+        std::string missing;
+        if (!expand(std::string(line), lookup, line, missing)) {
+            error = "line " + std::to_string(number) + ": " + missing + " is not set";
+            return false;
+        }
         DriverStep step;
         step.line = number;
         std::istringstream words(line);

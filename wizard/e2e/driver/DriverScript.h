@@ -19,9 +19,15 @@
 //   gone [seconds]                the current page closes
 //   exit <code> [seconds]         the program ends with this exit code
 //   shot <file>                   save a picture of the current page (.bmp)
+//   sim <command>                 send a command to the printer simulator's control port
+//   sim-state <text>              the simulator's STATE reply comes to contain <text>
 //   sleep <milliseconds>
+//
+// "${NAME}" anywhere in a step is replaced by the environment variable NAME
+// (the test gives the program's path, the simulator's addresses, ...).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,9 +40,13 @@ struct DriverStep {
 
 class DriverScript {
 public:
-    // Reads a whole script; on a malformed step returns false with the
-    // reason, naming its line.
-    static bool parse(const std::string& text, std::vector<DriverStep>& steps, std::string& error);
+    // Looks up a variable; false when it is not set.
+    typedef std::function<bool(const std::string& name, std::string& value)> Lookup;
+
+    // Reads a whole script; on a malformed step or an unset variable returns
+    // false with the reason, naming its line.
+    static bool parse(const std::string& text, const Lookup& lookup, std::vector<DriverStep>& steps,
+                      std::string& error);
     // The text after the first n words of the step, as written.
     static std::string textAfter(const DriverStep& step, size_t n);
 };

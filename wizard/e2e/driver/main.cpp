@@ -5,6 +5,7 @@
 #include "DriverScript.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -22,7 +23,14 @@ int wmain(int argc, wchar_t** argv) {
     text << file.rdbuf();
     std::vector<DriverStep> steps;
     std::string error;
-    if (!DriverScript::parse(text.str(), steps, error)) {
+    auto environment = [](const std::string& name, std::string& value) {
+        const char* set = std::getenv(name.c_str());
+        if (!set)
+            return false;
+        value = set;
+        return true;
+    };
+    if (!DriverScript::parse(text.str(), environment, steps, error)) {
         std::fprintf(stderr, "kivdrive: %ls: %s\n", argv[1], error.c_str());
         return 2;
     }

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# One wizard scenario end to end: the real KIV.exe under Wine in a prefix of
+# its own, on the X display that xvfb-run gives this script, against the
+# printer simulator that with-sim.sh runs around it, worked by kivdrive.exe.
+#
+#   run-scenario.sh BUILD_DIR KIVDRIVE_EXE KIV_EXE SCENARIO
+#
+# The scenario is a kivdrive script; ${KIV_EXE}, ${KIV_SIM_NET} and
+# ${KIV_SIM_CONTROL} are set for it. Its lines that begin with "#@" are
+# checks and set-up for this script (kivdrive reads them as comments):
+#   #@ port N          a spooler TCP/IP port for the simulated printer KIV_SIM_NET.N
+#   #@ record VERSION  afterwards the installed-version record holds VERSION
+#   #@ no-record       afterwards there is no installed-version record
+#   #@ log TEXT        the log has a line containing TEXT, after the line that
+#                      the previous "#@ log" found
+#   #@ out TEXT        the program's output has a line containing TEXT
+#   #@ no-out TEXT     ... has no line containing TEXT
+set -euo pipefail
+build=$1 driver=$2 kiv=$3 scenario=$4
+name=$(basename "$scenario" .txt)
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tools/printer-sim/spooler-port.sh"
+export KIV_WINEPREFIX=$build/wineprefix-wizard-$name
+wine_run=$build/wine-run
+work=$(mktemp -d)
+ports=()
+cleanup() {
+    for p in "${ports[@]}"; do spooler_port_remove "$wine_run" "$p"; done
+    "$build/wine-ctl" stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+win() { printf 'Z:%s' "${1//\//\\}"; }
+directives() { sed -n "s/^#@ $1 *//p" "$scenario"; }
+
+"$build/wine-ctl" prefix
+# What an earlier run of this scenario left: the record, the log.
+brands=(Oskel Tavrin)
+for brand in "${brands[@]}"; do
+    "$wine_run" reg delete "HKLM\\Software\\${brand}Inkjet" /f >/dev/null 2>&1 || true
+    "$wine_run" reg add "HKLM\\Software\\$brand" /v kivlog /t REG_DWORD /d 1 /f >/dev/null
+done
+log=$KIV_WINEPREFIX/drive_c/ProgramData/KIVlog.txt
+rm -f "$log"
+while read -r n; do
+    [ -n "$n" ] || continue
+    port=KIV_e2e_$KIV_SIM_NET.$n
+    spooler_port_add "$wine_run" "$port" "$KIV_SIM_NET.$n"
+    ports+=("$port")
+done < <(directives port)
+
+export KIV_EXE
+KIV_EXE=$(win "$kiv")
+rc=0
+"$wine_run" "$driver" "$(win "$scenario")" >"$work/out" 2>&1 || rc=$?
+cat "$work/out"
+status=$rc
+
+fail() {
+    echo "FAILED: $*"
+    status=1
+}
+record() {
+    local brand
+    for brand in "${brands[@]}"; do
+        "$wine_run" reg query "HKLM\\Software\\${brand}Inkjet\\KIV" 2>/dev/null | tr -d '\r' || true
+    done
+}
+while read -r version; do
+    [ -n "$version" ] || continue
+    record | grep -qF "$version" || fail "no installed-version record of $version: $(record | tr '\n' ' ')"
+done < <(directives record)
+if grep -q '^#@ no-record' "$scenario" && [ -n "$(record)" ]; then
+    fail "an installed-version record was written: $(record | tr '\n' ' ')"
+fi
+while read -r text; do
+    [ -n "$text" ] || continue
+    grep -qF -- "$text" "$work/out" || fail "no output line with '$text'"
+done < <(directives out)
+while read -r text; do
+    [ -n "$text" ] || continue
+    grep -qF -- "$text" "$work/out" && fail "an output line with '$text'"
+done < <(directives no-out)
+# The log lines in their order: each is looked for after the one before.
+from=1
+while read -r text; do
+    [ -n "$text" ] || continue
+    if [ ! -f "$log" ]; then
+        fail "no log file"
+        break
+    fi
+    at=$(tail -n +"$from" "$log" | grep -nF -m1 -- "$text" | cut -d: -f1 || true)
+    if [ -z "$at" ]; then
+        fail "no log line with '$text' after line $((from - 1))"
+        break
+    fi
+    from=$((from + at))
+done < <(directives log)
+if [ "$status" -ne 0 ] && [ -f "$log" ]; then
+    echo "--- the log's last lines"
+    tail -n 40 "$log"
+fi
+exit "$status"

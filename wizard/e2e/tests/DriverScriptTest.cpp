@@ -1,0 +1,56 @@
+#include "DriverScript.h"
+#include "PageSignature.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+DriverScript::Lookup lookupIn(const std::map<std::string, std::string>& vars) {
+    return [vars](const std::string& name, std::string& value) {
+        auto it = vars.find(name);
+        if (it == vars.end())
+            return false;
+        value = it->second;
+        return true;
+    };
+}
+
+} // namespace
+
+TEST(DriverScript, ExpandsVariablesAndKeepsTextAsWritten) {
+    std::vector<DriverStep> steps;
+    std::string error;
+    const std::string script = "# a comment\n\n"
+                               "start ${KIV} -m 1\r\n"
+                               "  ip 1002 ${NET}.2\n"
+                               "text 1038 Two  blanks, kept  \n";
+    ASSERT_TRUE(DriverScript::parse(
+        script, lookupIn({{"KIV", "Z:\\b\\KIV.exe"}, {"NET", "127.9.9"}}), steps, error))
+        << error;
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[0].line, 3);
+    EXPECT_EQ(steps[0].rest, "Z:\\b\\KIV.exe -m 1");
+    EXPECT_EQ(steps[1].words, (std::vector<std::string>{"1002", "127.9.9.2"}));
+    EXPECT_EQ(DriverScript::textAfter(steps[2], 1), "Two  blanks, kept");
+}
+
+TEST(DriverScript, NamesTheLineOfABadStep) {
+    const auto none = lookupIn({});
+    std::vector<DriverStep> steps;
+    std::string error;
+    EXPECT_FALSE(DriverScript::parse("page select\nclick\n", none, steps, error));
+    EXPECT_EQ(error, "line 2: wrong number of words for 'click'");
+    EXPECT_FALSE(DriverScript::parse("page select\n\npress 1\n", none, steps, error));
+    EXPECT_EQ(error, "line 3: unknown step 'press'");
+    EXPECT_FALSE(DriverScript::parse("start ${KIV_EXE}\n", none, steps, error));
+    EXPECT_EQ(error, "line 1: KIV_EXE is not set");
+}
+
+TEST(PageSignature, AnUnknownOrAmbiguousSetOfControlsIsNoPage) {
+    EXPECT_EQ(PageSignature::identify({1, 1039, 1040}), "welcome");
+    // The Result page's controls plus 1041 are neither Result nor Revision.
+    EXPECT_EQ(PageSignature::identify({1, 1038, 1039, 1040, 1041}), "");
+    EXPECT_EQ(PageSignature::identify({}), "");
+}
