@@ -1,0 +1,11 @@
+# The part of a MinGW-w64 cross build (posix threads) that is the same for
+# every architecture; the toolchain file sets KIV_MINGW_TRIPLE first.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${KIV_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KIV_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${KIV_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KIV_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
