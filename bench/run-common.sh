@@ -12,5 +12,5 @@ fi
 status=0
 "$build/wine-run" "$exe" ${2:-} || status=$?
 # Leave no wineserver of ours behind.
-WINEPREFIX="${KIV_WINEPREFIX:-$build/wineprefix}" wineserver -w || true
+"$build/wine-ctl" wait
 exit $status

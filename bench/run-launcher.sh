@@ -22,7 +22,7 @@ for f in "$exe" "$kiv" "$common" "$package"; do
 done
 status=0
 "$build/wine-run" "$exe" "Z:${kiv//\//\\}" "$runs" || status=$?
-WINEPREFIX="${KIV_WINEPREFIX:-$build/wineprefix}" wineserver -w || true
+"$build/wine-ctl" wait
 rm -rf "/tmp/kivbench_temp_"* "/tmp/kivbench_profile_"*
 
 # Peak resident size of the KIV.exe process (the Wine process that runs it),
@@ -32,7 +32,7 @@ if [ -x /usr/bin/time ]; then
   /usr/bin/time -o "$peak" -f "%M" "$build/wine-run" "$kiv" -m 2 >/dev/null 2>&1 || true
   kb=$(tail -1 "$peak")
   rm -f "$peak"
-  WINEPREFIX="${KIV_WINEPREFIX:-$build/wineprefix}" wineserver -w || true
+  "$build/wine-ctl" wait
   echo "peak resident size of the KIV.exe process: $(( kb / 1024 )) MiB (includes the Wine runtime)"
 fi
 

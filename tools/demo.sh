@@ -5,9 +5,14 @@
 #
 #   bash tools/demo.sh            set up, build build/, run
 #   KIV_BUILD_DIR=dir bash tools/demo.sh   the same in another build folder
+#
+# Where this host cannot run 32-bit programs the demo runs the x86_64 build
+# in build/x86_64 under wine64; build/KIV.exe is still the shipped program.
+# KIV_TEST_ARCH forces either (tools/host.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source tools/host.sh
 build=${KIV_BUILD_DIR:-build}
 case $build in /*) ;; *) build=$root/$build ;; esac
 
@@ -53,12 +58,12 @@ if [ "${1:-}" = --inside-sim ]; then
     trap unregister EXIT
     printf 'REGEDIT4\r\n\r\n[%s]\r\n"HostName"="%s"\r\n"IPAddress"="%s"\r\n"PortNumber"=dword:%08x\r\n"Protocol"=dword:00000001\r\n' \
         "$key" "$addr" "$addr" 9100 >"$regfile"
-    "$build/wine-run" reg import "Z:${regfile//\//\\}" >/dev/null 2>&1
+    kiv_step "register the spooler port" "$build/wine-run" reg import "Z:${regfile//\//\\}" >/dev/null
     echo "== Printer registered: spooler TCP/IP port $port -> $addr:9100 (raw)"
     echo "== Simulator before the run:"
     sim_state
     echo "== Running $build/short/KIV.exe -m 2 -e 1"
-    echo "   (the short-timer variant: package/config-short.ini; build/KIV.exe is the shipped one)"
+    echo "   (the short-timer variant, $KIV_TEST_ARCH: package/config-short.ini; build/KIV.exe is the shipped 32-bit one)"
     echo
     start=$(date +%s%N)
     set +e
@@ -74,13 +79,29 @@ if [ "${1:-}" = --inside-sim ]; then
     exit "$rc"
 fi
 
-echo "== Setting up and building $build"
-bash tools/setup.sh
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-if ! cmake --build "$build" -j"$(nproc)" >"$build/demo-build.log" 2>&1; then
-    tail -n 40 "$build/demo-build.log"
-    echo "== Build failed; the whole log is $build/demo-build.log" >&2
-    exit 1
+shipped=$build
+kiv_choose_arch "$shipped"
+echo "== Setting up and building $shipped"
+kiv_step "set-up (tools/setup.sh)" bash tools/setup.sh
+# The build's output goes to a log; its last lines are shown if it fails.
+quiet_build() {
+    local log=$1
+    shift
+    mkdir -p "$(dirname "$log")"
+    if ! (kiv_build "$@") >"$log" 2>&1; then
+        tail -n 40 "$log"
+        echo "== The whole log is $log" >&2
+        return 1
+    fi
+}
+if [ "$KIV_TEST_ARCH" = i686 ]; then
+    kiv_step "build $shipped" quiet_build "$shipped/demo-build.log" "$shipped" i686
+else
+    kiv_step "build $shipped" quiet_build "$shipped/demo-build.log" "$shipped" i686 -- KIV
+    build=$shipped/x86_64
+    echo "== Building $build (x86_64) for the run"
+    kiv_step "build $build" quiet_build "$build/demo-build.log" "$build" x86_64 \
+        -DKIV_SHIPPED_BUILD_DIR="$shipped" -- KIV_short host
 fi
 
 template=$(mktemp --suffix=.ini)
@@ -101,7 +122,8 @@ INI
 export KIV_BUILD_DIR="$build"
 echo "== Starting Wine (a new prefix takes a minute once)"
 # Not "wine-ctl start": that waits for any server already running to end.
-"$build/wine-run" cmd /c exit >/dev/null 2>&1 </dev/null
+kiv_step "start Wine" "$build/wine-ctl" prefix
+kiv_step "start Wine" "$build/wine-run" cmd /c exit </dev/null >/dev/null
 echo "== Starting the printer simulator"
 set +e
 bash "$build/host/printer-sim/with-sim.sh" "$template" -- bash "$root/tools/demo.sh" --inside-sim

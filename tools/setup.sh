@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need from Debian's packages.
 # Quick when everything is present already.
+#
+# The i686 cross compiler is always installed: build/KIV.exe is the shipped
+# 32-bit program on every host. Wine and the test build's compiler follow the
+# architecture the tests run (see tools/host.sh).
 set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/host.sh
+kiv_choose_arch "$PWD/build"
 
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
@@ -9,16 +16,30 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed';
 pkgs=(cmake make g++ zlib1g-dev zip unzip
       g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
       googletest libz-mingw-w64-dev
-      wine wine32:i386 xvfb xauth x11-apps imagemagick
+      xvfb xauth x11-apps imagemagick
       fonts-noto-cjk fonts-arabeyes fonts-dejavu-core clang-format)
 
-# wine32 is an i386 package; apt-get update below picks up the new architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
+if [ "$KIV_TEST_ARCH" = i686 ]; then
+  pkgs+=(wine wine32:i386)
+  # wine32 is an i386 package; apt-get update below picks up the new architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+else
+  pkgs+=(wine wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+         binutils-mingw-w64-x86-64)
 fi
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
 if [ ${#need[@]} -gt 0 ]; then
+  echo "== Installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  kiv_step "apt-get update" apt-get update -qq
+  log=$(mktemp)
+  if ! apt-get install -y -qq --no-install-recommends "${need[@]}" >"$log" 2>&1; then
+    tail -n 30 "$log" >&2
+    rm -f "$log"
+    echo "== Failed: apt-get install ${need[*]}" >&2
+    exit 1
+  fi
+  rm -f "$log"
 fi

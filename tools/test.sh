@@ -1,9 +1,25 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test under Wine.
+#
+# Where this host runs 32-bit programs the tests run the shipped i686 build in
+# build/. Where it cannot, build/ still gets the shipped KIV.exe and the tests
+# run an x86_64 build in build/x86_64 under wine64. KIV_TEST_ARCH forces
+# either (tools/host.sh). Extra arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh
-cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build -j"$(nproc)"
-cd build
+root=$PWD
+source tools/host.sh
+kiv_choose_arch "$root/build"
+kiv_step "set-up (tools/setup.sh)" bash tools/setup.sh
+
+if [ "$KIV_TEST_ARCH" = i686 ]; then
+    kiv_build build i686
+    tests=build
+else
+    kiv_build build i686 -- KIV
+    tests=build/x86_64
+    kiv_build "$tests" x86_64 -DKIV_SHIPPED_BUILD_DIR="$root/build"
+fi
+cd "$tests"
+echo "== Testing $tests ($KIV_TEST_ARCH)"
 ctest --output-on-failure -j2 "$@"

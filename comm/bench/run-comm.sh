@@ -13,5 +13,5 @@ status=0
 "$build/host/printer-sim/with-sim.sh" "$here/comm-bench-printers.ini" -- \
   "$build/wine-run" "$exe" || status=$?
 # Leave no wineserver of ours behind.
-WINEPREFIX="${KIV_WINEPREFIX:-$build/wineprefix}" wineserver -w || true
+"$build/wine-ctl" wait
 exit $status

@@ -31,8 +31,7 @@ export KIV_WINEPREFIX=$out/wineprefix
 export WINEPREFIX=$KIV_WINEPREFIX
 xvfb_pid=
 cleanup() {
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
+  "$build/wine-ctl" stop
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT

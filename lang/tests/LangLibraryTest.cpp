@@ -433,7 +433,15 @@ struct PeFacts {
     DWORD delayImportSize = 0;
 };
 
-DWORD rvaToOffset(const std::string& file, const IMAGE_NT_HEADERS32* nt, DWORD rva) {
+// The libraries are built for the architecture under test, like this test:
+// i386 for the shipped build, AMD64 where the tests run an x86_64 build.
+#ifdef _WIN64
+constexpr WORD kBuiltMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr WORD kBuiltMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
+DWORD rvaToOffset(const std::string& file, const IMAGE_NT_HEADERS* nt, DWORD rva) {
     const IMAGE_SECTION_HEADER* s = IMAGE_FIRST_SECTION(nt);
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++s) {
         if ((const char*)(s + 1) > file.data() + file.size())
@@ -450,11 +458,11 @@ PeFacts readPeFacts(const std::string& file) {
         return facts;
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(file.data());
     if (dos->e_magic != IMAGE_DOS_SIGNATURE || dos->e_lfanew <= 0 ||
-        static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32) > file.size())
+        static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS) > file.size())
         return facts;
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(file.data() + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE ||
-        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(file.data() + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->FileHeader.Machine != kBuiltMachine ||
+        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC)
         return facts;
     facts.valid = true;
     facts.isDll = (nt->FileHeader.Characteristics & IMAGE_FILE_DLL) != 0;
@@ -565,7 +573,7 @@ TEST_P(LangLibrary, CarriesNoCodeAndImportsNothing) {
     std::string file;
     ASSERT_TRUE(readFile(libraryPath(code_), file));
     PeFacts facts = readPeFacts(file);
-    ASSERT_TRUE(facts.valid) << "not a 32-bit PE file";
+    ASSERT_TRUE(facts.valid) << "not a PE file of the architecture under test";
     EXPECT_TRUE(facts.isDll);
     EXPECT_EQ(facts.entryPoint, 0u);
     EXPECT_EQ(facts.importedLibraries, 0u);
