@@ -1,5 +1,28 @@
 # Helpers shared by the subsystem folders.
 
+# Sets out to TRUE when every named target exists. A missing one is a
+# configure error: a piece of the package or of the tests never goes missing
+# without a word. Only a build restricted on purpose (KIV_SUBSYSTEMS) leaves
+# the dependent piece out, and says so.
+# kiv_have_targets(out "what needs them" target...)
+function(kiv_have_targets out what)
+  set(missing)
+  foreach(t ${ARGN})
+    if(NOT TARGET ${t})
+      list(APPEND missing ${t})
+    endif()
+  endforeach()
+  if(NOT missing)
+    set(${out} TRUE PARENT_SCOPE)
+    return()
+  endif()
+  if(NOT KIV_RESTRICTED)
+    message(FATAL_ERROR "${what} needs ${missing}, which this build does not define")
+  endif()
+  message(STATUS "Left out of this restricted build: ${what} (needs ${missing})")
+  set(${out} FALSE PARENT_SCOPE)
+endfunction()
+
 # A GoogleTest executable run once under Wine by ctest, inside the wine fixture.
 # kiv_add_gtest(NAME SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s])
 function(kiv_add_gtest name)
