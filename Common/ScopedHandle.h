@@ -77,11 +77,22 @@ struct LibraryTraits {
     static bool close(handle_type h) { return ::FreeLibrary(h) != FALSE; }
 };
 
+// GDI objects (brush, bitmap, font, ...): null means empty. Deleting one that
+// is still selected into a device context fails; the owner deselects first.
+template <class Handle> struct GdiObjectTraits {
+    using handle_type = Handle;
+    static handle_type invalid() { return nullptr; }
+    static bool close(handle_type h) { return ::DeleteObject(h) != FALSE; }
+};
+
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
 using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
 using ScopedRegKey = ScopedHandle<RegKeyTraits>;
 using ScopedLibrary = ScopedHandle<LibraryTraits>;
+using ScopedBrush = ScopedHandle<GdiObjectTraits<HBRUSH>>;
+using ScopedBitmap = ScopedHandle<GdiObjectTraits<HBITMAP>>;
+using ScopedFont = ScopedHandle<GdiObjectTraits<HFONT>>;
 
 // Looks up an export and casts it to the wanted function type through a plain
 // function-pointer type, which keeps -Wcast-function-type quiet.

@@ -20,31 +20,6 @@
 #include <thread>
 
 namespace {
-// This library logs through a logger of its own (every module has one); it
-// lives while any communication object does.
-std::mutex g_loggerLock;
-int g_loggerUsers = 0;
-BasicLogger* g_logger = nullptr;
-
-void acquireLogger() {
-    std::lock_guard<std::mutex> guard(g_loggerLock);
-    if (g_loggerUsers++ == 0) {
-        try {
-            g_logger = makeBasicLogger();
-        } catch (...) {
-            g_logger = nullptr;
-        }
-    }
-}
-
-void releaseLogger() {
-    std::lock_guard<std::mutex> guard(g_loggerLock);
-    if (--g_loggerUsers == 0) {
-        delete g_logger;
-        g_logger = nullptr;
-    }
-}
-
 // Long replies (a file's worth of raw bytes) would flood the log.
 std::wstring replyForLog(const std::vector<uint8_t>& reply) {
     const size_t shown = 64;
@@ -93,13 +68,11 @@ std::wstring usbPortName(size_t index) {
 } // namespace
 
 KIVComm::KIVComm(KIVOptions* options) : options_(options) {
-    acquireLogger();
     MethodTrace trace(LogCommInterface, L"KIVComm::KIVComm(): ");
 }
 
 KIVComm::~KIVComm() {
-    { MethodTrace trace(LogCommInterface, L"KIVComm::~KIVComm(): "); }
-    releaseLogger();
+    MethodTrace trace(LogCommInterface, L"KIVComm::~KIVComm(): ");
 }
 
 std::unique_ptr<Transport> KIVComm::transportFor(const KIVDevice& device) {

@@ -22,6 +22,7 @@
 #pragma once
 
 #include "IComTarget.h"
+#include "LoggerLease.h"
 #include "PackageIdentity.h"
 #include "Transport.h"
 #include "UsbPrinters.h"
@@ -74,6 +75,7 @@ private:
     void enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
                                const PackageIdentity& package, MethodTrace& trace);
 
+    LoggerLease loggerLease_; // first: the last member to go
     KIVOptions* options_;
     // One reply buffer per calling thread: the wizard's workers share this
     // object, and a reply must stay valid until its own caller's next call.

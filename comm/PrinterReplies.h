@@ -11,9 +11,7 @@
 extern const wchar_t* const VersionQueryCommand;
 extern const wchar_t* const IdentifierQueryCommand;
 
-// Splits the version reply into tokens the way the updater reads it: bytes 1
-// and 6 become 0x10, the text ends at the first zero byte or at the end of
-// the reply, tokens are cut at blanks, line feeds and carriage returns.
+// The version reply's tokens as the engine reads them (VersionReply.h).
 // Empty when the header (A5 . . 50 E0 81 .) is not there.
 std::vector<std::wstring> versionReplyTokens(const uint8_t* reply, size_t size);
 

@@ -1,28 +1,30 @@
 #include "ExitCodes.h"
 
+#include "ModeResults.h"
+
 bool isForcedExitCode(uint32_t value) {
     return value <= 11;
 }
 
 int exitCodeForModeResult(int32_t result) {
     switch (result) {
-    case 24: // -d address matched no device
+    case ResultAddressUnmatched:
         return 2;
-    case 18: // named device incompatible, address device
+    case ResultIncompatibleAddress:
         return 3;
-    case 11:
+    case ResultConsentNeeded:
         return 5;
-    case 12:
+    case ResultRevisionMismatch:
         return 6;
-    case 16: // last device skipped: package not newer
+    case ResultUpToDate:
         return 7;
-    case 17: // several devices skipped, invalid or incompatible
+    case ResultSeveralNotUpdated:
         return 8;
-    case 25: // -d name matched no device
+    case ResultNameUnmatched:
         return 9;
-    case 19: // named device incompatible, other type
+    case ResultIncompatible:
         return 10;
-    case 13:
+    case ResultUnreachable:
         return 11;
     default:
         return ExitModeFailed;

@@ -4,43 +4,16 @@
 
 #include "GuiModeFactory.h"
 #include "KIVOptions.h"
+#include "LibraryBinder.h"
 #include "MethodTrace.h"
-#include "LibraryLoader.h"
-#include "ScopedHandle.h"
 
 namespace {
 
 // Loaded on first use; released by freeUpdateModeLib.
-HMODULE g_noGuiLib = nullptr;
+LibraryBinder noGuiLibrary(L"NoGuiUpdateMode.dll", "DllGetUpdateMode", L"UpdateMode");
 
 enum AppMode { ModeWizard = 1, ModeNoGui = 2, ModeWizardFromList = 3 };
-const int32_t kBindFailed = 7;
-
-IUpdateMode* makeNoGuiMode(MethodTrace& trace, const std::wstring& folder, int32_t* rc) {
-    const std::wstring path = folder + L"NoGuiUpdateMode.dll";
-    if (!g_noGuiLib) {
-        HMODULE lib = loadLibraryInFolder(folder, L"NoGuiUpdateMode.dll");
-        if (!lib) {
-            trace.message(L"LoadLibrary() failed on path= ", path);
-            *rc = kBindFailed;
-            return nullptr;
-        }
-        g_noGuiLib = lib;
-    }
-    DllGetUpdateModeFn factory =
-        getProcAddressAs<DllGetUpdateModeFn>(g_noGuiLib, "DllGetUpdateMode");
-    if (!factory) {
-        trace.message(L"GetProcAddress() failed to find DllGetUpdateMode function");
-        *rc = kBindFailed;
-        return nullptr;
-    }
-    IUpdateMode* mode = factory();
-    if (!mode) {
-        trace.message(L"DllGetUpdateMode factory function failed to return the UpdateMode object.");
-        *rc = kBindFailed;
-    }
-    return mode;
-}
+const int32_t kBindFailed = LibraryBinder::BindFailed;
 
 } // namespace
 
@@ -59,7 +32,7 @@ IUpdateMode* IUpdateMode::makeUpdateMode(KIVOptions* options, int32_t* rc) {
     case ModeWizard:
         return makeGuiMode(ModeWizard);
     case ModeNoGui:
-        return makeNoGuiMode(trace, common, rc);
+        return noGuiLibrary.make<IUpdateMode>(trace, common, *rc);
     case ModeWizardFromList:
         return makeGuiMode(ModeWizardFromList);
     default:
@@ -74,11 +47,5 @@ bool IUpdateMode::freeUpdateModeLib(IUpdateMode* mode, KIVOptions* options) {
     delete mode;
     if (!options || options->getAppMode() != ModeNoGui)
         return true;
-    if (!g_noGuiLib)
-        return false;
-    // Forget the handle with the library, so that a later makeUpdateMode loads
-    // it again instead of calling into unloaded code.
-    HMODULE lib = g_noGuiLib;
-    g_noGuiLib = nullptr;
-    return ::FreeLibrary(lib) != FALSE;
+    return noGuiLibrary.release();
 }

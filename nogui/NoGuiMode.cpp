@@ -8,6 +8,7 @@
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "NoGuiRun.h"
+#include "NoThrow.h"
 #include "RunResult.h"
 #include "StatusMessenger.h"
 #include "WindowsSupport.h"
@@ -44,10 +45,12 @@ NoGuiMode::NoGuiMode() : updater_(nullptr) {
 }
 
 NoGuiMode::~NoGuiMode() {
-    MethodTrace trace(LogNonGuiMode, L"NoGuiMode::~NoGuiMode(): ");
-    messenger_.reset();
-    if (updater_ && !IUpdater::freeUpdaterLib(updater_))
-        trace.message(L"Unable to free the Updater");
+    noThrow([&] {
+        MethodTrace trace(LogNonGuiMode, L"NoGuiMode::~NoGuiMode(): ");
+        messenger_.reset();
+        if (updater_ && !IUpdater::freeUpdaterLib(updater_))
+            trace.message(L"Unable to free the Updater");
+    });
     updater_ = nullptr;
 }
 
@@ -114,11 +117,7 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
 }
 
 extern "C" __declspec(dllexport) IUpdateMode* DllGetUpdateMode() {
-    // Like the engine, the library writes the shared log through a logger
-    // object of its own; it lives until the process ends.
     try {
-        if (!BasicLogger::hasInstance())
-            makeBasicLogger();
         return new NoGuiMode();
     } catch (...) {
         return nullptr;

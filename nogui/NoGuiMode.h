@@ -4,6 +4,7 @@
 #pragma once
 
 #include "IUpdateMode.h"
+#include "LoggerLease.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,7 @@ private:
     int32_t initializeUnguarded(KIVOptions* options);
     int32_t executeUnguarded(KIVOptions* options);
 
+    LoggerLease loggerLease_; // first: the last member to go
     IUpdater* updater_;
     std::unique_ptr<StatusMessenger> messenger_;
 };

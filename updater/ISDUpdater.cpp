@@ -76,10 +76,6 @@ bool sequenceKey(CIniReader& ini, size_t step, std::wstring& key) {
     return true;
 }
 
-int32_t unreachableReason(KIVDevice* device) {
-    return device->getType() == KIVDevice::TypeIpAddress ? 2 : 9;
-}
-
 int32_t incompatibleReason(KIVDevice* device) {
     return device->getType() == KIVDevice::TypeIpAddress ? 3 : 10;
 }
@@ -107,6 +103,10 @@ struct ISDUpdater::FlashRun {
     int32_t retryTimeout = 0;
     int32_t retries = 0;
 };
+
+int32_t ISDUpdater::unreachableReason(const KIVDevice* device) {
+    return device->getType() == KIVDevice::TypeIpAddress ? 2 : 9;
+}
 
 ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {}
 

@@ -5,6 +5,7 @@
 #include "EngineClock.h"
 #include "IComTarget.h"
 #include "IUpdater.h"
+#include "LoggerLease.h"
 
 #include <cstdint>
 #include <string>
@@ -37,6 +38,10 @@ public:
     int32_t forwardExtension1(uint32_t value) override;
     int32_t forwardExtension2(uint32_t value) override;
 
+    // The reason given for a device that does not answer: 2 at an entered
+    // address, 9 otherwise.
+    static int32_t unreachableReason(const KIVDevice* device);
+
 private:
     struct VersionParts;
     struct FlashRun;
@@ -59,6 +64,7 @@ private:
     int32_t verify(FlashRun& run);
     void reportProgress(FlashRun& run);
 
+    LoggerLease loggerLease_; // first: the last member to go
     bool versionEqual;
     IComTarget* comTarget;
     EngineClock* clock_;

@@ -1,37 +1,16 @@
-// Entry points of Updater.dll.
-#include "BasicLogger.h"
+// Entry point of Updater.dll.
 #include "ISDUpdater.h"
-#include "WindowsSupport.h"
+#include "UpdaterBoundary.h"
 
-#include <new>
-
-namespace {
-
-// The logger this library brought up; deleted when the library unloads.
-BasicLogger* ownLogger = nullptr;
-
-} // namespace
+#include <memory>
 
 extern "C" __declspec(dllexport) IUpdater* DllGetUpdater() {
     try {
-        BasicLogger* logger = makeBasicLogger();
-        if (logger && !ownLogger)
-            ownLogger = logger;
-    } catch (...) {
-    }
-    try {
-        return new (std::nothrow) ISDUpdater();
+        std::unique_ptr<IUpdater> engine(new ISDUpdater());
+        IUpdater* boundary = new UpdaterBoundary(engine.get());
+        engine.release();
+        return boundary;
     } catch (...) {
         return nullptr;
     }
-}
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-    // At process exit (reserved set) other threads are already gone and the
-    // process heap is about to vanish: nothing to tidy then.
-    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-        delete ownLogger;
-        ownLogger = nullptr;
-    }
-    return TRUE;
 }

@@ -2,6 +2,7 @@
 #include "LanguageCode.h"
 #include "OsVersion.h"
 #include "PathCheck.h"
+#include "ScopedHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,36 @@ TEST(PathCheck, OnlyFullPathsCount) {
     EXPECT_FALSE(isAbsoluteWindowsPath(L"C:relative"));
     EXPECT_FALSE(isAbsoluteWindowsPath(L"\\rooted"));
     EXPECT_FALSE(isAbsoluteWindowsPath(L"1:\\x"));
+}
+
+// Brushes, bitmaps and fonts are deleted once, by their last owner; a
+// released one is left alone.
+TEST(ScopedHandle, GdiObjectsAreDeletedOnceByTheirLastOwner) {
+    HBRUSH raw = ::CreateSolidBrush(RGB(1, 2, 3));
+    ASSERT_NE(raw, nullptr);
+    {
+        ScopedBrush brush(raw);
+        ScopedBrush owner(std::move(brush));
+        EXPECT_FALSE(brush.valid());
+        EXPECT_EQ(::GetObjectType(raw), static_cast<DWORD>(OBJ_BRUSH));
+    }
+    EXPECT_EQ(::GetObjectType(raw), 0u);
+
+    ScopedBitmap bitmap(::CreateBitmap(4, 4, 1, 32, nullptr));
+    ASSERT_TRUE(bitmap.valid());
+    HBITMAP given = bitmap.release();
+    EXPECT_EQ(::GetObjectType(given), static_cast<DWORD>(OBJ_BITMAP));
+    EXPECT_TRUE(bitmap.reset(given));
+    EXPECT_TRUE(bitmap.reset());
+    EXPECT_EQ(::GetObjectType(given), 0u);
+
+    LOGFONTW spec = {};
+    spec.lfHeight = -12;
+    ScopedFont font(::CreateFontIndirectW(&spec));
+    ASSERT_TRUE(font.valid());
+    HFONT first = font.get();
+    font = ScopedFont(::CreateFontIndirectW(&spec));
+    EXPECT_EQ(::GetObjectType(first), 0u) << "the old font goes when another takes its place";
 }
 
 } // namespace

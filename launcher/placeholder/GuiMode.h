@@ -4,6 +4,7 @@
 #pragma once
 
 #include "IUpdateMode.h"
+#include "ModeResults.h"
 
 #include <cstdint>
 
@@ -11,7 +12,7 @@ class GuiMode : public IUpdateMode {
 public:
     // The run result when the wizard is not available: "no language library",
     // which the launcher reports as exit code 4.
-    enum { ResultWizardUnavailable = 3 };
+    enum { ResultWizardUnavailable = ResultNoLanguage };
 
     GuiMode();
     ~GuiMode() override;

@@ -22,9 +22,10 @@ public:
         if (library_)
             FreeLibrary(library_);
     }
-    IUpdater* make() {
+    IUpdater* make(bool logSwitchOn = true) {
         // The library's own logger reads the switch at bring-up.
-        setLogSwitch(L"Tavrin", 1);
+        if (logSwitchOn)
+            setLogSwitch(L"Tavrin", 1);
         IUpdater* updater = factory_ ? factory_() : nullptr;
         removeLogSwitch(L"Tavrin");
         return updater;
@@ -75,6 +76,22 @@ TEST(UpdaterDll, ExportsOnlyTheFactoryAndMakesIndependentObjects) {
     delete second;
     EXPECT_EQ(countText(log, "+ISDUpdater::ISDUpdater(): "), 2u);
     EXPECT_EQ(countText(log, "+ISDUpdater::~ISDUpdater(): "), 2u);
+}
+
+TEST(UpdaterDll, ItsLoggerLivesWhileAnyOfItsObjectsDoes) {
+    ScopedTestLog log;
+    UpdaterLibrary lib;
+    ASSERT_TRUE(lib.loaded());
+    IUpdater* first = lib.make();
+    IUpdater* second = lib.make(false);
+    delete first;
+    delete second;
+    EXPECT_EQ(countText(log, "+ISDUpdater::~ISDUpdater(): "), 2u)
+        << "the second object still logs after the first is gone";
+    // The last object took the logger with it: the next one brings up a new
+    // logger, which reads the switch as it is now (off).
+    delete lib.make(false);
+    EXPECT_EQ(countText(log, "+ISDUpdater::ISDUpdater(): "), 2u);
 }
 
 TEST(UpdaterDll, InitializeReportsEachMissingPieceAs7) {

@@ -1,8 +1,21 @@
 #include "VersionReply.h"
 
-#include "EngineText.h"
-
 namespace VersionReply {
+
+namespace {
+
+// Two bytes as four upper-case hexadecimal digits.
+std::wstring hexPair(const unsigned char* bytes) {
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring text;
+    for (int i = 0; i < 2; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+} // namespace
 
 bool headerMatches(const unsigned char* reply, uint32_t length) {
     if (!reply || length < HeaderLength)
@@ -61,8 +74,8 @@ bool identifiers(const unsigned char* reply, uint32_t length, std::wstring& vend
                  std::wstring& product) {
     if (!reply || length < IdentifierLength)
         return false;
-    vendor = EngineText::hexText(reply + 11, 2);
-    product = EngineText::hexText(reply + 13, 2);
+    vendor = hexPair(reply + 11);
+    product = hexPair(reply + 13);
     return true;
 }
 

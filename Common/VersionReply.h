@@ -1,6 +1,6 @@
-// Reading the printer's replies to the version and identifier queries. The
-// reply bytes belong to the communication object; nothing here reads past the
-// length it reported.
+// Reading the printer's replies to the version and identifier queries, for
+// the engine and the communication library alike. The reply bytes belong to
+// the communication object; nothing here reads past the length it reported.
 #pragma once
 
 #include <cstdint>

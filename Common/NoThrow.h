@@ -1,0 +1,21 @@
+// The edge of a library: nothing thrown inside may leave it. Every module
+// links its own static copy of the C++ runtime, and an exception cannot be
+// unwound from one such module into another: the process would end instead.
+#pragma once
+
+// Runs body and returns its result, or fallback when it throws.
+template <class Result, class Body> Result noThrow(Result fallback, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return fallback;
+    }
+}
+
+// Runs body and ignores anything it throws.
+template <class Body> void noThrow(Body body) noexcept {
+    try {
+        body();
+    } catch (...) {
+    }
+}

@@ -1,0 +1,99 @@
+#include "UpdaterBoundary.h"
+
+#include "ISDUpdater.h"
+#include "NoThrow.h"
+
+namespace {
+
+// What a caller must not read after a failed call: a text half written.
+void clearText(std::wstring* out) {
+    noThrow([&] {
+        if (out)
+            out->clear();
+    });
+}
+
+} // namespace
+
+UpdaterBoundary::UpdaterBoundary(IUpdater* engine) : engine_(engine) {}
+
+UpdaterBoundary::~UpdaterBoundary() {
+    noThrow([&] { delete engine_; });
+}
+
+int32_t UpdaterBoundary::initialize(KIVOptions* options) {
+    return noThrow<int32_t>(7, [&] { return engine_->initialize(options); });
+}
+
+int32_t UpdaterBoundary::update(KIVOptions* options, int32_t index, ProgressCallback progress,
+                                bool sprAnswered) {
+    return noThrow<int32_t>(UpdateFailed,
+                            [&] { return engine_->update(options, index, progress, sprAnswered); });
+}
+
+void UpdaterBoundary::getDeviceVersionString(KIVOptions* options, int32_t index,
+                                             std::wstring* out) {
+    if (!noThrow(false, [&] {
+            engine_->getDeviceVersionString(options, index, out);
+            return true;
+        }))
+        clearText(out);
+}
+
+void UpdaterBoundary::getPackageVersionString(KIVOptions* options, std::wstring* out) {
+    if (!noThrow(false, [&] {
+            engine_->getPackageVersionString(options, out);
+            return true;
+        }))
+        clearText(out);
+}
+
+bool UpdaterBoundary::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
+    return noThrow(false, [&] { return engine_->isPackageNewerThanDevice(options, index); });
+}
+
+bool UpdaterBoundary::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) {
+    bool compatible = false;
+    if (noThrow(false, [&] {
+            compatible = engine_->isCompatibleDevice(options, device, reason);
+            return true;
+        }))
+        return compatible;
+    // The device's version could not be read: reported as not answering.
+    if (reason && device)
+        *reason = ISDUpdater::unreachableReason(device);
+    return false;
+}
+
+int32_t UpdaterBoundary::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                                    IpAddressArray* addresses) {
+    return noThrow<int32_t>(UpdateFailed, [&] {
+        return engine_->enumerateCompatibleDevices(options, devices, addresses);
+    });
+}
+
+void UpdaterBoundary::createDeviceArray(KIVDeviceArray** out) {
+    if (!noThrow(false,
+                 [&] {
+                     engine_->createDeviceArray(out);
+                     return true;
+                 }) &&
+        out)
+        *out = nullptr;
+}
+
+void UpdaterBoundary::freeDeviceArray(KIVDeviceArray** array) {
+    noThrow([&] { engine_->freeDeviceArray(array); });
+}
+
+void UpdaterBoundary::reserved(uint32_t a, uint32_t b) {
+    noThrow([&] { engine_->reserved(a, b); });
+}
+
+int32_t UpdaterBoundary::forwardExtension1(uint32_t value) {
+    return noThrow<int32_t>(0, [&] { return engine_->forwardExtension1(value); });
+}
+
+int32_t UpdaterBoundary::forwardExtension2(uint32_t value) {
+    return noThrow<int32_t>(0, [&] { return engine_->forwardExtension2(value); });
+}
