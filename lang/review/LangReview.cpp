@@ -6,6 +6,7 @@
 //
 // Writes one BMP per page into the output folder (shoot.sh makes PNGs) and
 // prints a "clipped:" line for every text that does not fit its control.
+#include "WindowPicture.h"
 #include "WindowsSupport.h"
 #include <commctrl.h>
 
@@ -257,50 +258,6 @@ void pumpFor(DWORD milliseconds) {
     }
 }
 
-bool writeBmp(const std::wstring& path, HDC dc, HBITMAP bitmap, int width, int height) {
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<BYTE> pixels(stride * height);
-    if (!GetDIBits(dc, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-                   DIB_RGB_COLORS))
-        return false;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(&file, sizeof file, 1, f) == 1 && fwrite(&info, sizeof info, 1, f) == 1 &&
-              fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
-    return fclose(f) == 0 && ok;
-}
-
-// Copies the window as it is on the screen, frame and caption included.
-bool capture(HWND window, const std::wstring& path) {
-    RECT r;
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    bool ok = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
-    SelectObject(memory, old);
-    ok = ok && writeBmp(path, memory, bitmap, width, height);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok;
-}
-
 std::wstring className(HWND window) {
     wchar_t name[64] = L"";
     GetClassNameW(window, name, 64);
@@ -360,7 +317,7 @@ bool shoot(HMODULE library, const Shot& shot, const std::wstring& folder) {
         pumpFor(700);
         reportClippedTexts(dialog, shot.name);
         std::wstring path = folder + L"\\" + shot.name + L".bmp";
-        ok = capture(dialog, path);
+        ok = saveWindowPicture(dialog, path);
         if (!ok)
             fwprintf(stderr, L"%ls: cannot save the picture\n", path.c_str());
         DestroyWindow(dialog);
