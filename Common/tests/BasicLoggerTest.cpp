@@ -1,4 +1,5 @@
 #include "BasicLogger.h"
+#include "LogLineFormat.h"
 #include "MethodTrace.h"
 #include "ScopedHandle.h"
 #include "TestSupport.h"
@@ -81,6 +82,20 @@ TEST(LoggerLineFormat, ScopesMessagesAndResultReadBackFromTheFile) {
     EXPECT_EQ(lines[6].substr(24), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234 long component");
     // The Greek line is dropped entirely; Latin-1 goes out as its byte.
     EXPECT_EQ(lines[7].substr(50), "latin-1 \xe9 is");
+}
+
+TEST(LoggerLineFormat, FixedTimeIsPaddedFieldByField) {
+    LogLineHeader early;
+    early.year = 2009, early.month = 3, early.day = 5, early.hour = 14, early.minute = 5;
+    early.second = 9, early.millis = 42;
+    LogLineHeader late = early;
+    late.year = 987, late.month = 12, late.day = 31, late.hour = 0, late.minute = 0;
+    late.second = 0, late.millis = 7;
+    std::wstring lines;
+    appendLogLine(lines, early, L"KIVInit", 25, 0, L"text", L"");
+    appendLogLine(lines, late, L"Updater", 25, 2, L"deeper", L"");
+    EXPECT_EQ(lines, L"2009/03/05-14:05:09.042 KIVInit                   text\r\n"
+                     L"0987/12/31-00:00:00.007 Updater                     deeper\r\n");
 }
 
 // Turns the process and thread ids on through the settings source.
