@@ -205,6 +205,23 @@ TEST(LoggerStartGate, LinesStopWhenTheFileIsDeletedAndResumeWhenItReturns) {
     EXPECT_EQ(texts[0], "after");
 }
 
+TEST(LoggerStartGate, ScopeOpenedWhileOffWritesItsMessagesOnceOn) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    ASSERT_TRUE(deleteFileRetrying(log.path()));
+    logLine(LogKIVInit, L"lost"); // the failed write makes the gate read the file again
+    MethodTrace scope(LogKIVInit, L"Late::run: ");
+    ASSERT_FALSE(scope.enabled()) << "opened while the log was off";
+    writeFileBytes(log.path(), "");
+    DWORD created = GetTickCount();
+    while (!BasicLogger::getInstance().isEnabled(LogKIVInit, LogLevelMessage) &&
+           GetTickCount() - created < 8000)
+        Sleep(50);
+    scope.message(L"now on ", int32_t(1));
+    std::vector<std::string> expected = {"Late::run: now on 1"};
+    EXPECT_EQ(log.texts(), expected);
+}
+
 TEST(LoggerBringUp, SwitchFromEitherBrandKey) {
     struct Case {
         const char* name;
