@@ -205,6 +205,23 @@ TEST(LoggerStartGate, LinesStopWhenTheFileIsDeletedAndResumeWhenItReturns) {
     EXPECT_EQ(texts[0], "after");
 }
 
+TEST(LoggerStartGate, FileHeldByAnotherProgramLosesOnlyTheLinesMeanwhile) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    logLine(LogKIVInit, L"before");
+    {
+        // An editor, a backup or a virus scanner that shares nothing.
+        ScopedFileHandle held(CreateFileW(log.path().c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.valid());
+        logLine(LogKIVInit, L"while held");
+        logLine(LogKIVInit, L"still held");
+    }
+    logLine(LogKIVInit, L"after");
+    std::vector<std::string> expected = {"before", "after"};
+    EXPECT_EQ(log.texts(), expected);
+}
+
 TEST(LoggerStartGate, ScopeOpenedWhileOffWritesItsMessagesOnceOn) {
     ScopedTestLog log;
     ASSERT_NE(log.logger(), nullptr);
