@@ -348,7 +348,10 @@ std::wstring defaultLogFolder() {
 } // namespace
 
 BasicLogger* makeBasicLogger() {
-    std::wstring path = defaultLogFolder() + L"KIVlog.txt";
+    // Placed before the file is created: without the profile folder the file
+    // belongs in the drive root, where the logger will look for it, not in
+    // whatever the current folder is.
+    std::wstring path = placeBareFileName(defaultLogFolder() + L"KIVlog.txt");
     bool on = readLogSwitch(L"Software\\Tavrin");
     if (!on)
         on = readLogSwitch(L"Software\\Oskel");

@@ -239,6 +239,36 @@ TEST(LoggerStartGate, ScopeOpenedWhileOffWritesItsMessagesOnceOn) {
     EXPECT_EQ(log.texts(), expected);
 }
 
+TEST(LoggerBringUp, WithoutTheProfileFolderTheLogGoesToTheDriveRoot) {
+    TempFolder current;
+    wchar_t oldCurrent[MAX_PATH + 1];
+    GetCurrentDirectoryW(MAX_PATH + 1, oldCurrent);
+    ASSERT_TRUE(SetCurrentDirectoryW(current.path().c_str()));
+    wchar_t windowsDir[MAX_PATH + 1];
+    ASSERT_GT(GetWindowsDirectoryW(windowsDir, MAX_PATH + 1), 3u);
+    const std::wstring rootLog = std::wstring(windowsDir, 3) + L"KIVlog.txt";
+    ASSERT_TRUE(deleteFileRetrying(rootLog));
+    wchar_t oldProfile[MAX_PATH + 1];
+    DWORD hadProfile = GetEnvironmentVariableW(L"ALLUSERSPROFILE", oldProfile, MAX_PATH + 1);
+    SetEnvironmentVariableW(L"ALLUSERSPROFILE", nullptr);
+    setLogSwitch(L"Tavrin", 1);
+    removeLogSwitch(L"Oskel");
+    BasicLogger::clearDisabledForTesting();
+    BasicLogger* logger = makeBasicLogger();
+    removeLogSwitch(L"Tavrin");
+    ASSERT_NE(logger, nullptr);
+    EXPECT_EQ(logger->getPath(), rootLog);
+    logLine(LogKIVInit, L"at the root");
+    std::vector<std::string> lines = splitCrLf(readFileBytes(rootLog));
+    delete logger;
+    SetEnvironmentVariableW(L"ALLUSERSPROFILE", hadProfile ? oldProfile : nullptr);
+    SetCurrentDirectoryW(oldCurrent);
+    EXPECT_TRUE(deleteFileRetrying(rootLog));
+    EXPECT_FALSE(fileExists(current.path() + L"KIVlog.txt")) << "nothing in the current folder";
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(50), "at the root");
+}
+
 TEST(LoggerBringUp, SwitchFromEitherBrandKey) {
     struct Case {
         const char* name;
