@@ -22,7 +22,7 @@ endfunction()
 # A GoogleTest executable run under Wine while the printer simulator serves the
 # printers of SIM_INI (a template whose "@NET@" becomes this run's loopback prefix;
 # see tools/printer-sim/with-sim.sh). The test reads KIV_SIM_NET and KIV_SIM_CONTROL
-# through tools/printer-sim/SimControl.h.
+# through SimControl.h of the test-support library.
 # kiv_add_sim_test(NAME SOURCES ... [LIBS ...] SIM_INI template [TIMEOUT s] [ENV ...])
 function(kiv_add_sim_test name)
   cmake_parse_arguments(T "" "TIMEOUT;SIM_INI" "SOURCES;LIBS;ENV" ${ARGN})
@@ -30,10 +30,8 @@ function(kiv_add_sim_test name)
     message(FATAL_ERROR "kiv_add_sim_test(${name}): SIM_INI is required")
   endif()
   get_filename_component(ini ${T_SIM_INI} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
-  set(sim_dir ${CMAKE_SOURCE_DIR}/tools/printer-sim)
-  add_executable(${name} ${T_SOURCES} ${sim_dir}/SimControl.cpp)
-  target_include_directories(${name} PRIVATE ${sim_dir} ${CMAKE_SOURCE_DIR}/Common)
-  target_link_libraries(${name} PRIVATE ${T_LIBS} ws2_32 GTest::gtest GTest::gtest_main)
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kivtestsupport GTest::gtest GTest::gtest_main)
   add_dependencies(${name} host)
   # The command is a script, so the emulator is named explicitly.
   add_test(NAME ${name}

@@ -1,14 +1,8 @@
 # Tests of the native tools (built by the ExternalProject `host` into KIV_HOST_DIR),
-# run natively by the same ctest, and a Windows test of the simulator helper that
-# Windows tests compile in.
+# run natively by the same ctest.
 add_test(NAME host.fls COMMAND ${KIV_HOST_DIR}/fls/fls-tests)
 add_test(NAME host.printer-sim COMMAND ${KIV_HOST_DIR}/printer-sim/printer-sim-tests)
 set_tests_properties(host.fls host.printer-sim PROPERTIES TIMEOUT 300)
-
-kiv_add_sim_test(sim_control_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/printer-sim/tests/SimControlTest.cpp
-  SIM_INI ${CMAKE_CURRENT_LIST_DIR}/printer-sim/tests/sim-control.ini
-  TIMEOUT 120)
 add_test(NAME host.with-sim
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/printer-sim/tests/with-sim-test.sh
                  ${KIV_HOST_DIR}/printer-sim)

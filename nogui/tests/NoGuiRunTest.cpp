@@ -21,8 +21,8 @@ bool looksLikeAddress(const std::wstring& s) {
     return dots == 3;
 }
 
-FakePrinter spoolerPrinter(const wchar_t* name, const wchar_t* port, const wchar_t* ip) {
-    FakePrinter p;
+FakeEnginePrinter spoolerPrinter(const wchar_t* name, const wchar_t* port, const wchar_t* ip) {
+    FakeEnginePrinter p;
     p.name = name;
     p.port = port;
     p.ip = ip;
@@ -30,8 +30,8 @@ FakePrinter spoolerPrinter(const wchar_t* name, const wchar_t* port, const wchar
     return p;
 }
 
-FakePrinter addressPrinter(const wchar_t* ip) {
-    FakePrinter p;
+FakeEnginePrinter addressPrinter(const wchar_t* ip) {
+    FakeEnginePrinter p;
     p.name = L"K206";
     p.ip = ip;
     p.type = KIVDevice::TypeIpAddress;
@@ -145,7 +145,7 @@ TEST_F(NoGuiRunTest, NoArrayFromTheEngineIsNothingFound) {
 }
 
 TEST_F(NoGuiRunTest, ForceOffSkipsPrinterThatIsUpToDate) {
-    FakePrinter current = spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2");
+    FakeEnginePrinter current = spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2");
     current.packageNewer = false;
     engine.printers = {current};
     args({L"-m", L"2", L"-e", L"1", L"-f", L"2"});
@@ -163,7 +163,7 @@ TEST_F(NoGuiRunTest, ForceOffSkipsPrinterThatIsUpToDate) {
 }
 
 TEST_F(NoGuiRunTest, OneFailureAmongTwoIsTheRunsResult) {
-    FakePrinter bad = spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3");
+    FakeEnginePrinter bad = spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3");
     bad.updateResult = IUpdater::UpdateFailed;
     engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2"), bad};
     args({L"-m", L"2", L"-e", L"1"});
@@ -176,7 +176,7 @@ TEST_F(NoGuiRunTest, OneFailureAmongTwoIsTheRunsResult) {
 }
 
 TEST_F(NoGuiRunTest, ExceptionFromTheEngineIsAFailedUpdateAndTheRunGoesOn) {
-    FakePrinter thrower = spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2");
+    FakeEnginePrinter thrower = spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2");
     thrower.updateThrows = true;
     thrower.progress = {10, 40};
     engine.printers = {thrower, spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3")};
@@ -209,7 +209,7 @@ TEST_F(NoGuiRunTest, EngineRefusalsAreNeverRetriedOrForced) {
     };
     args({L"-m", L"2", L"-e", L"1"});
     for (const Case& c : cases) {
-        FakePrinter p = spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2");
+        FakeEnginePrinter p = spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2");
         p.updateResult = c.engineResult;
         engine.printers = {p};
         engine.sprAnsweredSeen.clear();
@@ -259,7 +259,7 @@ TEST_F(NoGuiRunTest, DeviceListMatchesNamePortOrAddressAfterTrimming) {
 }
 
 TEST_F(NoGuiRunTest, UnmatchedEntriesGiveAddressOrNameResults) {
-    FakePrinter wrong = addressPrinter(L"10.0.0.7");
+    FakeEnginePrinter wrong = addressPrinter(L"10.0.0.7");
     wrong.compatible = false;
     engine.printers = {wrong};
 
@@ -326,7 +326,7 @@ TEST_F(NoGuiRunTest, IncompatibleListedPrinterResultFollowsItsType) {
 }
 
 TEST_F(NoGuiRunTest, DifferentReasonsToLeavePrintersOutGiveSeventeen) {
-    FakePrinter current = spoolerPrinter(L"Current", L"IP_10.0.0.2", L"10.0.0.2");
+    FakeEnginePrinter current = spoolerPrinter(L"Current", L"IP_10.0.0.2", L"10.0.0.2");
     current.packageNewer = false;
     engine.printers = {current};
     args({L"-m", L"2", L"-f", L"2", L"-d", L"Current,Nowhere"});
@@ -335,7 +335,7 @@ TEST_F(NoGuiRunTest, DifferentReasonsToLeavePrintersOutGiveSeventeen) {
 }
 
 TEST_F(NoGuiRunTest, ProgressOnlyGoesUpAndEndsVerified) {
-    FakePrinter p = spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2");
+    FakeEnginePrinter p = spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2");
     p.progress = {0, 35, 20, 70, 60, 99};
     engine.printers = {p};
     args({L"-m", L"2"});

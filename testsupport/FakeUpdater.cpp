@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-FakePrinter* FakeUpdater::find(const KIVDevice& device) {
-    for (FakePrinter& p : printers) {
+FakeEnginePrinter* FakeUpdater::find(const KIVDevice& device) {
+    for (FakeEnginePrinter& p : printers) {
         if (p.name == device.getName() && p.port == device.getPortName() &&
             p.ip == device.getIPAddress())
             return &p;
@@ -11,7 +11,7 @@ FakePrinter* FakeUpdater::find(const KIVDevice& device) {
     return nullptr;
 }
 
-FakePrinter* FakeUpdater::atIndex(KIVOptions* options, int32_t index) {
+FakeEnginePrinter* FakeUpdater::atIndex(KIVOptions* options, int32_t index) {
     KIVDevice device;
     if (options->getDeviceAt(static_cast<uint32_t>(index), device) != 0)
         return nullptr;
@@ -20,7 +20,7 @@ FakePrinter* FakeUpdater::atIndex(KIVOptions* options, int32_t index) {
 
 int32_t FakeUpdater::update(KIVOptions* options, int32_t index, ProgressCallback progress,
                             bool sprAnswered) {
-    FakePrinter* p = atIndex(options, index);
+    FakeEnginePrinter* p = atIndex(options, index);
     if (!p)
         return UpdateUnreachable;
     updated.push_back(p->name);
@@ -37,17 +37,17 @@ int32_t FakeUpdater::update(KIVOptions* options, int32_t index, ProgressCallback
 }
 
 void FakeUpdater::getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) {
-    FakePrinter* p = atIndex(options, index);
+    FakeEnginePrinter* p = atIndex(options, index);
     *out = p && p->reachable ? p->version : std::wstring();
 }
 
 bool FakeUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
-    FakePrinter* p = atIndex(options, index);
+    FakeEnginePrinter* p = atIndex(options, index);
     return p && p->packageNewer;
 }
 
 bool FakeUpdater::isCompatibleDevice(KIVOptions*, KIVDevice* device, int32_t* reason) {
-    FakePrinter* p = find(*device);
+    FakeEnginePrinter* p = find(*device);
     const bool address = device->getType() == KIVDevice::TypeIpAddress;
     if (!p || !p->reachable) {
         *reason = address ? 2 : 9;
@@ -66,7 +66,7 @@ int32_t FakeUpdater::enumerateCompatibleDevices(KIVOptions*, KIVDeviceArray* dev
     enumeratedWithAddresses = addresses != nullptr;
     // Printers behind a spooler port or on USB are always listed; a printer
     // known only by its address is found when that address is probed.
-    for (FakePrinter& p : printers) {
+    for (FakeEnginePrinter& p : printers) {
         bool probed = false;
         if (addresses) {
             for (ipAddressObject* a : *addresses) {

@@ -1,4 +1,4 @@
-// An engine stand-in for the console mode's tests: a set of printers with
+// An engine stand-in for the update modes' tests: a set of printers with
 // scripted answers, and a record of what the mode asked of it.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct FakePrinter {
+struct FakeEnginePrinter {
     std::wstring name;
     std::wstring port;
     std::wstring ip;
@@ -25,7 +25,7 @@ struct FakePrinter {
 
 class FakeUpdater : public IUpdater {
 public:
-    std::vector<FakePrinter> printers;
+    std::vector<FakeEnginePrinter> printers;
     std::wstring packageVersion = L"K206_G082511_00";
 
     // What the mode did.
@@ -53,7 +53,7 @@ public:
     int32_t forwardExtension2(uint32_t) override { return 0; }
 
 private:
-    FakePrinter* find(const KIVDevice& device);
-    FakePrinter* atIndex(KIVOptions* options, int32_t index);
+    FakeEnginePrinter* find(const KIVDevice& device);
+    FakeEnginePrinter* atIndex(KIVOptions* options, int32_t index);
     std::vector<std::unique_ptr<KIVDevice>> records_;
 };

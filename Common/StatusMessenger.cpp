@@ -1,6 +1,6 @@
 #include "StatusMessenger.h"
 
-#include "ConsoleOutput.h"
+#include "ConsoleLine.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 
