@@ -266,6 +266,24 @@ ChildResult runChild(const std::wstring& exe, const std::wstring& args,
     return result;
 }
 
+bool isSignedProgram(const std::string& bytes) {
+    auto le32 = [&bytes](size_t at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = (v << 8) | static_cast<uint8_t>(bytes[at + i]);
+        return v;
+    };
+    if (bytes.size() < 0x200 || bytes.compare(0, 2, "MZ") != 0)
+        return false;
+    size_t optional = le32(0x3C) + 24;
+    if (optional + 160 > bytes.size())
+        return false;
+    bool plus = bytes[optional] == 0x0B && bytes[optional + 1] == 0x02;
+    size_t security = optional + (plus ? 112 : 96) + 4 * 8;
+    uint32_t offset = le32(security), length = le32(security + 4);
+    return length > 0 && offset + static_cast<size_t>(length) == bytes.size();
+}
+
 std::wstring windowsPath(const char* path) {
     std::wstring w = widen(path);
     for (wchar_t& c : w)

@@ -54,6 +54,9 @@ ChildResult runChild(const std::wstring& exe, const std::wstring& args,
                      const std::vector<EnvChange>& env, const std::wstring& workDir,
                      DWORD timeoutMs = 120000);
 
+// Whether a program's bytes end with a certificate table (it was signed).
+bool isSignedProgram(const std::string& bytes);
+
 std::wstring widen(const char* utf8);
 // A build path (forward slashes, as CMake writes them) in Windows form.
 std::wstring windowsPath(const char* path);
