@@ -15,6 +15,8 @@ namespace {
 const uint16_t kCommonResource = 402;
 const uint16_t kPackageResource = 401;
 const DWORD kSfxTimeoutMs = 90000;
+// runSfx's result when the package program ran and ended with a failure.
+const int32_t kSfxFailed = 7;
 const DWORD kTempBufferChars = 261;
 
 // The name as the file system resolves it ("\\?\C:\..."), or empty. The entry
@@ -210,6 +212,12 @@ int32_t RsrcMgr::runSfx(std::wstring fileName, std::wstring directory) {
         trace.message(L"Error: Error occurred while waiting for SFX process to complete.");
         return 5;
     }
+    DWORD exitCode = 0;
+    if (!::GetExitCodeProcess(process.get(), &exitCode)) {
+        trace.message(L"Error: Unable to read SFX exit code: err=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 5;
+    }
     if (!process.reset()) {
         trace.message(L"Error: Unable to close SFX process handle: err=",
                       static_cast<uint32_t>(::GetLastError()));
@@ -219,6 +227,11 @@ int32_t RsrcMgr::runSfx(std::wstring fileName, std::wstring directory) {
         trace.message(L"Error: Unable to close SFX thread handle: err=",
                       static_cast<uint32_t>(::GetLastError()));
         return 5;
+    }
+    // A package program that could not unpack everything says so only here.
+    if (exitCode != 0) {
+        trace.message(L"Error: SFX process failed: exit code=", static_cast<uint32_t>(exitCode));
+        return kSfxFailed;
     }
     trace.message(L"SFX execution completed successfully!");
     return 0;

@@ -175,3 +175,16 @@ TEST_F(RsrcMgrFiles, RunAndCleanReportMissingPrograms) {
     EXPECT_EQ(mgr.cleanSfx(L"present.exe", root_.substr(0, root_.size() - 1)), 0);
     EXPECT_FALSE(exists(root_ + L"present.exe"));
 }
+
+TEST_F(RsrcMgrFiles, APackageProgramThatFailsIsReported) {
+    // The extractor without an archive ends with its "damaged" code, 2.
+    writeFile(root_ + L"broken.exe", readFile(windowsPath(KIV_SFX_STUB_EXE)));
+    size_t mark = logMark();
+    RsrcMgr mgr;
+    EXPECT_EQ(mgr.runSfx(L"broken.exe", root_), 7);
+    std::string log = logSince(mark);
+    EXPECT_NE(log.find("RsrcMgr::runSfx: Error: SFX process failed: exit code=2\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("SFX execution completed successfully!"), std::string::npos) << log;
+}
