@@ -19,6 +19,13 @@ public:
     std::wstring getPackagePath();
     std::wstring getCommonPath();
     void removeStaleDirs(const std::wstring& tempDir);
+    // The path as the file system resolves it ("\\?\C:\..."), or empty: through a
+    // link with followLink, else the entry itself where the platform can.
+    static std::wstring finalPathOf(const std::wstring& path, bool followLink);
+    using FinalPathOf = std::wstring (*)(const std::wstring& path, bool followLink);
+    // The same with another resolver, for tests of links the test platform
+    // cannot make.
+    void removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve);
     uint32_t deleteDirectory(const std::wstring& path, bool recursive);
 
     // For callers that already have unpacked folders (tests, tools). Each path

@@ -19,18 +19,11 @@ const DWORD kSfxTimeoutMs = 90000;
 const int32_t kSfxFailed = 7;
 const DWORD kTempBufferChars = 261;
 
-// The name as the file system resolves it ("\\?\C:\..."), or empty. The entry
-// itself is opened, not what a link points to, where the platform can do that.
-std::wstring finalPathOf(const std::wstring& path) {
-    ScopedFileHandle h(::CreateFileW(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-        nullptr));
-    if (!h)
-        return std::wstring();
+// The name as the file system resolves it ("\\?\C:\..."), or empty.
+std::wstring finalPathOfHandle(HANDLE h) {
     std::vector<wchar_t> buf(MAX_PATH + 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD n = ::GetFinalPathNameByHandleW(h.get(), buf.data(), static_cast<DWORD>(buf.size()),
+        DWORD n = ::GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()),
                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (n == 0)
             return std::wstring();
@@ -248,9 +241,25 @@ int32_t RsrcMgr::cleanSfx(std::wstring fileName, std::wstring directory) {
     return 0;
 }
 
+std::wstring RsrcMgr::finalPathOf(const std::wstring& path, bool followLink) {
+    ScopedFileHandle h(::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr));
+    if (!h)
+        return std::wstring();
+    return finalPathOfHandle(h.get());
+}
+
 void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
+    removeStaleDirs(tempDir, &RsrcMgr::finalPathOf);
+}
+
+void RsrcMgr::removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve) {
     const std::wstring base = withBackslash(tempDir);
-    const std::wstring tempFinal = finalPathOf(tempDir);
+    // TEMP may itself be a link (a folder moved to another drive): its
+    // entries resolve through it, so it is compared resolved too.
+    const std::wstring tempFinal = resolve(tempDir, true);
     struct Found {
         std::wstring name;
         DWORD attrs;
@@ -271,7 +280,7 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
         std::wstring path = base + f.name;
         // A name that resolves elsewhere is a link the platform follows:
         // deleting through it would reach outside TEMP.
-        if (!finalPathIsEntry(tempFinal, f.name, finalPathOf(path)))
+        if (!finalPathIsEntry(tempFinal, f.name, resolve(path, false)))
             continue;
         if (f.attrs & FILE_ATTRIBUTE_REPARSE_POINT)
             removeLink(path, f.attrs);
@@ -282,7 +291,7 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
 
 uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {
     const std::wstring base = withBackslash(path);
-    const std::wstring ownFinal = finalPathOf(path);
+    const std::wstring ownFinal = finalPathOf(path, false);
     if (ownFinal.empty())
         return 0;
     bool keep = false;
@@ -295,7 +304,7 @@ uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {
         if (name == L"." || name == L"..")
             continue;
         const std::wstring entry = base + name;
-        if (!finalPathIsEntry(ownFinal, name, finalPathOf(entry))) {
+        if (!finalPathIsEntry(ownFinal, name, finalPathOf(entry, false))) {
             keep = true; // a link the platform follows: neither it nor its target is touched
             continue;
         }

@@ -120,6 +120,42 @@ TEST_F(RsrcMgrFiles, CreateDirsMakesAFreshRunFolderAndReplacesOneOfTheSameSecond
     EXPECT_TRUE(exists(second.getCommonPath()));
 }
 
+namespace {
+
+// Windows opens a link itself unless asked to follow it; Wine resolves its
+// links either way. This models the Windows behaviour for the one link.
+std::wstring g_linkedTemp;
+std::wstring windowsFinalPathOf(const std::wstring& path, bool followLink) {
+    if (!followLink && path == g_linkedTemp)
+        return L"\\\\?\\" + path;
+    return RsrcMgr::finalPathOf(path, followLink);
+}
+
+} // namespace
+
+TEST_F(RsrcMgrFiles, ATempThatIsALinkIsCleanedWithoutFollowingLinksInside) {
+    std::wstring real = root_ + L"realtemp";
+    std::wstring outside = root_ + L"outside";
+    makeDir(real);
+    makeDir(outside);
+    writeFile(outside + L"\\precious.txt", "keep me");
+    makeDir(real + L"\\KIV_100");
+    writeFile(real + L"\\KIV_100\\own.txt", "x");
+    link(outside, real + L"\\KIV_100\\dirlink");
+    g_linkedTemp = root_ + L"templink";
+    link(real, g_linkedTemp);
+    ASSERT_NE(RsrcMgr::finalPathOf(g_linkedTemp, true), windowsFinalPathOf(g_linkedTemp, false));
+
+    RsrcMgr mgr;
+    mgr.removeStaleDirs(g_linkedTemp, &windowsFinalPathOf);
+    EXPECT_FALSE(exists(real + L"\\KIV_100\\own.txt"));
+    EXPECT_EQ(readFile(outside + L"\\precious.txt"), "keep me");
+    // The same through the platform's own resolution.
+    makeDir(real + L"\\KIV_200");
+    mgr.removeStaleDirs(g_linkedTemp);
+    EXPECT_FALSE(exists(real + L"\\KIV_200"));
+}
+
 TEST_F(RsrcMgrFiles, CreateDirsFailsWithoutUsableTemp) {
     wchar_t saved[1024] = {};
     ::GetEnvironmentVariableW(L"TEMP", saved, 1024);
