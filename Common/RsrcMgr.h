@@ -9,6 +9,8 @@ class RsrcMgr {
 public:
     RsrcMgr();
     ~RsrcMgr();
+    RsrcMgr(const RsrcMgr&) = delete;
+    RsrcMgr& operator=(const RsrcMgr&) = delete;
 
     int32_t initialize(uint32_t commonSize, uint32_t packageSize);
     int32_t createDirs();
@@ -37,4 +39,7 @@ private:
     std::wstring rootDir_;
     std::wstring packageDir_;
     std::wstring commonDir_;
+    // The lock file of this run's folder (a file handle, null when none),
+    // open for the whole run; other runs leave a folder alone while it is held.
+    void* runLock_ = nullptr;
 };

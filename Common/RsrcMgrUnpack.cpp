@@ -18,6 +18,9 @@ const DWORD kSfxTimeoutMs = 90000;
 // runSfx's result when the package program ran and ended with a failure.
 const int32_t kSfxFailed = 7;
 const DWORD kTempBufferChars = 261;
+// In every run folder beside Package\ and Common\, held by its run.
+const wchar_t kRunLockName[] = L"KIV.lock";
+const uint32_t kRunFolderAttempts = 100;
 
 // The name as the file system resolves it ("\\?\C:\..."), or empty.
 std::wstring finalPathOfHandle(HANDLE h) {
@@ -32,6 +35,20 @@ std::wstring finalPathOfHandle(HANDLE h) {
         buf.resize(n + 1);
     }
     return std::wstring();
+}
+
+// Takes a leftover run folder's lock for its removal, creating the lock file
+// if the folder has none. Fails while a run holds the lock; once taken, a run
+// that is just starting cannot take it and moves to another name. Deletion
+// may remove the file while it is open.
+HANDLE claimRunFolder(const std::wstring& folder, const std::wstring& folderFinal) {
+    ScopedFileHandle claim(::CreateFileW(
+        (withBackslash(folder) + kRunLockName).c_str(), GENERIC_READ | DELETE, FILE_SHARE_DELETE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // A lock name that leads elsewhere is a link: the folder is left alone.
+    if (claim && !finalPathIsEntry(folderFinal, kRunLockName, finalPathOfHandle(claim.get())))
+        claim.reset();
+    return claim.release();
 }
 
 // Removes a link itself. Only called for an entry whose name was shown to
@@ -96,20 +113,49 @@ int32_t RsrcMgr::createDirs() {
     std::wstring tempDir(temp, n);
     removeStaleDirs(tempDir);
 
-    wchar_t seconds[16];
-    errno_t err = _itow_s(static_cast<int32_t>(std::time(nullptr)), seconds, 16, 10);
-    if (err != 0) {
-        trace.message(L"Error converting time to string: Err code=", static_cast<int32_t>(err));
+    std::wstring root;
+    ScopedFileHandle lock;
+    // Runs started within the same second each get a folder of their own:
+    // a name that is taken, or whose lock another run's cleanup got first,
+    // gives way to the next second's name.
+    const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+    DWORD lastError = ERROR_ALREADY_EXISTS;
+    for (uint32_t attempt = 0; attempt < kRunFolderAttempts; ++attempt) {
+        wchar_t seconds[16];
+        errno_t err = _itow_s(static_cast<int32_t>(now + attempt), seconds, 16, 10);
+        if (err != 0) {
+            trace.message(L"Error converting time to string: Err code=", static_cast<int32_t>(err));
+            return 4;
+        }
+        root = withBackslash(tempDir) + L"KIV_" + seconds + L"\\";
+        if (!::CreateDirectoryW(root.c_str(), nullptr)) {
+            lastError = ::GetLastError();
+            if (lastError != ERROR_ALREADY_EXISTS)
+                break;
+            continue;
+        }
+        lock.reset(::CreateFileW((root + kRunLockName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                 nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (lock)
+            break;
+        lastError = ::GetLastError();
+        // Anything but a cleanup that got there first will not go away.
+        if (lastError != ERROR_FILE_EXISTS && lastError != ERROR_PATH_NOT_FOUND) {
+            ::RemoveDirectoryW(root.c_str());
+            break;
+        }
+    }
+    if (!lock) {
+        trace.message(L"Error creating KIV temp directory: Err code=",
+                      static_cast<uint32_t>(lastError));
         return 4;
     }
-    std::wstring root = withBackslash(tempDir) + L"KIV_" + seconds + L"\\";
     std::wstring package = root + L"Package\\";
     std::wstring common = root + L"Common\\";
     struct {
         const std::wstring& path;
         const wchar_t* failure;
-    } const dirs[] = {{root, L"Error creating KIV temp directory: Err code="},
-                      {package, L"Error creating Package directory: Err code="},
+    } const dirs[] = {{package, L"Error creating Package directory: Err code="},
                       {common, L"Error creating common directory: Err code="}};
     for (const auto& d : dirs) {
         if (!::CreateDirectoryW(d.path.c_str(), nullptr)) {
@@ -117,6 +163,11 @@ int32_t RsrcMgr::createDirs() {
             return 4;
         }
     }
+    // Held until this object goes at the end of the run; if the process dies
+    // first, the system lets go of it.
+    if (runLock_)
+        ::CloseHandle(runLock_);
+    runLock_ = lock.release();
     // The paths are published only once all three folders exist.
     setDirectories(root, package, common);
     trace.message(L"Temporary directories created successfully!");
@@ -280,12 +331,21 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve) 
         std::wstring path = base + f.name;
         // A name that resolves elsewhere is a link the platform follows:
         // deleting through it would reach outside TEMP.
-        if (!finalPathIsEntry(tempFinal, f.name, resolve(path, false)))
+        const std::wstring folderFinal = resolve(path, false);
+        if (!finalPathIsEntry(tempFinal, f.name, folderFinal))
             continue;
-        if (f.attrs & FILE_ATTRIBUTE_REPARSE_POINT)
+        if (f.attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
             removeLink(path, f.attrs);
-        else
-            deleteDirectory(path, true);
+            continue;
+        }
+        ScopedFileHandle claim(claimRunFolder(path, folderFinal));
+        if (!claim)
+            continue; // a run is still using it
+        deleteDirectory(path, true);
+        // The lock file goes last (it was open while the rest went), then the folder.
+        claim.reset();
+        ::DeleteFileW((withBackslash(path) + kRunLockName).c_str());
+        ::RemoveDirectoryW(path.c_str());
     }
 }
 

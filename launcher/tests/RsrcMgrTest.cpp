@@ -2,9 +2,12 @@
 // resources of this test program, real links made on the Unix side.
 #include "LauncherTestSupport.h"
 #include "RsrcMgr.h"
+#include "StaleEntry.h"
 #include "TestLog.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace kivtest;
 
@@ -101,23 +104,35 @@ TEST_F(RsrcMgrFiles, DeleteDirectoryWithoutRecursionKeepsFoldersWithSubfolders) 
     EXPECT_EQ(mgr.deleteDirectory(root_ + L"missing", true), 0u);
 }
 
-TEST_F(RsrcMgrFiles, CreateDirsMakesAFreshRunFolderAndReplacesOneOfTheSameSecond) {
+TEST_F(RsrcMgrFiles, EachRunGetsItsOwnFolderAndLeavesTheOthersWhileTheyRun) {
     std::wstring temp = root_ + L"temp";
     makeDir(temp);
     ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
-    RsrcMgr first;
-    ASSERT_EQ(first.createDirs(), 0);
-    const std::wstring root = first.getPackagePath().substr(0, first.getPackagePath().size() - 8);
-    EXPECT_EQ(first.getPackagePath(), root + L"Package\\");
-    EXPECT_EQ(first.getCommonPath(), root + L"Common\\");
-    EXPECT_EQ(root.compare(0, temp.size() + 5, temp + L"\\KIV_"), 0);
-    writeFile(first.getPackagePath() + L"left.txt", "from the first run");
+    std::unique_ptr<RsrcMgr> first(new RsrcMgr);
+    ASSERT_EQ(first->createDirs(), 0);
+    const std::wstring firstRoot =
+        first->getPackagePath().substr(0, first->getPackagePath().size() - 8);
+    EXPECT_EQ(first->getPackagePath(), firstRoot + L"Package\\");
+    EXPECT_EQ(first->getCommonPath(), firstRoot + L"Common\\");
+    EXPECT_EQ(firstRoot.compare(0, temp.size() + 5, temp + L"\\KIV_"), 0);
+    writeFile(first->getPackagePath() + L"left.txt", "from the first run");
 
-    RsrcMgr second;
-    ASSERT_EQ(second.createDirs(), 0);
-    EXPECT_FALSE(exists(first.getPackagePath() + L"left.txt"));
-    EXPECT_EQ(subfolders(temp + L"\\").size(), 1u);
-    EXPECT_TRUE(exists(second.getCommonPath()));
+    // Started within the same second, while the first still runs.
+    std::unique_ptr<RsrcMgr> second(new RsrcMgr);
+    ASSERT_EQ(second->createDirs(), 0);
+    EXPECT_NE(second->getPackagePath(), first->getPackagePath());
+    EXPECT_EQ(readFile(first->getPackagePath() + L"left.txt"), "from the first run");
+    EXPECT_EQ(subfolders(temp + L"\\").size(), 2u);
+
+    const std::wstring firstLeft = first->getPackagePath() + L"left.txt";
+    first.reset(); // the first run ends; the second goes on
+    RsrcMgr third;
+    ASSERT_EQ(third.createDirs(), 0);
+    EXPECT_FALSE(exists(firstLeft)); // its name may be the third run's now
+    EXPECT_TRUE(exists(second->getCommonPath()));
+    EXPECT_EQ(subfolders(temp + L"\\").size(), 2u);
+    for (const std::wstring& f : subfolders(temp + L"\\"))
+        EXPECT_TRUE(isStaleRunFolderName(f)) << "a later run must still find it";
 }
 
 namespace {
