@@ -27,6 +27,15 @@ std::string names(const std::set<std::wstring>& files) {
     return out;
 }
 
+// Whether the run is mid-update: its printer went away for the reset.
+bool resetDuring(const ChildProcess& run, const char* printer) {
+    DWORD start = ::GetTickCount();
+    while (simStateField(printer, "away") != "1" && run.running() &&
+           ::GetTickCount() - start < 120000)
+        ::Sleep(20);
+    return run.running();
+}
+
 } // namespace
 
 TEST(ConcurrentRuns, ASecondRunLeavesTheFolderOfARunningOneAlone) {
@@ -41,12 +50,7 @@ TEST(ConcurrentRuns, ASecondRunLeavesTheFolderOfARunningOneAlone) {
 
     ChildProcess first(exe, L"-m 2 -d " + simAddress(2), env, root, L"first.txt");
     ASSERT_TRUE(first.started());
-    // The first run is mid-update while its printer is away for the reset.
-    DWORD waited = ::GetTickCount();
-    while (simStateField("first", "away") != "1" && first.running() &&
-           ::GetTickCount() - waited < 120000)
-        ::Sleep(20);
-    ASSERT_TRUE(first.running()) << "the first run ended before its printer reset";
+    ASSERT_TRUE(resetDuring(first, "first")) << "the first run ended before its printer reset";
     ASSERT_EQ(subfolders(temp).size(), 1u);
     const std::wstring firstFolder = temp + subfolders(temp)[0] + L"\\";
     const std::set<std::wstring> firstFiles = listTree(firstFolder);
@@ -75,11 +79,22 @@ TEST(ConcurrentRuns, ASecondRunLeavesTheFolderOfARunningOneAlone) {
     const std::vector<std::wstring> both = subfolders(temp);
     EXPECT_EQ(both.size(), 2u);
 
-    // Once both have ended, the next run's start removes both folders.
+    // Once both have ended, a later run's start removes both folders; that
+    // run then dies mid-update.
+    ASSERT_TRUE(simRestore("first"));
+    ChildProcess crashing(exe, L"-m 2 -d " + simAddress(2), env, root, L"crashing.txt");
+    ASSERT_TRUE(resetDuring(crashing, "first"));
+    const std::vector<std::wstring> crashed = subfolders(temp);
+    ASSERT_EQ(crashed.size(), 1u);
+    EXPECT_EQ(std::count(both.begin(), both.end(), crashed[0]), 0);
+    const std::wstring marker = temp + crashed[0] + L"\\marker.txt";
+    writeFile(marker, "left by a run that died");
+    crashing.finish(0); // ended from outside, as a crash would end it
+
+    // The system let go of the dead run's lock: the next start removes its folder.
     ChildResult later = runChild(exe, L"-m 2 -d NoSuchPrinter", env, root);
     EXPECT_EQ(later.exitCode, 9u) << later.output;
-    const std::vector<std::wstring> left = subfolders(temp);
-    ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(std::count(both.begin(), both.end(), left[0]), 0);
+    EXPECT_FALSE(exists(marker));
+    EXPECT_EQ(subfolders(temp).size(), 1u);
     removeTree(root);
 }
