@@ -62,6 +62,10 @@ std::wstring placeBareFileName(const std::wstring& path) {
     return root + path;
 }
 
+bool isInUseElsewhere(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 bool fileIsMissing(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
            GetLastError() == ERROR_FILE_NOT_FOUND;
@@ -182,7 +186,9 @@ void BasicLogger::getSetting(const std::wstring& key, uint32_t& value, uint32_t 
     ScopedFileHandle probe(CreateFileW(impl_->path.c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe.valid())
+    // A file that another program holds for a moment (an editor, a backup, a
+    // virus scanner) is still there: only the lines written meanwhile are lost.
+    if (!probe.valid() && !isInUseElsewhere(GetLastError()))
         value = 0;
 }
 
@@ -251,13 +257,17 @@ void BasicLogger::appendToFile(uint32_t level, const std::string& bytes) {
     ScopedFileHandle file(CreateFileW(impl_->path.c_str(), access, share, security, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
+        DWORD error = GetLastError();
         onLogFileMissing();
         // The file's existence is the start gate: a line must not bring back
         // a file that was deleted to stop the log. Only forced lines create
-        // it; the others are dropped and the gate is read again at once.
+        // it; the others are dropped, and unless the file is merely held by
+        // another program the gate is read again at once.
         if (!(level & LogLevelForce)) {
-            CriticalSectionLock guard(impl_->settingsLock);
-            impl_->settings.erase(startLogKey());
+            if (!isInUseElsewhere(error)) {
+                CriticalSectionLock guard(impl_->settingsLock);
+                impl_->settings.erase(startLogKey());
+            }
             return;
         }
         file.reset(CreateFileW(impl_->path.c_str(), access, share, security, OPEN_ALWAYS,
@@ -338,7 +348,10 @@ std::wstring defaultLogFolder() {
 } // namespace
 
 BasicLogger* makeBasicLogger() {
-    std::wstring path = defaultLogFolder() + L"KIVlog.txt";
+    // Placed before the file is created: without the profile folder the file
+    // belongs in the drive root, where the logger will look for it, not in
+    // whatever the current folder is.
+    std::wstring path = placeBareFileName(defaultLogFolder() + L"KIVlog.txt");
     bool on = readLogSwitch(L"Software\\Tavrin");
     if (!on)
         on = readLogSwitch(L"Software\\Oskel");

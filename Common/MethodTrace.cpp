@@ -2,36 +2,37 @@
 
 MethodTrace::MethodTrace(BasicLogger& logger, const LoggerComponent& component, const wchar_t* name,
                          uint32_t level, bool writeEntryExit)
-    : component_(&component), enabled_(false), messagesOnly_(false), logger_(&logger),
+    : name_(name ? name : L""), component_(&component), enabled_(false), logger_(&logger),
       level_(level) {
-    start(name, writeEntryExit);
+    start(writeEntryExit);
 }
 
 MethodTrace::MethodTrace(const LoggerComponent& component, const wchar_t* name)
-    : component_(&component), enabled_(false), messagesOnly_(false), logger_(nullptr),
+    : name_(name ? name : L""), component_(&component), enabled_(false), logger_(nullptr),
       level_(LogLevelTrace) {
+    startWithModuleLogger();
+}
+
+MethodTrace::MethodTrace(const LoggerComponent& component, const std::wstring& name)
+    : ownName_(name), name_(ownName_.c_str()), component_(&component), enabled_(false),
+      logger_(nullptr), level_(LogLevelTrace) {
+    startWithModuleLogger();
+}
+
+void MethodTrace::startWithModuleLogger() {
     // Code that runs before the module's logger is up (or in a test without
     // one) simply traces nothing.
     if (!BasicLogger::hasInstance())
         return;
     logger_ = &BasicLogger::getInstance();
-    start(name, true);
+    start(true);
 }
 
-MethodTrace::MethodTrace(const LoggerComponent& component, const std::wstring& name)
-    : MethodTrace(component, name.c_str()) {}
-
-void MethodTrace::start(const wchar_t* name, bool writeEntryExit) {
-    if (!writeEntryExit) {
-        messagesOnly_ = true;
-        name_ = name ? name : L"";
-        return;
-    }
-    if (!logger_->isEnabled(*component_, level_))
+void MethodTrace::start(bool writeEntryExit) {
+    if (!writeEntryExit || !logger_->isEnabled(*component_, level_))
         return;
     enabled_ = true;
-    name_ = name ? name : L"";
-    logger_->log(*component_, level_, L"+" + name_);
+    logger_->log(*component_, level_, std::wstring(L"+") + name_);
     logger_->increaseDepth();
 }
 
@@ -40,7 +41,7 @@ MethodTrace::~MethodTrace() {
         return;
     try {
         logger_->decreaseDepth();
-        std::wstring line = L"-" + name_;
+        std::wstring line = std::wstring(L"-") + name_;
         if (!result_.empty())
             line += L" rc=" + result_;
         logger_->log(*component_, level_, line);

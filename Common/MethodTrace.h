@@ -10,12 +10,16 @@
 
 class MethodTrace {
 public:
+    // A name given as a pointer is kept as the pointer, not copied (a scope
+    // that stays quiet costs nothing): it must outlive the scope, as a
+    // literal does.
     MethodTrace(BasicLogger& logger, const LoggerComponent& component, const wchar_t* name,
                 uint32_t level, bool writeEntryExit);
     // The usual form: the module's logger, level 2, entry and exit lines.
     // Before the module's logger is brought up the scope is disabled.
     MethodTrace(const LoggerComponent& component, const wchar_t* name);
     // For names built from values: build them only when isTracing() says so.
+    // The name is copied.
     MethodTrace(const LoggerComponent& component, const std::wstring& name);
     ~MethodTrace();
     MethodTrace(const MethodTrace&) = delete;
@@ -27,11 +31,11 @@ public:
     // level 2); callers test it before composing a scope name from values.
     static bool isTracing(const LoggerComponent& component);
 
-    // Writes the scope's name followed by the parts, when the scope is enabled
-    // (or was made without entry and exit lines) and messages are on.
-    // Exceptions raised while logging are swallowed.
+    // Writes the scope's name followed by the parts whenever messages are on,
+    // also in a scope opened while logging was off (the log may have been
+    // switched on since). Exceptions raised while logging are swallowed.
     template <class... Parts> void message(const Parts&... parts) {
-        if (!enabled_ && !messagesOnly_)
+        if (!logger_)
             return;
         try {
             if (!logger_->isEnabled(*component_, LogLevelMessage))
@@ -50,15 +54,15 @@ public:
     }
 
 private:
-    void start(const wchar_t* name, bool writeEntryExit);
+    void startWithModuleLogger();
+    void start(bool writeEntryExit);
 
-    std::wstring name_;
+    std::wstring ownName_; // the copy behind name_ for a name built from values
+    const wchar_t* name_;
     const LoggerComponent* component_;
     std::wstring result_;
+    // Wrote its entry line: writes the exit line and indents what is inside.
     bool enabled_;
-    // Made without entry and exit lines: no "+"/"-" lines and no indent, but
-    // its messages still go out under its name.
-    bool messagesOnly_;
     BasicLogger* logger_;
     uint32_t level_;
 };

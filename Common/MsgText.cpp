@@ -34,16 +34,10 @@ MsgText::MsgText(const wchar_t* text) : text_(text ? text : L"<null>") {}
 MsgText::MsgText(const std::wstring& text) : text_(text) {}
 
 MsgText::MsgText(const char* text) {
-    if (!text) {
+    if (!text)
         text_ = L"<null>";
-        return;
-    }
-    size_t needed = std::mbstowcs(nullptr, text, 0);
-    if (needed == static_cast<size_t>(-1))
-        return;
-    std::vector<wchar_t> buf(needed + 1);
-    std::mbstowcs(buf.data(), text, needed + 1);
-    text_.assign(buf.data(), needed);
+    else
+        *this << text;
 }
 
 MsgText::MsgText(int32_t value, int radix) : text_(signedText(value, radix)) {}
@@ -53,6 +47,23 @@ MsgText::MsgText(uint32_t value, int radix) : text_(toRadix<uint32_t>(value, fal
 MsgText& MsgText::operator<<(const wchar_t* text) {
     if (text)
         text_ += text;
+    return *this;
+}
+
+MsgText& MsgText::operator<<(const char* text) {
+    if (!text)
+        return *this;
+    size_t needed = std::mbstowcs(nullptr, text, 0);
+    if (needed == static_cast<size_t>(-1))
+        return *this;
+    std::vector<wchar_t> buf(needed + 1);
+    std::mbstowcs(buf.data(), text, needed + 1);
+    text_.append(buf.data(), needed);
+    return *this;
+}
+
+MsgText& MsgText::operator<<(wchar_t c) {
+    text_ += c;
     return *this;
 }
 

@@ -14,6 +14,8 @@ public:
     MsgText(uint32_t value, int radix);
 
     MsgText& operator<<(const wchar_t* text); // null appends nothing
+    MsgText& operator<<(const char* text); // converted as by the constructor; null appends nothing
+    MsgText& operator<<(wchar_t c);        // the character itself
     MsgText& operator<<(const std::wstring& text);
     MsgText& operator<<(const MsgText& other);
     MsgText& operator<<(bool value); // "true" / "false"
@@ -23,6 +25,10 @@ public:
     MsgText& operator<<(uint32_t value);
     MsgText& operator<<(long value);
     MsgText& operator<<(unsigned long value);
+    // Without these a narrow character would print as its number and any
+    // other pointer as "true".
+    MsgText& operator<<(char) = delete;
+    template <class T> MsgText& operator<<(const T*) = delete;
 
     const std::wstring& str() const { return text_; }
 

@@ -2,6 +2,7 @@
 #include "RsrcMgr.h"
 
 #include "MethodTrace.h"
+#include "WindowsSupport.h"
 
 RsrcMgr::RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::RsrcMgr(): ");
@@ -9,6 +10,8 @@ RsrcMgr::RsrcMgr() {
 
 RsrcMgr::~RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::~RsrcMgr(): ");
+    if (runLock_)
+        ::CloseHandle(runLock_);
 }
 
 std::wstring RsrcMgr::getPackagePath() {

@@ -9,6 +9,8 @@ class RsrcMgr {
 public:
     RsrcMgr();
     ~RsrcMgr();
+    RsrcMgr(const RsrcMgr&) = delete;
+    RsrcMgr& operator=(const RsrcMgr&) = delete;
 
     int32_t initialize(uint32_t commonSize, uint32_t packageSize);
     int32_t createDirs();
@@ -19,6 +21,13 @@ public:
     std::wstring getPackagePath();
     std::wstring getCommonPath();
     void removeStaleDirs(const std::wstring& tempDir);
+    // The path as the file system resolves it ("\\?\C:\..."), or empty: through a
+    // link with followLink, else the entry itself where the platform can.
+    static std::wstring finalPathOf(const std::wstring& path, bool followLink);
+    using FinalPathOf = std::wstring (*)(const std::wstring& path, bool followLink);
+    // The same with another resolver, for tests of links the test platform
+    // cannot make.
+    void removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve);
     uint32_t deleteDirectory(const std::wstring& path, bool recursive);
 
     // For callers that already have unpacked folders (tests, tools). Each path
@@ -30,4 +39,7 @@ private:
     std::wstring rootDir_;
     std::wstring packageDir_;
     std::wstring commonDir_;
+    // The lock file of this run's folder (a file handle, null when none),
+    // open for the whole run; other runs leave a folder alone while it is held.
+    void* runLock_ = nullptr;
 };

@@ -15,20 +15,18 @@ namespace {
 const uint16_t kCommonResource = 402;
 const uint16_t kPackageResource = 401;
 const DWORD kSfxTimeoutMs = 90000;
+// runSfx's result when the package program ran and ended with a failure.
+const int32_t kSfxFailed = 7;
 const DWORD kTempBufferChars = 261;
+// In every run folder beside Package\ and Common\, held by its run.
+const wchar_t kRunLockName[] = L"KIV.lock";
+const uint32_t kRunFolderAttempts = 100;
 
-// The name as the file system resolves it ("\\?\C:\..."), or empty. The entry
-// itself is opened, not what a link points to, where the platform can do that.
-std::wstring finalPathOf(const std::wstring& path) {
-    ScopedFileHandle h(::CreateFileW(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-        nullptr));
-    if (!h)
-        return std::wstring();
+// The name as the file system resolves it ("\\?\C:\..."), or empty.
+std::wstring finalPathOfHandle(HANDLE h) {
     std::vector<wchar_t> buf(MAX_PATH + 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD n = ::GetFinalPathNameByHandleW(h.get(), buf.data(), static_cast<DWORD>(buf.size()),
+        DWORD n = ::GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()),
                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (n == 0)
             return std::wstring();
@@ -37,6 +35,20 @@ std::wstring finalPathOf(const std::wstring& path) {
         buf.resize(n + 1);
     }
     return std::wstring();
+}
+
+// Takes a leftover run folder's lock for its removal, creating the lock file
+// if the folder has none. Fails while a run holds the lock; once taken, a run
+// that is just starting cannot take it and moves to another name. Deletion
+// may remove the file while it is open.
+HANDLE claimRunFolder(const std::wstring& folder, const std::wstring& folderFinal) {
+    ScopedFileHandle claim(::CreateFileW(
+        (withBackslash(folder) + kRunLockName).c_str(), GENERIC_READ | DELETE, FILE_SHARE_DELETE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // A lock name that leads elsewhere is a link: the folder is left alone.
+    if (claim && !finalPathIsEntry(folderFinal, kRunLockName, finalPathOfHandle(claim.get())))
+        claim.reset();
+    return claim.release();
 }
 
 // Removes a link itself. Only called for an entry whose name was shown to
@@ -101,20 +113,49 @@ int32_t RsrcMgr::createDirs() {
     std::wstring tempDir(temp, n);
     removeStaleDirs(tempDir);
 
-    wchar_t seconds[16];
-    errno_t err = _itow_s(static_cast<int32_t>(std::time(nullptr)), seconds, 16, 10);
-    if (err != 0) {
-        trace.message(L"Error converting time to string: Err code=", static_cast<int32_t>(err));
+    std::wstring root;
+    ScopedFileHandle lock;
+    // Runs started within the same second each get a folder of their own:
+    // a name that is taken, or whose lock another run's cleanup got first,
+    // gives way to the next second's name.
+    const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+    DWORD lastError = ERROR_ALREADY_EXISTS;
+    for (uint32_t attempt = 0; attempt < kRunFolderAttempts; ++attempt) {
+        wchar_t seconds[16];
+        errno_t err = _itow_s(static_cast<int32_t>(now + attempt), seconds, 16, 10);
+        if (err != 0) {
+            trace.message(L"Error converting time to string: Err code=", static_cast<int32_t>(err));
+            return 4;
+        }
+        root = withBackslash(tempDir) + L"KIV_" + seconds + L"\\";
+        if (!::CreateDirectoryW(root.c_str(), nullptr)) {
+            lastError = ::GetLastError();
+            if (lastError != ERROR_ALREADY_EXISTS)
+                break;
+            continue;
+        }
+        lock.reset(::CreateFileW((root + kRunLockName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                 nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (lock)
+            break;
+        lastError = ::GetLastError();
+        // Anything but a cleanup that got there first will not go away.
+        if (lastError != ERROR_FILE_EXISTS && lastError != ERROR_PATH_NOT_FOUND) {
+            ::RemoveDirectoryW(root.c_str());
+            break;
+        }
+    }
+    if (!lock) {
+        trace.message(L"Error creating KIV temp directory: Err code=",
+                      static_cast<uint32_t>(lastError));
         return 4;
     }
-    std::wstring root = withBackslash(tempDir) + L"KIV_" + seconds + L"\\";
     std::wstring package = root + L"Package\\";
     std::wstring common = root + L"Common\\";
     struct {
         const std::wstring& path;
         const wchar_t* failure;
-    } const dirs[] = {{root, L"Error creating KIV temp directory: Err code="},
-                      {package, L"Error creating Package directory: Err code="},
+    } const dirs[] = {{package, L"Error creating Package directory: Err code="},
                       {common, L"Error creating common directory: Err code="}};
     for (const auto& d : dirs) {
         if (!::CreateDirectoryW(d.path.c_str(), nullptr)) {
@@ -122,6 +163,11 @@ int32_t RsrcMgr::createDirs() {
             return 4;
         }
     }
+    // Held until this object goes at the end of the run; if the process dies
+    // first, the system lets go of it.
+    if (runLock_)
+        ::CloseHandle(runLock_);
+    runLock_ = lock.release();
     // The paths are published only once all three folders exist.
     setDirectories(root, package, common);
     trace.message(L"Temporary directories created successfully!");
@@ -210,6 +256,12 @@ int32_t RsrcMgr::runSfx(std::wstring fileName, std::wstring directory) {
         trace.message(L"Error: Error occurred while waiting for SFX process to complete.");
         return 5;
     }
+    DWORD exitCode = 0;
+    if (!::GetExitCodeProcess(process.get(), &exitCode)) {
+        trace.message(L"Error: Unable to read SFX exit code: err=",
+                      static_cast<uint32_t>(::GetLastError()));
+        return 5;
+    }
     if (!process.reset()) {
         trace.message(L"Error: Unable to close SFX process handle: err=",
                       static_cast<uint32_t>(::GetLastError()));
@@ -219,6 +271,11 @@ int32_t RsrcMgr::runSfx(std::wstring fileName, std::wstring directory) {
         trace.message(L"Error: Unable to close SFX thread handle: err=",
                       static_cast<uint32_t>(::GetLastError()));
         return 5;
+    }
+    // A package program that could not unpack everything says so only here.
+    if (exitCode != 0) {
+        trace.message(L"Error: SFX process failed: exit code=", static_cast<uint32_t>(exitCode));
+        return kSfxFailed;
     }
     trace.message(L"SFX execution completed successfully!");
     return 0;
@@ -235,9 +292,25 @@ int32_t RsrcMgr::cleanSfx(std::wstring fileName, std::wstring directory) {
     return 0;
 }
 
+std::wstring RsrcMgr::finalPathOf(const std::wstring& path, bool followLink) {
+    ScopedFileHandle h(::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr));
+    if (!h)
+        return std::wstring();
+    return finalPathOfHandle(h.get());
+}
+
 void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
+    removeStaleDirs(tempDir, &RsrcMgr::finalPathOf);
+}
+
+void RsrcMgr::removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve) {
     const std::wstring base = withBackslash(tempDir);
-    const std::wstring tempFinal = finalPathOf(tempDir);
+    // TEMP may itself be a link (a folder moved to another drive): its
+    // entries resolve through it, so it is compared resolved too.
+    const std::wstring tempFinal = resolve(tempDir, true);
     struct Found {
         std::wstring name;
         DWORD attrs;
@@ -258,18 +331,27 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
         std::wstring path = base + f.name;
         // A name that resolves elsewhere is a link the platform follows:
         // deleting through it would reach outside TEMP.
-        if (!finalPathIsEntry(tempFinal, f.name, finalPathOf(path)))
+        const std::wstring folderFinal = resolve(path, false);
+        if (!finalPathIsEntry(tempFinal, f.name, folderFinal))
             continue;
-        if (f.attrs & FILE_ATTRIBUTE_REPARSE_POINT)
+        if (f.attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
             removeLink(path, f.attrs);
-        else
-            deleteDirectory(path, true);
+            continue;
+        }
+        ScopedFileHandle claim(claimRunFolder(path, folderFinal));
+        if (!claim)
+            continue; // a run is still using it
+        deleteDirectory(path, true);
+        // The lock file goes last (it was open while the rest went), then the folder.
+        claim.reset();
+        ::DeleteFileW((withBackslash(path) + kRunLockName).c_str());
+        ::RemoveDirectoryW(path.c_str());
     }
 }
 
 uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {
     const std::wstring base = withBackslash(path);
-    const std::wstring ownFinal = finalPathOf(path);
+    const std::wstring ownFinal = finalPathOf(path, false);
     if (ownFinal.empty())
         return 0;
     bool keep = false;
@@ -282,7 +364,7 @@ uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {
         if (name == L"." || name == L"..")
             continue;
         const std::wstring entry = base + name;
-        if (!finalPathIsEntry(ownFinal, name, finalPathOf(entry))) {
+        if (!finalPathIsEntry(ownFinal, name, finalPathOf(entry, false))) {
             keep = true; // a link the platform follows: neither it nor its target is touched
             continue;
         }

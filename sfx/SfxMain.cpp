@@ -3,6 +3,8 @@
 // overwriting, and shows nothing. Everything is first inflated and verified
 // into temporary files; only when every entry is whole are they renamed to
 // their final names, so a damaged archive leaves no file of its own behind.
+// The renaming is all or nothing too: if one fails, the files already put in
+// place are removed and the ones they replaced are put back.
 //
 // Exit codes: 0 done, 1 cannot read itself, 2 damaged or unsafe archive,
 // 3 cannot write into the folder.
@@ -18,8 +20,19 @@ namespace {
 
 enum ExitCode { ExitOk = 0, ExitNoSelf = 1, ExitDamaged = 2, ExitWrite = 3 };
 
+// Our own temporary files in the target folder: staged data and the files
+// they replace, kept until every entry is in place.
+const wchar_t kOwnPrefix[] = L".sfx-";
+const size_t kOwnPrefixLength = sizeof(kOwnPrefix) / sizeof(wchar_t) - 1;
 const wchar_t kPartPrefix[] = L".sfx-part-";
-const size_t kPartPrefixLength = sizeof(kPartPrefix) / sizeof(wchar_t) - 1;
+const wchar_t kKeptPrefix[] = L".sfx-kept-";
+
+// The file system ignores letter case, so must the test for our own names.
+bool isOwnName(const std::wstring& name) {
+    return name.size() >= kOwnPrefixLength &&
+           ::CompareStringOrdinal(name.c_str(), static_cast<int>(kOwnPrefixLength), kOwnPrefix,
+                                  static_cast<int>(kOwnPrefixLength), TRUE) == CSTR_EQUAL;
+}
 
 struct MappedView {
     const uint8_t* data = nullptr;
@@ -83,11 +96,41 @@ bool makeFolders(const std::wstring& path, bool includeLast) {
 struct Staged {
     std::wstring temp;
     std::wstring final;
+    std::wstring kept; // where a file that final replaces waits until all are in place
+    bool keptAside = false;
+    DWORD keptAttributes = 0;
+    bool placed = false;
 };
 
 void discard(const std::vector<Staged>& staged) {
     for (const Staged& s : staged)
         ::DeleteFileW(s.temp.c_str());
+}
+
+// Puts one staged file in place; an existing file of that name is kept aside.
+bool place(Staged& s) {
+    DWORD attrs = ::GetFileAttributesW(s.final.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+        // Overwriting must also work for a read-only file left by an earlier run.
+        ::SetFileAttributesW(s.final.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!::MoveFileExW(s.final.c_str(), s.kept.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            ::SetFileAttributesW(s.final.c_str(), attrs);
+            return false;
+        }
+        s.keptAside = true;
+        s.keptAttributes = attrs;
+    }
+    s.placed = makeFolders(s.final, false) && ::MoveFileExW(s.temp.c_str(), s.final.c_str(), 0);
+    return s.placed;
+}
+
+// All or nothing: what was placed goes, and the files it replaced come back.
+void undo(const std::vector<Staged>& staged) {
+    for (auto it = staged.rbegin(); it != staged.rend(); ++it) {
+        ::DeleteFileW((it->placed ? it->final : it->temp).c_str());
+        if (it->keptAside && ::MoveFileExW(it->kept.c_str(), it->final.c_str(), 0))
+            ::SetFileAttributesW(it->final.c_str(), it->keptAttributes);
+    }
 }
 
 ZipStatus inflateToFile(const ZipArchive& zip, const ZipEntry& entry, const std::wstring& temp) {
@@ -113,7 +156,7 @@ int extractAll(const ZipArchive& zip) {
         std::wstring name = toWide(entry);
         // A name of our own temporary files would let one entry overwrite
         // another's staged data.
-        if (name.empty() || name.compare(0, kPartPrefixLength, kPartPrefix) == 0) {
+        if (name.empty() || isOwnName(name)) {
             discard(staged);
             return ExitDamaged;
         }
@@ -121,7 +164,10 @@ int extractAll(const ZipArchive& zip) {
             folders.push_back(name);
             continue;
         }
-        Staged s{kPartPrefix + std::to_wstring(i), name};
+        Staged s;
+        s.temp = kPartPrefix + std::to_wstring(i);
+        s.final = name;
+        s.kept = kKeptPrefix + std::to_wstring(i);
         ZipStatus st = inflateToFile(zip, entry, s.temp);
         staged.push_back(s);
         if (st != ZipStatus::Ok) {
@@ -134,16 +180,15 @@ int extractAll(const ZipArchive& zip) {
             discard(staged);
             return ExitWrite;
         }
-    for (size_t i = 0; i < staged.size(); ++i) {
-        const Staged& s = staged[i];
-        // Overwriting must also work for a read-only file left by an earlier run.
-        ::SetFileAttributesW(s.final.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!makeFolders(s.final, false) ||
-            !::MoveFileExW(s.temp.c_str(), s.final.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            discard(std::vector<Staged>(staged.begin() + static_cast<long>(i), staged.end()));
+    for (Staged& s : staged) {
+        if (!place(s)) {
+            undo(staged);
             return ExitWrite;
         }
     }
+    for (const Staged& s : staged)
+        if (s.keptAside)
+            ::DeleteFileW(s.kept.c_str());
     return ExitOk;
 }
 

@@ -15,6 +15,8 @@ const size_t kEndSize = 22;
 const size_t kCentralSize = 46;
 const size_t kLocalSize = 30;
 const size_t kChunk = 64 * 1024;
+const uint32_t kSecurityDirectory = 4;
+const size_t kCertificateAlignment = 8;
 
 uint16_t le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -114,15 +116,52 @@ ZipStatus ZipArchive::open() {
     return readDirectory(cdStart, cdSize, count, delta);
 }
 
+size_t ZipArchive::certificateStart() const {
+    // A signed program ends with its certificate table, which the PE header's
+    // security directory (entry 4) locates by file offset.
+    if (size_ < 0x40 || data_[0] != 'M' || data_[1] != 'Z')
+        return size_;
+    const uint64_t pe = le32(data_ + 0x3C);
+    if (pe + 24 > size_ || le32(data_ + pe) != 0x00004550)
+        return size_;
+    const uint64_t optional = pe + 24;
+    const uint64_t optionalEnd = optional + le16(data_ + pe + 20);
+    if (optional + 2 > size_)
+        return size_;
+    const uint16_t magic = le16(data_ + optional);
+    const uint64_t countAt = optional + (magic == 0x20b ? 108 : 92);
+    if ((magic != 0x10b && magic != 0x20b) || countAt + 4 > size_)
+        return size_;
+    const uint64_t security = countAt + 4 + kSecurityDirectory * 8;
+    if (le32(data_ + countAt) <= kSecurityDirectory || security + 8 > optionalEnd ||
+        optionalEnd > size_)
+        return size_;
+    const uint32_t offset = le32(data_ + security);
+    const uint32_t length = le32(data_ + security + 4);
+    // Only a table that ends the file is the signature; anything after it
+    // was added later and the archive does not end where it should.
+    if (length == 0 || offset < optionalEnd || offset > size_ || size_ - offset != length)
+        return size_;
+    return offset;
+}
+
 ZipStatus ZipArchive::findEnd(uint64_t& cdStart, uint32_t& cdSize, uint16_t& count,
                               int64_t& delta) const {
-    if (size_ < kEndSize)
+    const size_t limit = certificateStart();
+    if (limit < kEndSize)
         return ZipStatus::NoEndRecord;
-    // The record is followed only by its comment, which runs to the end of the file.
-    size_t lowest = size_ - kEndSize > 0xFFFF ? size_ - kEndSize - 0xFFFF : 0;
-    for (size_t pos = size_ - kEndSize + 1; pos-- > lowest;) {
+    // The record is followed only by its comment, which runs to the end of the
+    // file or, in a signed program, to the zero bytes that align the
+    // certificate table to 8 bytes.
+    const size_t slack = limit == size_ ? 0 : kCertificateAlignment - 1;
+    size_t lowest = limit - kEndSize > 0xFFFF + slack ? limit - kEndSize - 0xFFFF - slack : 0;
+    for (size_t pos = limit - kEndSize + 1; pos-- > lowest;) {
         const uint8_t* p = data_ + pos;
-        if (le32(p) != kEndSignature || pos + kEndSize + le16(p + 20) != size_)
+        if (le32(p) != kEndSignature)
+            continue;
+        const size_t recordEnd = pos + kEndSize + le16(p + 20);
+        if (recordEnd > limit || limit - recordEnd > slack ||
+            std::any_of(data_ + recordEnd, data_ + limit, [](uint8_t b) { return b != 0; }))
             continue;
         if (le16(p + 4) != 0 || le16(p + 6) != 0 || le16(p + 8) != le16(p + 10))
             return ZipStatus::Unsupported;

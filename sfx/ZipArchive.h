@@ -43,7 +43,8 @@ bool isSafeEntryName(const std::string& name);
 
 class ZipArchive {
 public:
-    // data/size: the whole file; the archive may be preceded by anything.
+    // data/size: the whole file; the archive may be preceded by anything and,
+    // in a signed program, followed by the certificate table.
     ZipArchive(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     // Reads and checks the whole central directory and every local header
@@ -57,6 +58,9 @@ public:
     ZipStatus extract(const ZipEntry& entry, const Sink& sink) const;
 
 private:
+    // Where a signed program's certificate table begins (the archive ends
+    // before it), or the file size when there is none.
+    size_t certificateStart() const;
     ZipStatus findEnd(uint64_t& cdStart, uint32_t& cdSize, uint16_t& count, int64_t& delta) const;
     ZipStatus readDirectory(uint64_t cdStart, uint32_t cdSize, uint16_t count, int64_t delta);
     ZipStatus checkLocalHeader(ZipEntry& entry, uint64_t localOffset) const;

@@ -18,6 +18,7 @@ pkgs=(cmake make g++ zlib1g-dev zip unzip
       googletest libz-mingw-w64-dev
       xvfb xauth x11-apps imagemagick
       fonts-noto-cjk fonts-arabeyes fonts-dejavu-core clang-format)
+pkgs+=(osslsigncode openssl)
 
 if [ "$KIV_TEST_ARCH" = i686 ]; then
   pkgs+=(wine wine32:i386)

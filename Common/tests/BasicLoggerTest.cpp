@@ -1,4 +1,5 @@
 #include "BasicLogger.h"
+#include "LogLineFormat.h"
 #include "MethodTrace.h"
 #include "ScopedHandle.h"
 #include "TestSupport.h"
@@ -81,6 +82,20 @@ TEST(LoggerLineFormat, ScopesMessagesAndResultReadBackFromTheFile) {
     EXPECT_EQ(lines[6].substr(24), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234 long component");
     // The Greek line is dropped entirely; Latin-1 goes out as its byte.
     EXPECT_EQ(lines[7].substr(50), "latin-1 \xe9 is");
+}
+
+TEST(LoggerLineFormat, FixedTimeIsPaddedFieldByField) {
+    LogLineHeader early;
+    early.year = 2009, early.month = 3, early.day = 5, early.hour = 14, early.minute = 5;
+    early.second = 9, early.millis = 42;
+    LogLineHeader late = early;
+    late.year = 987, late.month = 12, late.day = 31, late.hour = 0, late.minute = 0;
+    late.second = 0, late.millis = 7;
+    std::wstring lines;
+    appendLogLine(lines, early, L"KIVInit", 25, 0, L"text", L"");
+    appendLogLine(lines, late, L"Updater", 25, 2, L"deeper", L"");
+    EXPECT_EQ(lines, L"2009/03/05-14:05:09.042 KIVInit                   text\r\n"
+                     L"0987/12/31-00:00:00.007 Updater                     deeper\r\n");
 }
 
 // Turns the process and thread ids on through the settings source.
@@ -188,6 +203,70 @@ TEST(LoggerStartGate, LinesStopWhenTheFileIsDeletedAndResumeWhenItReturns) {
     std::vector<std::string> texts = log.texts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0], "after");
+}
+
+TEST(LoggerStartGate, FileHeldByAnotherProgramLosesOnlyTheLinesMeanwhile) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    logLine(LogKIVInit, L"before");
+    {
+        // An editor, a backup or a virus scanner that shares nothing.
+        ScopedFileHandle held(CreateFileW(log.path().c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.valid());
+        logLine(LogKIVInit, L"while held");
+        logLine(LogKIVInit, L"still held");
+    }
+    logLine(LogKIVInit, L"after");
+    std::vector<std::string> expected = {"before", "after"};
+    EXPECT_EQ(log.texts(), expected);
+}
+
+TEST(LoggerStartGate, ScopeOpenedWhileOffWritesItsMessagesOnceOn) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    ASSERT_TRUE(deleteFileRetrying(log.path()));
+    logLine(LogKIVInit, L"lost"); // the failed write makes the gate read the file again
+    MethodTrace scope(LogKIVInit, L"Late::run: ");
+    ASSERT_FALSE(scope.enabled()) << "opened while the log was off";
+    writeFileBytes(log.path(), "");
+    DWORD created = GetTickCount();
+    while (!BasicLogger::getInstance().isEnabled(LogKIVInit, LogLevelMessage) &&
+           GetTickCount() - created < 8000)
+        Sleep(50);
+    scope.message(L"now on ", int32_t(1));
+    std::vector<std::string> expected = {"Late::run: now on 1"};
+    EXPECT_EQ(log.texts(), expected);
+}
+
+TEST(LoggerBringUp, WithoutTheProfileFolderTheLogGoesToTheDriveRoot) {
+    TempFolder current;
+    wchar_t oldCurrent[MAX_PATH + 1];
+    GetCurrentDirectoryW(MAX_PATH + 1, oldCurrent);
+    ASSERT_TRUE(SetCurrentDirectoryW(current.path().c_str()));
+    wchar_t windowsDir[MAX_PATH + 1];
+    ASSERT_GT(GetWindowsDirectoryW(windowsDir, MAX_PATH + 1), 3u);
+    const std::wstring rootLog = std::wstring(windowsDir, 3) + L"KIVlog.txt";
+    ASSERT_TRUE(deleteFileRetrying(rootLog));
+    wchar_t oldProfile[MAX_PATH + 1];
+    DWORD hadProfile = GetEnvironmentVariableW(L"ALLUSERSPROFILE", oldProfile, MAX_PATH + 1);
+    SetEnvironmentVariableW(L"ALLUSERSPROFILE", nullptr);
+    setLogSwitch(L"Tavrin", 1);
+    removeLogSwitch(L"Oskel");
+    BasicLogger::clearDisabledForTesting();
+    BasicLogger* logger = makeBasicLogger();
+    removeLogSwitch(L"Tavrin");
+    ASSERT_NE(logger, nullptr);
+    EXPECT_EQ(logger->getPath(), rootLog);
+    logLine(LogKIVInit, L"at the root");
+    std::vector<std::string> lines = splitCrLf(readFileBytes(rootLog));
+    delete logger;
+    SetEnvironmentVariableW(L"ALLUSERSPROFILE", hadProfile ? oldProfile : nullptr);
+    SetCurrentDirectoryW(oldCurrent);
+    EXPECT_TRUE(deleteFileRetrying(rootLog));
+    EXPECT_FALSE(fileExists(current.path() + L"KIVlog.txt")) << "nothing in the current folder";
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(50), "at the root");
 }
 
 TEST(LoggerBringUp, SwitchFromEitherBrandKey) {

@@ -2,6 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
+namespace {
+template <class T, class = void> struct Appendable : std::false_type {};
+template <class T>
+struct Appendable<T, std::void_t<decltype(std::declval<MsgText&>() << std::declval<T>())>>
+    : std::true_type {};
+} // namespace
+
+// A narrow character would print as its number, another pointer as "true".
+static_assert(!Appendable<char>::value && !Appendable<const void*>::value &&
+                  !Appendable<const int*>::value && Appendable<const char*>::value &&
+                  Appendable<wchar_t>::value,
+              "what cannot be printed as text is refused");
+
 TEST(MsgText, NullStartsAndAppends) {
     EXPECT_EQ(MsgText(static_cast<const wchar_t*>(nullptr)).str(), L"<null>");
     EXPECT_EQ(MsgText(static_cast<const char*>(nullptr)).str(), L"<null>");
@@ -21,5 +36,8 @@ TEST(MsgText, NumbersInRadixAndDecimal) {
 
 TEST(MsgText, NarrowTextAndJoin) {
     EXPECT_EQ(MsgText("plain").str(), L"plain");
+    MsgText mixed(L"[");
+    mixed << "narrow" << L' ' << L'\x00e9' << static_cast<const char*>(nullptr) << L"]";
+    EXPECT_EQ(mixed.str(), L"[narrow \x00e9]");
     EXPECT_EQ((L"x=" + MsgText(L"1")).str(), L"x=1");
 }

@@ -62,6 +62,20 @@ protected:
     }
     std::string log() { return readFile(profile_ + L"KIVlog.txt"); }
     std::vector<std::wstring> runFolders() { return subfolders(temp_ + L"\\"); }
+    // The one run's folder holds exactly what both packages list; returns it.
+    std::wstring expectUnpacked(const char* packageList) {
+        EXPECT_NE(log().find("RsrcMgr::initialize: Resource initialization successful!"),
+                  std::string::npos)
+            << log();
+        std::vector<std::wstring> folders = runFolders();
+        EXPECT_EQ(folders.size(), 1u);
+        if (folders.size() != 1)
+            return std::wstring();
+        std::wstring run = temp_ + L"\\" + folders[0] + L"\\";
+        EXPECT_EQ(listTree(run + L"Common"), expectedTree(KIV_COMMON_LIST));
+        EXPECT_EQ(listTree(run + L"Package"), expectedTree(packageList));
+        return run;
+    }
 
     std::wstring root_, temp_, profile_;
     std::vector<std::string> links_;
@@ -115,16 +129,20 @@ TEST_F(LauncherProcess, MissingNoGuiLibraryEndsWithFour) {
 
 TEST_F(LauncherProcess, UnpacksExactlyThePackagedFiles) {
     ChildResult r = run(KIV_SHORT_EXE, L"-m 2");
-    std::string text = log();
-    EXPECT_TRUE(has(text, "RsrcMgr::initialize: Resource initialization successful!")) << text;
-    ASSERT_EQ(runFolders().size(), 1u);
-    std::wstring run = temp_ + L"\\" + runFolders()[0] + L"\\";
-    EXPECT_EQ(listTree(run + L"Common"), expectedTree(KIV_COMMON_LIST));
-    EXPECT_EQ(listTree(run + L"Package"), expectedTree(KIV_SHORT_PACKAGE_LIST));
+    std::wstring run = expectUnpacked(KIV_SHORT_PACKAGE_LIST);
     std::string ini = readFile(run + L"Package\\config.ini");
     EXPECT_TRUE(has(ini, "FlashTimeout=30"))
         << "the short-timer variant carries its own config.ini";
-    EXPECT_TRUE(has(text, "KIVOptions::setCfgIniPath: param=")) << text;
+    EXPECT_TRUE(has(log(), "KIVOptions::setCfgIniPath: param=")) << log();
+}
+
+TEST_F(LauncherProcess, ASignedProgramWithSignedPackagesUnpacksAndRuns) {
+    if (!KIV_CAN_SIGN)
+        GTEST_SKIP() << "built without osslsigncode";
+    ASSERT_TRUE(isSignedProgram(readFile(windowsPath(KIV_SIGNED_EXE))));
+    ChildResult r = run(KIV_SIGNED_EXE, L"-m 2 -e 1 -d NoSuchPrinter");
+    EXPECT_EQ(r.exitCode, 9u) << r.output;
+    expectUnpacked(KIV_SIGNED_PACKAGE_LIST);
 }
 
 TEST_F(LauncherProcess, StaleFoldersGoButNothingOutsideTemp) {

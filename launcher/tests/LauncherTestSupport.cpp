@@ -232,38 +232,83 @@ std::vector<wchar_t> environmentBlock(const std::vector<EnvChange>& changes) {
 
 } // namespace
 
-ChildResult runChild(const std::wstring& exe, const std::wstring& args,
-                     const std::vector<EnvChange>& env, const std::wstring& workDir,
-                     DWORD timeoutMs) {
-    ChildResult result;
-    std::wstring outPath = workDir + L"child-stdout.txt";
+ChildProcess::ChildProcess(const std::wstring& exe, const std::wstring& args,
+                           const std::vector<EnvChange>& env, const std::wstring& workDir,
+                           const std::wstring& outputName)
+    : outPath_(workDir + outputName) {
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    ScopedFileHandle out(::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    output_ = ::CreateFileW(outPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out.get();
-    si.hStdError = out.get();
+    si.hStdOutput = output_;
+    si.hStdError = output_;
     si.hStdInput = nullptr;
     std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     std::vector<wchar_t> block = environmentBlock(env);
     PROCESS_INFORMATION pi{};
-    DWORD start = ::GetTickCount();
+    start_ = ::GetTickCount();
     if (!::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
                           block.data(), workDir.c_str(), &si, &pi))
+        return;
+    ::CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+}
+
+ChildProcess::~ChildProcess() {
+    if (process_)
+        finish(0);
+    if (output_ != INVALID_HANDLE_VALUE)
+        ::CloseHandle(output_);
+}
+
+bool ChildProcess::running() const {
+    return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+ChildResult ChildProcess::finish(DWORD timeoutMs) {
+    ChildResult result;
+    if (!process_)
         return result;
-    ScopedKernelHandle p(pi.hProcess), t(pi.hThread);
-    if (::WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        ::TerminateProcess(pi.hProcess, 99);
-        ::WaitForSingleObject(pi.hProcess, 5000);
+    ScopedKernelHandle p(process_);
+    process_ = nullptr;
+    if (::WaitForSingleObject(p.get(), timeoutMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(p.get(), 99);
+        ::WaitForSingleObject(p.get(), 5000);
     }
-    result.elapsedMs = ::GetTickCount() - start;
-    ::GetExitCodeProcess(pi.hProcess, &result.exitCode);
-    out.reset();
-    result.output = readFile(outPath);
-    ::DeleteFileW(outPath.c_str());
+    result.elapsedMs = ::GetTickCount() - start_;
+    ::GetExitCodeProcess(p.get(), &result.exitCode);
+    ::CloseHandle(output_);
+    output_ = INVALID_HANDLE_VALUE;
+    result.output = readFile(outPath_);
+    ::DeleteFileW(outPath_.c_str());
     return result;
+}
+
+ChildResult runChild(const std::wstring& exe, const std::wstring& args,
+                     const std::vector<EnvChange>& env, const std::wstring& workDir,
+                     DWORD timeoutMs) {
+    ChildProcess child(exe, args, env, workDir);
+    return child.finish(timeoutMs);
+}
+
+bool isSignedProgram(const std::string& bytes) {
+    auto le32 = [&bytes](size_t at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = (v << 8) | static_cast<uint8_t>(bytes[at + i]);
+        return v;
+    };
+    if (bytes.size() < 0x200 || bytes.compare(0, 2, "MZ") != 0)
+        return false;
+    size_t optional = le32(0x3C) + 24;
+    if (optional + 160 > bytes.size())
+        return false;
+    bool plus = bytes[optional] == 0x0B && bytes[optional + 1] == 0x02;
+    size_t security = optional + (plus ? 112 : 96) + 4 * 8;
+    uint32_t offset = le32(security), length = le32(security + 4);
+    return length > 0 && offset + static_cast<size_t>(length) == bytes.size();
 }
 
 std::wstring windowsPath(const char* path) {

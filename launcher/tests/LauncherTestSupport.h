@@ -54,6 +54,31 @@ ChildResult runChild(const std::wstring& exe, const std::wstring& args,
                      const std::vector<EnvChange>& env, const std::wstring& workDir,
                      DWORD timeoutMs = 120000);
 
+// A child that runs while the test goes on; its output goes to outputName in
+// workDir until finish().
+class ChildProcess {
+public:
+    ChildProcess(const std::wstring& exe, const std::wstring& args,
+                 const std::vector<EnvChange>& env, const std::wstring& workDir,
+                 const std::wstring& outputName = L"child-stdout.txt");
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    bool started() const { return process_ != nullptr; }
+    bool running() const;
+    // Waits (ending the child after timeoutMs) and collects its result.
+    ChildResult finish(DWORD timeoutMs = 120000);
+
+private:
+    HANDLE process_ = nullptr;
+    HANDLE output_ = INVALID_HANDLE_VALUE;
+    std::wstring outPath_;
+    DWORD start_ = 0;
+};
+
+// Whether a program's bytes end with a certificate table (it was signed).
+bool isSignedProgram(const std::string& bytes);
+
 std::wstring widen(const char* utf8);
 // A build path (forward slashes, as CMake writes them) in Windows form.
 std::wstring windowsPath(const char* path);

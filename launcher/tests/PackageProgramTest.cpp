@@ -61,3 +61,26 @@ TEST(PackageProgram, IntactProgramUnpacksItsListAndDamagedOneNothing) {
         removeTree(bad);
     }
 }
+
+TEST(PackageProgram, SignedProgramsStillUnpack) {
+    if (!KIV_CAN_SIGN)
+        GTEST_SKIP() << "built without osslsigncode";
+    const struct {
+        const wchar_t* name;
+        const char* list;
+    } programs[] = {{L"common.exe", KIV_COMMON_LIST}, {L"package.exe", KIV_SIGNED_PACKAGE_LIST}};
+    for (const auto& p : programs) {
+        const std::string program = readFile(windowsPath(KIV_SIGNED_DIR) + L"\\" + p.name);
+        ASSERT_TRUE(isSignedProgram(program)) << "not signed";
+        std::wstring dir = makeTestFolder(L"kivsigned");
+        writeFile(dir + p.name, program);
+        ChildResult r = runChild(dir + p.name, L"", {}, dir);
+        EXPECT_EQ(r.exitCode, 0u);
+        std::set<std::wstring> expected = listed(p.list);
+        expected.insert(p.name);
+        std::set<std::wstring> found = filesOnly(dir);
+        found.erase(L"child-stdout.txt");
+        EXPECT_EQ(found, expected);
+        removeTree(dir);
+    }
+}

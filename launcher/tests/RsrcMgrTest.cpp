@@ -2,9 +2,12 @@
 // resources of this test program, real links made on the Unix side.
 #include "LauncherTestSupport.h"
 #include "RsrcMgr.h"
+#include "StaleEntry.h"
 #include "TestLog.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace kivtest;
 
@@ -101,23 +104,71 @@ TEST_F(RsrcMgrFiles, DeleteDirectoryWithoutRecursionKeepsFoldersWithSubfolders) 
     EXPECT_EQ(mgr.deleteDirectory(root_ + L"missing", true), 0u);
 }
 
-TEST_F(RsrcMgrFiles, CreateDirsMakesAFreshRunFolderAndReplacesOneOfTheSameSecond) {
+TEST_F(RsrcMgrFiles, EachRunGetsItsOwnFolderAndLeavesTheOthersWhileTheyRun) {
     std::wstring temp = root_ + L"temp";
     makeDir(temp);
     ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
-    RsrcMgr first;
-    ASSERT_EQ(first.createDirs(), 0);
-    const std::wstring root = first.getPackagePath().substr(0, first.getPackagePath().size() - 8);
-    EXPECT_EQ(first.getPackagePath(), root + L"Package\\");
-    EXPECT_EQ(first.getCommonPath(), root + L"Common\\");
-    EXPECT_EQ(root.compare(0, temp.size() + 5, temp + L"\\KIV_"), 0);
-    writeFile(first.getPackagePath() + L"left.txt", "from the first run");
+    std::unique_ptr<RsrcMgr> first(new RsrcMgr);
+    ASSERT_EQ(first->createDirs(), 0);
+    const std::wstring firstRoot =
+        first->getPackagePath().substr(0, first->getPackagePath().size() - 8);
+    EXPECT_EQ(first->getPackagePath(), firstRoot + L"Package\\");
+    EXPECT_EQ(first->getCommonPath(), firstRoot + L"Common\\");
+    EXPECT_EQ(firstRoot.compare(0, temp.size() + 5, temp + L"\\KIV_"), 0);
+    writeFile(first->getPackagePath() + L"left.txt", "from the first run");
 
-    RsrcMgr second;
-    ASSERT_EQ(second.createDirs(), 0);
-    EXPECT_FALSE(exists(first.getPackagePath() + L"left.txt"));
-    EXPECT_EQ(subfolders(temp + L"\\").size(), 1u);
-    EXPECT_TRUE(exists(second.getCommonPath()));
+    // Started within the same second, while the first still runs.
+    std::unique_ptr<RsrcMgr> second(new RsrcMgr);
+    ASSERT_EQ(second->createDirs(), 0);
+    EXPECT_NE(second->getPackagePath(), first->getPackagePath());
+    EXPECT_EQ(readFile(first->getPackagePath() + L"left.txt"), "from the first run");
+    EXPECT_EQ(subfolders(temp + L"\\").size(), 2u);
+
+    const std::wstring firstLeft = first->getPackagePath() + L"left.txt";
+    first.reset(); // the first run ends; the second goes on
+    RsrcMgr third;
+    ASSERT_EQ(third.createDirs(), 0);
+    EXPECT_FALSE(exists(firstLeft)); // its name may be the third run's now
+    EXPECT_TRUE(exists(second->getCommonPath()));
+    EXPECT_EQ(subfolders(temp + L"\\").size(), 2u);
+    for (const std::wstring& f : subfolders(temp + L"\\"))
+        EXPECT_TRUE(isStaleRunFolderName(f)) << "a later run must still find it";
+}
+
+namespace {
+
+// Windows opens a link itself unless asked to follow it; Wine resolves its
+// links either way. This models the Windows behaviour for the one link.
+std::wstring g_linkedTemp;
+std::wstring windowsFinalPathOf(const std::wstring& path, bool followLink) {
+    if (!followLink && path == g_linkedTemp)
+        return L"\\\\?\\" + path;
+    return RsrcMgr::finalPathOf(path, followLink);
+}
+
+} // namespace
+
+TEST_F(RsrcMgrFiles, ATempThatIsALinkIsCleanedWithoutFollowingLinksInside) {
+    std::wstring real = root_ + L"realtemp";
+    std::wstring outside = root_ + L"outside";
+    makeDir(real);
+    makeDir(outside);
+    writeFile(outside + L"\\precious.txt", "keep me");
+    makeDir(real + L"\\KIV_100");
+    writeFile(real + L"\\KIV_100\\own.txt", "x");
+    link(outside, real + L"\\KIV_100\\dirlink");
+    g_linkedTemp = root_ + L"templink";
+    link(real, g_linkedTemp);
+    ASSERT_NE(RsrcMgr::finalPathOf(g_linkedTemp, true), windowsFinalPathOf(g_linkedTemp, false));
+
+    RsrcMgr mgr;
+    mgr.removeStaleDirs(g_linkedTemp, &windowsFinalPathOf);
+    EXPECT_FALSE(exists(real + L"\\KIV_100\\own.txt"));
+    EXPECT_EQ(readFile(outside + L"\\precious.txt"), "keep me");
+    // The same through the platform's own resolution.
+    makeDir(real + L"\\KIV_200");
+    mgr.removeStaleDirs(g_linkedTemp);
+    EXPECT_FALSE(exists(real + L"\\KIV_200"));
 }
 
 TEST_F(RsrcMgrFiles, CreateDirsFailsWithoutUsableTemp) {
@@ -174,4 +225,17 @@ TEST_F(RsrcMgrFiles, RunAndCleanReportMissingPrograms) {
     writeFile(root_ + L"present.exe", "x");
     EXPECT_EQ(mgr.cleanSfx(L"present.exe", root_.substr(0, root_.size() - 1)), 0);
     EXPECT_FALSE(exists(root_ + L"present.exe"));
+}
+
+TEST_F(RsrcMgrFiles, APackageProgramThatFailsIsReported) {
+    // The extractor without an archive ends with its "damaged" code, 2.
+    writeFile(root_ + L"broken.exe", readFile(windowsPath(KIV_SFX_STUB_EXE)));
+    size_t mark = logMark();
+    RsrcMgr mgr;
+    EXPECT_EQ(mgr.runSfx(L"broken.exe", root_), 7);
+    std::string log = logSince(mark);
+    EXPECT_NE(log.find("RsrcMgr::runSfx: Error: SFX process failed: exit code=2\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("SFX execution completed successfully!"), std::string::npos) << log;
 }

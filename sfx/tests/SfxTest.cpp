@@ -156,7 +156,8 @@ TEST_F(SfxProgram, EscapingEntriesAreRefusedBeforeAnythingIsWritten) {
     const std::string escape = "../sfx_escape_" + std::to_string(::GetCurrentProcessId()) + ".txt";
     for (const std::string& bad :
          {escape, std::string("C:/sfx_abs.txt"), std::string("..\\sfx_bs.txt"),
-          std::string("ok.txt:ads"), std::string(".sfx-part-0")}) {
+          std::string("ok.txt:ads"), std::string(".sfx-part-0"), std::string(".SFX-PART-0"),
+          std::string(".Sfx-Kept-1")}) {
         ZipBuilder b;
         b.add("harmless.txt", "x", false);
         b.add(bad, "evil", false);
@@ -165,6 +166,23 @@ TEST_F(SfxProgram, EscapingEntriesAreRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(contents(), expected) << bad;
         EXPECT_EQ(::GetFileAttributesW(outside.c_str()), INVALID_FILE_ATTRIBUTES);
     }
+}
+
+TEST_F(SfxProgram, ARenameThatFailsTakesBackTheOnesBeforeIt) {
+    // "b.txt" cannot replace a folder of that name; "a.txt" is renamed first.
+    writeFile(dir_ + L"\\a.txt", {'o', 'l', 'd'});
+    ::SetFileAttributesW((dir_ + L"\\a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(::CreateDirectoryW((dir_ + L"\\b.txt").c_str(), nullptr));
+    writeFile(dir_ + L"\\b.txt\\inside", {'i'});
+    ZipBuilder b;
+    b.add("a.txt", "new a", false);
+    b.add("b.txt", "new b", true);
+    b.add("c.txt", "new c", false);
+    EXPECT_EQ(run(b.build()), 3u);
+    std::set<std::wstring> expected = {L"pkg.exe", L"a.txt", L"b.txt", L"b.txt\\inside"};
+    EXPECT_EQ(contents(), expected);
+    EXPECT_EQ(readText(dir_ + L"\\a.txt"), "old") << "the file it replaced is back";
+    EXPECT_TRUE(::GetFileAttributesW((dir_ + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
 TEST_F(SfxProgram, ProgramWithoutArchiveFails) {

@@ -144,3 +144,81 @@ TEST(ZipArchiveRead, UnsafeAndDuplicateEntriesFailTheWholeArchive) {
         EXPECT_EQ(zip.open(), ZipStatus::DuplicateName);
     }
 }
+
+namespace {
+
+void put32At(std::vector<uint8_t>& f, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        f[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A program header whose security directory can be pointed at a certificate
+// table, as a signing tool does (PE32 or PE32+ optional header).
+std::string programHeader(bool pe32plus, size_t length) {
+    std::string h(length, '\0');
+    h[0] = 'M', h[1] = 'Z';
+    h[0x3C] = 0x40;
+    h.replace(0x40, 4, std::string("PE\0\0", 4));
+    h[0x40 + 20] = static_cast<char>(pe32plus ? 0xF0 : 0xE0); // optional header size
+    h[0x58] = 0x0B, h[0x59] = pe32plus ? 0x02 : 0x01;
+    h[0x58 + (pe32plus ? 108 : 92)] = 16; // number of directories
+    return h;
+}
+
+// Appends zero padding to 8 bytes and a certificate table, and records it.
+void sign(std::vector<uint8_t>& f, bool pe32plus, size_t tableLength) {
+    while (f.size() % 8)
+        f.push_back(0);
+    size_t security = 0x58 + (pe32plus ? 112 : 96) + 4 * 8;
+    put32At(f, security, static_cast<uint32_t>(f.size()));
+    put32At(f, security + 4, static_cast<uint32_t>(tableLength));
+    for (size_t i = 0; i < tableLength; ++i)
+        f.push_back(static_cast<uint8_t>(0x30 + i % 7));
+}
+
+} // namespace
+
+TEST(ZipArchiveRead, SignedProgramsKeepTheirArchive) {
+    const std::string big = bigText();
+    // Header lengths that leave every amount of alignment padding.
+    for (size_t extra = 0; extra < 8; ++extra) {
+        for (bool pe32plus : {false, true}) {
+            ZipBuilder b;
+            b.add("a.txt", "hello", false);
+            b.add("big.bin", big, true);
+            std::vector<uint8_t> f = b.build(programHeader(pe32plus, 1024 + extra));
+            sign(f, pe32plus, 1500 + extra);
+            ZipArchive zip(f.data(), f.size());
+            ASSERT_EQ(zip.open(), ZipStatus::Ok) << extra << pe32plus;
+            ZipStatus st;
+            EXPECT_EQ(extractText(zip, zip.entries()[1], st), big);
+            EXPECT_EQ(st, ZipStatus::Ok);
+        }
+    }
+    std::vector<uint8_t> unsignedFile;
+    for (size_t header = 1024; unsignedFile.size() % 8 == 0; ++header) {
+        ZipBuilder b;
+        b.add("a.txt", "hello", false);
+        unsignedFile = b.build(programHeader(false, header)); // one that needs padding
+    }
+    std::vector<uint8_t> signedFile = unsignedFile;
+    sign(signedFile, false, 800);
+    {
+        std::vector<uint8_t> f = signedFile;
+        f.push_back(0); // added after signing: the table no longer ends the file
+        ZipArchive zip(f.data(), f.size());
+        EXPECT_EQ(zip.open(), ZipStatus::NoEndRecord);
+    }
+    {
+        std::vector<uint8_t> f = signedFile;
+        f[unsignedFile.size()] = 1; // padding that is not zero
+        ZipArchive zip(f.data(), f.size());
+        EXPECT_EQ(zip.open(), ZipStatus::NoEndRecord);
+    }
+    {
+        std::vector<uint8_t> f = unsignedFile;
+        f.insert(f.end(), 800, 0x30); // trailing bytes without a certificate entry
+        ZipArchive zip(f.data(), f.size());
+        EXPECT_EQ(zip.open(), ZipStatus::NoEndRecord);
+    }
+}
