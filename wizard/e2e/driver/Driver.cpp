@@ -175,6 +175,8 @@ bool Driver::step(const DriverStep& s) {
         return simulator(s);
     if (v == "sim-state")
         return simulatorState(s);
+    if (v == "watch")
+        return watch(s);
     if (v == "sleep") {
         Sleep(static_cast<DWORD>(std::stoul(s.words[0])));
         return true;
@@ -447,6 +449,30 @@ bool Driver::simulatorState(const DriverStep& s) {
                 [&] { return (state = simState()).find(s.rest) != std::string::npos; }))
         return true;
     return fail("the simulator's state is: " + state);
+}
+
+// How long the page's thread keeps a message waiting: what a user feels as
+// a window that does not react. A page that closes ends the watch.
+bool Driver::watch(const DriverStep& s) {
+    if (!page_ || !IsWindow(page_))
+        return fail("no current page");
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::stod(s.words[0]) * 1000);
+    ULONGLONG longest = 0;
+    unsigned asked = 0;
+    while (GetTickCount64() < end && IsWindow(page_) && IsWindowVisible(page_)) {
+        const ULONGLONG before = GetTickCount64();
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutW(page_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored) &&
+            IsWindow(page_))
+            return fail("the page did not answer for 30 s");
+        const ULONGLONG waited = GetTickCount64() - before;
+        longest = waited > longest ? waited : longest;
+        ++asked;
+        Sleep(10);
+    }
+    std::printf("watch: the %s page answered %u times, the longest wait %llu ms\n",
+                pageName_.c_str(), asked, static_cast<unsigned long long>(longest));
+    return true;
 }
 
 // A failed scenario must not leave the program behind: its pages are asked to

@@ -43,6 +43,7 @@ private:
     bool shot(const DriverStep& s);
     bool simulator(const DriverStep& s);
     bool simulatorState(const DriverStep& s);
+    bool watch(const DriverStep& s);
 
     // The current page's control with that number, if the page has one.
     HWND control(const std::string& id, bool mustBeUsable);

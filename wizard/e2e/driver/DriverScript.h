@@ -21,6 +21,8 @@
 //   shot <file>                   save a picture of the current page (.bmp)
 //   sim <command>                 send a command to the printer simulator's control port
 //   sim-state <text>              the simulator's STATE reply comes to contain <text>
+//   watch <seconds>               ask the current page every 10 ms whether it answers, for
+//                                 that long or until it closes; prints the longest wait
 //   sleep <milliseconds>
 //
 // "${NAME}" anywhere in a step is replaced by the environment variable NAME

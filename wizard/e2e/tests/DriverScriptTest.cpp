@@ -25,11 +25,13 @@ TEST(DriverScript, ExpandsVariablesAndKeepsTextAsWritten) {
     const std::string script = "# a comment\n\n"
                                "start ${KIV} -m 1\r\n"
                                "  ip 1002 ${NET}.2\n"
-                               "text 1038 Two  blanks, kept  \n";
+                               "text 1038 Two  blanks, kept  \n"
+                               "sim SET office fault silent\n"
+                               "watch 2\n";
     ASSERT_TRUE(DriverScript::parse(
         script, lookupIn({{"KIV", "Z:\\b\\KIV.exe"}, {"NET", "127.9.9"}}), steps, error))
         << error;
-    ASSERT_EQ(steps.size(), 3u);
+    ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[0].line, 3);
     EXPECT_EQ(steps[0].rest, "Z:\\b\\KIV.exe -m 1");
     EXPECT_EQ(steps[1].words, (std::vector<std::string>{"1002", "127.9.9.2"}));
@@ -44,6 +46,8 @@ TEST(DriverScript, NamesTheLineOfABadStep) {
     EXPECT_EQ(error, "line 2: wrong number of words for 'click'");
     EXPECT_FALSE(DriverScript::parse("page select\n\npress 1\n", none, steps, error));
     EXPECT_EQ(error, "line 3: unknown step 'press'");
+    EXPECT_FALSE(DriverScript::parse("sim\n", none, steps, error));
+    EXPECT_EQ(error, "line 1: wrong number of words for 'sim'");
     EXPECT_FALSE(DriverScript::parse("start ${KIV_EXE}\n", none, steps, error));
     EXPECT_EQ(error, "line 1: KIV_EXE is not set");
 }

@@ -2,7 +2,8 @@
 # The driver against a stand-in program that shows the real page templates:
 # every kind of step passes where it should, each page is told apart by its
 # controls, and a scenario that expects the wrong thing fails, says what it
-# saw and leaves no program behind. Runs under its own X display.
+# saw and leaves no program behind. Runs under its own X display, inside
+# with-sim.sh (the driver also talks to the simulator's control port).
 #   driver-selftest.sh BUILD_DIR KIVDRIVE_EXE TARGET_EXE LANG_DLL
 set -euo pipefail
 build=$1 driver=$2 target=$3 lang=$4
@@ -31,12 +32,15 @@ printf '%s\n' "$run_target 130 131 132 135" \
     "page progress" \
     "rises 1003" \
     "progress 1003 50 20" \
+    "watch 1" \
     "shot $(win "$work/progress.bmp")" \
     "escape" \
     "gone" \
     "page error" \
     "close" \
     "gone" \
+    "sim SET office fault silent" \
+    "sim-state fault=silent" \
     "exit 0" >"$work/pages.txt"
 
 {
@@ -63,6 +67,8 @@ check "the row click and the first button reach the program" "$work/pages.out" '
 check "the address is entered" "$work/pages.out" '^page 131: 5'
 check "Escape ends a page as Escape does" "$work/pages.out" '^page 132: 2'
 check "the close box ends a page" "$work/pages.out" '^page 135: 8'
+check "a watched page reports how long it kept a message waiting" "$work/pages.out" \
+    '^watch: the progress page answered [1-9][0-9]* times, the longest wait [0-9]+ ms'
 [ -s "$work/progress.bmp" ] || { echo "FAILED: no picture"; status=1; }
 
 "$build/wine-run" "$driver" "$(win "$work/every-page.txt")" >"$work/every.out" 2>&1 || true
