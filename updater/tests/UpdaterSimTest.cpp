@@ -242,6 +242,20 @@ TEST_F(UpdaterSim, PrinterFaultsEndWithCode9) {
     EXPECT_EQ(logged("ISDUpdater::update(): Invalid Response=A5000101"), 1u);
 }
 
+TEST_F(UpdaterSim, VersionReplyWhoseLengthByteIsABlankIsReadWhole) {
+    // A 13-character version makes the reply 0x20 bytes long.
+    ASSERT_TRUE(simSet("flash", "AioVersion", "K206_G0825_00"));
+    KIVDevice device;
+    device.setType(KIVDevice::TypeIpAddress);
+    device.setName(L"K206");
+    device.setIPAddress(simAddress(Flash));
+    device.setNumber(9100);
+    options_->addDeviceToList(device);
+    std::wstring version;
+    updater_->getDeviceVersionString(options_, 0, &version);
+    EXPECT_EQ(version, L"K206_G0825_00");
+}
+
 TEST_F(UpdaterSim, FirmwareLetterChangeIsCode12) {
     ASSERT_TRUE(simSet("flash", "AioVersion", "K206_H010111_00"));
     EXPECT_EQ(updateAt(Flash, PackageConfig()), IUpdater::UpdateRevisionMismatch);
