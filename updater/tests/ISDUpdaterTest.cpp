@@ -454,6 +454,26 @@ TEST_F(FlashUpdate, FirmwareLetterChange) {
     EXPECT_EQ(com_->calls[1], StatusQuery);
 }
 
+TEST_F(FlashUpdate, UnreadableVersionDuringTheLetterCheckIsCode13) {
+    // The printer answers the readiness probe, but its version reply is not
+    // one: nothing is known about its letter, and nothing is flashed.
+    FakePrinter& p = com_->printer(L"P1");
+    p.badHeader = true;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateUnreachable);
+    EXPECT_EQ(logged("ISDUpdater::update(): Unable to verify device - Communication Error"), 1u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 0u);
+    EXPECT_EQ(com_->count(StatusQuery), 0u);
+
+    // Read on the first look but not on the second (the letters differed).
+    p.badHeader = false;
+    p.aio = "K206_H010111_00";
+    Bytes good = FakeComTarget::versionReply(p);
+    p.script[L"A5000750E08100020510"] = {good, Bytes(), Bytes(), Bytes()};
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateUnreachable);
+    EXPECT_EQ(logged("ISDUpdater::update(): Unable to verify device - Communication Error"), 2u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 0u);
+}
+
 TEST_F(FlashUpdate, EqualLettersNeedNoList) {
     config_.remove("SprList");
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
