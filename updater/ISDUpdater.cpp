@@ -534,10 +534,19 @@ bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
 // step and for every item, so each item is the one the file holds at that
 // moment. The step keeps the type it had when it began.
 int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
+    size_t itemsRun = 0;
     for (size_t step = 0;; ++step) {
         std::wstring key;
-        if (!sequenceKey(ini, step, key))
-            return UpdateOk;
+        if (!sequenceKey(ini, step, key)) {
+            if (itemsRun > 0)
+                return UpdateOk;
+            // Without a single step nothing was flashed: verifying a printer
+            // that already had this version would report an update that never
+            // happened.
+            run.trace.message(L"No update step in the UpdateSequence section of config.ini - "
+                              L"Update Failed!");
+            return UpdateFailed;
+        }
         FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
         if (type == FlashSequence::StepOther)
             continue;
@@ -550,6 +559,7 @@ int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
             int32_t rc = runItem(run, type, items[item]);
             if (rc != UpdateOk)
                 return rc;
+            ++itemsRun;
         }
     }
 }

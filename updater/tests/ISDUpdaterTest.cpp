@@ -474,6 +474,24 @@ TEST_F(FlashUpdate, UnreadableVersionDuringTheLetterCheckIsCode13) {
     EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 0u);
 }
 
+TEST_F(FlashUpdate, AnEmptyUpdateSequenceFailsInsteadOfVerifyingAnUnflashedPrinter) {
+    // The printer already carries the package's version: verification alone
+    // would pass. Without a step to run that would be reported as an update.
+    com_->printer(L"P1").aio = "K206_G082511_00";
+    const std::vector<std::vector<std::pair<std::string, std::string>>> sequences = {
+        {}, {{"1.Files", ""}}, {{"1.Other", "flash.fls:0"}}};
+    const std::string line = "ISDUpdater::update(): No update step in the UpdateSequence section "
+                             "of config.ini - Update Failed!";
+    for (size_t i = 0; i < sequences.size(); ++i) {
+        config_.sequence(sequences[i]);
+        EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << i;
+        EXPECT_EQ(logged(line), i + 1);
+    }
+    EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 0u);
+    for (const std::wstring& call : com_->calls)
+        EXPECT_NE(call.substr(0, 5), L"file:");
+}
+
 TEST_F(FlashUpdate, EqualLettersNeedNoList) {
     config_.remove("SprList");
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
