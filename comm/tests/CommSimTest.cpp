@@ -307,6 +307,44 @@ TEST_F(CommSim, RepliesArriveByteForByte) {
     EXPECT_EQ(entered[0].getStatus(), ipAddressObject::WrongPrinter);
 }
 
+// Printers that answer late or keep the link open after their part.
+TEST_F(CommSim, LateAndKeepOpenPrintersCostBoundedTime) {
+    KIVDevice good = printerAt(11);
+    const std::string scan = "K206_FS0101_00";
+    ASSERT_TRUE(simSet("good2", "KeepOpen", "1"));
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(send(good, L"1B2A730108", true).size(), scan.size() + 1);
+    EXPECT_EQ(send(good, L"A5000750E08100020011").size(), 7u);
+    EXPECT_LT(msSince(start), 1500);
+
+    // An A5 command may take its time; the raw query is answered soon or
+    // never, since the engine asks it again and again.
+    ASSERT_TRUE(simSet("good2", "ReplySeconds", "1.2"));
+    EXPECT_EQ(send(good, L"A5000750E08100020011").size(), 7u);
+    start = Clock::now();
+    EXPECT_TRUE(send(good, L"1B2A730108", true).empty());
+    EXPECT_LT(msSince(start), 700);
+    ASSERT_TRUE(simSet("good2", "ReplySeconds", "0.1"));
+    EXPECT_EQ(send(good, L"1B2A730108", true).size(), scan.size() + 1);
+    ASSERT_TRUE(simRestore("good2"));
+
+    // A firmware file to a printer that never closes its side.
+    ASSERT_TRUE(simSet("resetting", "KeepOpen", "1"));
+    KIVDevice printer = printerAt(16);
+    std::wstring firmware = writeFirmware("K206", "K206_G090909_00");
+    start = Clock::now();
+    comm_->sendFile(&printer, firmware.c_str());
+    EXPECT_LT(msSince(start), 1500);
+    for (int i = 0; i < 50 && simStateField("resetting", "accepted") != "1"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(simStateField("resetting", "accepted"), "1") << "every byte arrived";
+    DeleteFileW(firmware.c_str());
+    simRestore("resetting");
+    // Back as it was for the tests after this one.
+    for (int i = 0; i < 100 && !comm_->isDeviceReady(&printer); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
 TEST_F(CommSim, NotReadyWhileThePrinterResets) {
     KIVDevice printer = printerAt(16);
     ASSERT_TRUE(comm_->isDeviceReady(&printer));
