@@ -2,19 +2,16 @@
 // the spooler's TCP/IP ports and USB device interface paths.
 #pragma once
 
+#include "IpAddressCheck.h"
+
 #include <cstdint>
 #include <string>
 
-// Strict dotted IPv4 ("a.b.c.d", each 0-255, digits only, no blanks); the
-// address in host byte order. Names are not resolved: a lookup could wait
-// on a name server without bound.
+// Strict dotted IPv4 ("a.b.c.d", each 0-255, digits only, no blanks), as the
+// spooler writes its ports; the address in host byte order. Names are not
+// resolved: a lookup could wait on a name server without bound. An entered
+// address is read by parseIpAddress (IpAddressCheck.h) instead.
 bool parseDottedIPv4(const std::wstring& text, uint32_t& address);
-
-// An address the user entered, without the blanks and tabs around it. The
-// command line keeps them ("-d A, 192.168.0.5"), the system's own address
-// check lets them through, and the caller later looks the record up by the
-// trimmed entry.
-std::wstring enteredAddress(const std::wstring& text);
 
 // The values of one port of the spooler's standard TCP/IP port monitor.
 struct SpoolerPortValues {

@@ -87,8 +87,31 @@ std::unique_ptr<Transport> KIVComm::transportFor(const KIVDevice& device) {
 
 std::vector<uint8_t>& KIVComm::replyBuffer() {
     std::lock_guard<std::mutex> guard(buffersLock_);
+    releaseEndedThreadsBuffers();
     // Map nodes never move, and only the owning thread touches its vector.
-    return replyBuffers_[::GetCurrentThreadId()];
+    ThreadReply& entry = replyBuffers_[::GetCurrentThreadId()];
+    if (!entry.thread)
+        entry.thread.reset(::OpenThread(SYNCHRONIZE, FALSE, ::GetCurrentThreadId()));
+    return entry.bytes;
+}
+
+// Called with the lock held. A buffer whose thread could not be opened is
+// kept: its end cannot be seen, and dropping it could pull a reply from
+// under a thread still reading it.
+void KIVComm::releaseEndedThreadsBuffers() {
+    for (auto it = replyBuffers_.begin(); it != replyBuffers_.end();) {
+        const ScopedKernelHandle& thread = it->second.thread;
+        if (thread && ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0)
+            it = replyBuffers_.erase(it);
+        else
+            ++it;
+    }
+}
+
+size_t KIVComm::replyBufferCount() {
+    std::lock_guard<std::mutex> guard(buffersLock_);
+    releaseEndedThreadsBuffers();
+    return replyBuffers_.size();
 }
 
 bool KIVComm::isDeviceReady(KIVDevice* device) {
@@ -225,8 +248,10 @@ PackageIdentity KIVComm::loadPackageIdentity(MethodTrace& trace) {
 }
 
 namespace {
-// Asks the identifier query first: a printer with foreign identifiers is not
-// asked anything else, and a silent one costs one reply time-out, not two.
+// Every printer that takes a link is listed: whether it fits the package is
+// the engine's decision, with its own reads and log lines. The identifiers
+// and the model asked here only name the record and the log line; a silent
+// printer costs one reply time-out, not two.
 Probe probe(Transport& transport, const PackageIdentity& package) {
     Probe result;
     if (!transport.isReady())
@@ -238,14 +263,20 @@ Probe probe(Transport& transport, const PackageIdentity& package) {
         result.identity.identifiersRead = identifiersFromReply(
             reply.data(), reply.size(), result.identity.vid, result.identity.pid);
     result.verdict = package.checkIdentifiers(result.identity);
-    if (result.verdict != PackageIdentity::Match)
+    if (!result.identity.identifiersRead)
         return result;
     parseHexCommand(VersionQueryCommand, bytes);
     if (transport.exchange(bytes, reply) == Transport::Ok)
         result.identity.modelRead =
             modelFromVersionReply(reply.data(), reply.size(), result.identity.model);
-    result.verdict = package.checkModel(result.identity);
+    if (result.verdict == PackageIdentity::Match)
+        result.verdict = package.checkModel(result.identity);
     return result;
+}
+
+// What a record is called when the printer did not tell its model.
+std::wstring nameOf(const PrinterIdentity& identity, const std::wstring& fallback) {
+    return identity.modelRead && !identity.model.empty() ? identity.model : fallback;
 }
 
 // Network printers are asked side by side: an absent address costs the
@@ -316,11 +347,9 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
             continue;
         size_t i = indexOf[enteredAddress(entry->getAddress())];
         const Probe& found = probes[i];
-        int32_t status = ipAddressObject::PrinterFound;
-        if (!found.answered)
-            status = ipAddressObject::NoPrinter;
-        else if (found.verdict != PackageIdentity::Match)
-            status = ipAddressObject::WrongPrinter;
+        // Whether the printer fits is the engine's to say (status 3).
+        int32_t status =
+            found.answered ? ipAddressObject::PrinterFound : ipAddressObject::NoPrinter;
         entry->setStatus(status);
         if (listed[i])
             continue;
@@ -331,7 +360,7 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeIpAddress);
-        device->setName(found.identity.model);
+        device->setName(nameOf(found.identity, targets[i].address));
         device->setIPAddress(targets[i].address);
         device->setNumber(DefaultPrinterPort);
         device->setExtra2(identifiersText(found.identity));
@@ -372,11 +401,11 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
         trace.message(L"port ", names[i], L" at ", targets[i].address, L":",
                       static_cast<uint32_t>(targets[i].port), L": ",
                       found.answered ? verdictText(found.verdict) : L"no answer");
-        if (!found.answered || found.verdict != PackageIdentity::Match)
+        if (!found.answered)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeNetwork);
-        device->setName(found.identity.model);
+        device->setName(nameOf(found.identity, names[i]));
         device->setIPAddress(targets[i].address);
         device->setPortName(names[i]);
         device->setNumber(targets[i].port);
@@ -396,21 +425,21 @@ void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
         identity.vid = usb.vid;
         identity.pid = usb.pid;
         PackageIdentity::Verdict verdict = package.checkIdentifiers(identity);
-        if (verdict == PackageIdentity::Match) {
-            UsbTransport transport(usb.devicePath);
-            std::vector<uint8_t> bytes, reply;
-            parseHexCommand(VersionQueryCommand, bytes);
-            if (transport.exchange(bytes, reply) == Transport::Ok)
-                identity.modelRead =
-                    modelFromVersionReply(reply.data(), reply.size(), identity.model);
+        UsbTransport transport(usb.devicePath);
+        std::vector<uint8_t> bytes, reply;
+        parseHexCommand(VersionQueryCommand, bytes);
+        const bool answered = transport.exchange(bytes, reply) == Transport::Ok;
+        if (answered)
+            identity.modelRead = modelFromVersionReply(reply.data(), reply.size(), identity.model);
+        if (verdict == PackageIdentity::Match)
             verdict = package.checkModel(identity);
-        }
-        trace.message(L"USB ", usb.devicePath, L": ", verdictText(verdict));
-        if (verdict != PackageIdentity::Match)
+        trace.message(L"USB ", usb.devicePath, L": ",
+                      answered ? verdictText(verdict) : L"no answer");
+        if (!answered)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeUsb);
-        device->setName(identity.model);
+        device->setName(nameOf(identity, usbPortName(i + 1)));
         device->setPortName(usbPortName(i + 1));
         device->setExtra1(usb.devicePath);
         device->setExtra2(usb.vid + L":" + usb.pid);

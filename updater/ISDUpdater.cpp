@@ -4,6 +4,7 @@
 #include "EngineText.h"
 #include "MethodTrace.h"
 #include "FlashSequence.h"
+#include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
@@ -141,8 +142,11 @@ bool ISDUpdater::deviceReady(KIVDevice* device) {
 // ---------------------------------------------------------------------------
 // Version read
 
-std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* device) {
+std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* device, bool* read) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::getDeviceVersionString(): ");
+    bool notAsked = false;
+    bool& answered = read ? *read : notAsked;
+    answered = false;
     CIniReader ini;
     openConfig(ini, options);
     if (!deviceReady(device)) {
@@ -159,8 +163,10 @@ std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* devic
     for (int attempt = 1; attempt <= VersionAttempts; ++attempt) {
         bool ok = readVersionOnce(device, parts, trace, result);
         result = upperAscii(result);
-        if (ok)
+        if (ok) {
+            answered = true;
             return result;
+        }
         if (attempt < VersionAttempts)
             // Three plain dots: the log writes Latin-1 only and would drop a
             // line carrying an ellipsis character.
@@ -393,6 +399,18 @@ bool ISDUpdater::checkModel(KIVOptions* options, KIVDevice* device, CIniReader& 
     return true;
 }
 
+// The entries that name the address a printer was found at learn that it
+// does not fit: the communication library only knew that it answered.
+void ISDUpdater::markEnteredAddress(IpAddressArray* addresses, const KIVDevice& record,
+                                    int32_t status) {
+    if (!addresses || record.getType() != KIVDevice::TypeIpAddress)
+        return;
+    for (ipAddressObject* entry : *addresses) {
+        if (entry && enteredAddress(entry->getAddress()) == record.getIPAddress())
+            entry->setStatus(status);
+    }
+}
+
 int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                                IpAddressArray* addresses) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::enumerateCompatibleDevices(): ");
@@ -413,8 +431,10 @@ int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArr
                 continue;
             }
             int32_t reason = 0;
-            if (!isCompatibleDevice(options, record, &reason))
+            if (!isCompatibleDevice(options, record, &reason)) {
+                markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
                 continue;
+            }
             std::wstring version = readDeviceVersion(options, record);
             KIVDevice* copy = new (std::nothrow) KIVDevice(*record);
             if (!copy)
@@ -442,10 +462,8 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     CIniReader ini;
     openConfig(ini, options);
 
-    if (!deviceReady(&run.record)) {
-        trace.message(L"Unable to verify device - Communication Error");
-        return UpdateUnreachable;
-    }
+    if (!deviceReady(&run.record))
+        return unverifiable(run);
     int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
     if (rc != UpdateOk)
         return rc;
@@ -472,6 +490,11 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     return verify(run);
 }
 
+int32_t ISDUpdater::unverifiable(FlashRun& run) {
+    run.trace.message(L"Unable to verify device - Communication Error");
+    return UpdateUnreachable;
+}
+
 int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool sprAnswered) {
     if (sprAnswered)
         return UpdateOk;
@@ -481,13 +504,20 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     if (!isTrue(checkSpr))
         return UpdateOk;
     run.trace.message(L"CheckSpr=TRUE");
-    std::wstring device = readDeviceVersion(run.options, &run.record);
+    // A version that cannot be read says nothing about the firmware letter:
+    // the printer did not answer, which is not a revision mismatch.
+    bool read = false;
+    std::wstring device = readDeviceVersion(run.options, &run.record, &read);
+    if (!read)
+        return unverifiable(run);
     std::wstring package;
     getPackageVersionString(run.options, &package);
     if (VersionCompare::firmwareLetter(device) == VersionCompare::firmwareLetter(package))
         return UpdateOk;
 
-    device = readDeviceVersion(run.options, &run.record);
+    device = readDeviceVersion(run.options, &run.record, &read);
+    if (!read)
+        return unverifiable(run);
     std::wstring segment = upperAscii(EngineText::before(EngineText::before(device, L'|'), L'-'));
     std::vector<std::wstring> allowed = ini.getKeyValue(L"SprList");
     for (const std::wstring& value : allowed) {
@@ -519,10 +549,19 @@ bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
 // step and for every item, so each item is the one the file holds at that
 // moment. The step keeps the type it had when it began.
 int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
+    size_t itemsRun = 0;
     for (size_t step = 0;; ++step) {
         std::wstring key;
-        if (!sequenceKey(ini, step, key))
-            return UpdateOk;
+        if (!sequenceKey(ini, step, key)) {
+            if (itemsRun > 0)
+                return UpdateOk;
+            // Without a single step nothing was flashed: verifying a printer
+            // that already had this version would report an update that never
+            // happened.
+            run.trace.message(L"No update step in the UpdateSequence section of config.ini - "
+                              L"Update Failed!");
+            return UpdateFailed;
+        }
         FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
         if (type == FlashSequence::StepOther)
             continue;
@@ -535,6 +574,7 @@ int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
             int32_t rc = runItem(run, type, items[item]);
             if (rc != UpdateOk)
                 return rc;
+            ++itemsRun;
         }
     }
 }
