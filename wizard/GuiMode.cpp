@@ -8,7 +8,7 @@
 #include "LanguageChoice.h"
 #include "LanguageCode.h"
 #include "MethodTrace.h"
-#include "PathCheck.h"
+#include "LibraryLoader.h"
 #include "ScopedHandle.h"
 #include "StatusMessenger.h"
 #include "WizardContext.h"
@@ -157,12 +157,8 @@ bool GuiMode::loadLanguage(WizardContext& context, KIVOptions& options) {
     const LanguageChoice choice =
         chooseLanguage(code, folders.getPackagePath(), &firstMatchingFile);
     context.licencePath = choice.licencePath;
-    const std::wstring common = folders.getCommonPath();
-    // Only a library named by a full path is loaded (no search along the DLL path).
-    if (!isAbsoluteWindowsPath(common))
-        return false;
-    for (const std::wstring& path : languageLibraryPaths(choice, common)) {
-        resources_ = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    for (const std::wstring& folder : languageLibraryFolders(choice, folders.getCommonPath())) {
+        resources_ = loadLibraryInFolder(folder, L"lang.dll");
         if (resources_)
             return true;
     }

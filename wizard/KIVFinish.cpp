@@ -25,8 +25,8 @@ void KIVFinish::onInitDialog() {
     setString(IDOK, Str::Retry);
     setString(IDCANCEL, Str::Close);
     HWND list = item(kList);
-    listAddColumn(list, 0, text(Str::SummaryColumnPrinter), 249);
-    listAddColumn(list, 1, text(Str::SummaryColumnResult), 200);
+    listAddTwoColumns(list, text(Str::SummaryColumnPrinter), 249, text(Str::SummaryColumnResult),
+                      200);
     KIVOptions& options = *context_->options;
     for (uint32_t i = 0; i < options.getDevListSize(); ++i) {
         trace.message(L"Summary List");

@@ -48,8 +48,7 @@ void KIVSelectDevice::onInitDialog() {
     HWND list = item(kList);
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     ::SetWindowLongPtrW(list, GWL_STYLE, ::GetWindowLongPtrW(list, GWL_STYLE) | LVS_SHOWSELALWAYS);
-    listAddColumn(list, 0, text(Str::ColumnPrinter), 249);
-    listAddColumn(list, 1, text(Str::ColumnVersion), 200);
+    listAddTwoColumns(list, text(Str::ColumnPrinter), 249, text(Str::ColumnVersion), 200);
 
     createAnimation();
     if (context_->deviceCount() > 0) {

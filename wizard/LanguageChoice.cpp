@@ -35,8 +35,7 @@ LanguageChoice chooseLanguage(const std::wstring& languageCode, const std::wstri
     return choice;
 }
 
-std::vector<std::wstring> languageLibraryPaths(const LanguageChoice& choice,
-                                               const std::wstring& commonFolder) {
-    return {commonFolder + choice.shortCode + L"\\lang.dll",
-            commonFolder + choice.wholeCode + L"\\lang.dll"};
+std::vector<std::wstring> languageLibraryFolders(const LanguageChoice& choice,
+                                                 const std::wstring& commonFolder) {
+    return {commonFolder + choice.shortCode + L"\\", commonFolder + choice.wholeCode + L"\\"};
 }

@@ -18,6 +18,6 @@ struct LanguageChoice {
 LanguageChoice chooseLanguage(const std::wstring& languageCode, const std::wstring& packageFolder,
                               const std::function<std::wstring(const std::wstring&)>& firstMatch);
 
-// The language library paths to try, in order.
-std::vector<std::wstring> languageLibraryPaths(const LanguageChoice& choice,
-                                               const std::wstring& commonFolder);
+// The folders of the language library ("lang.dll") to try, in order.
+std::vector<std::wstring> languageLibraryFolders(const LanguageChoice& choice,
+                                                 const std::wstring& commonFolder);

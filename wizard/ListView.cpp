@@ -13,6 +13,15 @@ void listAddColumn(HWND list, int index, const std::wstring& header, int width) 
                    reinterpret_cast<LPARAM>(&column));
 }
 
+void listAddTwoColumns(HWND list, const std::wstring& first, int firstWidth,
+                       const std::wstring& second, int secondWidth) {
+    RECT client{};
+    ::GetClientRect(list, &client);
+    const int rest = client.right - client.left - firstWidth - ::GetSystemMetrics(SM_CXVSCROLL);
+    listAddColumn(list, 0, first, firstWidth);
+    listAddColumn(list, 1, second, rest > secondWidth ? rest : secondWidth);
+}
+
 void listAddRow(HWND list, int row, const std::wstring& first, const std::wstring& second) {
     std::wstring firstCopy = first;
     std::wstring secondCopy = second;

@@ -35,8 +35,8 @@ TEST(LanguageChoice, LicenceInTheUsersLanguageChoosesItsLibrary) {
     EXPECT_EQ(de.licencePath, std::wstring(kPackage) + L"EULA-KIV-DE.txt");
     EXPECT_EQ(de.shortCode, L"de");
     EXPECT_EQ(folder.asked, std::vector<std::wstring>{std::wstring(kPackage) + L"EU*-*-DE.txt"});
-    EXPECT_EQ(languageLibraryPaths(de, L"C:\\c\\"),
-              (std::vector<std::wstring>{L"C:\\c\\de\\lang.dll", L"C:\\c\\de\\lang.dll"}));
+    EXPECT_EQ(languageLibraryFolders(de, L"C:\\c\\"),
+              (std::vector<std::wstring>{L"C:\\c\\de\\", L"C:\\c\\de\\"}));
 }
 
 TEST(LanguageChoice, NoLicenceInTheLanguageMeansEnglishEverywhere) {
@@ -44,7 +44,7 @@ TEST(LanguageChoice, NoLicenceInTheLanguageMeansEnglishEverywhere) {
     const LanguageChoice ko = choose(folder, L"ko");
     EXPECT_EQ(ko.licencePath, std::wstring(kPackage) + L"EULA-KIV-EN.txt");
     EXPECT_EQ(ko.shortCode, L"en");
-    EXPECT_EQ(languageLibraryPaths(ko, L"C:\\c\\")[0], L"C:\\c\\en\\lang.dll");
+    EXPECT_EQ(languageLibraryFolders(ko, L"C:\\c\\")[0], L"C:\\c\\en\\");
 
     folder.asked.clear();
     const LanguageChoice br = choose(folder, L"pt-BR");
@@ -53,8 +53,8 @@ TEST(LanguageChoice, NoLicenceInTheLanguageMeansEnglishEverywhere) {
                                                        std::wstring(kPackage) + L"EU*-*-EN.txt"}));
     EXPECT_EQ(br.shortCode, L"en");
     EXPECT_EQ(br.wholeCode, L"pt_BR");
-    EXPECT_EQ(languageLibraryPaths(br, L"C:\\c\\"),
-              (std::vector<std::wstring>{L"C:\\c\\en\\lang.dll", L"C:\\c\\pt_BR\\lang.dll"}));
+    EXPECT_EQ(languageLibraryFolders(br, L"C:\\c\\"),
+              (std::vector<std::wstring>{L"C:\\c\\en\\", L"C:\\c\\pt_BR\\"}));
 }
 
 TEST(LanguageChoice, WholeCodeLicenceKeepsTheShortCodeFirst) {
@@ -62,8 +62,8 @@ TEST(LanguageChoice, WholeCodeLicenceKeepsTheShortCodeFirst) {
     const LanguageChoice tw = choose(folder, L"zh-TW");
     EXPECT_EQ(tw.licencePath, std::wstring(kPackage) + L"EULA-KIV-ZH_TW.txt");
     EXPECT_EQ(tw.shortCode, L"zh");
-    EXPECT_EQ(languageLibraryPaths(tw, L"C:\\c\\"),
-              (std::vector<std::wstring>{L"C:\\c\\zh\\lang.dll", L"C:\\c\\zh_TW\\lang.dll"}));
+    EXPECT_EQ(languageLibraryFolders(tw, L"C:\\c\\"),
+              (std::vector<std::wstring>{L"C:\\c\\zh\\", L"C:\\c\\zh_TW\\"}));
 }
 
 TEST(LanguageChoice, WithoutAnyLicenceThePathStaysEmpty) {

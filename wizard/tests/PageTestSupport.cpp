@@ -13,6 +13,12 @@ std::wstring winPath(const char* path) {
     return out;
 }
 
+std::wstring winFile(const char* path) {
+    std::wstring folder = winPath(path);
+    folder.pop_back();
+    return folder;
+}
+
 HMODULE languageLibrary(const std::wstring& code) {
     static std::map<std::wstring, HMODULE> loaded;
     HMODULE& module = loaded[code];

@@ -10,7 +10,9 @@
 #include <memory>
 #include <string>
 
+// A build path as a Windows folder (with a final backslash) or file.
 std::wstring winPath(const char* path);
+std::wstring winFile(const char* path);
 // The built library of a language ("en", "ar", "ja", ...); stays loaded.
 HMODULE languageLibrary(const std::wstring& code);
 

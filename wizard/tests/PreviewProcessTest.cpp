@@ -195,3 +195,22 @@ TEST(LanguageChoice, MissingLanguageLibraryEndsTheRun) {
 }
 
 } // namespace
+
+namespace {
+
+// The program asks for version 6 of the common controls and runs as the
+// user who started it.
+TEST(Manifest, CommonControlsSixAndAsInvoker) {
+    HMODULE exe = ::LoadLibraryExW(kExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(exe);
+    HRSRC found = ::FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_TRUE(found);
+    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(exe, found)));
+    const std::string manifest(bytes, ::SizeofResource(exe, found));
+    ::FreeLibrary(exe);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}
+
+} // namespace

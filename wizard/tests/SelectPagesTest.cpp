@@ -56,7 +56,14 @@ TEST_P(SelectPages, EnumerationDoneBeforeThePageOpens) {
                       EXPECT_EQ(listHeader(d, kList, 0), s.t(1050));
                       EXPECT_EQ(listHeader(d, kList, 1), s.t(1051));
                       EXPECT_EQ(listColumnWidth(d, kList, 0), 249);
-                      EXPECT_EQ(listColumnWidth(d, kList, 1), 200);
+                      // The version column takes the rest of the list, so the
+                      // up-to-date text is not cut short.
+                      const std::wstring upToDate = s.t(1065);
+                      const int needed = static_cast<int>(
+                          ::SendDlgItemMessageW(d, kList, LVM_GETSTRINGWIDTHW, 0,
+                                                reinterpret_cast<LPARAM>(upToDate.c_str())));
+                      EXPECT_GE(listColumnWidth(d, kList, 1), 200);
+                      EXPECT_GE(listColumnWidth(d, kList, 1), needed + 12);
                       const std::vector<ListRow> rows = listRows(d, kList);
                       EXPECT_EQ(rows.size(), 2u);
                       if (rows.size() == 2) {

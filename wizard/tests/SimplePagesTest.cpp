@@ -148,7 +148,7 @@ TEST_P(Pages, SummaryListsTheOutcomes) {
                       EXPECT_EQ(listHeader(d, 1004, 0), s.t(1056));
                       EXPECT_EQ(listHeader(d, 1004, 1), s.t(1057));
                       EXPECT_EQ(listColumnWidth(d, 1004, 0), 249);
-                      EXPECT_EQ(listColumnWidth(d, 1004, 1), 200);
+                      EXPECT_GE(listColumnWidth(d, 1004, 1), 200);
                       const std::vector<ListRow> rows = listRows(d, 1004);
                       EXPECT_EQ(rows.size(), 3u);
                       if (rows.size() == 3) {
