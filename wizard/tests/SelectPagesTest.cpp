@@ -352,7 +352,7 @@ TEST(PageTrace, SelectDeviceAndWelcomeWriteTheirLines) {
     std::vector<std::string> lines;
     for (std::string line : log.texts()) {
         line.erase(0, line.find_first_not_of(' '));
-        if (line.rfind("KIV", 0) == 0)
+        if (line.rfind("KIVSelectDevice::", 0) == 0 || line.rfind("KIVWelcome::", 0) == 0)
             lines.push_back(line);
     }
     const std::vector<std::string> expected = {
