@@ -1,0 +1,60 @@
+#include "DialogPageHost.h"
+
+#include "KIVError.h"
+#include "KIVErrorRev.h"
+#include "KIVErrorSPR.h"
+#include "KIVEula.h"
+#include "KIVFinish.h"
+#include "KIVSelectDevice.h"
+#include "KIVSelectIP.h"
+#include "KIVStatus.h"
+#include "KIVUpdate.h"
+#include "KIVWelcome.h"
+
+#include <memory>
+
+PageOutcome DialogPageHost::show(const PageRequest& request, WizardContext& context) {
+    PageOutcome outcome{PageNotCreated, {}};
+    WizardContext* ctx = &context;
+    std::unique_ptr<WizardPage> page;
+    KIVSelectDevice* select = nullptr;
+    switch (request.kind) {
+    case PageKind::Welcome:
+        page.reset(new KIVWelcome(ctx, resources_));
+        break;
+    case PageKind::Licence:
+        page.reset(new KIVEula(ctx, resources_));
+        break;
+    case PageKind::SelectDevice:
+        select = new KIVSelectDevice(ctx, resources_);
+        page.reset(select);
+        break;
+    case PageKind::SelectAddress:
+        page.reset(new KIVSelectIP(ctx, resources_));
+        break;
+    case PageKind::Progress:
+        page.reset(new KIVStatus(ctx, resources_));
+        break;
+    case PageKind::Result:
+        page.reset(new KIVUpdate(ctx, resources_, request.lastDevice));
+        break;
+    case PageKind::Summary:
+        page.reset(new KIVFinish(ctx, resources_));
+        break;
+    case PageKind::Error:
+        page.reset(new KIVError(ctx, resources_, request.errorKind));
+        break;
+    case PageKind::ErrorSPR:
+        page.reset(new KIVErrorSPR(ctx, resources_));
+        break;
+    case PageKind::ErrorRevision:
+        page.reset(new KIVErrorRev(ctx, resources_));
+        break;
+    }
+    if (!page)
+        return outcome;
+    outcome.result = page->runModal();
+    if (select)
+        outcome.selection = select->selection();
+    return outcome;
+}

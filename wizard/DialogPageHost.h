@@ -1,0 +1,14 @@
+// Shows the wizard's pages as modal dialogs from the language library.
+#pragma once
+
+#include "PageHost.h"
+#include "WindowsSupport.h"
+
+class DialogPageHost : public PageHost {
+public:
+    explicit DialogPageHost(HMODULE resources) : resources_(resources) {}
+    PageOutcome show(const PageRequest& request, WizardContext& context) override;
+
+private:
+    HMODULE resources_;
+};

@@ -1,0 +1,229 @@
+#include "GuiMode.h"
+
+#include "DialogPageHost.h"
+#include "GuiModeFactory.h"
+#include "IUpdater.h"
+#include "KIVOptions.h"
+#include "KIVStatus.h"
+#include "LanguageChoice.h"
+#include "LanguageCode.h"
+#include "MethodTrace.h"
+#include "LibraryLoader.h"
+#include "ScopedHandle.h"
+#include "StatusMessenger.h"
+#include "WizardContext.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+// The first file that matches a wildcard pattern, as a full path.
+std::wstring firstMatchingFile(const std::wstring& pattern) {
+    WIN32_FIND_DATAW found{};
+    ScopedFindHandle find(::FindFirstFileW(pattern.c_str(), &found));
+    if (!find)
+        return std::wstring();
+    const size_t slash = pattern.find_last_of(L"\\/");
+    const std::wstring folder =
+        slash == std::wstring::npos ? std::wstring() : pattern.substr(0, slash + 1);
+    return folder + found.cFileName;
+}
+
+bool registerControlClasses() {
+    // Version 6 of the common controls (selected by the program's manifest)
+    // knows the standard classes too; an older library refuses the whole
+    // call for a class it does not know, so it is asked without them.
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof(icc);
+    icc.dwICC = ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES;
+    if (::InitCommonControlsEx(&icc))
+        return true;
+    icc.dwICC = ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES;
+    return ::InitCommonControlsEx(&icc) != FALSE;
+}
+
+// Runs the modeless page's messages until it ends or the time is up.
+void keepModeless(HWND page, DWORD milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    while (::IsWindow(page)) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end)
+            break;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            if (::IsWindow(page) && ::IsDialogMessageW(page, &message))
+                continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+const DWORD kProgressPreviewMs = 30000;
+
+} // namespace
+
+GuiMode::GuiMode()
+    : updater_(nullptr), statusReports_(false), reserved_(0), appMode_(1), resources_(nullptr) {
+    MethodTrace trace(LogGUIMode, L"GuiMode::GuiMode(): ");
+}
+
+GuiMode::~GuiMode() {
+    MethodTrace trace(LogGUIMode, L"GuiMode::~GuiMode(): ");
+    if (updater_ && !IUpdater::freeUpdaterLib(updater_))
+        trace.message(L"Unable to free the Updater");
+    updater_ = nullptr;
+    messenger_.reset();
+}
+
+int32_t GuiMode::initialize(KIVOptions* options) {
+    // Nothing thrown may reach the launcher, which catches nothing.
+    try {
+        return initializeUnguarded(options);
+    } catch (...) {
+        return 7;
+    }
+}
+
+int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
+    MethodTrace trace(LogGUIMode, L"GuiMode::initialize(): ");
+    // No page hosts an ActiveX control, so nothing is set up for them.
+    registerControlClasses();
+    int32_t rc = 0;
+    updater_ = IUpdater::makeUpdater(options, &rc);
+    if (!updater_ || rc != 0) {
+        trace.message(L"Unable to make an Updater!");
+        return rc != 0 ? rc : 7;
+    }
+    if (options->getDialogNum() == 0) {
+        rc = updater_->initialize(options);
+        if (rc != 0) {
+            trace.message(L"Unable to initialize the Updater!");
+            return rc;
+        }
+    }
+    if (options->getErrors()) {
+        statusReports_ = true;
+        messenger_.reset(new StatusMessenger(std::wcout));
+    }
+    return 0;
+}
+
+int32_t GuiMode::executeUpdateMode(KIVOptions* options) {
+    try {
+        return executeUnguarded(options);
+    } catch (...) {
+        return 14;
+    }
+}
+
+int32_t GuiMode::executeUnguarded(KIVOptions* options) {
+    MethodTrace trace(LogGUIMode, L"GuiMode::executeUpdateMode(): ");
+    trace.message(L"Beginning updates...");
+    options->clearDeviceList();
+
+    WizardContext context(options, updater_);
+    updater_->getPackageVersionString(options, &context.packageVersion);
+
+    if (!loadLanguage(context, *options))
+        return ResultNoLanguageLibrary;
+
+    if (options->getDialogNum() != 0) {
+        DialogPageHost pages(resources_);
+        return runPagePreview(context, *options, pages, resources_);
+    }
+
+    // The wizard's own update flow is not part of this build yet: say so and
+    // fail the run rather than pretend that anything was updated.
+    static const wchar_t kMessage[] =
+        L"The graphical wizard is not available in this build; use -m 2.";
+    trace.message(kMessage);
+    std::printf("%ls\n", kMessage);
+    std::fflush(stdout);
+    return ResultNoLanguageLibrary;
+}
+
+bool GuiMode::loadLanguage(WizardContext& context, KIVOptions& options) {
+    const std::wstring code = getLanguageCode(::GetUserDefaultLangID());
+    RsrcMgr& folders = options.getRsrcMgr();
+    const LanguageChoice choice =
+        chooseLanguage(code, folders.getPackagePath(), &firstMatchingFile);
+    context.licencePath = choice.licencePath;
+    for (const std::wstring& folder : languageLibraryFolders(choice, folders.getCommonPath())) {
+        resources_ = loadLibraryInFolder(folder, L"lang.dll");
+        if (resources_)
+            return true;
+    }
+    return false;
+}
+
+int32_t GuiMode::runPagePreview(WizardContext& context, KIVOptions& options, PageHost& pages,
+                                HMODULE resources) {
+    HWND console = ::GetConsoleWindow();
+    if (console)
+        ::ShowWindow(console, SW_SHOW);
+    switch (options.getDialogNum()) {
+    case 1:
+        pages.show(PageRequest(PageKind::Welcome), context);
+        break;
+    case 2:
+        pages.show(PageRequest(PageKind::Licence), context);
+        break;
+    case 3:
+        pages.show(PageRequest(PageKind::SelectDevice), context);
+        break;
+    case 4:
+        pages.show(PageRequest(PageKind::SelectAddress), context);
+        break;
+    case 5: {
+        KIVStatus progress(&context, resources);
+        HWND page = progress.createModeless();
+        if (page)
+            keepModeless(page, kProgressPreviewMs);
+        progress.destroyModeless();
+        break;
+    }
+    case 6:
+        pages.show(PageRequest(PageKind::Result, 0, false), context);
+        break;
+    case 7:
+        pages.show(PageRequest(PageKind::Summary), context);
+        break;
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+        pages.show(PageRequest(PageKind::Error, options.getDialogNum() - 7), context);
+        break;
+    case 12:
+        pages.show(PageRequest(PageKind::ErrorSPR), context);
+        break;
+    case 13: {
+        WizardContext sample(&options, context.updater);
+        sample.deviceVersion = L"K417_C020513_00";
+        sample.packageVersion = L"K417_D031507_00";
+        pages.show(PageRequest(PageKind::ErrorRevision), sample);
+        break;
+    }
+    case 14:
+        pages.show(PageRequest(PageKind::Error, 11), context);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+IUpdateMode* makeGuiMode(int32_t appMode) {
+    GuiMode* mode = new GuiMode();
+    mode->setAppMode(appMode);
+    return mode;
+}

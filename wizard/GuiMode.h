@@ -1,0 +1,50 @@
+// The wizard update mode (application modes 1 and 3): makes the run's
+// updater, chooses the language of the licence and the pages, loads that
+// language library and shows the pages.
+#pragma once
+
+#include "IUpdateMode.h"
+#include "WindowsSupport.h"
+
+#include <cstdint>
+#include <memory>
+
+class PageHost;
+class StatusMessenger;
+class WizardContext;
+
+class GuiMode : public IUpdateMode {
+public:
+    GuiMode();
+    ~GuiMode() override;
+    GuiMode(const GuiMode&) = delete;
+    GuiMode& operator=(const GuiMode&) = delete;
+
+    int32_t initialize(KIVOptions* options) override;
+    int32_t executeUpdateMode(KIVOptions* options) override;
+    IUpdater* getUpdater() override { return updater_; }
+
+    void setAppMode(int32_t mode) { appMode_ = mode; }
+    int32_t getAppMode() const { return appMode_; }
+
+    // Shows the one page that the dialog number names; returns 0.
+    static int32_t runPagePreview(WizardContext& context, KIVOptions& options, PageHost& pages,
+                                  HMODULE resources);
+
+    enum {
+        ResultNoLanguageLibrary = 3,
+    };
+
+private:
+    int32_t initializeUnguarded(KIVOptions* options);
+    int32_t executeUnguarded(KIVOptions* options);
+    bool loadLanguage(WizardContext& context, KIVOptions& options);
+
+    IUpdater* updater_;
+    bool statusReports_;
+    std::unique_ptr<StatusMessenger> messenger_;
+    int32_t reserved_;
+    int32_t appMode_;
+    // The pages' templates and texts; loaded once, never unloaded in a run.
+    HMODULE resources_;
+};

@@ -1,0 +1,21 @@
+#include "KIVErrorRev.h"
+
+#include "PageTexts.h"
+#include "StringIds.h"
+#include "WizardContext.h"
+
+KIVErrorRev::KIVErrorRev(WizardContext* context, HMODULE resources)
+    : WizardPage(Tpl::ErrorRevision, context, resources) {}
+
+void KIVErrorRev::onInitDialog() {
+    initCommon();
+    setString(1038, Str::RevHeading);
+    makeHeading(1038, true);
+    setText(1039, text(Str::RevDevice) + L" " + context_->deviceVersion);
+    setText(1040, text(Str::RevPackage) + L" " + context_->packageVersion);
+    setText(1041, text(Str::RevRequired) + L" " + revisionLetter(itemText(1039)));
+    setString(1042, Str::RevAdvice);
+    setString(IDOK, Str::RevOk);
+}
+
+void KIVErrorRev::onClose() {}

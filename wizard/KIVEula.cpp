@@ -1,0 +1,71 @@
+#include "KIVEula.h"
+
+#include "MethodTrace.h"
+#include "ScopedHandle.h"
+#include "StringIds.h"
+#include "WizardContext.h"
+
+#include <vector>
+
+KIVEula::KIVEula(WizardContext* context, HMODULE resources)
+    : WizardPage(Tpl::Licence, context, resources) {}
+
+void KIVEula::onInitDialog() {
+    MethodTrace trace(LogGUIMode, L"KIVEula::OnInitDialog(): ");
+    trace.message(L"Open");
+    initCommon();
+    setString(1038, Str::LicenceHeading);
+    makeHeading(1038, true);
+    setString(1039, Str::LicenceMustAgree);
+    setString(1040, Str::LicenceClick);
+    setString(IDOK, Str::Agree);
+    setString(IDCANCEL, Str::Disagree);
+    loadLicence();
+}
+
+void KIVEula::loadLicence() {
+    const std::wstring& path = context_->licencePath;
+    if (path.empty())
+        return;
+    // Nobody may change the text while it is read.
+    ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return;
+    const DWORD size = ::GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size > 0x7FFFFFFF)
+        return;
+    std::vector<char> bytes(size);
+    DWORD got = 0;
+    if (size > 0 && (!::ReadFile(file.get(), bytes.data(), size, &got, nullptr) || got != size))
+        return;
+    std::wstring licence;
+    if (size > 0) {
+        const int length =
+            ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(size), nullptr, 0);
+        licence.resize(static_cast<size_t>(length));
+        if (length > 0)
+            ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(size), &licence[0],
+                                  length);
+    }
+    // A text box takes only about 30000 characters unless told otherwise;
+    // a licence is shown whole.
+    ::SendMessageW(item(1000), EM_SETLIMITTEXT, licence.size() + 1, 0);
+    setText(1000, licence);
+}
+
+void KIVEula::onOK() {
+    MethodTrace trace(LogGUIMode, L"KIVEula::OnOK(): ");
+    trace.message(L"Closed");
+    endPage(PageConfirm);
+}
+
+void KIVEula::onCancel() {
+    endPage(PageSecond);
+}
+
+void KIVEula::onClose() {
+    MethodTrace trace(LogGUIMode, L"KIVEula::OnClose(): ");
+    trace.message(L"Closed - close Button");
+    endPage(PageClosed);
+}

@@ -1,0 +1,44 @@
+#include "KIVFinish.h"
+
+#include "KIVOptions.h"
+#include "ListView.h"
+#include "MethodTrace.h"
+#include "PageTexts.h"
+#include "StringIds.h"
+#include "WizardContext.h"
+
+namespace {
+const int kList = 1004;
+}
+
+KIVFinish::KIVFinish(WizardContext* context, HMODULE resources)
+    : WizardPage(Tpl::Summary, context, resources) {}
+
+void KIVFinish::onInitDialog() {
+    MethodTrace trace(LogGUIMode, L"KIVSummary::OnInitDialog(): ");
+    trace.message(L"Open");
+    initCommon();
+    setString(1038, Str::SummaryHeading);
+    makeHeading(1038, true);
+    setString(1041, Str::SummaryHelp);
+    setString(1042, Str::SummaryNetworkHint);
+    setString(IDOK, Str::Retry);
+    setString(IDCANCEL, Str::Close);
+    HWND list = item(kList);
+    listAddTwoColumns(list, text(Str::SummaryColumnPrinter), 249, text(Str::SummaryColumnResult),
+                      200);
+    KIVOptions& options = *context_->options;
+    for (uint32_t i = 0; i < options.getDevListSize(); ++i) {
+        trace.message(L"Summary List");
+        KIVDevice device;
+        options.getDeviceAt(i, device);
+        listAddRow(list, static_cast<int>(i), deviceLabel(device),
+                   text(outcomeString(device.getUpdateStatus())));
+        trace.message(L"Summary List - Updated Device ", device.getName(), L" ver ",
+                      device.getCurrVer());
+    }
+}
+
+void KIVFinish::onCancel() {
+    endPage(PageSecond);
+}

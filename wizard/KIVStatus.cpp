@@ -1,0 +1,44 @@
+#include "KIVStatus.h"
+
+#include "PageTexts.h"
+#include "ProgressValue.h"
+#include "StringIds.h"
+
+#include <commctrl.h>
+
+namespace {
+const int kBar = 1003;
+}
+
+KIVStatus::KIVStatus(WizardContext* context, HMODULE resources)
+    : WizardPage(Tpl::Progress, context, resources), tickMs(1000) {
+    setProgressValue(0);
+}
+
+void KIVStatus::onInitDialog() {
+    const KIVDevice device = currentDevice();
+    initCommon();
+    setString(1038, Str::ProgressHeading);
+    makeHeading(1038, true);
+    setText(1039, text(Str::ProgressPrinter) + L" " + deviceLabel(device));
+    setString(1040, Str::ProgressBody);
+    ::SendMessageW(item(kBar), PBM_SETRANGE32, 0, 100);
+    ::SendMessageW(item(kBar), PBM_SETPOS, static_cast<WPARAM>(progressValue()), 0);
+    timer_.start(window(), 1, tickMs);
+    showProgress();
+}
+
+void KIVStatus::onTimer(UINT_PTR) {
+    showProgress();
+}
+
+void KIVStatus::showProgress() {
+    const int32_t percent = progressValue();
+    ::SendMessageW(item(kBar), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    if (percent >= 100) {
+        timer_.stop();
+        endPage(PageConfirm);
+    }
+}
+
+void KIVStatus::onOK() {}

@@ -1,0 +1,43 @@
+#include "KIVUpdate.h"
+
+#include "KIVOptions.h"
+#include "MethodTrace.h"
+#include "PageTexts.h"
+#include "StringIds.h"
+#include "WizardContext.h"
+
+KIVUpdate::KIVUpdate(WizardContext* context, HMODULE resources, bool lastDevice)
+    : WizardPage(Tpl::Result, context, resources), autoContinueMs(5000), lastDevice_(lastDevice) {}
+
+void KIVUpdate::onInitDialog() {
+    MethodTrace trace(LogGUIMode, L"KIVUpdate::OnInitDialog(): ");
+    trace.message(L"Open");
+    const KIVDevice device = currentDevice();
+    trace.message(L"Updated device - ", device.getName());
+    initCommon();
+    setString(1038, Str::ResultHeading);
+    makeHeading(1038, true);
+    setText(1039, deviceLabel(device));
+    setString(1040, Str::ResultBody);
+    setString(IDOK, Str::ResultContinue);
+    if (lastDevice_)
+        showItem(IDOK, false);
+    if (context_->options->getDialogNum() == 0)
+        timer_.start(window(), 1, autoContinueMs);
+}
+
+void KIVUpdate::onTimer(UINT_PTR) {
+    timer_.stop();
+    MethodTrace trace(LogGUIMode, L"5 second timer elapsed");
+    onOK();
+}
+
+void KIVUpdate::onOK() {
+    MethodTrace trace(LogGUIMode, L"KIVUpdate::OnOK()");
+    endPage(PageConfirm);
+}
+
+void KIVUpdate::onClose() {
+    MethodTrace trace(LogGUIMode, L"KIVUpdate::OnClose()");
+    endPage(PageClosed);
+}

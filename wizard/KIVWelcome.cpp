@@ -1,0 +1,28 @@
+#include "KIVWelcome.h"
+
+#include "MethodTrace.h"
+#include "StringIds.h"
+
+KIVWelcome::KIVWelcome(WizardContext* context, HMODULE resources)
+    : WizardPage(Tpl::Welcome, context, resources) {}
+
+void KIVWelcome::onInitDialog() {
+    MethodTrace trace(LogGUIMode, L"KIVWelcome::OnInitDialog(): ");
+    trace.message(L"Open");
+    initCommon();
+    setString(1039, Str::WelcomeBody);
+    setString(1040, Str::WelcomeClick);
+    setString(IDOK, Str::WelcomeContinue);
+}
+
+void KIVWelcome::onOK() {
+    MethodTrace trace(LogGUIMode, L"KIVWelcome::OnOK(): ");
+    trace.message(L"Closed");
+    endPage(PageConfirm);
+}
+
+void KIVWelcome::onClose() {
+    MethodTrace trace(LogGUIMode, L"KIVWelcome::OnClose(): ");
+    trace.message(L"Closed - close button");
+    endPage(PageClosed);
+}

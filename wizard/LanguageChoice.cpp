@@ -1,0 +1,41 @@
+#include "LanguageChoice.h"
+
+#include <cwctype>
+
+namespace {
+
+std::wstring upper(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towupper(c));
+    return text;
+}
+
+std::wstring licencePattern(const std::wstring& folder, const std::wstring& code) {
+    return folder + L"EU*-*-" + upper(code) + L".txt";
+}
+
+} // namespace
+
+LanguageChoice chooseLanguage(const std::wstring& languageCode, const std::wstring& packageFolder,
+                              const std::function<std::wstring(const std::wstring&)>& firstMatch) {
+    LanguageChoice choice;
+    choice.wholeCode = languageCode;
+    for (wchar_t& c : choice.wholeCode)
+        if (c == L'-')
+            c = L'_';
+    choice.shortCode = choice.wholeCode.substr(0, 2);
+
+    choice.licencePath = firstMatch(licencePattern(packageFolder, choice.shortCode));
+    if (choice.licencePath.empty())
+        choice.licencePath = firstMatch(licencePattern(packageFolder, choice.wholeCode));
+    if (choice.licencePath.empty()) {
+        choice.licencePath = firstMatch(licencePattern(packageFolder, L"EN"));
+        choice.shortCode = L"en";
+    }
+    return choice;
+}
+
+std::vector<std::wstring> languageLibraryFolders(const LanguageChoice& choice,
+                                                 const std::wstring& commonFolder) {
+    return {commonFolder + choice.shortCode + L"\\", commonFolder + choice.wholeCode + L"\\"};
+}

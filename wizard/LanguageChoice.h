@@ -1,0 +1,23 @@
+// Which licence text and which language library a user gets, from the
+// language code of the user's locale. The pages follow the licence: without
+// a licence in the user's language the pages are English too.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct LanguageChoice {
+    std::wstring shortCode;   // "de", "pt"; "en" when the English licence is taken
+    std::wstring wholeCode;   // "de", "pt_BR"
+    std::wstring licencePath; // empty when not even the English licence exists
+};
+
+// firstMatch(pattern) answers the full path of the first file matching a
+// wildcard pattern, or an empty text.
+LanguageChoice chooseLanguage(const std::wstring& languageCode, const std::wstring& packageFolder,
+                              const std::function<std::wstring(const std::wstring&)>& firstMatch);
+
+// The folders of the language library ("lang.dll") to try, in order.
+std::vector<std::wstring> languageLibraryFolders(const LanguageChoice& choice,
+                                                 const std::wstring& commonFolder);

@@ -1,0 +1,51 @@
+#include "PageTexts.h"
+
+#include "KIVDevice.h"
+#include "StringIds.h"
+
+std::wstring deviceLabel(const KIVDevice& device) {
+    switch (device.getType()) {
+    case KIVDevice::TypeUsb:
+        return device.getPortName();
+    case KIVDevice::TypeIpAddress:
+        return device.getIPAddress();
+    default:
+        return device.getName();
+    }
+}
+
+ErrorTexts errorTexts(int32_t kind) {
+    switch (kind) {
+    case 1:
+        return {true, Str::ErrBadFileHeading, Str::ErrBadFileBody, Str::ErrContinue, false};
+    case 2:
+        return {true, Str::ErrNoPrinterHeading, Str::ErrNoPrinterBody, Str::ErrContinue, false};
+    case 3:
+        return {true, Str::ErrWrongPrinterHeading, Str::ErrWrongPrinterBody, Str::ErrContinue,
+                false};
+    case 4:
+        return {true, Str::ErrUpdateHeading, 0, Str::ErrContinue, false};
+    case 11:
+        return {true, Str::ErrCommunicationHeading, 0, Str::Cancel, true};
+    default:
+        return {false, 0, 0, 0, false};
+    }
+}
+
+std::wstring composeErrorBody(const std::wstring& label, const std::wstring steps[4]) {
+    return label + L"\n\n" + steps[0] + L"\n" + steps[1] + L"\n" + steps[2] + L"\n" + steps[3];
+}
+
+uint32_t outcomeString(int32_t updateStatus) {
+    return updateStatus == KIVDevice::Updated ? Str::Success : Str::Failed;
+}
+
+std::wstring revisionLetter(const std::wstring& line) {
+    if (line.empty())
+        return std::wstring();
+    const size_t underscore = line.find(L'_');
+    if (underscore == std::wstring::npos)
+        return line.substr(0, 1);
+    // A line ending in "_" has no letter after it.
+    return line.substr(underscore + 1, 1);
+}

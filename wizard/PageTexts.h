@@ -1,0 +1,31 @@
+// What the pages show, decided without any window: device labels, the Error
+// page's texts by kind, the Summary outcome and the Revision page's letter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class KIVDevice;
+
+// A printer as the Progress, Result, Summary and Error pages name it: the
+// port for USB, the address for one found at an address, else the name.
+std::wstring deviceLabel(const KIVDevice& device);
+
+struct ErrorTexts {
+    bool known; // false: the page ends with 1 as soon as it is shown
+    uint32_t heading;
+    uint32_t body; // 0: the body is composed (composeErrorBody)
+    uint32_t button;
+    bool retryButton; // button 1066 shown with the retry text
+};
+ErrorTexts errorTexts(int32_t kind);
+
+// The label, a blank line and the four numbered steps, one per line.
+std::wstring composeErrorBody(const std::wstring& label, const std::wstring steps[4]);
+
+// String number of the Summary page's outcome for an update status.
+uint32_t outcomeString(int32_t updateStatus);
+
+// The letter after the first "_" of a line, or its first character when it
+// has none; empty for an empty line.
+std::wstring revisionLetter(const std::wstring& line);

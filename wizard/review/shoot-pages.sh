@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Takes a PNG of every wizard page (the 14 page numbers of -dialog) in the
+# given languages, under an Xvfb of its own and in a Wine prefix of its own.
+#
+#   wizard/review/shoot-pages.sh [build folder] [language code ...]
+#
+# Defaults: build/x86_64 (or build), and en de ja ar. The build folder must
+# have built the target PagePreview. Pictures go to <build>/page-review/<code>/
+# as NN.png. Each page is shown by PagePreview.exe, which runs the same page
+# preview as "KIV.exe -m 1 -dialog N" with the language library named, sample
+# printers and the package's licence of that language (English where the
+# package has none). KIV.exe itself chooses the language from the user's
+# locale, and shows English pages for a language without a licence file.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+default=$root/build/x86_64
+[ -d "$default" ] || default=$root/build
+build=$(cd "${1:-$default}" && pwd)
+shift || true
+codes=("$@")
+[ ${#codes[@]} -gt 0 ] || codes=(en de ja ar)
+
+program=$build/wizard/review/PagePreview.exe
+[ -f "$program" ] || { echo "build the target PagePreview in $build first" >&2; exit 1; }
+art=$build/package/art
+out=$build/page-review
+mkdir -p "$out"
+
+export KIV_WINEPREFIX=$out/wineprefix
+xvfb_pid=
+cleanup() {
+  "$build/wine-ctl" stop || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
+display_file=$out/display
+: > "$display_file"
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+[ -s "$display_file" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$display_file")
+
+wine_run=$build/wine-run
+"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+
+winpath() { echo "Z:${1//\//\\}"; }
+status=0
+for code in "${codes[@]}"; do
+  dll=$build/lang/$code/lang.dll
+  if [ ! -f "$dll" ]; then echo "$code: no $dll" >&2; status=1; continue; fi
+  upper=$(echo "$code" | tr a-z A-Z)
+  licence=$(ls "$build"/package-stage/package/EULA-KIV-"$upper".txt 2>/dev/null ||
+            ls "$build"/package-stage/package/EULA-KIV-EN.txt)
+  # A dialog font with every letter of the language, regular and bold (the
+  # stand-in font of Wine lacks several scripts).
+  case $code in
+    ja) face="Noto Sans CJK JP" ;;
+    ko) face="Noto Sans CJK KR" ;;
+    zh) face="Noto Sans CJK SC" ;;
+    zh_TW) face="Noto Sans CJK TC" ;;
+    *) face="DejaVu Sans" ;;
+  esac
+  for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
+    "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v "$name" /d "$face" /f >/dev/null
+  done
+  rm -rf "${out:?}/$code"
+  mkdir -p "$out/$code"
+  for n in $(seq 1 14); do
+    done_file=$out/$code/done
+    log=$out/$code/$n.log
+    rm -f "$done_file"
+    "$wine_run" "$program" "$(winpath "$dll")" "$(winpath "$art")\\" "$n" \
+      "$(winpath "$licence")" "$(winpath "$done_file")" >"$log" 2>&1 &
+    pid=$!
+    for _ in $(seq 600); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done
+    if grep -q ready "$log"; then
+      import -window root "$out/$code/screen.png"
+      convert "$out/$code/screen.png" -trim +repage "$out/$code/$(printf %02d "$n").png"
+      rm -f "$out/$code/screen.png"
+    else
+      echo "$code: page $n was not shown" >&2; status=1
+    fi
+    touch "$done_file"
+    wait "$pid" || { echo "$code: page $n ended with $?" >&2; status=1; }
+    rm -f "$log" "$done_file"
+  done
+  echo "$code: $(ls "$out/$code"/*.png 2>/dev/null | wc -l) pictures in $out/$code"
+done
+exit $status

@@ -1,0 +1,57 @@
+#include "KIVDevice.h"
+#include "PageTexts.h"
+#include "StringIds.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PageTexts, DeviceLabelIsPortForUsbAddressForEnteredPrintersElseName) {
+    KIVDevice d;
+    d.setName(L"Name");
+    d.setPortName(L"USB003");
+    d.setIPAddress(L"192.168.7.7");
+    d.setType(KIVDevice::TypeUsb);
+    EXPECT_EQ(deviceLabel(d), L"USB003");
+    d.setType(KIVDevice::TypeIpAddress);
+    EXPECT_EQ(deviceLabel(d), L"192.168.7.7");
+    d.setType(KIVDevice::TypeNetwork);
+    EXPECT_EQ(deviceLabel(d), L"Name");
+    d.setType(KIVDevice::TypeNone);
+    EXPECT_EQ(deviceLabel(d), L"Name");
+}
+
+TEST(PageTexts, ErrorKindsAndTheirTexts) {
+    const ErrorTexts noPrinter = errorTexts(2);
+    EXPECT_TRUE(noPrinter.known);
+    EXPECT_EQ(noPrinter.heading, 1025u);
+    EXPECT_EQ(noPrinter.body, 1026u);
+    EXPECT_EQ(noPrinter.button, 1059u);
+    EXPECT_FALSE(noPrinter.retryButton);
+    EXPECT_EQ(errorTexts(1).body, 1024u);
+    EXPECT_EQ(errorTexts(3).heading, 1027u);
+    EXPECT_EQ(errorTexts(4).body, 0u);
+    const ErrorTexts silent = errorTexts(11);
+    EXPECT_EQ(silent.heading, 1074u);
+    EXPECT_EQ(silent.body, 0u);
+    EXPECT_EQ(silent.button, 1060u);
+    EXPECT_TRUE(silent.retryButton);
+    for (int32_t kind : {0, 5, 10, 12, 13, -1})
+        EXPECT_FALSE(errorTexts(kind).known) << kind;
+}
+
+TEST(PageTexts, ComposedBodyOutcomeAndRevisionLetter) {
+    const std::wstring steps[4] = {L"a", L"b", L"c", L"d"};
+    EXPECT_EQ(composeErrorBody(L"USB001", steps), L"USB001\n\na\nb\nc\nd");
+    EXPECT_EQ(outcomeString(KIVDevice::Updated), 1063u);
+    EXPECT_EQ(outcomeString(KIVDevice::UpdateFailed), 1064u);
+    EXPECT_EQ(outcomeString(KIVDevice::NotHandled), 1064u);
+
+    EXPECT_EQ(revisionLetter(L"Current Device Firmware Level: K417_C020513_00"), L"C");
+    EXPECT_EQ(revisionLetter(L"Current Device Firmware Level: K417"), L"C");
+    EXPECT_EQ(revisionLetter(L"Level: x_"), L"");
+    EXPECT_EQ(revisionLetter(L"_Q"), L"Q");
+    EXPECT_EQ(revisionLetter(L""), L"");
+}
+
+} // namespace

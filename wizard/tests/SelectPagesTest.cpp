@@ -1,0 +1,326 @@
+// The Select-device and IP-entry pages with a fake engine: the list, the
+// wait and its give-up, marks by click, re-scan and adding by address.
+#include "EnumerationWorkers.h"
+#include "KIVSelectDevice.h"
+#include "KIVSelectIP.h"
+#include "PageDriver.h"
+#include "PageTestSupport.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace driver;
+
+const int kList = 1004;
+
+HWND animation(HWND dialog) {
+    return ::FindWindowExW(dialog, nullptr, ANIMATE_CLASSW, nullptr);
+}
+
+std::vector<bool> selected(HWND d) {
+    std::vector<bool> out;
+    for (const ListRow& row : listRows(d, kList))
+        out.push_back(row.selected);
+    return out;
+}
+
+void typeAddress(HWND dialog, BYTE a, BYTE b, BYTE c, BYTE e) {
+    ::SendDlgItemMessageW(dialog, 1002, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, e));
+}
+
+class SelectPages : public ::testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(SelectPages, EnumerationDoneBeforeThePageOpens) {
+    PageSetup s(GetParam());
+    s.context.publishDevices(
+        s.context.beginEnumeration(),
+        {s.device(KIVDevice::TypeNetwork, L"Office", L"IP_10.0.0.7", L"10.0.0.7",
+                  L"K206_G010111_00"),
+         s.device(KIVDevice::TypeUsb, L"Desk", L"USB001", L"", s.updater.packageVersion)});
+    KIVSelectDevice page(&s.context, s.lang);
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      EXPECT_EQ(text(d, 0), s.t(1005));
+                      std::wstring heading = s.t(1013);
+                      if (heading.empty() || heading.back() != L' ')
+                          heading += L' ';
+                      EXPECT_EQ(text(d, 1038), heading + s.updater.packageVersion);
+                      EXPECT_EQ(controlFont(d, 1038).lfWeight, 700);
+                      EXPECT_EQ(text(d, 1039), s.t(1069));
+                      EXPECT_TRUE(visible(d, 1039));
+                      EXPECT_EQ(text(d, 1), s.t(1048));
+                      EXPECT_EQ(text(d, 1066), s.t(1068));
+                      EXPECT_EQ(text(d, 1067), s.t(1049));
+                      EXPECT_EQ(listHeader(d, kList, 0), s.t(1050));
+                      EXPECT_EQ(listHeader(d, kList, 1), s.t(1051));
+                      EXPECT_EQ(listColumnWidth(d, kList, 0), 249);
+                      // The version column takes the rest of the list, so the
+                      // up-to-date text is not cut short.
+                      const std::wstring upToDate = s.t(1065);
+                      const int needed = static_cast<int>(
+                          ::SendDlgItemMessageW(d, kList, LVM_GETSTRINGWIDTHW, 0,
+                                                reinterpret_cast<LPARAM>(upToDate.c_str())));
+                      EXPECT_GE(listColumnWidth(d, kList, 1), 200);
+                      EXPECT_GE(listColumnWidth(d, kList, 1), needed + 12);
+                      const std::vector<ListRow> rows = listRows(d, kList);
+                      EXPECT_EQ(rows.size(), 2u);
+                      if (rows.size() == 2) {
+                          EXPECT_EQ(rows[0].first + L"|" + rows[0].second,
+                                    L"Office (10.0.0.7)|K206_G010111_00");
+                          EXPECT_EQ(rows[1].first + L"|" + rows[1].second, L"USB001|" + s.t(1065));
+                      }
+                      EXPECT_FALSE(enabled(d, 1));
+                      EXPECT_TRUE(enabled(d, 1066));
+                      EXPECT_TRUE(enabled(d, 1067));
+                      EXPECT_FALSE(::IsWindowVisible(animation(d)));
+                      pressKey(d, VK_ESCAPE);
+                      pressKey(d, VK_RETURN);
+                      ::Sleep(300);
+                      EXPECT_TRUE(::IsWindow(d));
+                      closeBox(d);
+                  }),
+              8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, SelectPages, ::testing::Values(L"en", L"ar", L"ja"));
+
+TEST(SelectDevice, NothingFoundGivesUpAfterTheWaitLimit) {
+    PageSetup s(L"en");
+    KIVSelectDevice page(&s.context, s.lang);
+    page.model().waitLimitMs = 60;
+    page.model().timerIntervalMs = 20;
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      EXPECT_FALSE(visible(d, 1039));
+                      EXPECT_FALSE(enabled(d, 1066));
+                      EXPECT_TRUE(waitFor([&] {
+                          return enabled(d, 1066) && enabled(d, 1067) && visible(d, 1039);
+                      }));
+                      EXPECT_FALSE(enabled(d, 1));
+                      EXPECT_FALSE(::IsWindowVisible(animation(d)));
+                      EXPECT_TRUE(listRows(d, kList).empty());
+                      closeBox(d);
+                  }),
+              8);
+}
+
+TEST(SelectDevice, ResultArrivingWhileWaitingFillsTheList) {
+    PageSetup s(L"en");
+    KIVSelectDevice page(&s.context, s.lang);
+    page.model().timerIntervalMs = 20;
+    KIVDevice* usb = s.device(KIVDevice::TypeUsb, L"Desk", L"USB001", L"", L"v");
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      EXPECT_TRUE(::IsWindowVisible(animation(d)));
+                      s.context.publishDevices(s.context.beginEnumeration(), {usb});
+                      // The only printer is chosen at once.
+                      EXPECT_TRUE(waitFor(
+                          [&] { return selected(d) == std::vector<bool>{true} && enabled(d, 1); }));
+                      click(d, 1);
+                  }),
+              1);
+    EXPECT_EQ(page.selection(), std::vector<int32_t>{0});
+}
+
+TEST(SelectDevice, ClicksMarkAndUnmarkRows) {
+    PageSetup s(L"en");
+    s.context.publishDevices(s.context.beginEnumeration(),
+                             {s.device(KIVDevice::TypeUsb, L"A", L"USB001", L"", L"v"),
+                              s.device(KIVDevice::TypeUsb, L"B", L"USB002", L"", L"v"),
+                              s.device(KIVDevice::TypeUsb, L"C", L"USB003", L"", L"v")});
+    KIVSelectDevice page(&s.context, s.lang);
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      auto after = [&](int row, std::vector<bool> want) {
+                          clickRow(d, kList, row);
+                          EXPECT_TRUE(waitFor([&] { return selected(d) == want; }))
+                              << row << ": " << ::testing::PrintToString(selected(d));
+                      };
+                      after(1, {false, true, false});
+                      EXPECT_TRUE(enabled(d, 1));
+                      after(2, {false, true, true});
+                      after(1, {false, false, true});
+                      after(2, {false, false, false});
+                      EXPECT_FALSE(enabled(d, 1));
+                      after(2, {false, false, true});
+                      after(0, {true, false, true});
+                      click(d, 1);
+                  }),
+              1);
+    EXPECT_EQ(page.selection(), (std::vector<int32_t>{0, 2}));
+}
+
+TEST(SelectDevice, SinglePrinterStaysChosenOnItsFirstClick) {
+    PageSetup s(L"en");
+    s.context.publishDevices(s.context.beginEnumeration(),
+                             {s.device(KIVDevice::TypeUsb, L"A", L"USB001", L"", L"v")});
+    KIVSelectDevice page(&s.context, s.lang);
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      EXPECT_EQ(selected(d), std::vector<bool>{true});
+                      EXPECT_TRUE(enabled(d, 1));
+                      clickRow(d, kList, 0);
+                      ::Sleep(200);
+                      EXPECT_EQ(selected(d), std::vector<bool>{true});
+                      EXPECT_TRUE(enabled(d, 1));
+                      click(d, 1);
+                  }),
+              1);
+    EXPECT_EQ(page.selection(), std::vector<int32_t>{0});
+}
+
+TEST(SelectDevice, RescanRunsAWorkerWhoseArrayOutlivesThePage) {
+    PageSetup s(L"en");
+    FakeEnginePrinter usb;
+    usb.name = L"Desk";
+    usb.port = L"USB009";
+    usb.type = KIVDevice::TypeUsb;
+    s.updater.printers.push_back(usb);
+    {
+        EnumerationWorkers workers;
+        s.context.enumerations = &workers;
+        s.context.publishDevices(s.context.beginEnumeration(),
+                                 {s.device(KIVDevice::TypeUsb, L"Old", L"USB001", L"", L"v")});
+        {
+            KIVSelectDevice page(&s.context, s.lang);
+            page.model().timerIntervalMs = 20;
+            EXPECT_EQ(run(page,
+                          [&](HWND d) {
+                              click(d, 1066);
+                              EXPECT_TRUE(waitFor([&] {
+                                  const std::vector<ListRow> rows = listRows(d, kList);
+                                  return rows.size() == 1 && rows[0].first == L"USB009";
+                              }));
+                              click(d, 1066);
+                              EXPECT_TRUE(waitFor([&] { return enabled(d, 1066); }));
+                              closeBox(d);
+                          }),
+                      8);
+        }
+        workers.waitAll();
+        EXPECT_EQ(s.updater.enumerations, 2);
+        EXPECT_EQ(s.updater.arraysFreed, 0);
+        s.context.enumerations = nullptr;
+    }
+    EXPECT_EQ(s.updater.arraysMade, 2);
+    EXPECT_EQ(s.updater.arraysFreed, 2);
+}
+
+TEST(SelectDevice, AddingByAddress) {
+    PageSetup s(L"en");
+    FakeEnginePrinter found;
+    found.name = L"Entered";
+    found.ip = L"10.0.0.9";
+    found.type = KIVDevice::TypeIpAddress;
+    found.version = s.updater.packageVersion;
+    FakeEnginePrinter foreign = found;
+    foreign.ip = L"10.0.0.10";
+    foreign.compatible = false;
+    s.updater.printers = {found, foreign};
+    s.context.publishDevices(
+        s.context.beginEnumeration(),
+        {s.device(KIVDevice::TypeNetwork, L"Office", L"IP_x", L"10.0.0.7", L"v")});
+    KIVSelectDevice page(&s.context, s.lang);
+    const DWORD self = ::GetCurrentThreadId();
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      // An address already listed: no message, no new row.
+                      click(d, 1067);
+                      HWND entry = waitForDialog(self, d);
+                      ASSERT_TRUE(entry);
+                      EXPECT_EQ(text(entry, 1038), s.t(1014));
+                      EXPECT_EQ(text(entry, 1039), s.t(1015));
+                      EXPECT_EQ(text(entry, 1), s.t(1053));
+                      EXPECT_EQ(text(entry, 2), s.t(1052));
+                      typeAddress(entry, 10, 0, 0, 7);
+                      click(entry, 1);
+                      EXPECT_TRUE(waitGone(entry));
+                      EXPECT_EQ(listRows(d, kList).size(), 1u);
+                      EXPECT_TRUE(s.updater.probedAddresses.empty());
+
+                      // Nothing answers: Error page of kind 2, the entry page stays.
+                      click(d, 1067);
+                      entry = waitForDialog(self, d);
+                      typeAddress(entry, 10, 0, 0, 99);
+                      click(entry, 1);
+                      HWND error = waitForDialog(self, entry);
+                      ASSERT_TRUE(error);
+                      EXPECT_EQ(text(error, 1039), s.t(1025));
+                      click(error, 1);
+                      EXPECT_TRUE(waitGone(error));
+                      // A foreign printer: kind 3.
+                      typeAddress(entry, 10, 0, 0, 10);
+                      click(entry, 1);
+                      error = waitForDialog(self, entry);
+                      ASSERT_TRUE(error);
+                      EXPECT_EQ(text(error, 1039), s.t(1027));
+                      click(error, 1);
+                      EXPECT_TRUE(waitGone(error));
+                      EXPECT_TRUE(::IsWindowVisible(entry));
+                      EXPECT_TRUE(enabled(entry, 1));
+                      // A fitting printer: a new row, up to date.
+                      typeAddress(entry, 10, 0, 0, 9);
+                      click(entry, 1);
+                      EXPECT_TRUE(waitGone(entry));
+                      const std::vector<ListRow> rows = listRows(d, kList);
+                      EXPECT_EQ(rows.size(), 2u);
+                      if (rows.size() == 2) {
+                          EXPECT_EQ(rows[1].first + L"|" + rows[1].second,
+                                    L"10.0.0.9|" + s.t(1065));
+                      }
+                      // Cancel and the close box both give 8 and add nothing.
+                      click(d, 1067);
+                      entry = waitForDialog(self, d);
+                      pressKey(entry, VK_ESCAPE);
+                      EXPECT_TRUE(waitGone(entry));
+                      closeBox(d);
+                  }),
+              8);
+    EXPECT_EQ(s.context.deviceCount(), 2u);
+    ASSERT_TRUE(s.context.addedDevice);
+    EXPECT_EQ(s.context.addedDevice->getIPAddress(), L"10.0.0.9");
+    EXPECT_EQ(s.updater.probedAddresses,
+              (std::vector<std::wstring>{L"10.0.0.99", L"10.0.0.10", L"10.0.0.9"}));
+    EXPECT_EQ(s.updater.arraysMade, s.updater.arraysFreed);
+}
+
+// An address reads left to right in a right-to-left page too.
+TEST(SelectAddress, AddressIsNotMirrored) {
+    PageSetup s(L"ar");
+    KIVSelectIP entry(&s.context, s.lang);
+    EXPECT_EQ(run(entry,
+                  [&](HWND d) {
+                      EXPECT_NE(::GetWindowLongPtrW(d, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
+                      HWND address = ::GetDlgItem(d, 1002);
+                      ASSERT_TRUE(address);
+                      EXPECT_EQ(::GetWindowLongPtrW(address, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
+                      typeAddress(d, 192, 168, 1, 20);
+                      EXPECT_EQ(text(d, 1002), L"192.168.1.20");
+                      // The field holding 192 is the leftmost on the screen.
+                      HWND leftmost = nullptr;
+                      LONG left = 0;
+                      for (HWND f = ::GetWindow(address, GW_CHILD); f;
+                           f = ::GetWindow(f, GW_HWNDNEXT)) {
+                          RECT r{};
+                          ::GetWindowRect(f, &r);
+                          if (!leftmost || r.left < left) {
+                              leftmost = f;
+                              left = r.left;
+                          }
+                      }
+                      wchar_t field[8] = {};
+                      ::SendMessageW(leftmost, WM_GETTEXT, 8, reinterpret_cast<LPARAM>(field));
+                      EXPECT_STREQ(field, L"192");
+                      // The control stays inside the page, at the template's side.
+                      RECT page{}, box{};
+                      ::GetWindowRect(d, &page);
+                      ::GetWindowRect(address, &box);
+                      EXPECT_GT(box.left, (page.left + page.right) / 2);
+                      closeBox(d);
+                  }),
+              8);
+}
+
+} // namespace

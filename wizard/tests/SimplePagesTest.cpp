@@ -1,0 +1,319 @@
+// Welcome, Progress, Result, Summary and the three error pages, each in
+// English, a right-to-left and a CJK language: texts by control number,
+// headings, and the result of every button, of Escape and of the close box.
+#include "KIVError.h"
+#include "KIVErrorRev.h"
+#include "KIVErrorSPR.h"
+#include "KIVFinish.h"
+#include "KIVStatus.h"
+#include "KIVUpdate.h"
+#include "KIVWelcome.h"
+#include "PageDriver.h"
+#include "PageTestSupport.h"
+#include "ProgressValue.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace driver;
+
+// Escape, Enter or the close box was handled and left the page open.
+void expectStillOpen(HWND dialog) {
+    ::Sleep(300);
+    EXPECT_TRUE(::IsWindow(dialog) && ::IsWindowVisible(dialog));
+}
+
+void expectCommonLook(HWND dialog, const PageSetup& s) {
+    EXPECT_EQ(text(dialog, 0), s.t(1005));
+    EXPECT_EQ(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+}
+
+void expectHeading(HWND dialog, int heading, int body, bool taller) {
+    const LOGFONTW bold = controlFont(dialog, heading);
+    const LOGFONTW plain = controlFont(dialog, body);
+    EXPECT_EQ(bold.lfWeight, 700);
+    const LONG want = taller ? static_cast<LONG>(plain.lfHeight * 1.5) : plain.lfHeight;
+    EXPECT_EQ(bold.lfHeight, want);
+}
+
+class Pages : public ::testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(Pages, Welcome) {
+    PageSetup s(GetParam());
+    ASSERT_TRUE(s.lang);
+    KIVWelcome welcome(&s.context, s.lang);
+    EXPECT_EQ(run(welcome,
+                  [&](HWND d) {
+                      expectCommonLook(d, s);
+                      EXPECT_EQ(text(d, 1039), s.t(1009));
+                      EXPECT_EQ(text(d, 1040), s.t(1010));
+                      EXPECT_EQ(text(d, 1), s.t(1045));
+                      EXPECT_FALSE(text(d, 1039).empty());
+                      pressKey(d, VK_ESCAPE);
+                      expectStillOpen(d);
+                      click(d, 1);
+                  }),
+              1);
+    KIVWelcome again(&s.context, s.lang);
+    EXPECT_EQ(run(again, [&](HWND d) { closeBox(d); }), 8);
+}
+
+TEST_P(Pages, ProgressShowsTheValueAndEndsAt100) {
+    PageSetup s(GetParam());
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeUsb, L"Desk", L"USB002", L"", L"v"));
+    s.context.currentIndex = 0;
+    setProgressValue(55);
+    KIVStatus status(&s.context, s.lang);
+    EXPECT_EQ(progressValue(), 0);
+    status.tickMs = 50;
+    EXPECT_EQ(run(status,
+                  [&](HWND d) {
+                      expectCommonLook(d, s);
+                      expectHeading(d, 1038, 1040, true);
+                      EXPECT_EQ(text(d, 1038), s.t(1016));
+                      EXPECT_EQ(text(d, 1039), s.t(1017) + L" USB002");
+                      EXPECT_EQ(text(d, 1040), s.t(1043));
+                      setProgressValue(42);
+                      EXPECT_TRUE(waitFor(
+                          [&] { return ::SendDlgItemMessageW(d, 1003, PBM_GETPOS, 0, 0) == 42; }));
+                      pressKey(d, VK_ESCAPE);
+                      pressKey(d, VK_RETURN);
+                      expectStillOpen(d);
+                      setProgressValue(100);
+                      EXPECT_TRUE(waitGone(d));
+                  }),
+              1);
+    KIVStatus closed(&s.context, s.lang);
+    EXPECT_EQ(run(closed, [&](HWND d) { closeBox(d); }), 8);
+}
+
+TEST_P(Pages, ResultMovesOnByItselfExceptInAPreview) {
+    PageSetup s(GetParam());
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeIpAddress, L"N", L"", L"10.2.3.4", L"v"));
+    KIVUpdate result(&s.context, s.lang, false);
+    result.autoContinueMs = 100;
+    EXPECT_EQ(run(result,
+                  [&](HWND d) {
+                      expectCommonLook(d, s);
+                      expectHeading(d, 1038, 1040, true);
+                      EXPECT_EQ(text(d, 1038), s.t(1018));
+                      EXPECT_EQ(text(d, 1039), L"10.2.3.4");
+                      EXPECT_EQ(text(d, 1040), s.t(1019));
+                      EXPECT_EQ(text(d, 1), s.t(1058));
+                      EXPECT_TRUE(visible(d, 1));
+                      EXPECT_TRUE(waitGone(d));
+                  }),
+              1);
+    KIVUpdate last(&s.context, s.lang, true);
+    EXPECT_EQ(run(last,
+                  [&](HWND d) {
+                      EXPECT_FALSE(visible(d, 1));
+                      pressKey(d, VK_ESCAPE);
+                      expectStillOpen(d);
+                      closeBox(d);
+                  }),
+              8);
+
+    const wchar_t* argv[] = {L"KIV.exe", L"-dialog", L"6"};
+    s.options.parseCmdLine(3, argv);
+    KIVUpdate preview(&s.context, s.lang, false);
+    preview.autoContinueMs = 100;
+    EXPECT_EQ(run(preview,
+                  [&](HWND d) {
+                      expectStillOpen(d);
+                      click(d, 1);
+                  }),
+              1);
+}
+
+TEST_P(Pages, SummaryListsTheOutcomes) {
+    PageSetup s(GetParam());
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeUsb, L"A", L"USB001", L"", L"v1"));
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeNetwork, L"B", L"IP_1", L"10.0.0.2", L"v2"));
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeIpAddress, L"C", L"", L"10.0.0.3", L"v3"));
+    s.options.setDeviceStatusAt(0, KIVDevice::Updated);
+    s.options.setDeviceStatusAt(2, KIVDevice::UpdateFailed);
+    KIVFinish summary(&s.context, s.lang);
+    EXPECT_EQ(run(summary,
+                  [&](HWND d) {
+                      expectCommonLook(d, s);
+                      expectHeading(d, 1038, 1041, true);
+                      EXPECT_EQ(text(d, 1038), s.t(1020));
+                      EXPECT_EQ(text(d, 1041), s.t(1021));
+                      EXPECT_EQ(text(d, 1042), s.t(1022));
+                      EXPECT_EQ(text(d, 1), s.t(1054));
+                      EXPECT_EQ(text(d, 2), s.t(1055));
+                      EXPECT_EQ(listHeader(d, 1004, 0), s.t(1056));
+                      EXPECT_EQ(listHeader(d, 1004, 1), s.t(1057));
+                      EXPECT_EQ(listColumnWidth(d, 1004, 0), 249);
+                      EXPECT_GE(listColumnWidth(d, 1004, 1), 200);
+                      const std::vector<ListRow> rows = listRows(d, 1004);
+                      EXPECT_EQ(rows.size(), 3u);
+                      if (rows.size() == 3) {
+                          EXPECT_EQ(rows[0].first + L"|" + rows[0].second, L"USB001|" + s.t(1063));
+                          EXPECT_EQ(rows[1].first + L"|" + rows[1].second, L"B|" + s.t(1064));
+                          EXPECT_EQ(rows[2].first + L"|" + rows[2].second,
+                                    L"10.0.0.3|" + s.t(1064));
+                      }
+                      click(d, 1);
+                  }),
+              1);
+    KIVFinish escape(&s.context, s.lang);
+    EXPECT_EQ(run(escape, [&](HWND d) { pressKey(d, VK_ESCAPE); }), 2);
+    KIVFinish second(&s.context, s.lang);
+    EXPECT_EQ(run(second, [&](HWND d) { click(d, 2); }), 2);
+    KIVFinish closed(&s.context, s.lang);
+    EXPECT_EQ(run(closed, [&](HWND d) { closeBox(d); }), 8);
+}
+
+TEST_P(Pages, ErrorKinds) {
+    PageSetup s(GetParam());
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeUsb, L"A", L"USB004", L"", L"v1"));
+    const std::wstring composed =
+        L"USB004\n\n" + s.t(1030) + L"\n" + s.t(1031) + L"\n" + s.t(1032) + L"\n" + s.t(1033);
+    struct Kind {
+        int32_t kind;
+        uint32_t heading;
+        std::wstring body;
+        uint32_t button;
+    } kinds[] = {{1, 1023, s.t(1024), 1059},
+                 {2, 1025, s.t(1026), 1059},
+                 {3, 1027, s.t(1028), 1059},
+                 {4, 1029, composed, 1059}};
+    for (const Kind& k : kinds) {
+        KIVError error(&s.context, s.lang, k.kind);
+        EXPECT_EQ(run(error,
+                      [&](HWND d) {
+                          expectCommonLook(d, s);
+                          expectHeading(d, 1039, 1038, true);
+                          EXPECT_EQ(text(d, 1039), s.t(k.heading)) << k.kind;
+                          EXPECT_EQ(text(d, 1038), k.body) << k.kind;
+                          EXPECT_EQ(text(d, 1), s.t(k.button)) << k.kind;
+                          EXPECT_FALSE(visible(d, 1066)) << k.kind;
+                          pressKey(d, VK_ESCAPE);
+                          closeBox(d);
+                          expectStillOpen(d);
+                          click(d, 1);
+                      }),
+                  1);
+    }
+    KIVError silent(&s.context, s.lang, 11);
+    EXPECT_EQ(run(silent,
+                  [&](HWND d) {
+                      EXPECT_EQ(text(d, 1039), s.t(1074));
+                      EXPECT_EQ(text(d, 1038), composed);
+                      EXPECT_EQ(text(d, 1), s.t(1060));
+                      EXPECT_TRUE(visible(d, 1066));
+                      EXPECT_EQ(text(d, 1066), s.t(1054));
+                      click(d, 1066);
+                  }),
+              2);
+    KIVError giveUp(&s.context, s.lang, 11);
+    EXPECT_EQ(run(giveUp, [&](HWND d) { click(d, 1); }), 1);
+    // A kind the page does not know ends it at once.
+    for (int32_t kind : {0, 5, 12}) {
+        KIVError unknown(&s.context, s.lang, kind);
+        EXPECT_EQ(unknown.runModal(), 1) << kind;
+    }
+}
+
+TEST_P(Pages, SprAsksToGoOn) {
+    PageSetup s(GetParam());
+    KIVErrorSPR spr(&s.context, s.lang);
+    EXPECT_EQ(run(spr,
+                  [&](HWND d) {
+                      expectCommonLook(d, s);
+                      expectHeading(d, 1039, 1038, false);
+                      EXPECT_EQ(text(d, 1039), s.t(1034));
+                      EXPECT_EQ(text(d, 1038), s.t(1035));
+                      EXPECT_EQ(text(d, 1), s.t(1061));
+                      EXPECT_EQ(text(d, 2), s.t(1060));
+                      click(d, 1);
+                  }),
+              1);
+    KIVErrorSPR stop(&s.context, s.lang);
+    EXPECT_EQ(run(stop, [&](HWND d) { click(d, 2); }), 2);
+    KIVErrorSPR escape(&s.context, s.lang);
+    EXPECT_EQ(run(escape, [&](HWND d) { pressKey(d, VK_ESCAPE); }), 2);
+    KIVErrorSPR closed(&s.context, s.lang);
+    EXPECT_EQ(run(closed, [&](HWND d) { closeBox(d); }), 2);
+}
+
+TEST_P(Pages, RevisionShowsBothVersionsAndTheLetter) {
+    PageSetup s(GetParam());
+    s.context.deviceVersion = L"K417_C020513_00";
+    s.context.packageVersion = L"K417_D031507_00";
+    KIVErrorRev rev(&s.context, s.lang);
+    EXPECT_EQ(run(rev,
+                  [&](HWND d) {
+                      expectCommonLook(d, s);
+                      expectHeading(d, 1038, 1042, true);
+                      EXPECT_EQ(text(d, 1038), s.t(1036));
+                      EXPECT_EQ(text(d, 1039), s.t(1070) + L" K417_C020513_00");
+                      EXPECT_EQ(text(d, 1040), s.t(1071) + L" K417_D031507_00");
+                      EXPECT_EQ(text(d, 1041), s.t(1072) + L" C");
+                      EXPECT_EQ(text(d, 1042), s.t(1073));
+                      EXPECT_EQ(text(d, 1), s.t(1062));
+                      pressKey(d, VK_ESCAPE);
+                      closeBox(d);
+                      expectStillOpen(d);
+                      click(d, 1);
+                  }),
+              1);
+    s.context.deviceVersion = L"K417";
+    KIVErrorRev plain(&s.context, s.lang);
+    EXPECT_EQ(run(plain,
+                  [&](HWND d) {
+                      EXPECT_EQ(text(d, 1041), s.t(1072) + L" " + s.t(1070).substr(0, 1));
+                      click(d, 1);
+                  }),
+              1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, Pages, ::testing::Values(L"en", L"ar", L"ja"));
+
+TEST(PagesEnglish, ReferenceTextsAndRightToLeftFrames) {
+    PageSetup en(L"en");
+    EXPECT_EQ(en.t(1005), L"Kivmara");
+    EXPECT_EQ(en.t(1010), L"Click Continue to begin.");
+    PageSetup ar(L"ar");
+    KIVWelcome welcome(&ar.context, ar.lang);
+    EXPECT_EQ(run(welcome,
+                  [&](HWND d) {
+                      EXPECT_NE(::GetWindowLongPtrW(d, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
+                      EXPECT_NE(text(d, 1039), en.t(1009));
+                      click(d, 1);
+                  }),
+              1);
+}
+
+// Without the background picture the page is plain white.
+TEST(PagesEnglish, MissingBackgroundPictureGivesWhite) {
+    PageSetup s(L"en", L"C:\\nonexistent-kiv-folder\\");
+    KIVWelcome welcome(&s.context, s.lang);
+    EXPECT_EQ(run(welcome,
+                  [&](HWND d) {
+                      ::RedrawWindow(d, nullptr, nullptr,
+                                     RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
+                      ::Sleep(200);
+                      HDC dc = ::GetDC(d);
+                      EXPECT_EQ(::GetPixel(dc, 3, 3), RGB(255, 255, 255));
+                      ::ReleaseDC(d, dc);
+                      click(d, 1);
+                  }),
+              1);
+}
+
+TEST(PagesEnglish, MissingTemplateCannotBeCreated) {
+    PageSetup s(L"en");
+    const std::wstring stub = winPath(KIV_STUB_LANG_DIR) + L"lang.dll";
+    HMODULE lang = ::LoadLibraryExW(stub.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    ASSERT_TRUE(lang);
+    KIVWelcome welcome(&s.context, lang);
+    EXPECT_EQ(welcome.runModal(), -1);
+    ::FreeLibrary(lang);
+}
+
+} // namespace
