@@ -1,17 +1,7 @@
-// Ownership of the GDI objects and timers that the pages make.
+// Ownership of the GDI objects (ScopedHandle.h) and timers that the pages make.
 #pragma once
 
 #include "ScopedHandle.h"
-
-template <class T> struct GdiObjectTraits {
-    using handle_type = T;
-    static handle_type invalid() { return nullptr; }
-    static bool close(handle_type h) { return ::DeleteObject(h) != FALSE; }
-};
-
-using ScopedBrush = ScopedHandle<GdiObjectTraits<HBRUSH>>;
-using ScopedBitmap = ScopedHandle<GdiObjectTraits<HBITMAP>>;
-using ScopedFont = ScopedHandle<GdiObjectTraits<HFONT>>;
 
 // A window timer that stops when it goes out of scope (or on stop()).
 class ScopedTimer {
