@@ -41,7 +41,8 @@ void KIVSelectIP::keepAddressLeftToRight() {
     ::GetWindowRect(old, &place);
     ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&place), 2);
     const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_STYLE));
-    const DWORD ex = static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_EXSTYLE)) & ~WS_EX_LAYOUTRTL;
+    const DWORD ex = static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_EXSTYLE)) &
+                     ~(WS_EX_LAYOUTRTL | WS_EX_RTLREADING);
     HFONT font = reinterpret_cast<HFONT>(::SendMessageW(old, WM_GETFONT, 0, 0));
     HWND before = ::GetWindow(old, GW_HWNDPREV);
     ::DestroyWindow(old);

@@ -69,8 +69,25 @@ void WizardPage::initCommon() {
         background_.reset();
         width_ = height_ = 0;
     }
+    readRightToLeft();
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, 0);
     ::SetWindowTextW(hwnd_, text(Str::Title).c_str());
+}
+
+// A mirrored page (Arabic, Hebrew) also reads its texts right to left, so a
+// line such as a label followed by a version number keeps the label first.
+void WizardPage::readRightToLeft() {
+    if (!(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYOUTRTL))
+        return;
+    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        ::GetClassNameW(child, name, 16);
+        if (::lstrcmpiW(name, L"Static") != 0 && ::lstrcmpiW(name, L"Edit") != 0)
+            continue;
+        ::SetWindowLongPtrW(child, GWL_EXSTYLE,
+                            ::GetWindowLongPtrW(child, GWL_EXSTYLE) | WS_EX_RTLREADING);
+    }
 }
 
 void WizardPage::endPage(int32_t result) {

@@ -74,6 +74,7 @@ private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void eraseBackground(HDC dc);
+    void readRightToLeft();
 
     uint16_t templateId_;
     HWND hwnd_;

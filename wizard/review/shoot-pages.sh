@@ -68,13 +68,30 @@ for code in "${codes[@]}"; do
     "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
       /v "$name" /d "$face" /f >/dev/null
   done
+  # The user's locale of that language: its ANSI code page decodes the licence.
+  case $code in
+    pt_BR|zh_TW) locale=$code.UTF-8 ;;
+    en) locale=en_US.UTF-8 ;;
+    ar) locale=ar_SA.UTF-8 ;;
+    ja) locale=ja_JP.UTF-8 ;;
+    ko) locale=ko_KR.UTF-8 ;;
+    zh) locale=zh_CN.UTF-8 ;;
+    he) locale=he_IL.UTF-8 ;;
+    el) locale=el_GR.UTF-8 ;;
+    cs) locale=cs_CZ.UTF-8 ;;
+    da) locale=da_DK.UTF-8 ;;
+    sv) locale=sv_SE.UTF-8 ;;
+    no) locale=nb_NO.UTF-8 ;;
+    *) locale=${code}_$(echo "$code" | tr a-z A-Z).UTF-8 ;;
+  esac
+  "$build/wine-ctl" stop || true
   rm -rf "${out:?}/$code"
   mkdir -p "$out/$code"
   for n in $(seq 1 14); do
     done_file=$out/$code/done
     log=$out/$code/$n.log
     rm -f "$done_file"
-    "$wine_run" "$program" "$(winpath "$dll")" "$(winpath "$art")\\" "$n" \
+    LC_ALL=$locale "$wine_run" "$program" "$(winpath "$dll")" "$(winpath "$art")\\" "$n" \
       "$(winpath "$licence")" "$(winpath "$done_file")" >"$log" 2>&1 &
     pid=$!
     for _ in $(seq 600); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done

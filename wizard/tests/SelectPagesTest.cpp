@@ -3,8 +3,10 @@
 #include "EnumerationWorkers.h"
 #include "KIVSelectDevice.h"
 #include "KIVSelectIP.h"
+#include "KIVWelcome.h"
 #include "PageDriver.h"
 #include "PageTestSupport.h"
+#include "TestSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -321,6 +323,51 @@ TEST(SelectAddress, AddressIsNotMirrored) {
                       closeBox(d);
                   }),
               8);
+}
+
+} // namespace
+
+namespace {
+
+// The pages' trace lines, read back in order.
+TEST(PageTrace, SelectDeviceAndWelcomeWriteTheirLines) {
+    ScopedTestLog log;
+    PageSetup s(L"en");
+    s.context.publishDevices(s.context.beginEnumeration(),
+                             {s.device(KIVDevice::TypeUsb, L"A", L"USB001", L"", L"v1"),
+                              s.device(KIVDevice::TypeUsb, L"B", L"USB002", L"", L"v2")});
+    KIVSelectDevice page(&s.context, s.lang);
+    EXPECT_EQ(
+        run(page,
+            [&](HWND d) {
+                clickRow(d, kList, 0);
+                clickRow(d, kList, 1);
+                EXPECT_TRUE(waitFor([&] { return selected(d) == std::vector<bool>{true, true}; }));
+                click(d, 1);
+            }),
+        1);
+    KIVWelcome welcome(&s.context, s.lang);
+    EXPECT_EQ(run(welcome, [&](HWND d) { closeBox(d); }), 8);
+
+    std::vector<std::string> lines;
+    for (std::string line : log.texts()) {
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.rfind("KIVSelectDevice::", 0) == 0 || line.rfind("KIVWelcome::", 0) == 0)
+            lines.push_back(line);
+    }
+    const std::vector<std::string> expected = {
+        "KIVSelectDevice::OnInitDialog(): Open",
+        "KIVSelectDevice::OnInitDialog(): Device - A  ver - v1",
+        "KIVSelectDevice::OnInitDialog(): Device - B  ver - v2",
+        "KIVSelectDevice::OnOK()Close",
+        "KIVSelectDevice::OnOK()Number of items selected 2",
+        "KIVSelectDevice::OnOK()Item was selected:0",
+        "KIVSelectDevice::OnOK()Item was selected:1",
+        "KIVSelectDevice::OnOK()Element selected at position  0",
+        "KIVSelectDevice::OnOK()Element selected at position  1",
+        "KIVWelcome::OnInitDialog(): Open",
+        "KIVWelcome::OnClose(): Closed - close button"};
+    EXPECT_EQ(lines, expected);
 }
 
 } // namespace

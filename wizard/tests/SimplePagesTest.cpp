@@ -284,6 +284,10 @@ TEST(PagesEnglish, ReferenceTextsAndRightToLeftFrames) {
                   [&](HWND d) {
                       EXPECT_NE(::GetWindowLongPtrW(d, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
                       EXPECT_NE(text(d, 1039), en.t(1009));
+                      // Its texts read right to left as well.
+                      EXPECT_NE(::GetWindowLongPtrW(::GetDlgItem(d, 1039), GWL_EXSTYLE) &
+                                    WS_EX_RTLREADING,
+                                0);
                       click(d, 1);
                   }),
               1);
