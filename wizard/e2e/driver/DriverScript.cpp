@@ -8,11 +8,12 @@ namespace {
 // Verb -> fewest and most words after it (-1: any number).
 const std::map<std::string, std::pair<int, int>>& arities() {
     static const std::map<std::string, std::pair<int, int>> all = {
-        {"start", {1, -1}},    {"page", {1, 2}},     {"text", {1, -1}},  {"contains", {2, -1}},
-        {"enabled", {2, 2}},   {"visible", {2, 2}},  {"rows", {2, 3}},   {"cell", {4, -1}},
-        {"selected", {3, 3}},  {"progress", {2, 3}}, {"rises", {1, 2}},  {"click", {1, 1}},
-        {"click-row", {2, 2}}, {"ip", {2, 2}},       {"escape", {0, 0}}, {"close", {0, 0}},
-        {"gone", {0, 1}},      {"exit", {1, 2}},     {"shot", {1, 1}},   {"sleep", {1, 1}},
+        {"start", {1, -1}},    {"page", {1, 2}},       {"text", {1, -1}},  {"contains", {2, -1}},
+        {"enabled", {2, 2}},   {"visible", {2, 2}},    {"rows", {2, 3}},   {"cell", {4, -1}},
+        {"selected", {3, 3}},  {"progress", {2, 3}},   {"rises", {1, 2}},  {"click", {1, 1}},
+        {"click-row", {2, 2}}, {"ip", {2, 2}},         {"escape", {0, 0}}, {"close", {0, 0}},
+        {"gone", {0, 1}},      {"exit", {1, 2}},       {"shot", {1, 1}},   {"sleep", {1, 1}},
+        {"sim", {1, -1}},      {"sim-state", {1, -1}},
     };
     return all;
 }
