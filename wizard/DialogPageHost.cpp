@@ -33,7 +33,7 @@ PageOutcome DialogPageHost::show(const PageRequest& request, WizardContext& cont
         page.reset(new KIVSelectIP(ctx, resources_));
         break;
     case PageKind::Progress:
-        page.reset(new KIVStatus(ctx, resources_));
+        page.reset(new KIVStatus(ctx, resources_, true));
         break;
     case PageKind::Result:
         page.reset(new KIVUpdate(ctx, resources_, request.lastDevice));

@@ -6,26 +6,28 @@
 
 EnumerationWorkers::~EnumerationWorkers() {
     waitAll();
-    for (std::unique_ptr<Job>& job : jobs_)
+    for (std::unique_ptr<EnumerationJob>& job : jobs_)
         if (job->devices)
-            job->context->updater->freeDeviceArray(&job->devices);
+            job->updater->freeDeviceArray(&job->devices);
 }
 
 void EnumerationWorkers::waitAll() {
-    for (std::unique_ptr<Job>& job : jobs_)
+    for (std::unique_ptr<EnumerationJob>& job : jobs_)
         if (job->thread)
             ::WaitForSingleObject(job->thread.get(), INFINITE);
 }
 
 void EnumerationWorkers::startEnumeration(WizardContext& context) {
-    std::unique_ptr<Job> job(new Job{&context, nullptr, 0, ScopedKernelHandle()});
+    std::unique_ptr<EnumerationJob> job(new EnumerationJob{
+        nullptr, context.options, context.updater, &context, 0, ScopedKernelHandle()});
     job->generation = context.beginEnumeration();
-    context.updater->createDeviceArray(&job->devices);
+    job->updater->createDeviceArray(&job->devices);
     if (!job->devices)
         return;
-    const uintptr_t thread = _beginthreadex(nullptr, 0, &run, job.get(), CREATE_SUSPENDED, nullptr);
+    const uintptr_t thread =
+        _beginthreadex(nullptr, 0, &enumerationWorker, job.get(), CREATE_SUSPENDED, nullptr);
     if (thread == 0) {
-        context.updater->freeDeviceArray(&job->devices);
+        job->updater->freeDeviceArray(&job->devices);
         return;
     }
     job->thread.reset(reinterpret_cast<HANDLE>(thread));
@@ -34,12 +36,11 @@ void EnumerationWorkers::startEnumeration(WizardContext& context) {
     ::ResumeThread(handle);
 }
 
-unsigned __stdcall EnumerationWorkers::run(void* argument) {
-    Job* job = static_cast<Job*>(argument);
+unsigned __stdcall EnumerationWorkers::enumerationWorker(void* argument) {
+    EnumerationJob* job = static_cast<EnumerationJob*>(argument);
     try {
-        WizardContext& context = *job->context;
-        context.updater->enumerateCompatibleDevices(context.options, job->devices, nullptr);
-        context.publishDevices(job->generation, *job->devices);
+        job->updater->enumerateCompatibleDevices(job->options, job->devices, nullptr);
+        job->context->publishDevices(job->generation, *job->devices);
     } catch (...) {
     }
     return 0;

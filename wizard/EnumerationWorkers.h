@@ -22,13 +22,17 @@ public:
     void waitAll();
 
 private:
-    struct Job {
-        WizardContext* context;
+    // One enumeration: the array that the engine fills, where the result is
+    // published, and the worker's thread.
+    struct EnumerationJob {
         KIVDeviceArray* devices;
-        uint64_t generation;
+        KIVOptions* options;
+        IUpdater* updater;
+        WizardContext* context;
+        uint64_t generation; // only the newest enumeration publishes
         ScopedKernelHandle thread;
     };
-    static unsigned __stdcall run(void* job);
+    static unsigned __stdcall enumerationWorker(void* job);
 
-    std::vector<std::unique_ptr<Job>> jobs_;
+    std::vector<std::unique_ptr<EnumerationJob>> jobs_;
 };

@@ -1,5 +1,4 @@
-// Ownership of the timers that the pages make; the GDI objects are held in
-// the handle types of ScopedHandle.h.
+// Ownership of the GDI objects (ScopedHandle.h) and timers that the pages make.
 #pragma once
 
 #include "ScopedHandle.h"

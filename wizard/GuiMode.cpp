@@ -2,20 +2,23 @@
 
 #include "DialogPageHost.h"
 #include "GuiModeFactory.h"
+#include "InstalledVersion.h"
 #include "IUpdater.h"
 #include "KIVOptions.h"
 #include "KIVStatus.h"
 #include "LanguageChoice.h"
 #include "LanguageCode.h"
 #include "MethodTrace.h"
+#include "ProgressValue.h"
 #include "LibraryLoader.h"
 #include "ScopedHandle.h"
 #include "StatusMessenger.h"
 #include "WizardContext.h"
+#include "WizardFlow.h"
+#include "WorkerThreads.h"
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <iostream>
 
 namespace {
@@ -141,14 +144,22 @@ int32_t GuiMode::executeUnguarded(KIVOptions* options) {
         return runPagePreview(context, *options, pages, resources_);
     }
 
-    // The wizard's own update flow is not part of this build yet: say so and
-    // fail the run rather than pretend that anything was updated.
-    static const wchar_t kMessage[] =
-        L"The graphical wizard is not available in this build; use -m 2.";
-    trace.message(kMessage);
-    std::printf("%ls\n", kMessage);
-    std::fflush(stdout);
-    return ResultNoLanguageLibrary;
+    DialogPageHost pages(resources_);
+    // Declared after the context: its destructor waits for every worker
+    // before the context, the arrays and the updater go.
+    WorkerThreads workers(pages);
+    context.enumerations = &workers;
+    WizardFlow::Environment env{&pages,
+                                &workers,
+                                updater_,
+                                options,
+                                messenger_.get(),
+                                appMode_,
+                                &reportProgress,
+                                &recordInstalledVersion,
+                                [] { setProgressValue(0); }};
+    WizardFlow flow(env, context);
+    return flow.run(trace);
 }
 
 bool GuiMode::loadLanguage(WizardContext& context, KIVOptions& options) {

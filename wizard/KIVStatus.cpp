@@ -10,9 +10,10 @@ namespace {
 const int kBar = 1003;
 }
 
-KIVStatus::KIVStatus(WizardContext* context, HMODULE resources)
-    : WizardPage(Tpl::Progress, context, resources), tickMs(1000) {
-    setProgressValue(0);
+KIVStatus::KIVStatus(WizardContext* context, HMODULE resources, bool duringUpdate)
+    : WizardPage(Tpl::Progress, context, resources), tickMs(1000), duringUpdate_(duringUpdate) {
+    if (!duringUpdate_)
+        setProgressValue(0);
 }
 
 void KIVStatus::onInitDialog() {
@@ -42,3 +43,8 @@ void KIVStatus::showProgress() {
 }
 
 void KIVStatus::onOK() {}
+
+void KIVStatus::onClose() {
+    if (!duringUpdate_)
+        WizardPage::onClose();
+}

@@ -8,7 +8,10 @@
 class KIVStatus : public WizardPage {
 public:
     // Sets the progress value to 0: make the page before the worker starts.
-    KIVStatus(WizardContext* context, HMODULE resources);
+    // A page shown while a worker flashes leaves the value to the flow, which
+    // resets it before the worker starts, and does not close: the worker is
+    // never stopped from outside and the engine's own bounded waits end it.
+    KIVStatus(WizardContext* context, HMODULE resources, bool duringUpdate = false);
 
     uint32_t tickMs; // 1000
 
@@ -16,8 +19,10 @@ protected:
     void onInitDialog() override;
     void onTimer(UINT_PTR id) override;
     void onOK() override;
+    void onClose() override;
 
 private:
     void showProgress();
     ScopedTimer timer_;
+    bool duringUpdate_;
 };

@@ -63,7 +63,9 @@ fail() {
 record() {
     local brand
     for brand in "${brands[@]}"; do
-        "$wine_run" reg query "HKLM\\Software\\${brand}Inkjet\\KIV" 2>/dev/null | tr -d '\r' || true
+        # Only values: Wine's reg prints "key not found" on standard output.
+        "$wine_run" reg query "HKLM\\Software\\${brand}Inkjet\\KIV" 2>/dev/null | tr -d '\r' |
+            grep -F REG_ || true
     done
 }
 while read -r version; do

@@ -1,0 +1,377 @@
+#include "WizardFlow.h"
+
+#include "IpAddressCheck.h"
+#include "KIVOptions.h"
+#include "LoggerComponent.h"
+#include "MethodTrace.h"
+#include "ModeResults.h"
+#include "StatusMessenger.h"
+#include "UpdateOutcome.h"
+#include "WizardContext.h"
+
+namespace {
+
+const int32_t kNameUnmatchedError = 9;
+
+std::wstring trimmed(const std::wstring& text) {
+    const wchar_t* blanks = L" \t\r\n\v\f";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+KIVDevice* findListed(const KIVDeviceArray& devices, const std::wstring& entry) {
+    for (KIVDevice* device : devices)
+        if (device && (device->getName() == entry || device->getPortName() == entry ||
+                       device->getIPAddress() == entry))
+            return device;
+    return nullptr;
+}
+
+} // namespace
+
+WizardFlow::WizardFlow(const Environment& env, WizardContext& context)
+    : env_(env), context_(context), trace_(nullptr), result_(0), notUpdated_(0), finished_(false),
+      updateJob_() {}
+
+WizardFlow::~WizardFlow() {
+    for (KIVDeviceArray* array : listArrays_)
+        env_.updater->freeDeviceArray(&array);
+}
+
+int32_t WizardFlow::run(MethodTrace& trace) {
+    trace_ = &trace;
+    const Step step = runSteps();
+    // Every way out waits here: the context, the job records and the
+    // engine must outlive whatever a worker may still touch.
+    env_.workers->waitAll();
+    if (step == Go)
+        finish();
+    return result_;
+}
+
+WizardFlow::Step WizardFlow::stop(int32_t result) {
+    result_ = result;
+    return Stop;
+}
+
+// A page whose template is missing would be asked for again and again; the
+// run ends as it does without any language library.
+WizardFlow::Step WizardFlow::missingPage(const wchar_t* page) {
+    trace_->message(page, L" Dialog - could not be created (its template is missing)");
+    return stop(ResultPageMissing);
+}
+
+WizardFlow::Step WizardFlow::runSteps() {
+    startEnumeration();
+    if (env_.appMode != 3 && welcome() == Stop)
+        return Stop;
+    bool finishNow = false;
+    if (licence(&finishNow) == Stop)
+        return Stop;
+    if (finishNow)
+        return Go;
+    while (!finished_) {
+        bool updateNow = false;
+        if (chooseDevices(&updateNow) == Stop)
+            return Stop;
+        // Another answer of the Select-device page goes straight to the re-scan.
+        bool enumerate = false;
+        if (updateNow && (updateAll() == Stop || (!finished_ && summary(&enumerate) == Stop)))
+            return Stop;
+        rescan(enumerate);
+    }
+    return Go;
+}
+
+void WizardFlow::startEnumeration() {
+    trace_->message(L"Begin thread to enumerate devices");
+    env_.workers->startEnumeration(context_);
+}
+
+WizardFlow::Step WizardFlow::welcome() {
+    trace_->message(L"Welcome Dialog - Open");
+    const int32_t result = env_.pages->show(PageRequest(PageKind::Welcome), context_).result;
+    if (result == PageNotCreated)
+        return missingPage(L"Welcome");
+    if (result == PageClosed) {
+        trace_->message(L"Welcome Dialog - Closed (close button)");
+        return stop(ResultOk);
+    }
+    trace_->message(L"Welcome Dialog - Closed (continue button)");
+    return Go;
+}
+
+WizardFlow::Step WizardFlow::licence(bool* finishNow) {
+    trace_->message(L"Eula Dialog - Open");
+    const int32_t result = env_.pages->show(PageRequest(PageKind::Licence), context_).result;
+    switch (result) {
+    case PageNotCreated:
+        return missingPage(L"Eula");
+    case PageClosed:
+        trace_->message(L"Eula Dialog - Closed (close button)");
+        return stop(ResultOk);
+    case PageSecond:
+        trace_->message(L"Eula Dialog - Closed (disagree button)");
+        return stop(ResultLicenceDeclined);
+    case PageConfirm:
+        trace_->message(L"Eula Dialog - Closed (agree button)");
+        return Go;
+    default:
+        *finishNow = true;
+        return Go;
+    }
+}
+
+WizardFlow::Step WizardFlow::chooseDevices(bool* updateNow) {
+    if (env_.appMode == 3) {
+        if (verifyList() == Stop)
+            return Stop;
+        finished_ = true;
+        *updateNow = true;
+        return Go;
+    }
+    trace_->message(L"Select Device Dialog - Open");
+    const PageOutcome page = env_.pages->show(PageRequest(PageKind::SelectDevice), context_);
+    if (page.result == PageNotCreated)
+        return missingPage(L"Select Device");
+    if (page.result == PageClosed) {
+        trace_->message(L"Select Device Dialog - Closed (close button)");
+        return stop(ResultOk);
+    }
+    if (page.result != PageConfirm)
+        return Go;
+    trace_->message(L"Select Device Dialog - Closed (continue button)");
+    *updateNow = true;
+    return verifySelection(page.selection);
+}
+
+WizardFlow::Step WizardFlow::verifySelection(const std::vector<int32_t>& selection) {
+    const std::vector<KIVDevice*> offered = context_.devices();
+    for (int32_t index : selection) {
+        if (index < 0 || static_cast<size_t>(index) >= offered.size() || !offered[index])
+            continue;
+        const KIVDevice& device = *offered[index];
+        const int32_t rc = env_.options->addDeviceToList(device);
+        if (rc != 0) {
+            trace_->message(L"Unable to add device to list! device=", device.getName());
+            return stop(rc);
+        }
+        trace_->message(L"Device verified! device=", device.getName());
+    }
+    return Go;
+}
+
+// Mode 3: the command line names the printers. Each address entry gets an
+// address record of its own, probed by a synchronous enumeration.
+WizardFlow::Step WizardFlow::verifyList() {
+    // The engine has no locks of its own: the background enumeration ends
+    // before this one talks to the printers.
+    env_.workers->waitEnumerations();
+    const std::vector<std::wstring> entries = env_.options->getDeviceList();
+    IpAddressArray addresses;
+    std::vector<ipAddressObject> records;
+    std::vector<int> recordOf(entries.size(), -1);
+    records.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (checkIpAddress(entries[i]) != 1)
+            continue;
+        trace_->message(L"Add device to IPAddressList:", entries[i]);
+        records.emplace_back(entries[i]);
+        records.back().setStatus(ipAddressObject::NoPrinter);
+        recordOf[i] = static_cast<int>(records.size() - 1);
+    }
+    for (ipAddressObject& record : records)
+        addresses.push_back(&record);
+
+    KIVDeviceArray* found = nullptr;
+    env_.updater->createDeviceArray(&found);
+    if (!found)
+        return Go;
+    listArrays_.push_back(found);
+    env_.updater->enumerateCompatibleDevices(env_.options, found, &addresses);
+
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::wstring entry = trimmed(entries[i]);
+        KIVDevice* device = findListed(*found, entry);
+        if (!device) {
+            reportUnmatched(entry, addresses, recordOf, i);
+            continue;
+        }
+        int32_t error = 0;
+        if (env_.updater->isCompatibleDevice(env_.options, device, &error)) {
+            trace_->message(L"Verifying device=", device->getName());
+            const int32_t rc = env_.options->addDeviceToList(*device);
+            if (rc != 0) {
+                trace_->message(L"Unable to add device to list! device=", entry);
+                return stop(rc);
+            }
+            trace_->message(L"Device verified! device=", entry);
+            continue;
+        }
+        report(device->getName(), error);
+        trace_->message(L"Invalid device! device=", entry, L" err=", error);
+        ++notUpdated_;
+        result_ = device->getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
+                                                                : ResultIncompatible;
+    }
+    return Go;
+}
+
+void WizardFlow::reportUnmatched(const std::wstring& entry, const IpAddressArray& addresses,
+                                 const std::vector<int>& recordOf, size_t entryIndex) {
+    int32_t error = kNameUnmatchedError;
+    if (checkIpAddress(entry) == 1) {
+        // An entry with blanks around it had no record: nothing was probed.
+        const int record = recordOf[entryIndex];
+        error = record >= 0 ? addresses[record]->getStatus()
+                            : static_cast<int32_t>(ipAddressObject::NoPrinter);
+        result_ = ResultAddressUnmatched;
+    } else {
+        result_ = ResultNameUnmatched;
+    }
+    report(entry, error);
+    trace_->message(L"Invalid device! device=", entry, L" err=Invalid name", error);
+    ++notUpdated_;
+}
+
+void WizardFlow::report(const std::wstring& name, int32_t errorCode) {
+    if (env_.messenger)
+        env_.messenger->displayStatus(name, true, errorCode, nullptr);
+}
+
+WizardFlow::Step WizardFlow::updateAll() {
+    const uint32_t count = env_.options->getDevListSize();
+    for (uint32_t i = 0; i < count; ++i)
+        if (updateOne(&i, count) == Stop)
+            return Stop;
+    return Go;
+}
+
+// One turn of the update loop; steps *index back by one when the user asked
+// to update the same printer again.
+WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
+    const uint32_t i = *index;
+    KIVDevice device;
+    const int32_t rc = env_.options->getDeviceAt(i, device);
+    if (rc != 0) {
+        trace_->message(L"Unable to retrieve device from list! device=", device.getName());
+        return stop(rc);
+    }
+    const std::wstring name = device.getName();
+    trace_->message(L"Device to update...device=", name);
+    if (!env_.options->getForceMode() || env_.appMode == 3) {
+        trace_->message(L"Forced mode off.  Check if package is newer for device=", name);
+        if (!env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(i))) {
+            report(name, StatusMessenger::DeviceAlreadyUpToDate);
+            trace_->message(L"Update not attempted, device already up to date. device=", name);
+            ++notUpdated_;
+            result_ = ResultUpToDate;
+            return Go;
+        }
+    }
+    context_.currentIndex = static_cast<int32_t>(i);
+    if (env_.resetProgress)
+        env_.resetProgress();
+    env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(i),
+                                         &context_.deviceVersion);
+
+    // A re-scan of the Select-device page may still be talking to printers.
+    env_.workers->waitEnumerations();
+    updateDevice_ = device;
+    updateJob_ = UpdateJob{&updateDevice_,          env_.options,  env_.updater,
+                           static_cast<int32_t>(i), env_.progress, &context_};
+    trace_->message(L"Begin updating device=", name, L" list number=", i);
+    const bool started = env_.workers->startUpdate(updateJob_);
+
+    trace_->message(L"Status Dialog - Open");
+    const int32_t page =
+        started ? env_.pages->show(PageRequest(PageKind::Progress), context_).result : PageConfirm;
+    trace_->message(L"Status Dialog - Closed");
+    // The worker is never stopped from outside: a closed or missing page
+    // still waits for the engine's own bounded waits to end the update.
+    const uint32_t code = started ? env_.workers->waitUpdate() : UpdateOutcome::Failed;
+    trace_->message(L"End updating device=", name, L" list number=", i);
+    if (page == PageClosed)
+        return stop(ResultOk);
+    if (page == PageNotCreated)
+        return missingPage(L"Status");
+
+    result_ = static_cast<int32_t>(code);
+    if (code == UpdateOutcome::TryAgain) {
+        --*index;
+        return Go;
+    }
+    if (code == UpdateOutcome::Failed) {
+        env_.options->setDeviceStatusAt(i, KIVDevice::UpdateFailed);
+    } else {
+        result_ = ResultOk;
+        env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
+    }
+    return showResult(i, count);
+}
+
+WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
+    const bool last = index + 1 == count;
+    if (env_.appMode == 3 && last)
+        return Go;
+    trace_->message(L"Update Dialog - Open");
+    const int32_t result =
+        env_.pages->show(PageRequest(PageKind::Result, 0, last), context_).result;
+    if (result == PageNotCreated)
+        return missingPage(L"Update");
+    if (result == PageClosed) {
+        trace_->message(L"Update Dialog - Closed (close button)");
+        return stop(ResultOk);
+    }
+    if (result == PageConfirm)
+        trace_->message(L"Update Dialog - Closed (continue button)");
+    return Go;
+}
+
+WizardFlow::Step WizardFlow::summary(bool* rescan) {
+    trace_->message(L"Summary Dialog - Open");
+    const int32_t result = env_.pages->show(PageRequest(PageKind::Summary), context_).result;
+    switch (result) {
+    case PageNotCreated:
+        return missingPage(L"Summary");
+    case PageSecond:
+        trace_->message(L"Summary Dialog - Closed (CLOSE button)");
+        finished_ = true;
+        return Go;
+    case PageConfirm:
+        // Log readers search for this line as it stands.
+        trace_->message(L"Summary Dialog - Closed (retry button 0");
+        env_.options->clearDeviceList();
+        *rescan = true;
+        return Go;
+    case PageClosed:
+        trace_->message(L"Summary Dialog - Closed (close button)");
+        env_.workers->waitAll();
+        trace_->message(L"Store version in registry");
+        env_.recordVersion(env_.options, context_.packageVersion);
+        return stop(ResultOk);
+    default:
+        return Go;
+    }
+}
+
+// The arrays of earlier enumerations stay with their workers until those have
+// ended; the context only forgets their devices.
+void WizardFlow::rescan(bool enumerate) {
+    context_.clearDevices();
+    if (!enumerate)
+        return;
+    trace_->message(L"Begin thread to re-enumerate devices");
+    env_.workers->startEnumeration(context_);
+}
+
+void WizardFlow::finish() {
+    trace_->message(L"Store version in registry");
+    env_.recordVersion(env_.options, context_.packageVersion);
+    trace_->message(L"Updates completed!");
+    env_.options->clearDeviceList();
+    if (notUpdated_ > 1)
+        result_ = ResultSeveralNotUpdated;
+}

@@ -1,0 +1,86 @@
+// The wizard's run after its language is chosen: enumeration, Welcome,
+// Licence, the device choice (the Select-device page, or the command-line
+// list in mode 3), the update loop, Summary and retry, and the end. It reaches
+// the pages, the worker threads, the engine and the registry only through the
+// pieces it is given, so a test runs the whole run with scripted pages.
+#pragma once
+
+#include "IUpdater.h"
+#include "KIVDevice.h"
+#include "PageHost.h"
+#include "WizardWorkers.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class KIVOptions;
+class MethodTrace;
+class StatusMessenger;
+class WizardContext;
+
+class WizardFlow {
+public:
+    struct Environment {
+        PageHost* pages;
+        WizardWorkers* workers;
+        IUpdater* updater;
+        KIVOptions* options;
+        StatusMessenger* messenger; // null: no result lines
+        int32_t appMode;            // 1 or 3
+        ProgressCallback progress;  // handed to the update worker
+        // Writes the installed-version record (recordInstalledVersion).
+        std::function<void(KIVOptions*, const std::wstring&)> recordVersion;
+        // Sets the process-wide progress value to 0 before an update starts.
+        std::function<void()> resetProgress;
+    };
+
+    // Run results of the wizard (besides those of RunResult).
+    enum { ResultPageMissing = 3 };
+
+    WizardFlow(const Environment& env, WizardContext& context);
+    ~WizardFlow();
+    WizardFlow(const WizardFlow&) = delete;
+    WizardFlow& operator=(const WizardFlow&) = delete;
+
+    // Runs to the end; the lines go to trace. Returns only when no worker
+    // is left running.
+    int32_t run(MethodTrace& trace);
+
+    int32_t notUpdatedCount() const { return notUpdated_; }
+
+private:
+    enum Step { Go, Stop };
+
+    Step runSteps();
+    void startEnumeration();
+    Step welcome();
+    Step licence(bool* finishNow);
+    Step chooseDevices(bool* updateNow);
+    Step verifySelection(const std::vector<int32_t>& selection);
+    Step verifyList();
+    void reportUnmatched(const std::wstring& entry, const IpAddressArray& addresses,
+                         const std::vector<int>& recordOf, size_t entryIndex);
+    Step updateAll();
+    Step updateOne(uint32_t* index, uint32_t count);
+    Step showResult(uint32_t index, uint32_t count);
+    Step summary(bool* rescan);
+    void rescan(bool enumerate);
+    void finish();
+    Step missingPage(const wchar_t* page);
+    Step stop(int32_t result);
+    void report(const std::wstring& name, int32_t errorCode);
+
+    Environment env_;
+    WizardContext& context_;
+    MethodTrace* trace_;
+    int32_t result_;
+    int32_t notUpdated_;
+    bool finished_;
+    // The update worker's job and its device: kept until the worker has ended.
+    KIVDevice updateDevice_;
+    UpdateJob updateJob_;
+    // Arrays of the synchronous enumerations of mode 3.
+    std::vector<KIVDeviceArray*> listArrays_;
+};

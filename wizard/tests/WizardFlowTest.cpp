@@ -1,0 +1,353 @@
+// The wizard's whole run with scripted pages, synchronous workers and the
+// fake engine: page sequences, run results, the count of printers left out,
+// mode 3's command-line list, and the log read back from the file.
+#include "FakeUpdater.h"
+#include "LoggerComponent.h"
+#include "MethodTrace.h"
+#include "ModeResults.h"
+#include "StatusMessenger.h"
+#include "TestSupport.h"
+#include "UpdateOutcome.h"
+#include "WizardContext.h"
+#include "WizardFlow.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+// Answers each page from its script; an empty script gives the usual click
+// (Select device: every row offered).
+class ScriptedPages : public PageHost {
+public:
+    std::map<PageKind, std::deque<int32_t>> script;
+    std::vector<PageKind> shown;
+    std::vector<size_t> offered; // rows on each Select-device page
+
+    PageOutcome show(const PageRequest& request, WizardContext& context) override {
+        shown.push_back(request.kind);
+        PageOutcome outcome{defaultFor(request.kind), {}};
+        std::deque<int32_t>& answers = script[request.kind];
+        if (!answers.empty()) {
+            outcome.result = answers.front();
+            answers.pop_front();
+        }
+        if (request.kind == PageKind::SelectDevice) {
+            offered.push_back(context.deviceCount());
+            for (size_t i = 0; i < context.deviceCount(); ++i)
+                outcome.selection.push_back(static_cast<int32_t>(i));
+        }
+        return outcome;
+    }
+    int count(PageKind kind) const {
+        int n = 0;
+        for (PageKind k : shown)
+            n += k == kind;
+        return n;
+    }
+
+private:
+    static int32_t defaultFor(PageKind kind) {
+        return kind == PageKind::Summary ? PageSecond : PageConfirm;
+    }
+};
+
+// Workers that finish at once; an update's exit code is scripted, or follows
+// the engine's answer (0 stays 0, anything else fails).
+class InstantWorkers : public WizardWorkers {
+public:
+    explicit InstantWorkers(FakeUpdater& engine) : engine_(engine) {}
+    ~InstantWorkers() override {
+        for (KIVDeviceArray* array : arrays_)
+            engine_.freeDeviceArray(&array);
+    }
+    std::deque<uint32_t> exitCodes;
+    int enumerationWaits = 0;
+    int updatesRunning = 0;
+
+    void startEnumeration(WizardContext& context) override {
+        const uint64_t generation = context.beginEnumeration();
+        KIVDeviceArray* array = nullptr;
+        engine_.createDeviceArray(&array);
+        arrays_.push_back(array);
+        engine_.enumerateCompatibleDevices(context.options, array, nullptr);
+        context.publishDevices(generation, *array);
+    }
+    void waitEnumerations() override { ++enumerationWaits; }
+    bool startUpdate(const UpdateJob& job) override {
+        ++updatesRunning;
+        const int32_t r = engine_.update(job.options, job.index, job.progress, false);
+        if (!exitCodes.empty()) {
+            code_ = exitCodes.front();
+            exitCodes.pop_front();
+        } else {
+            code_ = r == 0 ? UpdateOutcome::Updated : UpdateOutcome::Failed;
+        }
+        return true;
+    }
+    uint32_t waitUpdate() override {
+        updatesRunning = 0;
+        return code_;
+    }
+
+private:
+    FakeUpdater& engine_;
+    std::vector<KIVDeviceArray*> arrays_;
+    uint32_t code_ = 0;
+};
+
+FakeEnginePrinter printer(const wchar_t* name, const wchar_t* ip,
+                          int32_t type = KIVDevice::TypeNetwork) {
+    FakeEnginePrinter p;
+    p.name = name;
+    p.port = std::wstring(L"IP_") + ip;
+    p.ip = ip;
+    p.type = type;
+    return p;
+}
+
+class WizardFlowTest : public ::testing::Test {
+protected:
+    FakeUpdater engine;
+    KIVOptions options;
+    ScriptedPages pages;
+    InstantWorkers workers{engine};
+    std::wostringstream out;
+    std::unique_ptr<StatusMessenger> messenger;
+    int recorded = 0;
+    int notUpdated = -1;
+
+    void args(std::vector<const wchar_t*> a) {
+        a.insert(a.begin(), L"KIV.EXE");
+        options.parseCmdLine(static_cast<int>(a.size()), a.data());
+        if (options.getErrors())
+            messenger = std::make_unique<StatusMessenger>(out);
+    }
+    int32_t run() {
+        WizardContext context(&options, &engine);
+        context.packageVersion = engine.packageVersion;
+        WizardFlow::Environment env{&pages,
+                                    &workers,
+                                    &engine,
+                                    &options,
+                                    messenger.get(),
+                                    options.getAppMode() == 3 ? 3 : 1,
+                                    nullptr,
+                                    [this](KIVOptions*, const std::wstring& v) {
+                                        EXPECT_EQ(v, engine.packageVersion);
+                                        ++recorded;
+                                    },
+                                    nullptr};
+        MethodTrace trace(LogGUIMode, L"GuiMode::executeUpdateMode(): ");
+        WizardFlow flow(env, context);
+        const int32_t rc = flow.run(trace);
+        notUpdated = flow.notUpdatedCount();
+        EXPECT_EQ(workers.updatesRunning, 0) << "the run returned with a worker running";
+        return rc;
+    }
+};
+
+// Lines of the flow, without their scope name, in the order written.
+std::vector<std::string> flowLines(const ScopedTestLog& log) {
+    const std::string scope = "GuiMode::executeUpdateMode(): ";
+    std::vector<std::string> lines;
+    for (const std::string& text : log.texts()) {
+        const size_t at = text.find(scope);
+        if (at != std::string::npos && text.size() > at + scope.size())
+            lines.push_back(text.substr(at + scope.size()));
+    }
+    return lines;
+}
+
+TEST_F(WizardFlowTest, OnePrinterThroughEveryPageLogsTheRunInOrder) {
+    ScopedTestLog log;
+    engine.printers = {printer(L"K206", L"10.0.0.2")};
+    args({L"-m", L"1"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(recorded, 1);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"K206"});
+    EXPECT_EQ(options.getDevListSize(), 0u) << "the list is emptied at the end";
+    EXPECT_EQ(flowLines(log),
+              (std::vector<std::string>{
+                  "Begin thread to enumerate devices", "Welcome Dialog - Open",
+                  "Welcome Dialog - Closed (continue button)", "Eula Dialog - Open",
+                  "Eula Dialog - Closed (agree button)", "Select Device Dialog - Open",
+                  "Select Device Dialog - Closed (continue button)", "Device verified! device=K206",
+                  "Device to update...device=K206", "Begin updating device=K206 list number=0",
+                  "Status Dialog - Open", "Status Dialog - Closed",
+                  "End updating device=K206 list number=0", "Update Dialog - Open",
+                  "Update Dialog - Closed (continue button)", "Summary Dialog - Open",
+                  "Summary Dialog - Closed (CLOSE button)", "Store version in registry",
+                  "Updates completed!"}));
+}
+
+TEST_F(WizardFlowTest, ClosingAnyPageEndsWithZeroAndOnlySummaryRecordsTheVersion) {
+    for (PageKind kind : {PageKind::Welcome, PageKind::Licence, PageKind::SelectDevice,
+                          PageKind::Progress, PageKind::Result, PageKind::Summary}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        pages = ScriptedPages();
+        recorded = 0;
+        engine.printers = {printer(L"K206", L"10.0.0.2")};
+        options.clearDeviceList();
+        pages.script[kind] = {PageClosed};
+        EXPECT_EQ(run(), ResultOk);
+        EXPECT_EQ(recorded, kind == PageKind::Summary ? 1 : 0);
+        EXPECT_EQ(pages.shown.back(), kind) << "nothing is shown after the close";
+    }
+}
+
+TEST_F(WizardFlowTest, LicenceAnswersAndPagesThatCannotBeCreated) {
+    pages.script[PageKind::Licence] = {PageSecond};
+    EXPECT_EQ(run(), ResultLicenceDeclined);
+    EXPECT_EQ(recorded, 0);
+
+    pages = ScriptedPages();
+    pages.script[PageKind::Licence] = {5};
+    EXPECT_EQ(run(), ResultOk) << "any other licence result finishes the run";
+    EXPECT_EQ(recorded, 1);
+    EXPECT_EQ(pages.count(PageKind::SelectDevice), 0);
+
+    engine.printers = {printer(L"K206", L"10.0.0.2")};
+    for (PageKind kind : {PageKind::Welcome, PageKind::Licence, PageKind::SelectDevice,
+                          PageKind::Progress, PageKind::Result, PageKind::Summary}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        pages = ScriptedPages();
+        options.clearDeviceList();
+        pages.script[kind] = {PageNotCreated, PageNotCreated, PageNotCreated};
+        EXPECT_EQ(run(), WizardFlow::ResultPageMissing);
+        EXPECT_EQ(pages.count(kind), 1) << "the page is not asked for again";
+    }
+}
+
+TEST_F(WizardFlowTest, RunResultsOfTheUpdateLoop) {
+    // The last printer fails: 14, even after an earlier success.
+    engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3")};
+    engine.printers[1].updateResult = IUpdater::UpdateFailed;
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(pages.shown,
+              (std::vector<PageKind>{PageKind::Welcome, PageKind::Licence, PageKind::SelectDevice,
+                                     PageKind::Progress, PageKind::Result, PageKind::Progress,
+                                     PageKind::Result, PageKind::Summary}));
+
+    // Worker code 15 updates the same printer again; then it succeeds.
+    pages = ScriptedPages();
+    engine.updated.clear();
+    engine.printers = {printer(L"A", L"10.0.0.2")};
+    workers.exitCodes = {UpdateOutcome::TryAgain, UpdateOutcome::Updated};
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"A", L"A"}));
+    EXPECT_EQ(pages.count(PageKind::Result), 1);
+
+    // The default force flag updates an up-to-date printer; -f 2 skips it.
+    engine.updated.clear();
+    engine.printers[0].packageNewer = false;
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated.size(), 1u);
+    args({L"-m", L"1", L"-f", L"2", L"-e", L"1"});
+    engine.updated.clear();
+    EXPECT_EQ(run(), ResultUpToDate);
+    EXPECT_TRUE(engine.updated.empty());
+    EXPECT_EQ(out.str(), L"Device: A, Result: Failure, ErrorCode: DeviceAlreadyUpToDate\n");
+
+    // Two printers skipped: 17 whatever the last one did.
+    engine.printers.push_back(printer(L"B", L"10.0.0.3"));
+    engine.printers[1].packageNewer = false;
+    engine.printers.push_back(printer(L"C", L"10.0.0.4"));
+    EXPECT_EQ(run(), ResultSeveralNotUpdated);
+    EXPECT_EQ(notUpdated, 2);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"C"});
+}
+
+TEST_F(WizardFlowTest, RetryFromSummaryEnumeratesAgainAndKeepsCounting) {
+    engine.printers = {printer(L"A", L"10.0.0.2")};
+    engine.printers[0].packageNewer = false;
+    args({L"-m", L"1", L"-f", L"2"});
+    pages.script[PageKind::Summary] = {PageConfirm, PageConfirm, PageSecond};
+    pages.script[PageKind::SelectDevice] = {PageConfirm, PageConfirm, 4};
+    EXPECT_EQ(run(), ResultSeveralNotUpdated) << "one skip in each of two passes";
+    EXPECT_EQ(notUpdated, 2);
+    EXPECT_EQ(engine.enumerations, 3) << "retry enumerates; another Select result does not";
+    EXPECT_EQ(pages.count(PageKind::Summary), 3) << "no Summary after another Select result";
+    EXPECT_EQ(pages.offered, (std::vector<size_t>{1, 1, 1, 0}))
+        << "a pass without retry forgets the devices";
+    EXPECT_EQ(recorded, 1);
+}
+
+TEST_F(WizardFlowTest, ModeThreeChecksTheListAgainstASynchronousEnumeration) {
+    ScopedTestLog log;
+    engine.printers = {printer(L"PrinterA", L"10.0.0.2")};
+    args({L"-m", L"3", L"-e", L"1", L"-d", L"PrinterA,192.168.0.9"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(notUpdated, 1);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"PrinterA"});
+    EXPECT_EQ(engine.probedAddresses, std::vector<std::wstring>{L"192.168.0.9"});
+    EXPECT_EQ(pages.shown, (std::vector<PageKind>{PageKind::Licence, PageKind::Progress}))
+        << "no Welcome, Select, last Result or Summary page";
+    EXPECT_EQ(out.str(), L"Device: 192.168.0.9, Result: Failure, ErrorCode: ErrorIPNoPrinter\n");
+    const std::vector<std::string> lines = flowLines(log);
+    const int verified = findText(lines, "Device verified! device=PrinterA");
+    EXPECT_GE(verified, 0);
+    EXPECT_GT(findText(lines, "Invalid device! device=192.168.0.9 err=Invalid name2"), verified);
+    EXPECT_GT(workers.enumerationWaits, 0) << "the background enumeration ends first";
+}
+
+TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
+    // An address entry reports its own record, not one of an earlier entry.
+    engine.printers = {printer(L"K206", L"10.0.0.5", KIVDevice::TypeIpAddress),
+                       printer(L"Wrong", L"10.0.0.7", KIVDevice::TypeIpAddress)};
+    engine.printers[1].compatible = false;
+    args({L"-m", L"3", L"-e", L"1", L"-d", L"10.0.0.5, 10.0.0.9 ,10.0.0.7"});
+    EXPECT_EQ(run(), ResultSeveralNotUpdated);
+    EXPECT_EQ(out.str(), L"Device: 10.0.0.9, Result: Failure, ErrorCode: ErrorIPNoPrinter\n"
+                         L"Device: 10.0.0.7, Result: Failure, ErrorCode: ErrorIPWrongPrinter\n");
+
+    // Names and addresses that match nothing, and listed printers that do
+    // not fit (the engine lists them, the check refuses them).
+    struct Refusing : FakeUpdater {
+        int32_t listedType = KIVDevice::TypeNetwork;
+        int32_t enumerateCompatibleDevices(KIVOptions* o, KIVDeviceArray* d,
+                                           IpAddressArray* a) override {
+            const int32_t rc = FakeUpdater::enumerateCompatibleDevices(o, d, a);
+            for (KIVDevice* device : *d)
+                device->setType(listedType);
+            return rc;
+        }
+        bool isCompatibleDevice(KIVOptions*, KIVDevice*, int32_t* reason) override {
+            *reason = 10;
+            return false;
+        }
+    };
+    const struct {
+        const wchar_t* entry;
+        int32_t type;
+        int32_t result;
+    } cases[] = {{L"Nobody", KIVDevice::TypeNetwork, ResultNameUnmatched},
+                 {L"10.0.0.9", KIVDevice::TypeNetwork, ResultAddressUnmatched},
+                 {L"K206", KIVDevice::TypeIpAddress, ResultIncompatibleAddress},
+                 {L"IP_10.0.0.5", KIVDevice::TypeUsb, ResultIncompatible}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.entry)));
+        Refusing refusing;
+        refusing.listedType = c.type;
+        refusing.printers = {printer(L"K206", L"10.0.0.5")};
+        KIVOptions fresh;
+        const wchar_t* a[] = {L"KIV.EXE", L"-m", L"3", L"-d", c.entry};
+        fresh.parseCmdLine(5, a);
+        ScriptedPages script;
+        InstantWorkers instant(refusing);
+        WizardContext context(&fresh, &refusing);
+        WizardFlow flow({&script, &instant, &refusing, &fresh, nullptr, 3, nullptr,
+                         [](KIVOptions*, const std::wstring&) {}, nullptr},
+                        context);
+        MethodTrace trace(LogGUIMode, L"GuiMode::executeUpdateMode(): ");
+        EXPECT_EQ(flow.run(trace), c.result);
+        EXPECT_EQ(flow.notUpdatedCount(), 1);
+        EXPECT_TRUE(refusing.updated.empty());
+    }
+}
+
+} // namespace
