@@ -1,0 +1,37 @@
+// The OS-bound pieces that the logic files call, for the native build. No log
+// is ever brought up here, so every trace scope stays off, as it does in a
+// Windows program before its logger is up; the functions below keep the
+// contract of their Windows counterparts for that state.
+#include "BasicLogger.h"
+#include "ErrorText.h"
+#include "Win32Exception.h"
+
+#include <string>
+
+BasicLogger& BasicLogger::getInstance() {
+    throw Win32Exception(L"BasicLogger::getInstance()", 1, L"", 0);
+}
+
+bool BasicLogger::hasInstance() {
+    return false;
+}
+
+bool BasicLogger::isDisabled() {
+    return true;
+}
+
+bool BasicLogger::isEnabled(const LoggerComponent&, uint32_t) {
+    return false;
+}
+
+void BasicLogger::increaseDepth() {}
+
+void BasicLogger::decreaseDepth() {}
+
+BasicLogger* makeBasicLogger() {
+    return nullptr;
+}
+
+std::wstring getErrorText(uint32_t code) {
+    return L"Error getting message:" + std::to_wstring(code);
+}
