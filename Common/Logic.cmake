@@ -21,3 +21,16 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/VersionReply.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Win32Exception.cpp)
 target_include_directories(kivcommon_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+
+kiv_fuzz_target(cmdline_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/CmdLineFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/cmdline)
+kiv_fuzz_target(ini_value_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IniValueFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ini_value)
+kiv_fuzz_target(log_line_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/LogLineFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/log_line)

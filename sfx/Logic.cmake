@@ -10,3 +10,8 @@ target_link_libraries(kivzip PUBLIC ${KIV_ZLIB_STATIC})
 kiv_logic_tests(sfx_zip_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ZipArchiveTest.cpp
   LIBS kivzip)
+
+kiv_fuzz_target(zip_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/ZipFuzz.cpp
+  LIBS kivzip
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/zip)

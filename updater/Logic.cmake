@@ -10,3 +10,8 @@ target_link_libraries(updater_logic PUBLIC kivcommon)
 kiv_logic_tests(updater_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/UpdaterLogicTest.cpp
   LIBS updater_logic)
+
+kiv_fuzz_target(version_compare_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/VersionCompareFuzz.cpp
+  LIBS updater_logic
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/version_compare)
