@@ -10,26 +10,40 @@ namespace {
 // No dotted address comes near this length; longer texts are not parsed.
 const size_t kMaxAddressText = 99;
 
-bool isAddress(const std::wstring& text) {
+// The system's dotted-address parser, with its every form (fewer than four
+// parts, octal and hexadecimal numbers).
+bool isAddress(const std::wstring& text, uint32_t& hostOrder) {
     if (text.size() > kMaxAddressText || text.find(L'\0') != std::wstring::npos)
         return false;
     std::string narrow;
     if (!narrowLatin1(text, narrow))
         return false;
     unsigned long address = inet_addr(narrow.c_str());
-    return address != INADDR_NONE && address != 0;
+    if (address == INADDR_NONE || address == 0)
+        return false;
+    hostOrder = ntohl(address);
+    return true;
+}
+
+// The prefix is cut from the start of the text wherever it was found.
+size_t prefixLength(const std::wstring& text) {
+    if (text.find(L"https://") != std::wstring::npos)
+        return 8;
+    if (text.find(L"http://") != std::wstring::npos)
+        return 7;
+    return 0;
 }
 
 } // namespace
 
 int checkIpAddress(const std::wstring& text) {
-    // The prefix is cut from the start of the text wherever it was found.
-    size_t cut = 0;
-    if (text.find(L"https://") != std::wstring::npos)
-        cut = 8;
-    else if (text.find(L"http://") != std::wstring::npos)
-        cut = 7;
-    if (cut == 0)
-        return isAddress(text) ? 1 : 0;
-    return isAddress(text.substr(cut)) ? 1 : 2;
+    uint32_t ignored = 0;
+    if (parseIpAddress(text, ignored))
+        return 1;
+    return prefixLength(text) > 0 ? 2 : 0;
+}
+
+bool parseIpAddress(const std::wstring& text, uint32_t& address) {
+    size_t cut = prefixLength(text);
+    return isAddress(cut == 0 ? text : text.substr(cut), address);
 }

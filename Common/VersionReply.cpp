@@ -15,6 +15,10 @@ std::wstring hexPair(const unsigned char* bytes) {
     return text;
 }
 
+bool isBreak(unsigned char c) {
+    return c == ' ' || c == '\n' || c == '\r';
+}
+
 } // namespace
 
 bool headerMatches(const unsigned char* reply, uint32_t length) {
@@ -27,10 +31,16 @@ std::vector<std::wstring> tokenize(const unsigned char* reply, uint32_t length) 
     std::vector<std::wstring> tokens;
     std::wstring current;
     for (uint32_t i = 0; reply && i < length; ++i) {
-        unsigned char c = (i == 1 || i == 6) ? 0x10 : reply[i];
+        unsigned char c = reply[i];
+        // The header is the start of the first token whatever its bytes hold:
+        // the length and status bytes, and any header byte that reads as a
+        // blank, a line end or a zero, count as 0x10, so they neither split
+        // the header nor end the text.
+        if (i < HeaderLength && (i == 1 || i == 6 || c == 0 || isBreak(c)))
+            c = 0x10;
         if (c == 0)
             break;
-        if (c == ' ' || c == '\n' || c == '\r') {
+        if (isBreak(c)) {
             if (!current.empty())
                 tokens.push_back(current);
             current.clear();

@@ -24,8 +24,9 @@ const uint32_t IdentifierLength = 15;
 bool headerMatches(const unsigned char* reply, uint32_t length);
 
 // The text of a version reply split at blanks, line feeds and carriage
-// returns. Bytes 1 and 6 count as 0x10 so that the length and status bytes
-// can neither end the text nor split the header token.
+// returns. The seven header bytes always belong to the first token: the
+// length and status bytes, and any header byte that would end the text or
+// split the header, count as 0x10.
 std::vector<std::wstring> tokenize(const unsigned char* reply, uint32_t length);
 
 // Everything up to and including the second character after the last "_"

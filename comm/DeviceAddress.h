@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// Strict dotted IPv4 ("a.b.c.d", each 0-255, digits only, no blanks); the
-// address in host byte order. Names are not resolved: a lookup could wait
-// on a name server without bound.
+// Strict dotted IPv4 ("a.b.c.d", each 0-255, digits only, no blanks), as the
+// spooler writes its ports; the address in host byte order. Names are not
+// resolved: a lookup could wait on a name server without bound. An entered
+// address is read by parseIpAddress (IpAddressCheck.h) instead.
 bool parseDottedIPv4(const std::wstring& text, uint32_t& address);
 
 // An address the user entered, without the blanks and tabs around it. The

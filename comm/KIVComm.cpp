@@ -87,8 +87,31 @@ std::unique_ptr<Transport> KIVComm::transportFor(const KIVDevice& device) {
 
 std::vector<uint8_t>& KIVComm::replyBuffer() {
     std::lock_guard<std::mutex> guard(buffersLock_);
+    releaseEndedThreadsBuffers();
     // Map nodes never move, and only the owning thread touches its vector.
-    return replyBuffers_[::GetCurrentThreadId()];
+    ThreadReply& entry = replyBuffers_[::GetCurrentThreadId()];
+    if (!entry.thread)
+        entry.thread.reset(::OpenThread(SYNCHRONIZE, FALSE, ::GetCurrentThreadId()));
+    return entry.bytes;
+}
+
+// Called with the lock held. A buffer whose thread could not be opened is
+// kept: its end cannot be seen, and dropping it could pull a reply from
+// under a thread still reading it.
+void KIVComm::releaseEndedThreadsBuffers() {
+    for (auto it = replyBuffers_.begin(); it != replyBuffers_.end();) {
+        const ScopedKernelHandle& thread = it->second.thread;
+        if (thread && ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0)
+            it = replyBuffers_.erase(it);
+        else
+            ++it;
+    }
+}
+
+size_t KIVComm::replyBufferCount() {
+    std::lock_guard<std::mutex> guard(buffersLock_);
+    releaseEndedThreadsBuffers();
+    return replyBuffers_.size();
 }
 
 bool KIVComm::isDeviceReady(KIVDevice* device) {

@@ -23,6 +23,7 @@
 
 #include "IComTarget.h"
 #include "LoggerLease.h"
+#include "ScopedHandle.h"
 #include "PackageIdentity.h"
 #include "Transport.h"
 #include "UsbPrinters.h"
@@ -64,11 +65,14 @@ public:
     static void appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
                                   const PackageIdentity& package, KIVDeviceArray& list,
                                   MethodTrace& trace);
+    // Reply buffers kept now, one per thread that asked and is still running.
+    size_t replyBufferCount();
 
 private:
     int32_t exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,
                      unsigned char** reply, uint32_t* length);
     std::vector<uint8_t>& replyBuffer();
+    void releaseEndedThreadsBuffers();
     PackageIdentity loadPackageIdentity(MethodTrace& trace);
     void enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses,
                             const PackageIdentity& package, MethodTrace& trace);
@@ -79,6 +83,12 @@ private:
     KIVOptions* options_;
     // One reply buffer per calling thread: the wizard's workers share this
     // object, and a reply must stay valid until its own caller's next call.
+    // The thread's handle keeps its id from being reused while the buffer is
+    // kept; a buffer goes once its thread has ended.
+    struct ThreadReply {
+        ScopedKernelHandle thread;
+        std::vector<uint8_t> bytes;
+    };
     std::mutex buffersLock_;
-    std::map<unsigned long, std::vector<uint8_t>> replyBuffers_;
+    std::map<unsigned long, ThreadReply> replyBuffers_;
 };

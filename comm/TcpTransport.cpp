@@ -2,6 +2,7 @@
 
 #include "CommTimeouts.h"
 #include "DeviceAddress.h"
+#include "IpAddressCheck.h"
 #include "ScopedHandle.h"
 
 #include <winsock2.h>
@@ -53,7 +54,7 @@ bool waitWritable(SOCKET s, uint32_t ms) {
 
 ScopedSocket connectTo(const std::wstring& address, uint16_t port) {
     uint32_t host = 0;
-    if (!winsockReady() || !parseDottedIPv4(address, host) || port == 0)
+    if (!winsockReady() || !parseIpAddress(address, host) || port == 0)
         return ScopedSocket();
     ScopedSocket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!s)

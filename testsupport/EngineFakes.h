@@ -145,13 +145,6 @@ public:
 
     static Bytes versionReply(const FakePrinter& p) {
         std::string text = " FW " + p.aio + " PNL x " + p.panel + " " + p.panelTail;
-        // The low length byte must not read as a separator or an end of text.
-        for (;;) {
-            unsigned char low = static_cast<unsigned char>((4 + text.size() + 1) & 0xFF);
-            if (low != 0x00 && low != 0x0A && low != 0x0D && low != 0x20)
-                break;
-            text += ' ';
-        }
         size_t count = 4 + text.size() + 1;
         Bytes bytes = {0xA5,
                        static_cast<unsigned char>(count >> 8),

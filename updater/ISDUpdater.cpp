@@ -141,8 +141,11 @@ bool ISDUpdater::deviceReady(KIVDevice* device) {
 // ---------------------------------------------------------------------------
 // Version read
 
-std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* device) {
+std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* device, bool* read) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::getDeviceVersionString(): ");
+    bool notAsked = false;
+    bool& answered = read ? *read : notAsked;
+    answered = false;
     CIniReader ini;
     openConfig(ini, options);
     if (!deviceReady(device)) {
@@ -159,8 +162,10 @@ std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* devic
     for (int attempt = 1; attempt <= VersionAttempts; ++attempt) {
         bool ok = readVersionOnce(device, parts, trace, result);
         result = upperAscii(result);
-        if (ok)
+        if (ok) {
+            answered = true;
             return result;
+        }
         if (attempt < VersionAttempts)
             // Three plain dots: the log writes Latin-1 only and would drop a
             // line carrying an ellipsis character.
@@ -442,10 +447,8 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     CIniReader ini;
     openConfig(ini, options);
 
-    if (!deviceReady(&run.record)) {
-        trace.message(L"Unable to verify device - Communication Error");
-        return UpdateUnreachable;
-    }
+    if (!deviceReady(&run.record))
+        return unverifiable(run);
     int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
     if (rc != UpdateOk)
         return rc;
@@ -472,6 +475,11 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     return verify(run);
 }
 
+int32_t ISDUpdater::unverifiable(FlashRun& run) {
+    run.trace.message(L"Unable to verify device - Communication Error");
+    return UpdateUnreachable;
+}
+
 int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool sprAnswered) {
     if (sprAnswered)
         return UpdateOk;
@@ -481,13 +489,20 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     if (!isTrue(checkSpr))
         return UpdateOk;
     run.trace.message(L"CheckSpr=TRUE");
-    std::wstring device = readDeviceVersion(run.options, &run.record);
+    // A version that cannot be read says nothing about the firmware letter:
+    // the printer did not answer, which is not a revision mismatch.
+    bool read = false;
+    std::wstring device = readDeviceVersion(run.options, &run.record, &read);
+    if (!read)
+        return unverifiable(run);
     std::wstring package;
     getPackageVersionString(run.options, &package);
     if (VersionCompare::firmwareLetter(device) == VersionCompare::firmwareLetter(package))
         return UpdateOk;
 
-    device = readDeviceVersion(run.options, &run.record);
+    device = readDeviceVersion(run.options, &run.record, &read);
+    if (!read)
+        return unverifiable(run);
     std::wstring segment = upperAscii(EngineText::before(EngineText::before(device, L'|'), L'-'));
     std::vector<std::wstring> allowed = ini.getKeyValue(L"SprList");
     for (const std::wstring& value : allowed) {
@@ -519,10 +534,19 @@ bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
 // step and for every item, so each item is the one the file holds at that
 // moment. The step keeps the type it had when it began.
 int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
+    size_t itemsRun = 0;
     for (size_t step = 0;; ++step) {
         std::wstring key;
-        if (!sequenceKey(ini, step, key))
-            return UpdateOk;
+        if (!sequenceKey(ini, step, key)) {
+            if (itemsRun > 0)
+                return UpdateOk;
+            // Without a single step nothing was flashed: verifying a printer
+            // that already had this version would report an update that never
+            // happened.
+            run.trace.message(L"No update step in the UpdateSequence section of config.ini - "
+                              L"Update Failed!");
+            return UpdateFailed;
+        }
         FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
         if (type == FlashSequence::StepOther)
             continue;
@@ -535,6 +559,7 @@ int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
             int32_t rc = runItem(run, type, items[item]);
             if (rc != UpdateOk)
                 return rc;
+            ++itemsRun;
         }
     }
 }

@@ -47,7 +47,8 @@ private:
     struct FlashRun;
 
     bool deviceReady(KIVDevice* device);
-    std::wstring readDeviceVersion(KIVOptions* options, KIVDevice* device);
+    // read, when given, tells whether the device answered with a version.
+    std::wstring readDeviceVersion(KIVOptions* options, KIVDevice* device, bool* read = nullptr);
     bool readVersionOnce(KIVDevice* device, const VersionParts& parts, MethodTrace& trace,
                          std::wstring& result);
     bool readFlashScan(KIVDevice* device, MethodTrace& trace, std::wstring& value);
@@ -55,6 +56,8 @@ private:
     bool checkModel(KIVOptions* options, KIVDevice* device, CIniReader& ini, MethodTrace& trace);
 
     int32_t checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool sprAnswered);
+    // The printer does not answer well enough to be verified: 13.
+    int32_t unverifiable(FlashRun& run);
     bool readTimers(FlashRun& run, CIniReader& ini);
     int32_t runSequence(FlashRun& run, CIniReader& ini);
     int32_t runItem(FlashRun& run, int stepType, const std::wstring& item);

@@ -41,6 +41,14 @@ TEST(CheckIpAddress, PrefixesAndTheSystemParser) {
     EXPECT_EQ(checkIpAddress(L"1.2.3.4http://"), 2);
     // The system parser stops at a blank: what follows is not looked at.
     EXPECT_EQ(checkIpAddress(L"abcdefg1.2.3.4 http://"), 1);
+    // What the check accepts has one address, read the same way.
+    uint32_t address = 0;
+    ASSERT_TRUE(parseIpAddress(L"10.1", address));
+    EXPECT_EQ(address, 0x0A000001u);
+    ASSERT_TRUE(parseIpAddress(L"https://0x7f.0.0.012", address));
+    EXPECT_EQ(address, 0x7F00000Au);
+    EXPECT_FALSE(parseIpAddress(L"http://printer", address));
+    EXPECT_FALSE(parseIpAddress(L"0.0.0.0", address));
 }
 
 TEST(CheckIpAddress, UnconvertibleAndOverLongTexts) {

@@ -3,6 +3,7 @@
 #include "Crc32.h"
 #include "FlsHeader.h"
 #include "IComTarget.h"
+#include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "ScopedHandle.h"
 #include "SimControl.h"
@@ -214,6 +215,29 @@ TEST_F(CommSim, BlanksAroundAnEnteredAddressAreNotPartOfIt) {
     EXPECT_EQ(found[0].getIPAddress(), simAddress(10));
     EXPECT_EQ(found[1].getIPAddress(), simAddress(11));
     EXPECT_TRUE(comm_->isDeviceReady(&found[0]));
+}
+
+// The system's address check accepts more than four decimal parts; every
+// form it accepts is asked, at the address it names.
+TEST_F(CommSim, EveryAddressFormTheCheckAcceptsIsAsked) {
+    const std::wstring net = simNet(); // "a.b.c"
+    const size_t dot1 = net.find(L'.'), dot2 = net.rfind(L'.');
+    const std::wstring a = net.substr(0, dot1), b = net.substr(dot1 + 1, dot2 - dot1 - 1);
+    const unsigned c = static_cast<unsigned>(std::stoul(net.substr(dot2 + 1)));
+    wchar_t hexA[16];
+    std::swprintf(hexA, 16, L"0x%lX", std::stoul(a));
+    std::vector<ipAddressObject> entered = {
+        ipAddressObject(a + L"." + b + L"." + std::to_wstring(c * 256 + 10)),
+        ipAddressObject(std::wstring(hexA) + L"." + b + L"." + std::to_wstring(c) + L".10"),
+        ipAddressObject(L"http://" + simAddress(10))};
+    for (const ipAddressObject& entry : entered)
+        ASSERT_EQ(checkIpAddress(entry.getAddress()), 1) << entry.getAddress();
+    std::vector<KIVDevice> found = enumerate(entered);
+    for (const ipAddressObject& entry : entered)
+        EXPECT_EQ(entry.getStatus(), ipAddressObject::PrinterFound) << entry.getAddress();
+    ASSERT_EQ(found.size(), 3u);
+    for (KIVDevice& device : found)
+        EXPECT_TRUE(comm_->isDeviceReady(&device)) << device.getIPAddress();
 }
 
 TEST_F(CommSim, ChecksFollowTheConfigurationSwitches) {

@@ -323,6 +323,27 @@ TEST(KIVComm, ReplyBufferLivesUntilTheSameThreadsNextCall) {
     EXPECT_EQ(server.lastReceived(), StatusQuery);
 }
 
+TEST(KIVComm, ReplyBuffersGoWithTheirThreads) {
+    LoopbackServer server(
+        [](SOCKET c, const Bytes&) { LoopbackServer::sendBytes(c, StatusReply); });
+    KIVDevice device = networkDevice(server.port());
+    KIVComm comm(nullptr);
+    unsigned char* reply = nullptr;
+    uint32_t length = 0;
+    ASSERT_EQ(comm.sendPacket(&device, L"A5000750E08100020011", &reply, &length), Transport::Ok);
+    // Worker threads come and go, as the wizard's do for every printer.
+    for (int i = 0; i < 12; ++i) {
+        std::thread worker([&] {
+            unsigned char* r = nullptr;
+            uint32_t n = 0;
+            comm.sendPacket(&device, L"A5000750E08100020011", &r, &n);
+        });
+        worker.join();
+    }
+    EXPECT_EQ(comm.replyBufferCount(), 1u) << "only this thread's buffer is left";
+    EXPECT_EQ(Bytes(reply, reply + length), StatusReply);
+}
+
 TEST(KIVComm, DeviceListsAndReservedOperations) {
     KIVComm comm(nullptr);
     KIVDeviceArray* list = nullptr;

@@ -22,13 +22,6 @@ Bytes frame(uint8_t code, const Bytes& body) {
     return r;
 }
 
-// The reader splits the whole reply, header included, at zero, blank, CR and LF;
-// byte 2 is the only header byte it does not overwrite first.
-bool cutsHeaderToken(size_t length) {
-    uint8_t low = uint8_t(length);
-    return low == 0x00 || low == 0x0A || low == 0x0D || low == 0x20;
-}
-
 } // namespace
 
 namespace PrinterReplies {
@@ -57,9 +50,7 @@ Bytes version(const std::string& aio, const std::string& panel) {
     Bytes body = {0x00};
     body.insert(body.end(), text.begin(), text.end());
     body.push_back(0x00);
-    // The length field also counts the three bytes 50 E0 81 before the body.
-    while (cutsHeaderToken(body.size() + 3))
-        body.push_back(0x00);
+    // Framed exactly, whatever the length byte reads as: the reader must cope.
     return frame(0x81, body);
 }
 

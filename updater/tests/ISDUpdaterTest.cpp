@@ -454,6 +454,44 @@ TEST_F(FlashUpdate, FirmwareLetterChange) {
     EXPECT_EQ(com_->calls[1], StatusQuery);
 }
 
+TEST_F(FlashUpdate, UnreadableVersionDuringTheLetterCheckIsCode13) {
+    // The printer answers the readiness probe, but its version reply is not
+    // one: nothing is known about its letter, and nothing is flashed.
+    FakePrinter& p = com_->printer(L"P1");
+    p.badHeader = true;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateUnreachable);
+    EXPECT_EQ(logged("ISDUpdater::update(): Unable to verify device - Communication Error"), 1u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 0u);
+    EXPECT_EQ(com_->count(StatusQuery), 0u);
+
+    // Read on the first look but not on the second (the letters differed).
+    p.badHeader = false;
+    p.aio = "K206_H010111_00";
+    Bytes good = FakeComTarget::versionReply(p);
+    p.script[L"A5000750E08100020510"] = {good, Bytes(), Bytes(), Bytes()};
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateUnreachable);
+    EXPECT_EQ(logged("ISDUpdater::update(): Unable to verify device - Communication Error"), 2u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Revision Mismatch"), 0u);
+}
+
+TEST_F(FlashUpdate, AnEmptyUpdateSequenceFailsInsteadOfVerifyingAnUnflashedPrinter) {
+    // The printer already carries the package's version: verification alone
+    // would pass. Without a step to run that would be reported as an update.
+    com_->printer(L"P1").aio = "K206_G082511_00";
+    const std::vector<std::vector<std::pair<std::string, std::string>>> sequences = {
+        {}, {{"1.Files", ""}}, {{"1.Other", "flash.fls:0"}}};
+    const std::string line = "ISDUpdater::update(): No update step in the UpdateSequence section "
+                             "of config.ini - Update Failed!";
+    for (size_t i = 0; i < sequences.size(); ++i) {
+        config_.sequence(sequences[i]);
+        EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << i;
+        EXPECT_EQ(logged(line), i + 1);
+    }
+    EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 0u);
+    for (const std::wstring& call : com_->calls)
+        EXPECT_NE(call.substr(0, 5), L"file:");
+}
+
 TEST_F(FlashUpdate, EqualLettersNeedNoList) {
     config_.remove("SprList");
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);

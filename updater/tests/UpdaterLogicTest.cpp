@@ -99,12 +99,23 @@ TEST(VersionReply, TokensIgnoreLengthAndStatusBytes) {
     std::vector<unsigned char> mixed = versionReply("\r\nA  B\rCC");
     mixed.push_back('D');
     EXPECT_EQ(VersionReply::tokenize(mixed.data(), static_cast<uint32_t>(mixed.size())).size(), 4u);
-    // Byte 2 (the length's low byte) is read as it stands: a length of 0x0D
-    // splits the header token.
-    std::vector<unsigned char> split = versionReply("\r\nA  B\rC");
-    EXPECT_EQ(VersionReply::tokenize(split.data(), static_cast<uint32_t>(split.size())).size(), 5u);
     // The length ends the text when there is no zero byte.
     EXPECT_EQ(VersionReply::tokenize(reply.data(), 9).size(), 2u);
+}
+
+TEST(VersionReply, EveryLengthByteLeavesTheHeaderOneToken) {
+    std::vector<unsigned char> reply = versionReply(" FW K206_G082511_00 PNL x AB.123456 CDEFG");
+    for (int low = 0; low <= 255; ++low) {
+        for (unsigned char status : {0x00, 0x0A, 0x20}) {
+            reply[2] = static_cast<unsigned char>(low);
+            reply[6] = status;
+            std::vector<std::wstring> tokens =
+                VersionReply::tokenize(reply.data(), static_cast<uint32_t>(reply.size()));
+            ASSERT_EQ(tokens.size(), 7u) << "length byte " << low << ", status " << int(status);
+            EXPECT_EQ(tokens[0].size(), 7u);
+            EXPECT_EQ(VersionReply::aioValue(tokens[VersionReply::AioToken]), L"K206_G082511_00");
+        }
+    }
 }
 
 TEST(VersionReply, AioValueEndsTwoCharactersAfterTheLastUnderscore) {
