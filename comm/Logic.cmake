@@ -14,3 +14,9 @@ target_link_libraries(kivcomm_logic PUBLIC kivcommon)
 kiv_logic_tests(comm_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommLogicTest.cpp
   LIBS kivcomm_logic)
+
+# The engine's flash scan reading comes from its own logic library.
+kiv_fuzz_target(printer_reply_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/PrinterReplyFuzz.cpp
+  LIBS kivcomm_logic updater_logic
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/printer_reply)
