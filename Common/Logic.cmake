@@ -6,6 +6,7 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/ConsoleLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Exception.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IniValueSplit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IpAddressCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KIVDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KIVOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LanguageCode.cpp

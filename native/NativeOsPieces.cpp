@@ -4,7 +4,10 @@
 // contract of their Windows counterparts for that state.
 #include "BasicLogger.h"
 #include "ErrorText.h"
+#include "SystemAddressParser.h"
 #include "Win32Exception.h"
+
+#include <arpa/inet.h>
 
 #include <string>
 
@@ -61,4 +64,14 @@ BasicLogger* makeBasicLogger() {
 
 std::wstring getErrorText(uint32_t code) {
     return L"Error getting message:" + std::to_wstring(code);
+}
+
+// The C library's parser reads the same forms as the Windows one (parts, octal,
+// hexadecimal); the rules around it are the code under test.
+bool systemDottedAddress(const char* text, uint32_t& hostOrder) {
+    in_addr_t address = inet_addr(text);
+    if (address == INADDR_NONE)
+        return false;
+    hostOrder = ntohl(address);
+    return true;
 }
