@@ -35,3 +35,7 @@ kiv_fuzz_target(log_line_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/LogLineFuzz.cpp
   LIBS kivcommon
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/log_line)
+kiv_fuzz_target(ip_address_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IpAddressFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ip_address)
