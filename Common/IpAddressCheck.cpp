@@ -45,3 +45,11 @@ bool parseIpAddress(const std::wstring& text, uint32_t& address) {
     size_t cut = prefixLength(text);
     return isAddress(cut == 0 ? text : text.substr(cut), address);
 }
+
+std::wstring enteredAddress(const std::wstring& text) {
+    const wchar_t* const blanks = L" \t";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}

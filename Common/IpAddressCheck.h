@@ -13,3 +13,9 @@ int checkIpAddress(const std::wstring& text);
 // order; false for any other text. The one reading of an entered address:
 // what the check accepts is exactly what the printer link asks.
 bool parseIpAddress(const std::wstring& text, uint32_t& address);
+
+// An address the user entered, without the blanks and tabs around it. The
+// command line keeps them ("-d A, 192.168.0.5"), the system's own address
+// check lets them through, and the caller later looks the record up by the
+// trimmed entry.
+std::wstring enteredAddress(const std::wstring& text);

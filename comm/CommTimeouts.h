@@ -8,8 +8,12 @@ namespace CommTimeouts {
 // A printer on the local network accepts within a few milliseconds; one second
 // covers a busy network without making an absent printer expensive.
 constexpr uint32_t ConnectMs = 1000;
-// The printer parses the command before it answers.
+// The printer parses an A5 command before it answers.
 constexpr uint32_t FirstByteMs = 2000;
+// A raw query (the flash-scan version) is answered at once or not at all:
+// the engine asks it up to 30 times a second apart, so a long wait here
+// would multiply into minutes for a printer without that part.
+constexpr uint32_t RawFirstByteMs = 250;
 // Raw replies have no length; a pause this long ends them.
 constexpr uint32_t RawIdleMs = 200;
 // A framed reply that stalls this long between its bytes is given up.
@@ -18,8 +22,10 @@ constexpr uint32_t FrameGapMs = 1000;
 constexpr uint32_t ReplyTotalMs = 5000;
 // Upper bound for one write that the peer does not take.
 constexpr uint32_t SendStallMs = 5000;
-// After a file, the printer closes its side once it has read everything.
-constexpr uint32_t FileDrainMs = 5000;
+// After a file, the printer closes its side once it has read everything. One
+// that keeps the link open is not waited for longer than this: our close is
+// graceful, so the bytes still queued are delivered all the same.
+constexpr uint32_t FileDrainMs = 500;
 } // namespace CommTimeouts
 
 // Raw printing port of network printers.

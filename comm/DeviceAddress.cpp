@@ -71,14 +71,6 @@ bool parseDottedIPv4(const std::wstring& text, uint32_t& address) {
     return true;
 }
 
-std::wstring enteredAddress(const std::wstring& text) {
-    const wchar_t* const blanks = L" \t";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, uint16_t& port) {
     if (values.protocol != SpoolerPortValues::RawProtocol)
         return false;

@@ -2,6 +2,8 @@
 // the spooler's TCP/IP ports and USB device interface paths.
 #pragma once
 
+#include "IpAddressCheck.h"
+
 #include <cstdint>
 #include <string>
 
@@ -10,12 +12,6 @@
 // resolved: a lookup could wait on a name server without bound. An entered
 // address is read by parseIpAddress (IpAddressCheck.h) instead.
 bool parseDottedIPv4(const std::wstring& text, uint32_t& address);
-
-// An address the user entered, without the blanks and tabs around it. The
-// command line keeps them ("-d A, 192.168.0.5"), the system's own address
-// check lets them through, and the caller later looks the record up by the
-// trimmed entry.
-std::wstring enteredAddress(const std::wstring& text);
 
 // The values of one port of the spooler's standard TCP/IP port monitor.
 struct SpoolerPortValues {

@@ -248,8 +248,10 @@ PackageIdentity KIVComm::loadPackageIdentity(MethodTrace& trace) {
 }
 
 namespace {
-// Asks the identifier query first: a printer with foreign identifiers is not
-// asked anything else, and a silent one costs one reply time-out, not two.
+// Every printer that takes a link is listed: whether it fits the package is
+// the engine's decision, with its own reads and log lines. The identifiers
+// and the model asked here only name the record and the log line; a silent
+// printer costs one reply time-out, not two.
 Probe probe(Transport& transport, const PackageIdentity& package) {
     Probe result;
     if (!transport.isReady())
@@ -261,14 +263,20 @@ Probe probe(Transport& transport, const PackageIdentity& package) {
         result.identity.identifiersRead = identifiersFromReply(
             reply.data(), reply.size(), result.identity.vid, result.identity.pid);
     result.verdict = package.checkIdentifiers(result.identity);
-    if (result.verdict != PackageIdentity::Match)
+    if (!result.identity.identifiersRead)
         return result;
     parseHexCommand(VersionQueryCommand, bytes);
     if (transport.exchange(bytes, reply) == Transport::Ok)
         result.identity.modelRead =
             modelFromVersionReply(reply.data(), reply.size(), result.identity.model);
-    result.verdict = package.checkModel(result.identity);
+    if (result.verdict == PackageIdentity::Match)
+        result.verdict = package.checkModel(result.identity);
     return result;
+}
+
+// What a record is called when the printer did not tell its model.
+std::wstring nameOf(const PrinterIdentity& identity, const std::wstring& fallback) {
+    return identity.modelRead && !identity.model.empty() ? identity.model : fallback;
 }
 
 // Network printers are asked side by side: an absent address costs the
@@ -339,11 +347,9 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
             continue;
         size_t i = indexOf[enteredAddress(entry->getAddress())];
         const Probe& found = probes[i];
-        int32_t status = ipAddressObject::PrinterFound;
-        if (!found.answered)
-            status = ipAddressObject::NoPrinter;
-        else if (found.verdict != PackageIdentity::Match)
-            status = ipAddressObject::WrongPrinter;
+        // Whether the printer fits is the engine's to say (status 3).
+        int32_t status =
+            found.answered ? ipAddressObject::PrinterFound : ipAddressObject::NoPrinter;
         entry->setStatus(status);
         if (listed[i])
             continue;
@@ -354,7 +360,7 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeIpAddress);
-        device->setName(found.identity.model);
+        device->setName(nameOf(found.identity, targets[i].address));
         device->setIPAddress(targets[i].address);
         device->setNumber(DefaultPrinterPort);
         device->setExtra2(identifiersText(found.identity));
@@ -395,11 +401,11 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
         trace.message(L"port ", names[i], L" at ", targets[i].address, L":",
                       static_cast<uint32_t>(targets[i].port), L": ",
                       found.answered ? verdictText(found.verdict) : L"no answer");
-        if (!found.answered || found.verdict != PackageIdentity::Match)
+        if (!found.answered)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeNetwork);
-        device->setName(found.identity.model);
+        device->setName(nameOf(found.identity, names[i]));
         device->setIPAddress(targets[i].address);
         device->setPortName(names[i]);
         device->setNumber(targets[i].port);
@@ -419,21 +425,21 @@ void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
         identity.vid = usb.vid;
         identity.pid = usb.pid;
         PackageIdentity::Verdict verdict = package.checkIdentifiers(identity);
-        if (verdict == PackageIdentity::Match) {
-            UsbTransport transport(usb.devicePath);
-            std::vector<uint8_t> bytes, reply;
-            parseHexCommand(VersionQueryCommand, bytes);
-            if (transport.exchange(bytes, reply) == Transport::Ok)
-                identity.modelRead =
-                    modelFromVersionReply(reply.data(), reply.size(), identity.model);
+        UsbTransport transport(usb.devicePath);
+        std::vector<uint8_t> bytes, reply;
+        parseHexCommand(VersionQueryCommand, bytes);
+        const bool answered = transport.exchange(bytes, reply) == Transport::Ok;
+        if (answered)
+            identity.modelRead = modelFromVersionReply(reply.data(), reply.size(), identity.model);
+        if (verdict == PackageIdentity::Match)
             verdict = package.checkModel(identity);
-        }
-        trace.message(L"USB ", usb.devicePath, L": ", verdictText(verdict));
-        if (verdict != PackageIdentity::Match)
+        trace.message(L"USB ", usb.devicePath, L": ",
+                      answered ? verdictText(verdict) : L"no answer");
+        if (!answered)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeUsb);
-        device->setName(identity.model);
+        device->setName(nameOf(identity, usbPortName(i + 1)));
         device->setPortName(usbPortName(i + 1));
         device->setExtra1(usb.devicePath);
         device->setExtra2(usb.vid + L":" + usb.pid);

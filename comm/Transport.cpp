@@ -11,9 +11,10 @@ std::vector<uint8_t> collectReply(ByteChannel& channel, ReplyReader::Mode mode) 
     ReplyReader reader(mode);
     uint8_t buffer[4096];
     while (!reader.complete()) {
-        uint32_t wait = !reader.receivedAny()               ? CommTimeouts::FirstByteMs
-                        : reader.mode() == ReplyReader::Raw ? CommTimeouts::RawIdleMs
-                                                            : CommTimeouts::FrameGapMs;
+        const bool raw = reader.mode() == ReplyReader::Raw;
+        uint32_t wait = reader.receivedAny()
+                            ? (raw ? CommTimeouts::RawIdleMs : CommTimeouts::FrameGapMs)
+                            : (raw ? CommTimeouts::RawFirstByteMs : CommTimeouts::FirstByteMs);
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             break;

@@ -4,6 +4,7 @@
 #include "EngineText.h"
 #include "MethodTrace.h"
 #include "FlashSequence.h"
+#include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
@@ -398,6 +399,18 @@ bool ISDUpdater::checkModel(KIVOptions* options, KIVDevice* device, CIniReader& 
     return true;
 }
 
+// The entries that name the address a printer was found at learn that it
+// does not fit: the communication library only knew that it answered.
+void ISDUpdater::markEnteredAddress(IpAddressArray* addresses, const KIVDevice& record,
+                                    int32_t status) {
+    if (!addresses || record.getType() != KIVDevice::TypeIpAddress)
+        return;
+    for (ipAddressObject* entry : *addresses) {
+        if (entry && enteredAddress(entry->getAddress()) == record.getIPAddress())
+            entry->setStatus(status);
+    }
+}
+
 int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                                IpAddressArray* addresses) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::enumerateCompatibleDevices(): ");
@@ -418,8 +431,10 @@ int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArr
                 continue;
             }
             int32_t reason = 0;
-            if (!isCompatibleDevice(options, record, &reason))
+            if (!isCompatibleDevice(options, record, &reason)) {
+                markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
                 continue;
+            }
             std::wstring version = readDeviceVersion(options, record);
             KIVDevice* copy = new (std::nothrow) KIVDevice(*record);
             if (!copy)

@@ -47,6 +47,8 @@ private:
     struct FlashRun;
 
     bool deviceReady(KIVDevice* device);
+    static void markEnteredAddress(IpAddressArray* addresses, const KIVDevice& record,
+                                   int32_t status);
     // read, when given, tells whether the device answered with a version.
     std::wstring readDeviceVersion(KIVOptions* options, KIVDevice* device, bool* read = nullptr);
     bool readVersionOnce(KIVDevice* device, const VersionParts& parts, MethodTrace& trace,

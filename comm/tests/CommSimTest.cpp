@@ -169,7 +169,8 @@ HMODULE CommSim::library_ = nullptr;
 DllGetKIVCommFn CommSim::factory_ = nullptr;
 } // namespace
 
-TEST_F(CommSim, EnteredAddressesGetStatusesAndOnlyOurPrintersAreListed) {
+// Every printer that answers is listed; which of them fit is the engine's call.
+TEST_F(CommSim, EnteredAddressesGetStatusesAndEveryAnsweringPrinterIsListed) {
     std::vector<ipAddressObject> entered = {
         ipAddressObject(simAddress(10)), ipAddressObject(simAddress(12)),
         ipAddressObject(simAddress(14)), ipAddressObject(simAddress(11)),
@@ -180,21 +181,24 @@ TEST_F(CommSim, EnteredAddressesGetStatusesAndOnlyOurPrintersAreListed) {
     std::printf("enumeration of 7 addresses: %lld ms\n", msSince(start));
 
     EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
-    EXPECT_EQ(entered[1].getStatus(), ipAddressObject::WrongPrinter); // other model
+    EXPECT_EQ(entered[1].getStatus(), ipAddressObject::PrinterFound); // other model
     EXPECT_EQ(entered[2].getStatus(), ipAddressObject::NoPrinter);    // nothing listens
     EXPECT_EQ(entered[3].getStatus(), ipAddressObject::PrinterFound);
-    EXPECT_EQ(entered[4].getStatus(), ipAddressObject::WrongPrinter); // product identifier
-    EXPECT_EQ(entered[5].getStatus(), ipAddressObject::WrongPrinter); // identifiers cut short
+    EXPECT_EQ(entered[4].getStatus(), ipAddressObject::PrinterFound); // product identifier
+    EXPECT_EQ(entered[5].getStatus(), ipAddressObject::PrinterFound); // identifiers cut short
     EXPECT_EQ(entered[6].getStatus(), ipAddressObject::PrinterFound); // entered twice
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].getIPAddress(), simAddress(10));
-    EXPECT_EQ(found[1].getIPAddress(), simAddress(11));
-    for (const KIVDevice& device : found) {
-        EXPECT_EQ(device.getType(), KIVDevice::TypeIpAddress);
-        EXPECT_EQ(device.getName(), L"K206");
-        EXPECT_EQ(device.getNumber(), 9100);
-        EXPECT_EQ(device.getExtra2(), L"7B1E:31C7");
+    ASSERT_EQ(found.size(), 5u);
+    const int hosts[] = {10, 12, 11, 13, 19};
+    const wchar_t* names[] = {L"K206", L"K306", L"K206", L"K206", nullptr};
+    for (size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(found[i].getIPAddress(), simAddress(hosts[i]));
+        EXPECT_EQ(found[i].getType(), KIVDevice::TypeIpAddress);
+        EXPECT_EQ(found[i].getNumber(), 9100);
+        // A printer that does not tell its model is named by its address.
+        EXPECT_EQ(found[i].getName(), names[i] ? names[i] : simAddress(hosts[i]));
     }
+    EXPECT_EQ(found[0].getExtra2(), L"7B1E:31C7");
+    EXPECT_EQ(found[3].getExtra2(), L"7B1E:31C8");
 }
 
 // Command-line entries keep their blanks ("-d A, 1.2.3.4") and pass the
@@ -208,10 +212,11 @@ TEST_F(CommSim, BlanksAroundAnEnteredAddressAreNotPartOfIt) {
     EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
     EXPECT_EQ(entered[1].getStatus(), ipAddressObject::PrinterFound);
     EXPECT_EQ(entered[2].getStatus(), ipAddressObject::PrinterFound);
-    EXPECT_EQ(entered[3].getStatus(), ipAddressObject::WrongPrinter);
+    EXPECT_EQ(entered[3].getStatus(), ipAddressObject::PrinterFound);
     // The entries keep their text; only the records are trimmed.
     EXPECT_EQ(entered[0].getAddress(), L" " + simAddress(10));
-    ASSERT_EQ(found.size(), 2u);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[2].getIPAddress(), simAddress(12));
     EXPECT_EQ(found[0].getIPAddress(), simAddress(10));
     EXPECT_EQ(found[1].getIPAddress(), simAddress(11));
     EXPECT_TRUE(comm_->isDeviceReady(&found[0]));
@@ -247,17 +252,18 @@ TEST_F(CommSim, ChecksFollowTheConfigurationSwitches) {
                                             ipAddressObject(simAddress(13))};
     std::vector<KIVDevice> found = enumerate(entered);
     EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
-    EXPECT_EQ(entered[1].getStatus(), ipAddressObject::WrongPrinter);
-    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(entered[1].getStatus(), ipAddressObject::PrinterFound);
+    ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].getName(), L"K306"); // the name is what the printer reports
 }
 
 TEST_F(CommSim, SilentPrinterIsBoundedInTime) {
     std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(15))};
     Clock::time_point start = Clock::now();
-    EXPECT_TRUE(enumerate(entered).empty());
+    // It takes the link, so it is listed; the engine finds it unreadable.
+    EXPECT_EQ(enumerate(entered).size(), 1u);
     long long enumerateMs = msSince(start);
-    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::WrongPrinter);
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
 
     KIVDevice silent = printerAt(15);
     start = Clock::now();
@@ -303,8 +309,46 @@ TEST_F(CommSim, RepliesArriveByteForByte) {
     EXPECT_TRUE(send(broken, L"A5000750E08100020013").empty());
     EXPECT_TRUE(send(broken, L"A5000750E08100020510").empty());
     std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(20))};
-    EXPECT_TRUE(enumerate(entered).empty());
-    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::WrongPrinter);
+    EXPECT_EQ(enumerate(entered).size(), 1u);
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
+}
+
+// Printers that answer late or keep the link open after their part.
+TEST_F(CommSim, LateAndKeepOpenPrintersCostBoundedTime) {
+    KIVDevice good = printerAt(11);
+    const std::string scan = "K206_FS0101_00";
+    ASSERT_TRUE(simSet("good2", "KeepOpen", "1"));
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(send(good, L"1B2A730108", true).size(), scan.size() + 1);
+    EXPECT_EQ(send(good, L"A5000750E08100020011").size(), 7u);
+    EXPECT_LT(msSince(start), 1500);
+
+    // An A5 command may take its time; the raw query is answered soon or
+    // never, since the engine asks it again and again.
+    ASSERT_TRUE(simSet("good2", "ReplySeconds", "1.2"));
+    EXPECT_EQ(send(good, L"A5000750E08100020011").size(), 7u);
+    start = Clock::now();
+    EXPECT_TRUE(send(good, L"1B2A730108", true).empty());
+    EXPECT_LT(msSince(start), 700);
+    ASSERT_TRUE(simSet("good2", "ReplySeconds", "0.1"));
+    EXPECT_EQ(send(good, L"1B2A730108", true).size(), scan.size() + 1);
+    ASSERT_TRUE(simRestore("good2"));
+
+    // A firmware file to a printer that never closes its side.
+    ASSERT_TRUE(simSet("resetting", "KeepOpen", "1"));
+    KIVDevice printer = printerAt(16);
+    std::wstring firmware = writeFirmware("K206", "K206_G090909_00");
+    start = Clock::now();
+    comm_->sendFile(&printer, firmware.c_str());
+    EXPECT_LT(msSince(start), 1500);
+    for (int i = 0; i < 50 && simStateField("resetting", "accepted") != "1"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(simStateField("resetting", "accepted"), "1") << "every byte arrived";
+    DeleteFileW(firmware.c_str());
+    simRestore("resetting");
+    // Back as it was for the tests after this one.
+    for (int i = 0; i < 100 && !comm_->isDeviceReady(&printer); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 TEST_F(CommSim, NotReadyWhileThePrinterResets) {
@@ -340,9 +384,12 @@ TEST_F(CommSim, SpoolerPortsAreListedWithTheirPort) {
     ASSERT_TRUE(addSpoolerPort(L"entered", simAddress(11), 9100, 1));
     std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(11))};
     std::vector<KIVDevice> found = enumerate(entered);
-    ASSERT_EQ(found.size(), 2u);
+    ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].getType(), KIVDevice::TypeIpAddress);
     EXPECT_EQ(found[0].getIPAddress(), simAddress(11));
+    // Another model answers too; the engine is the one to turn it down.
+    EXPECT_EQ(found[2].getName(), L"K306");
+    EXPECT_EQ(found[2].getPortName(), std::wstring(TestPortPrefix) + L"other");
     const KIVDevice& spooled = found[1];
     EXPECT_EQ(spooled.getType(), KIVDevice::TypeNetwork);
     EXPECT_EQ(spooled.getName(), L"K206");

@@ -15,6 +15,7 @@ constexpr int kFirstByteMs = 10000;  // a client that connects and says nothing
 constexpr int kCommandByteMs = 2000; // between the bytes of one command
 constexpr int kFileIdleMs = 10000;   // a stalled file transfer
 constexpr int kAfterFileMs = 2000;   // the sender should close once the file is sent
+constexpr int kKeptOpenMs = 8000;    // how long a keep-open printer holds a finished link
 constexpr size_t kMaxWorkers = 32;
 constexpr size_t kFileChunk = 1 << 20;
 
@@ -259,7 +260,7 @@ void Printer::discard(Fd& conn) {
     uint8_t sink[65536];
     while (Net::recvFor(conn.get(), sink, sizeof sink, kCommandByteMs, stop_) > 0) {
     }
-    Net::closeGracefully(conn, stop_);
+    finishConnection(conn);
 }
 
 // Accepts the connection and reads whatever comes, but never says a word; the
@@ -287,9 +288,41 @@ bool Printer::isRawCommandPrefix(const Bytes& buf) const {
 
 void Printer::answer(Fd& conn, const Bytes& command) {
     Bytes reply = replyTo(command, PrinterReplies::classify(command));
+    double late;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        late = cfg_.replySeconds;
+    }
+    if (!reply.empty() && late > 0) {
+        // Waits in small steps so that a stopping simulator does not hang here.
+        auto at = Clock::now() +
+                  std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(late));
+        while (!stop_.load() && Clock::now() < at)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     if (!reply.empty())
         Net::sendAll(conn.get(), reply.data(), reply.size(), stop_);
-    Net::closeGracefully(conn, stop_);
+    finishConnection(conn);
+}
+
+void Printer::finishConnection(Fd& conn) {
+    bool keepOpen;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        keepOpen = cfg_.keepOpen;
+    }
+    if (!keepOpen)
+        return Net::closeGracefully(conn, stop_);
+    // The sender's own close cannot be told from its end of sending, so the
+    // link is simply held for a while, whatever the sender does meanwhile.
+    uint8_t sink[4096];
+    auto until = Clock::now() + std::chrono::milliseconds(kKeptOpenMs);
+    while (!stop_.load() && Clock::now() < until) {
+        long n = Net::recvFor(conn.get(), sink, sizeof sink, 100, stop_);
+        if (n == Net::kClosed || n == Net::kFailed)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    conn.reset();
 }
 
 Bytes Printer::replyTo(const Bytes& command, Command kind) {
@@ -379,7 +412,7 @@ void Printer::receiveFile(Fd& conn, Bytes buf) {
         return Net::closeAbortively(conn);
     }
     finishFile(header, got, crc.value());
-    Net::closeGracefully(conn, stop_);
+    finishConnection(conn);
 }
 
 bool Printer::readHeader(Fd& conn, Bytes& buf, FlsHeader& header) {

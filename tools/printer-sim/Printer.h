@@ -49,6 +49,9 @@ private:
     void reapWorkers(bool all);
     void serve(Fd conn);
     void holdSilently(Fd& conn);
+    // Ends a served connection: at once, or, for a printer that keeps its
+    // side open, only once the sender has gone.
+    void finishConnection(Fd& conn);
     void discard(Fd& conn);
     bool readAtLeast(Fd& conn, Bytes& buf, size_t size, int timeoutMs);
     bool isRawCommandPrefix(const Bytes& buf) const;

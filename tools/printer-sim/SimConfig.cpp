@@ -58,6 +58,13 @@ bool parseSeconds(const std::string& text, double& out) {
     return true;
 }
 
+bool parseFlag(const std::string& text, bool& out) {
+    if (text != "0" && text != "1")
+        return false;
+    out = text == "1";
+    return true;
+}
+
 bool setVersion(std::string& field, const std::string& value, int blanks, std::string& error) {
     if (!isToken(value, blanks)) {
         error = "bad version text: " + value;
@@ -155,6 +162,10 @@ bool setKey(PrinterConfig& cfg, const std::string& key, const std::string& value
         return setVersion(cfg.scanVersion, value, 0, error);
     else if (k == "resetseconds")
         ok = parseSeconds(value, cfg.resetSeconds);
+    else if (k == "replyseconds")
+        ok = parseSeconds(value, cfg.replySeconds);
+    else if (k == "keepopen")
+        ok = parseFlag(value, cfg.keepOpen);
     else if (k == "fault")
         ok = parseFault(value, cfg.fault);
     else {

@@ -34,6 +34,12 @@ struct PrinterConfig {
     std::string panelVersion; // token 5, optionally a blank and token 6 of the version reply
     std::string scanVersion;
     double resetSeconds = 3;
+    // A printer that answers late: seconds between the end of a command and
+    // the first byte of its reply.
+    double replySeconds = 0;
+    // A printer that keeps its side of the connection open after its reply
+    // or after a file, until the sender closes (or a minute has passed).
+    bool keepOpen = false;
     Fault fault = Fault::None;
     // Replies to the raw commands of an update sequence, both as bytes; the key is
     // the command.

@@ -159,7 +159,10 @@ TEST_F(UpdaterSim, EnumerationKeepsTheGoodPrintersAndMarksTheAddresses) {
     EXPECT_EQ(found, expected);
     EXPECT_NE(entries[0].getStatus(), ipAddressObject::NoPrinter);
     EXPECT_NE(entries[0].getStatus(), ipAddressObject::WrongPrinter);
+    // The printer of another model reached the engine, which said why it
+    // does not fit, and marked its address.
     EXPECT_EQ(entries[2].getStatus(), ipAddressObject::WrongPrinter);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid Model Name"), 1u);
     EXPECT_EQ(entries[3].getStatus(), ipAddressObject::NoPrinter);
 }
 

@@ -11,6 +11,7 @@ TEST(SimConfigParse, DefaultsAndEveryKey) {
                             "[b]\naddress = 127.1.2.4 \nPort=9101\nModel=K300\nVID=1a2b\nPID=00FF\n"
                             "AioVersion=K300_A010101_01\nPanelVersion=AB.123456 CDEFG\n"
                             "FlashScanVersion=FS_B1_00\nResetSeconds=1.5\nFault=SlowScan\n"
+                            "ReplySeconds=0.25\nKeepOpen=1\n"
                             "Cmd.1b2a=A5000150\n",
                             p, error))
         << error;
@@ -29,6 +30,9 @@ TEST(SimConfigParse, DefaultsAndEveryKey) {
     EXPECT_EQ("AB.123456 CDEFG", p[1].panelVersion);
     EXPECT_EQ("FS_B1_00", p[1].scanVersion);
     EXPECT_DOUBLE_EQ(1.5, p[1].resetSeconds);
+    EXPECT_DOUBLE_EQ(0.25, p[1].replySeconds);
+    EXPECT_TRUE(p[1].keepOpen);
+    EXPECT_FALSE(p[0].keepOpen);
     EXPECT_EQ(Fault::SlowScan, p[1].fault);
     ASSERT_EQ(1u, p[1].cmds.size());
     EXPECT_EQ((std::vector<uint8_t>{0x1B, 0x2A}), p[1].cmds.begin()->first);
