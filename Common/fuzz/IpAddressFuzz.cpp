@@ -3,7 +3,9 @@
 // text without any "http://" or "https://" is never a prefixed non-address;
 // an accepted address is neither 0.0.0.0 nor 255.255.255.255, came from at
 // most 99 Latin-1 characters after the prefix, and reads the same again
-// written as a plain dotted quad, with or without a prefix.
+// written as a plain dotted quad, with or without a prefix. The entered text
+// without its blanks and tabs is a piece of it that neither starts nor ends
+// with one.
 #include "FuzzInput.h"
 #include "IpAddressCheck.h"
 
@@ -26,6 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool read = parseIpAddress(text, address);
     FUZZ_CHECK(check >= 0 && check <= 2);
     FUZZ_CHECK((check == 1) == read);
+    std::wstring entered = enteredAddress(text);
+    FUZZ_CHECK(text.find(entered) != std::wstring::npos);
+    FUZZ_CHECK(entered.empty() || (entered.front() != L' ' && entered.front() != L'\t' &&
+                                   entered.back() != L' ' && entered.back() != L'\t'));
     bool prefixed =
         text.find(L"http://") != std::wstring::npos || text.find(L"https://") != std::wstring::npos;
     if (!prefixed)
