@@ -1,9 +1,7 @@
 #include "IpAddressCheck.h"
 
+#include "SystemAddressParser.h"
 #include "TextConvert.h"
-#include "WindowsSupport.h"
-
-#include <winsock2.h>
 
 namespace {
 
@@ -18,10 +16,10 @@ bool isAddress(const std::wstring& text, uint32_t& hostOrder) {
     std::string narrow;
     if (!narrowLatin1(text, narrow))
         return false;
-    unsigned long address = inet_addr(narrow.c_str());
-    if (address == INADDR_NONE || address == 0)
+    uint32_t address = 0;
+    if (!systemDottedAddress(narrow.c_str(), address) || address == 0)
         return false;
-    hostOrder = ntohl(address);
+    hostOrder = address;
     return true;
 }
 

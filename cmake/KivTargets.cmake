@@ -67,3 +67,14 @@ function(kiv_add_sim_test name)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${T_TIMEOUT}
                        ENVIRONMENT "${env}")
 endfunction()
+
+# The unit tests of a folder's logic (its Logic.cmake): run under Wine here,
+# natively with sanitizers in native/, which defines its own kiv_logic_tests.
+# kiv_logic_tests(NAME SOURCES ... LIBS ...)
+function(kiv_logic_tests name)
+  kiv_add_gtest(${name} ${ARGN})
+endfunction()
+
+# Fuzz targets are built by the native build only (native/).
+function(kiv_fuzz_target name)
+endfunction()

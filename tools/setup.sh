@@ -19,6 +19,7 @@ pkgs=(cmake make g++ zlib1g-dev zip unzip
       xvfb xauth x11-apps imagemagick
       fonts-noto-cjk fonts-arabeyes fonts-dejavu-core clang-format)
 pkgs+=(osslsigncode openssl)
+pkgs+=(clang libclang-rt-14-dev)
 
 if [ "$KIV_TEST_ARCH" = i686 ]; then
   pkgs+=(wine wine32:i386)

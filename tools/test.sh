@@ -23,3 +23,11 @@ fi
 cd "$tests"
 echo "== Testing $tests ($KIV_TEST_ARCH)"
 ctest --output-on-failure -j2 "$@"
+
+# The logic again, natively under the sanitizers, and every fuzzer for a few
+# seconds (native/; README "Native build and fuzzing").
+cd "$root"
+echo "== Testing build/native (clang, sanitizers, fuzzers)"
+kiv_step "configure build/native" cmake -S native -B build/native
+kiv_step "build build/native" cmake --build build/native -j"$(nproc)"
+kiv_step "test build/native" ctest --test-dir build/native --output-on-failure -j2 "$@"

@@ -1,0 +1,41 @@
+# The common library's files that make no OS call. The Windows build archives
+# them into kivcommon with the OS-bound files; the native build (native/)
+# compiles the same files for its sanitized tests and fuzzers.
+add_library(kivcommon_logic OBJECT
+  ${CMAKE_CURRENT_LIST_DIR}/CmdLineOpts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ConsoleLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Exception.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IniValueSplit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IpAddressCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KIVDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KIVOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LanguageCode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LoggerComponent.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LoggerLease.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LogLineFormat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MethodTrace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MsgText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PathCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StaleEntry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StatusMessenger.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextConvert.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VersionReply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Win32Exception.cpp)
+target_include_directories(kivcommon_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+
+kiv_fuzz_target(cmdline_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/CmdLineFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/cmdline)
+kiv_fuzz_target(ini_value_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IniValueFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ini_value)
+kiv_fuzz_target(log_line_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/LogLineFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/log_line)
+kiv_fuzz_target(ip_address_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IpAddressFuzz.cpp
+  LIBS kivcommon
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ip_address)

@@ -1,0 +1,17 @@
+# The console mode's logic, free of OS calls, shared by the library, its
+# tests under Wine and the native build (native/).
+add_library(nogui_core STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/ConsoleOutput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NoGuiRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProgressTracker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RunResult.cpp)
+target_include_directories(nogui_core PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(nogui_core PUBLIC kivcommon)
+
+# Progress and result lines; the run against the fake engine needs the
+# options object, and so the package manager, and stays in nogui_tests.
+kiv_logic_tests(nogui_logic_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/tests/ProgressTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/ResultTest.cpp
+  LIBS nogui_core)

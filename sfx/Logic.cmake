@@ -1,0 +1,17 @@
+# The ZIP reader of the package programs: no OS calls, built the same way by
+# the Windows build and natively (native/). zlib is linked statically.
+find_library(KIV_ZLIB_STATIC NAMES libz.a REQUIRED)
+find_path(KIV_ZLIB_INCLUDE zlib.h REQUIRED)
+
+add_library(kivzip STATIC ${CMAKE_CURRENT_LIST_DIR}/ZipArchive.cpp)
+target_include_directories(kivzip PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${KIV_ZLIB_INCLUDE})
+target_link_libraries(kivzip PUBLIC ${KIV_ZLIB_STATIC})
+
+kiv_logic_tests(sfx_zip_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ZipArchiveTest.cpp
+  LIBS kivzip)
+
+kiv_fuzz_target(zip_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/ZipFuzz.cpp
+  LIBS kivzip
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/zip)

@@ -1,0 +1,17 @@
+# The engine's logic without OS calls: reply parsing, version comparison, the
+# flash script. Built the same way by the Windows build and natively (native/).
+add_library(updater_logic STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/EngineText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VersionCompare.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FlashSequence.cpp)
+target_include_directories(updater_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(updater_logic PUBLIC kivcommon)
+
+kiv_logic_tests(updater_logic_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/UpdaterLogicTest.cpp
+  LIBS updater_logic)
+
+kiv_fuzz_target(version_compare_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/VersionCompareFuzz.cpp
+  LIBS updater_logic
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/version_compare)
