@@ -140,11 +140,11 @@ bool Printer::syncListener() {
     }
     // A socket shut down by a reset is dead even when the reset window is already
     // over (zero seconds, or RESTORE): only a new one listens again.
-    if (away_ || listenerShut_) {
+    if (away_ || listenerShut_ || cfg_.offline) {
         listen_.reset();
         listenerShut_ = false;
     }
-    if (!away_ && !listen_) {
+    if (!away_ && !cfg_.offline && !listen_) {
         std::string error;
         listen_ = Net::listenOn(cfg_.address, cfg_.port, error);
         if (!listen_)

@@ -166,6 +166,8 @@ bool setKey(PrinterConfig& cfg, const std::string& key, const std::string& value
         ok = parseSeconds(value, cfg.replySeconds);
     else if (k == "keepopen")
         ok = parseFlag(value, cfg.keepOpen);
+    else if (k == "offline")
+        ok = parseFlag(value, cfg.offline);
     else if (k == "fault")
         ok = parseFault(value, cfg.fault);
     else {

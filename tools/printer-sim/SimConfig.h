@@ -40,6 +40,9 @@ struct PrinterConfig {
     // A printer that keeps its side of the connection open after its reply
     // or after a file, until the sender closes (or a minute has passed).
     bool keepOpen = false;
+    // A printer switched off: nothing listens on its address, so connections
+    // are refused, until it is switched on again.
+    bool offline = false;
     Fault fault = Fault::None;
     // Replies to the raw commands of an update sequence, both as bytes; the key is
     // the command.

@@ -327,6 +327,19 @@ TEST_F(SimTest, ControlSetAndRestore) {
     EXPECT_EQ("0", state("resets"));
 }
 
+TEST_F(SimTest, OfflinePrinterRefusesUntilSwitchedOn) {
+    start("[p]\nAddress=@NET@.2\nOffline=1\n[q]\nAddress=@NET@.3\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(canConnect(p()));
+    EXPECT_TRUE(canConnect(sim.addr(3))) << "the other printer is on";
+    EXPECT_EQ("OK\n", sim.control("SET p Offline 0"));
+    ASSERT_GE(waitUntilBack(p(), 2), 0);
+    EXPECT_EQ("K206_G010111_00", aioOf(exchange(p(), kVersionQuery)));
+    EXPECT_EQ("OK\n", sim.control("SET p Offline 1"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(canConnect(p())) << "switched off again";
+}
+
 TEST_F(SimTest, ControlRefusesWhatItCannotDo) {
     startOne("");
     EXPECT_EQ(0u, sim.control("SET q Fault busy").find("ERR ")) << "no such printer";
