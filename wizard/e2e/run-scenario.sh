@@ -15,6 +15,8 @@
 #                      the previous "#@ log" found
 #   #@ out TEXT        the program's output has a line containing TEXT
 #   #@ no-out TEXT     ... has no line containing TEXT
+#   #@ locale NAME     the run's Unix locale (LC_ALL), from which Wine takes the
+#                      user's locale, for example de_DE.UTF-8
 set -euo pipefail
 build=$1 driver=$2 kiv=$3 scenario=$4
 name=$(basename "$scenario" .txt)
@@ -51,8 +53,9 @@ done < <(directives port)
 
 export KIV_EXE
 KIV_EXE=$(win "$kiv")
+locale=$(directives locale | head -n 1)
 rc=0
-"$wine_run" "$driver" "$(win "$scenario")" >"$work/out" 2>&1 || rc=$?
+env ${locale:+LC_ALL=$locale} "$wine_run" "$driver" "$(win "$scenario")" >"$work/out" 2>&1 || rc=$?
 cat "$work/out"
 status=$rc
 
@@ -68,6 +71,14 @@ record() {
             grep -F REG_ || true
     done
 }
+# Wine takes a Unix locale it does not know for English without a word.
+if [ -n "$locale" ]; then
+    want=${locale%%.*}
+    want=${want//_/-}
+    got=$(LC_ALL=$locale "$wine_run" reg query 'HKCU\Control Panel\International' /v LocaleName |
+        tr -d '\r' | sed -n 's/.*REG_SZ *//p' || true)
+    [ "$got" = "$want" ] || fail "the run's user locale was '$got', not $want"
+fi
 while read -r version; do
     [ -n "$version" ] || continue
     record | grep -qF "$version" || fail "no installed-version record of $version: $(record | tr '\n' ' ')"
