@@ -140,11 +140,14 @@ bool Printer::syncListener() {
     }
     // A socket shut down by a reset is dead even when the reset window is already
     // over (zero seconds, or RESTORE): only a new one listens again.
-    if (away_ || listenerShut_) {
+    // A printer switched off refuses connections like one in its reset window,
+    // until the fault is cleared.
+    const bool off = cfg_.fault == Fault::Off;
+    if (away_ || off || listenerShut_) {
         listen_.reset();
         listenerShut_ = false;
     }
-    if (!away_ && !listen_) {
+    if (!away_ && !off && !listen_) {
         std::string error;
         listen_ = Net::listenOn(cfg_.address, cfg_.port, error);
         if (!listen_)

@@ -8,8 +8,9 @@
 
 namespace {
 
-const char* const kFaultNames[] = {"none",     "busy",    "silent",      "garbage",  "truncated",
-                                   "slowscan", "noreset", "keepversion", "dropfile", "cutframe"};
+const char* const kFaultNames[] = {"none",      "busy",     "silent",  "garbage",
+                                   "truncated", "slowscan", "noreset", "keepversion",
+                                   "dropfile",  "cutframe", "off"};
 
 std::string lower(std::string s) {
     for (char& c : s)

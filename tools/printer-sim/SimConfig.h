@@ -17,7 +17,8 @@ enum class Fault {
     NoReset,
     KeepVersion,
     DropFile,
-    CutFrame // last: the tests walk the names up to it
+    CutFrame,
+    Off // last: the tests walk the names up to it
 };
 
 const char* toString(Fault fault);

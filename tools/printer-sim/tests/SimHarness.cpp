@@ -120,17 +120,27 @@ Bytes makeFls(const std::string& model, const std::string& aio, const std::strin
     return file;
 }
 
-double waitUntilBack(const std::string& addr, double maxSeconds) {
+namespace {
+double waitUntilReachable(const std::string& addr, bool reachable, double maxSeconds) {
     auto t0 = std::chrono::steady_clock::now();
     while (true) {
         double waited =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (canConnect(addr))
+        if (canConnect(addr) == reachable)
             return waited;
         if (waited > maxSeconds)
             return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+} // namespace
+
+double waitUntilBack(const std::string& addr, double maxSeconds) {
+    return waitUntilReachable(addr, true, maxSeconds);
+}
+
+double waitUntilGone(const std::string& addr, double maxSeconds) {
+    return waitUntilReachable(addr, false, maxSeconds);
 }
 
 bool Sim::start(const std::string& iniTemplate, const std::string& testName) {

@@ -29,6 +29,8 @@ Bytes makeFls(const std::string& model, const std::string& aio, const std::strin
               const std::string& scan, size_t payloadBytes, uint32_t crcXor = 0);
 // Waits until the printer takes connections again; the seconds waited, or -1.
 double waitUntilBack(const std::string& addr, double maxSeconds);
+// Waits until the printer refuses connections; the seconds waited, or -1.
+double waitUntilGone(const std::string& addr, double maxSeconds);
 
 class Sim {
 public:

@@ -306,6 +306,17 @@ TEST_F(SimTest, DropFileCutsTheTransferAndKeepsTheVersion) {
     EXPECT_EQ("K206_G010111_00", aioOf(exchange(p(), kVersionQuery)));
 }
 
+TEST_F(SimTest, OffRefusesConnectionsUntilCleared) {
+    startOne("Fault=off\n");
+    EXPECT_GE(waitUntilGone(p(), 2), 0) << "switched off from the start";
+    EXPECT_EQ("0", state("away")) << "not a reset";
+    EXPECT_EQ("OK\n", sim.control("SET p Fault none"));
+    ASSERT_GE(waitUntilBack(p(), 2), 0);
+    EXPECT_EQ("K206_G010111_00", aioOf(exchange(p(), kVersionQuery)));
+    EXPECT_EQ("OK\n", sim.control("SET p Fault off"));
+    EXPECT_GE(waitUntilGone(p(), 2), 0) << "switched off while running";
+}
+
 // ---- control port
 
 TEST_F(SimTest, ControlSetAndRestore) {
