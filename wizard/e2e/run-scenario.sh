@@ -13,6 +13,7 @@
 #   #@ no-record       afterwards there is no installed-version record
 #   #@ log TEXT        the log has a line containing TEXT, after the line that
 #                      the previous "#@ log" found
+#   #@ no-log TEXT     the log has no line containing TEXT
 #   #@ out TEXT        the program's output has a line containing TEXT
 #   #@ no-out TEXT     ... has no line containing TEXT
 #   #@ locale NAME     the run's Unix locale (LC_ALL), from which Wine takes the
@@ -109,6 +110,10 @@ while read -r text; do
     fi
     from=$((from + at))
 done < <(directives log)
+while read -r text; do
+    [ -n "$text" ] || continue
+    [ -f "$log" ] && grep -qF -- "$text" "$log" && fail "a log line with '$text'"
+done < <(directives no-log)
 if [ "$status" -ne 0 ] && [ -f "$log" ]; then
     echo "--- the log's last lines"
     tail -n 40 "$log"
