@@ -13,6 +13,7 @@
 #include "ScopedHandle.h"
 #include "ZipArchive.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,17 @@ bool isOwnName(const std::wstring& name) {
     return name.size() >= kOwnPrefixLength &&
            ::CompareStringOrdinal(name.c_str(), static_cast<int>(kOwnPrefixLength), kOwnPrefix,
                                   static_cast<int>(kOwnPrefixLength), TRUE) == CSTR_EQUAL;
+}
+
+// The key under which the file system knows a name: it ignores letter case
+// in every script, not only in ASCII, and two entries whose names differ only
+// there (or only in the code page they were written in) are one file.
+std::wstring fileSystemKey(const std::wstring& name) {
+    std::wstring key = name;
+    if (!key.empty())
+        ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.c_str(),
+                       static_cast<int>(name.size()), &key[0], static_cast<int>(key.size()));
+    return key;
 }
 
 struct MappedView {
@@ -151,12 +163,14 @@ ZipStatus inflateToFile(const ZipArchive& zip, const ZipEntry& entry, const std:
 int extractAll(const ZipArchive& zip) {
     std::vector<Staged> staged;
     std::vector<std::wstring> folders;
+    std::set<std::wstring> keys;
     for (size_t i = 0; i < zip.entries().size(); ++i) {
         const ZipEntry& entry = zip.entries()[i];
         std::wstring name = toWide(entry);
         // A name of our own temporary files would let one entry overwrite
-        // another's staged data.
-        if (name.empty() || isOwnName(name)) {
+        // another's staged data, and two names that are one file to the file
+        // system would let the later entry silently replace the earlier one.
+        if (name.empty() || isOwnName(name) || !keys.insert(fileSystemKey(name)).second) {
             discard(staged);
             return ExitDamaged;
         }

@@ -231,15 +231,3 @@ TEST_F(LauncherProcess, AModeThatFailsToInitializeEndsWithFour) {
     EXPECT_TRUE(has(text, "Error initializng update mode: rc=9\r\n")) << text;
     EXPECT_FALSE(has(text, "KIV execution complete"));
 }
-
-TEST_F(LauncherProcess, WizardModesSayTheWizardIsMissing) {
-    if (KIV_HAS_WIZARD)
-        GTEST_SKIP() << "this build has the wizard";
-    for (const wchar_t* args : {L"", L"-m 3", L"-m 4"}) {
-        ChildResult r = run(KIV_SHORT_EXE, args);
-        EXPECT_EQ(r.exitCode, 4u) << args;
-        EXPECT_TRUE(has(r.output, "The graphical wizard is not available in this build; use -m 2."))
-            << r.output;
-    }
-    EXPECT_FALSE(has(log(), "KIV execution complete"));
-}

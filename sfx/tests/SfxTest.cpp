@@ -168,6 +168,20 @@ TEST_F(SfxProgram, EscapingEntriesAreRefusedBeforeAnythingIsWritten) {
     }
 }
 
+TEST_F(SfxProgram, NamesThatAreOneFileToTheFileSystemAreRefused) {
+    // Code page 437: 0x82 is e acute and 0x90 its capital; 0x84/0x8E the same
+    // for a umlaut, inside a folder whose name differs only in case too.
+    for (const auto& pair : {std::make_pair(std::string("\x82.txt"), std::string("\x90.txt")),
+                             std::make_pair(std::string("d/\x84"), std::string("D/\x8E"))}) {
+        ZipBuilder b;
+        b.add(pair.first, "first", false);
+        b.add(pair.second, "second", false);
+        EXPECT_EQ(run(b.build()), 2u) << pair.second;
+        std::set<std::wstring> expected = {L"pkg.exe"};
+        EXPECT_EQ(contents(), expected) << pair.second;
+    }
+}
+
 TEST_F(SfxProgram, ARenameThatFailsTakesBackTheOnesBeforeIt) {
     // "b.txt" cannot replace a folder of that name; "a.txt" is renamed first.
     writeFile(dir_ + L"\\a.txt", {'o', 'l', 'd'});
