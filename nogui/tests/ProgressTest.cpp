@@ -148,18 +148,4 @@ TEST(ConsoleOutput, SeveralPrintersKeepALineEachBelowThePlainLines) {
                                          L"Device: A, Result: Success", L"Summary"}));
 }
 
-TEST(ConsoleOutput, SeveralPrintersOnAPipeGetLabelledLines) {
-    std::wostringstream s;
-    ConsoleOutput c(s, false);
-    c.setLabelled(true);
-    c.progress(1, L"[1/2] A", 1, L"sending firmware");
-    c.progress(2, L"[2/2] B", 3, L"sending firmware");
-    c.progress(1, L"[1/2] A", 5, L"sending firmware");
-    c.progress(2, L"[2/2] B", 14, L"sending firmware");
-    c.endProgress(1);
-    c.endProgress(2);
-    EXPECT_EQ(s.str(), L"  [  1%] [1/2] A: sending firmware\n  [  3%] [2/2] B: sending firmware\n"
-                       L"  [ 14%] [2/2] B: sending firmware\n");
-}
-
 } // namespace
