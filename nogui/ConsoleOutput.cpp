@@ -26,9 +26,10 @@ std::wstring padded(std::wstring text, size_t width) {
 
 } // namespace
 
-ConsoleOutput::ConsoleOutput(std::wostream& out, bool interactive, CursorUp cursorUp)
-    : out_(out), interactive_(interactive), cursorUp_(std::move(cursorUp)), labelled_(false),
-      open_(false), lastWidth_(0) {}
+ConsoleOutput::ConsoleOutput(std::wostream& out, bool interactive, CursorUp cursorUp,
+                             size_t columns)
+    : out_(out), interactive_(interactive), cursorUp_(std::move(cursorUp)), columns_(columns),
+      labelled_(false), open_(false), lastWidth_(0) {}
 
 std::wstring ConsoleOutput::progressText(int percent, const std::wstring& phase) {
     wchar_t buf[16];
@@ -118,8 +119,13 @@ void ConsoleOutput::repaint(const std::wstring* permanent) {
     std::vector<std::wstring> rows;
     if (permanent)
         rows.push_back(*permanent);
-    for (size_t key : order_)
+    for (size_t key : order_) {
         rows.push_back(tasks_[key].text);
+        // The last column is left free: writing into it moves some consoles
+        // to the next line.
+        if (columns_ > 1 && rows.back().size() >= columns_)
+            rows.back().resize(columns_ - 1);
+    }
     paint(rows, permanent != nullptr);
 }
 

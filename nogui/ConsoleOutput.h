@@ -26,7 +26,10 @@ public:
     // called with the stream flushed.
     typedef std::function<void(size_t lines)> CursorUp;
 
-    ConsoleOutput(std::wostream& out, bool interactive, CursorUp cursorUp = CursorUp());
+    // columns: the console's width; a progress line of the block is cut to
+    // fit, since a line that wraps would throw off the redraw. 0: no limit.
+    ConsoleOutput(std::wostream& out, bool interactive, CursorUp cursorUp = CursorUp(),
+                  size_t columns = 0);
 
     // Ends an open progress line first (the block stays below the line).
     void line(const std::wstring& text);
@@ -65,6 +68,7 @@ private:
     std::wostream& out_;
     bool interactive_;
     CursorUp cursorUp_;
+    size_t columns_;
     bool labelled_;
     // Unlabelled mode: the one line, open while redrawn in place.
     bool open_;

@@ -52,6 +52,15 @@ uint32_t readParallelUpdates(KIVOptions* options) {
     return value > static_cast<long>(Cap) ? Cap : static_cast<uint32_t>(value);
 }
 
+// The console's width in characters; 0 when the output is no console.
+size_t consoleColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info) ||
+        info.dwSize.X <= 0)
+        return 0;
+    return static_cast<size_t>(info.dwSize.X);
+}
+
 // Moves the console's cursor up, for the block of progress lines.
 void consoleCursorUp(size_t lines) {
     HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
@@ -129,7 +138,8 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     const bool interactive = stdoutIsConsole();
     ConsoleOutput console(std::wcout, interactive,
                           interactive ? ConsoleOutput::CursorUp(&consoleCursorUp)
-                                      : ConsoleOutput::CursorUp());
+                                      : ConsoleOutput::CursorUp(),
+                          consoleColumns());
     NoGuiRun::Environment env;
     env.updater = updater_;
     env.options = options;

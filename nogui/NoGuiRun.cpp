@@ -151,8 +151,10 @@ void NoGuiRun::endTurn(uint32_t index) {
 
 // Called with turnsLock_ held.
 void NoGuiRun::publishReady() {
-    for (; nextToPublish_ < turns_.size() && turns_[nextToPublish_].ended; ++nextToPublish_) {
-        const Turn& turn = turns_[nextToPublish_];
+    // Moved past before it is shown: a line that fails to come out must not
+    // bring its outcome back a second time.
+    while (nextToPublish_ < turns_.size() && turns_[nextToPublish_].ended) {
+        const Turn& turn = turns_[nextToPublish_++];
         if (turn.hasOutcome)
             addOutcome(turn.outcome.name, turn.outcome.result, turn.outcome.errorCode,
                        turn.outcome.version);
@@ -346,7 +348,12 @@ void NoGuiRun::takeTurn(uint32_t index, uint32_t count) {
         } catch (...) {
         }
     }
-    endTurn(index);
+    try {
+        endTurn(index);
+    } catch (...) {
+        // Its outcome is recorded; only the line may be lost. A worker
+        // thread must not end in an exception.
+    }
 }
 
 void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {

@@ -120,7 +120,9 @@ std::vector<std::wstring> screen(const std::wstring& text) {
 
 TEST(ConsoleOutput, SeveralPrintersKeepALineEachBelowThePlainLines) {
     std::wostringstream s;
-    ConsoleOutput c(s, true, [&s](size_t lines) { s << std::wstring(lines, L'\x01'); });
+    // A console 40 characters wide.
+    ConsoleOutput c(
+        s, true, [&s](size_t lines) { s << std::wstring(lines, L'\x01'); }, 40);
     c.setLabelled(true);
     c.line(L"start");
     c.progress(1, L"[1/3] A", 10, L"waiting for the printer to restart");
@@ -139,7 +141,7 @@ TEST(ConsoleOutput, SeveralPrintersKeepALineEachBelowThePlainLines) {
     EXPECT_EQ(screen(s.str()), (std::vector<std::wstring>{
                                    L"start", L"[1/3] A: updated", L"Device: A, Result: Success",
                                    L"  [  0%] [2/3] B: sending firmware",
-                                   L"  [ 42%] [3/3] C: waiting for the printer to restart"}));
+                                   L"  [ 42%] [3/3] C: waiting for the print"}));
     c.endProgress(2);
     c.endProgress(3);
     c.line(L"Summary");
