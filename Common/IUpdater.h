@@ -10,7 +10,9 @@
 
 class KIVOptions;
 
-// Progress of an update, 0 to 99, called on the updating thread.
+// Progress of an update, 0 to 99, called on the updating thread. It names
+// no printer: a caller updating several printers at once (one thread each,
+// through one updater) tells them apart by the calling thread.
 typedef void (*ProgressCallback)(int percent);
 
 class IUpdater {

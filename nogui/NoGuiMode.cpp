@@ -24,14 +24,54 @@ bool stdoutIsConsole() {
     return out != nullptr && out != INVALID_HANDLE_VALUE && ::GetFileType(out) == FILE_TYPE_CHAR;
 }
 
-uint32_t readBootSeconds(KIVOptions* options) {
+// The first value of a key as a whole number; -1 when absent or not a number.
+long readNumber(KIVOptions* options, const wchar_t* key) {
     CIniReader ini;
     ini.setINIFileName(options->getConfigIniPath());
-    const std::vector<std::wstring>& values = ini.getKeyValue(L"BootTimeout");
+    const std::vector<std::wstring>& values = ini.getKeyValue(key);
     if (values.empty())
-        return 0;
-    long seconds = std::wcstol(values[0].c_str(), nullptr, 10);
+        return -1;
+    wchar_t* end = nullptr;
+    const long value = std::wcstol(values[0].c_str(), &end, 10);
+    return end != values[0].c_str() ? value : -1;
+}
+
+uint32_t readBootSeconds(KIVOptions* options) {
+    const long seconds = readNumber(options, L"BootTimeout");
     return seconds > 0 ? static_cast<uint32_t>(seconds) : 0;
+}
+
+// How many printers are updated at once: "ParallelUpdates" of config.ini.
+// Each one in flight is a thread that mostly waits for its printer; the cap
+// keeps a mistyped value from asking for thousands of them.
+uint32_t readParallelUpdates(KIVOptions* options) {
+    const uint32_t Default = 8, Cap = 64;
+    const long value = readNumber(options, L"ParallelUpdates");
+    if (value < 1)
+        return Default;
+    return value > static_cast<long>(Cap) ? Cap : static_cast<uint32_t>(value);
+}
+
+// The console's width in characters; 0 when the output is no console.
+size_t consoleColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info) ||
+        info.dwSize.X <= 0)
+        return 0;
+    return static_cast<size_t>(info.dwSize.X);
+}
+
+// Moves the console's cursor up, for the block of progress lines.
+void consoleCursorUp(size_t lines) {
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!::GetConsoleScreenBufferInfo(out, &info))
+        return;
+    const SHORT up = lines > static_cast<size_t>(info.dwCursorPosition.Y)
+                         ? info.dwCursorPosition.Y
+                         : static_cast<SHORT>(lines);
+    COORD to = {0, static_cast<SHORT>(info.dwCursorPosition.Y - up)};
+    ::SetConsoleCursorPosition(out, to);
 }
 
 uint64_t monotonicMs() {
@@ -95,7 +135,11 @@ int32_t NoGuiMode::initializeUnguarded(KIVOptions* options) {
 
 int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiMode::executeUpdateMode(): ");
-    ConsoleOutput console(std::wcout, stdoutIsConsole());
+    const bool interactive = stdoutIsConsole();
+    ConsoleOutput console(std::wcout, interactive,
+                          interactive ? ConsoleOutput::CursorUp(&consoleCursorUp)
+                                      : ConsoleOutput::CursorUp(),
+                          consoleColumns());
     NoGuiRun::Environment env;
     env.updater = updater_;
     env.options = options;
@@ -104,6 +148,8 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     env.isIpAddress = [](const std::wstring& text) { return checkIpAddress(text) == 1; };
     env.clockMs = &monotonicMs;
     env.bootSeconds = readBootSeconds(options);
+    env.parallel = readParallelUpdates(options);
+    trace.message(L"Printers updated at once=", env.parallel);
 
     NoGuiRun run(env);
     const int32_t result = run.run();

@@ -7,18 +7,29 @@
 #include "RunResult.h"
 #include "StatusMessenger.h"
 
+#include <algorithm>
+#include <atomic>
 #include <sstream>
+#include <thread>
 
 namespace {
 
-// The engine's progress callback is a plain function pointer, so the state of
-// the one update in flight is reached through this pointer.
+// The engine's progress callback is a plain function pointer and carries no
+// printer, but the engine calls it on the thread that called update: each
+// update in flight is found through a pointer of its own thread.
 struct ActiveUpdate {
     ProgressTracker tracker;
     ConsoleOutput* console;
     const std::function<uint64_t()>* clock;
+    size_t key;
+    std::wstring label;
 };
-ActiveUpdate* activeUpdate = nullptr;
+thread_local ActiveUpdate* activeUpdate = nullptr;
+
+void showProgress(ActiveUpdate& update) {
+    update.console->progress(update.key, update.label, update.tracker.percent(),
+                             ProgressTracker::phaseText(update.tracker.phase()));
+}
 
 void onProgress(int percent) {
     ActiveUpdate* update = activeUpdate;
@@ -26,14 +37,14 @@ void onProgress(int percent) {
         return;
     try {
         if (update->tracker.report(percent, (*update->clock)()))
-            update->console->progress(update->tracker.percent(),
-                                      ProgressTracker::phaseText(update->tracker.phase()));
+            showProgress(*update);
     } catch (...) {
         // Nothing may unwind into the engine.
     }
 }
 
-// Keeps activeUpdate set for exactly the length of one update call.
+// Keeps this thread's activeUpdate set for exactly the length of one update
+// call.
 class ActiveUpdateScope {
 public:
     explicit ActiveUpdateScope(ActiveUpdate* update) { activeUpdate = update; }
@@ -109,8 +120,45 @@ int NoGuiRun::updatedCount() const {
 void NoGuiRun::addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
                           const std::wstring& version) {
     outcomes_.push_back(Outcome{name, result, errorCode, version});
-    if (env_.messenger)
-        env_.messenger->displayStatus(name, result != ResultOk, errorCode, nullptr);
+    if (!env_.messenger)
+        return;
+    // Through the console, so that the line does not tear the progress lines
+    // of printers still in flight.
+    env_.console->above(
+        [&] { env_.messenger->displayStatus(name, result != ResultOk, errorCode, nullptr); });
+}
+
+void NoGuiRun::addPrinterOutcome(uint32_t index, const std::wstring& name, int32_t result,
+                                 int32_t errorCode, const std::wstring& version) {
+    std::lock_guard<std::mutex> guard(turnsLock_);
+    if (index >= turns_.size() || turns_[index].hasOutcome)
+        return;
+    turns_[index].hasOutcome = true;
+    turns_[index].outcome = Outcome{name, result, errorCode, version};
+}
+
+bool NoGuiRun::hasOutcome(uint32_t index) {
+    std::lock_guard<std::mutex> guard(turnsLock_);
+    return index < turns_.size() && turns_[index].hasOutcome;
+}
+
+void NoGuiRun::endTurn(uint32_t index) {
+    std::lock_guard<std::mutex> guard(turnsLock_);
+    if (index < turns_.size())
+        turns_[index].ended = true;
+    publishReady();
+}
+
+// Called with turnsLock_ held.
+void NoGuiRun::publishReady() {
+    // Moved past before it is shown: a line that fails to come out must not
+    // bring its outcome back a second time.
+    while (nextToPublish_ < turns_.size() && turns_[nextToPublish_].ended) {
+        const Turn& turn = turns_[nextToPublish_++];
+        if (turn.hasOutcome)
+            addOutcome(turn.outcome.name, turn.outcome.result, turn.outcome.errorCode,
+                       turn.outcome.version);
+    }
 }
 
 int32_t NoGuiRun::run() {
@@ -124,20 +172,7 @@ int32_t NoGuiRun::run() {
 
     findPrinters();
 
-    const uint32_t count = env_.options->getDevListSize();
-    for (uint32_t i = 0; i < count; ++i) {
-        const size_t before = outcomes_.size();
-        try {
-            updatePrinter(i, count);
-        } catch (...) {
-            // Whatever the engine or a library threw, the printer's state is
-            // unknown: it counts as a failed update, never as an updated one,
-            // and the other printers still get their turn.
-            trace.message(L"Unexpected error while updating the printer at index ", i);
-            if (outcomes_.size() == before)
-                failPrinter(i);
-        }
-    }
+    updatePrinters(env_.options->getDevListSize());
 
     int32_t result = combineResults([this] {
         std::vector<int32_t> results;
@@ -262,6 +297,65 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
     }
 }
 
+void NoGuiRun::updatePrinters(uint32_t count) {
+    {
+        std::lock_guard<std::mutex> guard(turnsLock_);
+        turns_.assign(count, Turn());
+        nextToPublish_ = 0;
+    }
+    const uint32_t workers = std::min(std::max<uint32_t>(env_.parallel, 1), count);
+    if (workers <= 1) {
+        for (uint32_t i = 0; i < count; ++i)
+            takeTurn(i, count);
+        return;
+    }
+    env_.console->setLabelled(true);
+    // Each worker takes the next printer of the list until none is left; the
+    // time goes to waiting for printers, so the pool is as wide as allowed.
+    std::atomic<uint32_t> next(0);
+    auto work = [&] {
+        for (uint32_t i = next++; i < count; i = next++)
+            takeTurn(i, count);
+    };
+    std::vector<std::thread> pool;
+    try {
+        for (uint32_t w = 0; w < workers; ++w)
+            pool.emplace_back(work);
+    } catch (...) {
+        // No more threads: the ones running share the rest of the list.
+        if (pool.empty())
+            work();
+    }
+    for (std::thread& t : pool)
+        t.join();
+    env_.console->setLabelled(false);
+}
+
+void NoGuiRun::takeTurn(uint32_t index, uint32_t count) {
+    try {
+        updatePrinter(index, count);
+    } catch (...) {
+        // Whatever the engine or a library threw, the printer's state is
+        // unknown: it counts as a failed update, never as an updated one,
+        // and the other printers still get their turn.
+        try {
+            logLine(LogNonGuiMode,
+                    L"NoGuiRun::run(): Unexpected error while updating the printer at index ",
+                    index);
+            env_.console->endProgress(index);
+            if (!hasOutcome(index))
+                failPrinter(index);
+        } catch (...) {
+        }
+    }
+    try {
+        endTurn(index);
+    } catch (...) {
+        // Its outcome is recorded; only the line may be lost. A worker
+        // thread must not end in an exception.
+    }
+}
+
 void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiRun::updatePrinter(): ");
     KIVDevice device;
@@ -278,7 +372,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     if (!env_.updater->isCompatibleDevice(env_.options, &device, &reason)) {
         if (isUnreachableReason(reason)) {
             env_.console->line(head + L": not reachable");
-            addOutcome(name, ResultUnreachable, reason);
+            addPrinterOutcome(index, name, ResultUnreachable, reason);
         } else {
             env_.console->line(head + L": does not fit this package, not updated");
             addOutcome(name,
@@ -294,12 +388,13 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         !env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index))) {
         env_.console->line(head + L": already up to date, skipped");
         trace.message(L"Update not attempted, device already up to date. device=", name);
-        addOutcome(name, ResultUpToDate, StatusMessenger::DeviceAlreadyUpToDate, version);
+        addPrinterOutcome(index, name, ResultUpToDate, StatusMessenger::DeviceAlreadyUpToDate,
+                          version);
         return;
     }
 
     env_.console->line(head + L": updating to " + packageVersion_);
-    const int32_t rc = flash(index);
+    const int32_t rc = flash(index, head);
     const bool unreachableCode = device.getType() == KIVDevice::TypeIpAddress;
     switch (rc) {
     case IUpdater::UpdateOk: {
@@ -308,27 +403,28 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(index), &now);
         env_.console->line(head + L": updated and verified, firmware now " +
                            (now.empty() ? packageVersion_ : now));
-        addOutcome(name, ResultOk, StatusMessenger::NoError, now);
+        addPrinterOutcome(index, name, ResultOk, StatusMessenger::NoError, now);
         break;
     }
     case IUpdater::UpdateConsentNeeded:
         // This mode has nobody to ask, so the change is refused, never forced.
         env_.console->line(head + L": the firmware-letter change needs consent; not updated");
-        addOutcome(name, ResultConsentNeeded, StatusMessenger::ErrorBadFW, version);
+        addPrinterOutcome(index, name, ResultConsentNeeded, StatusMessenger::ErrorBadFW, version);
         break;
     case IUpdater::UpdateRevisionMismatch:
         env_.console->line(head + L": the printer does not accept this firmware revision; "
                                   L"not updated");
-        addOutcome(name, ResultRevisionMismatch, StatusMessenger::ErrorBadFW, version);
+        addPrinterOutcome(index, name, ResultRevisionMismatch, StatusMessenger::ErrorBadFW,
+                          version);
         break;
     case IUpdater::UpdateUnreachable:
         env_.console->line(head + L": not reachable");
-        addOutcome(name, ResultUnreachable, unreachableCode ? 2 : 9, version);
+        addPrinterOutcome(index, name, ResultUnreachable, unreachableCode ? 2 : 9, version);
         break;
     default:
         env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
         env_.console->line(head + L": update FAILED (engine result " + std::to_wstring(rc) + L")");
-        addOutcome(name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
+        addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
         break;
     }
     trace.message(L"End updating device=", name, L" rc=", rc);
@@ -343,12 +439,13 @@ void NoGuiRun::failPrinter(uint32_t index) {
     env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
     env_.console->line(L"[" + str(index + 1) + L"] " + name +
                        L": update FAILED (unexpected error)");
-    addOutcome(name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
+    addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
 }
 
-int32_t NoGuiRun::flash(uint32_t index) {
-    ActiveUpdate update{ProgressTracker(env_.bootSeconds), env_.console, &env_.clockMs};
-    env_.console->progress(0, ProgressTracker::phaseText(ProgressTracker::Sending));
+int32_t NoGuiRun::flash(uint32_t index, const std::wstring& label) {
+    ActiveUpdate update{ProgressTracker(env_.bootSeconds), env_.console, &env_.clockMs, index,
+                        label};
+    showProgress(update);
     int32_t rc;
     {
         ActiveUpdateScope scope(&update);
@@ -356,10 +453,9 @@ int32_t NoGuiRun::flash(uint32_t index) {
     }
     if (rc == IUpdater::UpdateOk) {
         update.tracker.finish(true);
-        env_.console->progress(update.tracker.percent(),
-                               ProgressTracker::phaseText(update.tracker.phase()));
+        showProgress(update);
     }
-    env_.console->endProgress();
+    env_.console->endProgress(index);
     return rc;
 }
 

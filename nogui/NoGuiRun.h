@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
         std::function<bool(const std::wstring&)> isIpAddress;
         std::function<uint64_t()> clockMs; // monotonic milliseconds
         uint32_t bootSeconds;              // the package's BootTimeout
+        // Printers updated at once; 1 updates them one after another.
+        uint32_t parallel = 1;
     };
 
     // What happened to one printer or one unmatched -d entry.
@@ -42,7 +45,9 @@ public:
     NoGuiRun(const NoGuiRun&) = delete;
     NoGuiRun& operator=(const NoGuiRun&) = delete;
 
-    // Runs everything; returns the combined result (combineResults).
+    // Runs everything; returns the combined result (combineResults). Several
+    // printers may be updated at once (Environment::parallel); outcomes and
+    // result lines still come in the order of the printer list.
     int32_t run();
 
     const std::vector<Outcome>& outcomes() const { return outcomes_; }
@@ -60,12 +65,23 @@ private:
     void findPrinters();
     void findListedPrinters(const std::vector<std::wstring>& entries);
     void findAllPrinters();
+    void updatePrinters(uint32_t count);
+    // One printer's whole turn; never throws.
+    void takeTurn(uint32_t index, uint32_t count);
     void updatePrinter(uint32_t index, uint32_t count);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
-    int32_t flash(uint32_t index);
+    int32_t flash(uint32_t index, const std::wstring& label);
     void addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
                     const std::wstring& version = std::wstring());
+    // A printer's outcome is held until every printer before it in the list
+    // has one, so that the outcomes and result lines keep the list's order.
+    void addPrinterOutcome(uint32_t index, const std::wstring& name, int32_t result,
+                           int32_t errorCode, const std::wstring& version = std::wstring());
+    bool hasOutcome(uint32_t index);
+    // The printer's turn is over (with or without an outcome).
+    void endTurn(uint32_t index);
+    void publishReady();
     void printSummary(int32_t result);
 
     Environment env_;
@@ -76,4 +92,14 @@ private:
     // made unique with its port or address when printers share a name.
     std::vector<std::wstring> lineNames_;
     std::vector<Outcome> outcomes_;
+
+    // One per listed printer while the updates run, guarded by turnsLock_.
+    struct Turn {
+        bool ended = false;
+        bool hasOutcome = false;
+        Outcome outcome;
+    };
+    std::mutex turnsLock_;
+    std::vector<Turn> turns_;
+    uint32_t nextToPublish_ = 0;
 };

@@ -23,21 +23,29 @@ int32_t FakeUpdater::update(KIVOptions* options, int32_t index, ProgressCallback
     FakeEnginePrinter* p = atIndex(options, index);
     if (!p)
         return UpdateUnreachable;
-    updated.push_back(p->name);
-    sprAnsweredSeen.push_back(sprAnswered);
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        updated.push_back(p->name);
+        sprAnsweredSeen.push_back(sprAnswered);
+    }
+    if (duringUpdate)
+        duringUpdate(p->name);
     for (int percent : p->progress) {
         if (progress)
             progress(percent);
     }
     if (p->updateThrows)
         throw std::runtime_error("engine failure");
-    if (p->updateResult == UpdateOk)
+    if (p->updateResult == UpdateOk) {
+        std::lock_guard<std::mutex> guard(lock_);
         p->version = packageVersion;
+    }
     return p->updateResult;
 }
 
 void FakeUpdater::getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) {
     FakeEnginePrinter* p = atIndex(options, index);
+    std::lock_guard<std::mutex> guard(lock_);
     *out = p && p->reachable ? p->version : std::wstring();
 }
 

@@ -5,7 +5,9 @@
 #include "IUpdater.h"
 #include "KIVOptions.h"
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,9 @@ public:
     std::vector<bool> sprAnsweredSeen; // one per update() call
     std::vector<std::wstring> probedAddresses;
     bool enumeratedWithAddresses = false;
+    // Runs inside update() before its progress reports, on the updating
+    // thread, without the fake's lock: lets a test hold updates in flight.
+    std::function<void(const std::wstring& name)> duringUpdate;
     int enumerations = 0;
     int arraysMade = 0;
     int arraysFreed = 0;
@@ -56,4 +61,6 @@ private:
     FakeEnginePrinter* find(const KIVDevice& device);
     FakeEnginePrinter* atIndex(KIVOptions* options, int32_t index);
     std::vector<std::unique_ptr<KIVDevice>> records_;
+    // update() may run on several threads at once.
+    std::mutex lock_;
 };

@@ -111,8 +111,7 @@ int32_t ISDUpdater::unreachableReason(const KIVDevice* device) {
 
 ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {}
 
-ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock)
-    : versionEqual(false), comTarget(target), clock_(&clock) {
+ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock) : comTarget(target), clock_(&clock) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::ISDUpdater(): ");
 }
 
@@ -457,6 +456,12 @@ int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArr
 int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback progress,
                            bool sprAnswered) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::update(): ");
+    // A pool thread that flashed one printer leaves no flag behind for a
+    // thread that later gets its id.
+    struct ForgetFlag {
+        PerThreadFlag& flag;
+        ~ForgetFlag() { flag.forget(); }
+    } forget{versionEqual};
     FlashRun run(trace, options, index, progress, clock_->now());
     options->getDeviceAt(static_cast<uint32_t>(index), run.record);
     CIniReader ini;

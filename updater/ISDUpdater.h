@@ -6,6 +6,7 @@
 #include "IComTarget.h"
 #include "IUpdater.h"
 #include "LoggerLease.h"
+#include "PerThreadFlag.h"
 
 #include <cstdint>
 #include <string>
@@ -70,7 +71,9 @@ private:
     void reportProgress(FlashRun& run);
 
     LoggerLease loggerLease_; // first: the last member to go
-    bool versionEqual;
+    // Set by the comparison and read by the flash sequence of the same
+    // thread; threads flashing other printers keep their own.
+    PerThreadFlag versionEqual;
     IComTarget* comTarget;
     EngineClock* clock_;
 };

@@ -3,7 +3,8 @@
 add_library(updater_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/EngineText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VersionCompare.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FlashSequence.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/FlashSequence.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PerThreadFlag.cpp)
 target_include_directories(updater_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(updater_logic PUBLIC kivcommon)
 

@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,8 +42,10 @@ struct RunResult {
     std::string output;
 };
 
-// Runs KIV.exe with the arguments and collects its standard output.
-RunResult runKiv(const std::wstring& args, DWORD timeoutMs = 180000) {
+// Runs KIV.exe (the short-timer one unless another is named) with the
+// arguments and collects its standard output.
+RunResult runKiv(const std::wstring& args, DWORD timeoutMs = 180000,
+                 const char* exeVariable = "KIV_SHORT_EXE") {
     RunResult r;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE readRaw = nullptr, writeRaw = nullptr;
@@ -56,7 +60,7 @@ RunResult runKiv(const std::wstring& args, DWORD timeoutMs = 180000) {
     si.hStdOutput = writeEnd.get();
     si.hStdError = writeEnd.get();
     si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring exe = windowsPath(env("KIV_SHORT_EXE"));
+    std::wstring exe = windowsPath(env(exeVariable));
     std::wstring cmd = L"\"" + exe + L"\" " + args;
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
@@ -155,6 +159,41 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// The log file as ASCII text (it may be written in UTF-16 or 8-bit).
+std::string readLog(const wchar_t* path) {
+    std::string log;
+    ScopedFileHandle f(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f.valid())
+        return log;
+    char buf[65536];
+    DWORD n = 0;
+    while (::ReadFile(f.get(), buf, sizeof buf, &n, nullptr) && n > 0)
+        log.append(buf, n);
+    std::string ascii;
+    for (char c : log)
+        if (c != '\0')
+            ascii += c;
+    return ascii;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::wstring logPath() {
+    wchar_t path[MAX_PATH] = {};
+    ::ExpandEnvironmentStringsW(L"%ALLUSERSPROFILE%\\KIVlog.txt", path, MAX_PATH);
+    return path;
+}
+
 class NoGuiEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -175,9 +214,7 @@ protected:
 TEST_F(NoGuiEndToEnd, FlashesTheSpoolerPrinterRecordsAndLogs) {
     MachineValue logSwitch(package.brandKey, L"kivlog", 1);
     ASSERT_TRUE(logSwitch.ok());
-    wchar_t logPath[MAX_PATH] = {};
-    ::ExpandEnvironmentStringsW(L"%ALLUSERSPROFILE%\\KIVlog.txt", logPath, MAX_PATH);
-    ::DeleteFileW(logPath);
+    ::DeleteFileW(logPath().c_str());
     ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, package.recordKey.c_str(), package.valueName.c_str());
 
     SpoolerPort port(L"KIV_e2e_" + simAddress(2), simAddress(2));
@@ -194,21 +231,8 @@ TEST_F(NoGuiEndToEnd, FlashesTheSpoolerPrinterRecordsAndLogs) {
     EXPECT_EQ(readText(package.recordKey, package.valueName), package.version);
 
     // The log tells the whole story, in order.
-    std::string log;
-    {
-        ScopedFileHandle f(::CreateFileW(logPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(f.valid()) << "no log file";
-        char buf[65536];
-        DWORD n = 0;
-        while (::ReadFile(f.get(), buf, sizeof buf, &n, nullptr) && n > 0)
-            log.append(buf, n);
-    }
-    // The log may be written in UTF-16 or 8-bit; compare on the ASCII bytes.
-    std::string ascii;
-    for (char c : log)
-        if (c != '\0')
-            ascii += c;
+    const std::string ascii = readLog(logPath().c_str());
+    ASSERT_FALSE(ascii.empty()) << "no log file";
     const char* flow[] = {"Beginning KIV execution...",
                           "NoGuiMode::initialize",
                           "ISDUpdater::enumerateCompatibleDevices",
@@ -288,4 +312,95 @@ TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
     EXPECT_EQ(simStateField("older", "received"), "0");
 }
 
+// ---------------------------------------------------------------------------
+// A fleet: twenty printers, updated side by side and one at a time
+
+const int FleetFirst = 20, FleetCount = 20;
+
+// What one run over the fleet left behind.
+struct FleetRun {
+    RunResult run;
+    std::vector<std::string> resultLines;
+    std::map<int, std::string> lastLineOf;    // printer number -> its last "[i/n]" line
+    std::map<std::string, std::string> state; // section -> aio and accepted count
+    std::string log;
+};
+
+class NoGuiFleet : public NoGuiEndToEnd {
+protected:
+    std::string section(int host) { return "fleet" + std::to_string(host); }
+
+    FleetRun runFleet(const char* exeVariable) {
+        FleetRun f;
+        for (int h = FleetFirst; h < FleetFirst + FleetCount; ++h)
+            EXPECT_TRUE(simRestore(section(h))) << section(h);
+        ::DeleteFileW(logPath().c_str());
+        std::wstring list;
+        for (int h = FleetFirst; h < FleetFirst + FleetCount; ++h)
+            list += (list.empty() ? L"" : L",") + simAddress(h);
+        f.run = runKiv(L"-m 2 -e 1 -d " + list, 600000, exeVariable);
+        for (const std::string& line : linesOf(f.run.output)) {
+            if (line.rfind("Device: ", 0) == 0)
+                f.resultLines.push_back(line);
+            else if (line.rfind("[", 0) == 0)
+                f.lastLineOf[std::atoi(line.c_str() + 1)] = line;
+        }
+        for (int h = FleetFirst; h < FleetFirst + FleetCount; ++h)
+            f.state[section(h)] = simStateField(section(h), "aio") +
+                                  " accepted=" + simStateField(section(h), "accepted");
+        f.log = readLog(logPath().c_str());
+        return f;
+    }
+};
+
+TEST_F(NoGuiFleet, SideBySideEndsAsOneAtATime) {
+    ASSERT_FALSE(env("KIV_SHORT_SERIAL_EXE").empty());
+    MachineValue logSwitch(package.brandKey, L"kivlog", 1);
+    ASSERT_TRUE(logSwitch.ok());
+    const FleetRun serial = runFleet("KIV_SHORT_SERIAL_EXE");
+    const FleetRun parallel = runFleet("KIV_SHORT_EXE");
+
+    // A failed update decides the run: the printer that kept its version and
+    // the one that dropped the file.
+    EXPECT_EQ(serial.run.exitCode, 4u) << serial.run.output;
+    EXPECT_EQ(parallel.run.exitCode, serial.run.exitCode) << parallel.run.output;
+    ASSERT_EQ(serial.resultLines.size(), static_cast<size_t>(FleetCount)) << serial.run.output;
+    EXPECT_EQ(parallel.resultLines, serial.resultLines) << parallel.run.output;
+    size_t successes = 0;
+    for (const std::string& line : serial.resultLines)
+        successes += contains(line, "Result: Success");
+    EXPECT_EQ(successes, static_cast<size_t>(FleetCount - 3));
+    // The silent printer takes the link but never answers: never flashed.
+    EXPECT_TRUE(contains(serial.run.output, deviceLine(addr(25), "Failure, ErrorCode: ")));
+    EXPECT_EQ(simStateField("fleet25", "received"), "0");
+    EXPECT_EQ(parallel.lastLineOf, serial.lastLineOf);
+    EXPECT_EQ(parallel.state, serial.state);
+    EXPECT_EQ(parallel.state.at("fleet20"), narrow(package.version) + " accepted=1");
+    EXPECT_EQ(readText(package.recordKey, package.valueName), package.version);
+
+    // Each printer's lines of the log keep their order, and the printers'
+    // turns overlapped.
+    const std::vector<std::string> log = linesOf(parallel.log);
+    auto first = [&log](const std::string& text) {
+        for (size_t i = 0; i < log.size(); ++i)
+            if (contains(log[i], text))
+                return static_cast<int>(i);
+        return -1;
+    };
+    int overlaps = 0, previousEnd = -1;
+    for (int h = FleetFirst; h < FleetFirst + FleetCount; ++h) {
+        if (h == 25)
+            continue;
+        const std::string a = addr(h);
+        const int begin = first("Device to update...device=" + a);
+        const int sent = first("KIVComm::sendFile(): device=" + a + ":9100");
+        const int end = first("End updating device=" + a + " rc=");
+        EXPECT_GE(begin, 0) << a;
+        EXPECT_LT(begin, sent) << a;
+        EXPECT_LT(sent, end) << a;
+        overlaps += previousEnd > begin ? 1 : 0;
+        previousEnd = end;
+    }
+    EXPECT_GT(overlaps, 0) << "the printers were updated one after another";
+}
 } // namespace

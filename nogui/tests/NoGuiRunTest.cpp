@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -46,7 +52,8 @@ protected:
     ConsoleOutput console{out, false};
     std::unique_ptr<StatusMessenger> messenger;
     std::vector<NoGuiRun::Outcome> outcomes;
-    uint64_t now = 0;
+    std::atomic<uint64_t> now{0};
+    uint32_t parallel = 1;
 
     void args(std::vector<const wchar_t*> a) {
         a.insert(a.begin(), L"KIV.EXE");
@@ -64,6 +71,7 @@ protected:
         env.isIpAddress = looksLikeAddress;
         env.clockMs = [this] { return now += 500; };
         env.bootSeconds = 2;
+        env.parallel = parallel;
         NoGuiRun r(env);
         int32_t rc = r.run();
         outcomes = r.outcomes();
@@ -357,6 +365,136 @@ TEST_F(NoGuiRunTest, ProgressOnlyGoesUpAndEndsVerified) {
     EXPECT_EQ(lastLine, L"  [100%] verified");
     EXPECT_NE(out.str().find(L"sending firmware"), std::wstring::npos);
     EXPECT_NE(out.str().find(L"waiting for the printer to restart"), std::wstring::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Several printers at once
+
+// Everything a run leaves that a caller can see.
+struct Observed {
+    int32_t rc = -1;
+    std::vector<std::wstring> results; // result lines, in output order
+    std::vector<std::wstring> outcomes;
+    std::vector<int32_t> statuses;
+    std::vector<std::wstring> updated; // sorted: the order of calls may differ
+    int mostAtOnce = 0;
+};
+
+std::vector<FakeEnginePrinter> mixedFleet() {
+    std::vector<FakeEnginePrinter> fleet;
+    for (int i = 0; i < 10; ++i) {
+        const std::wstring n = std::to_wstring(i);
+        const std::wstring ip = L"10.0.0." + std::to_wstring(10 + i);
+        fleet.push_back(spoolerPrinter((L"P" + n).c_str(), (L"IP_" + ip).c_str(), ip.c_str()));
+        fleet.back().progress = {0, 20, 60, 99};
+    }
+    fleet[2].updateResult = IUpdater::UpdateFailed;
+    fleet[4].updateResult = IUpdater::UpdateRevisionMismatch;
+    fleet[5].packageNewer = false; // up to date, skipped with -f 2
+    fleet[7].updateThrows = true;
+    fleet[8].updateResult = IUpdater::UpdateUnreachable;
+    return fleet;
+}
+
+class ParallelRunTest : public NoGuiRunTest {
+protected:
+    // The mixed fleet, named in -d with one name that matches nothing; later
+    // printers finish first.
+    Observed runFleet(uint32_t width) {
+        engine.printers = mixedFleet();
+        std::atomic<int> inFlight{0}, most{0};
+        engine.duringUpdate = [&](const std::wstring& name) {
+            const int n = ++inFlight;
+            for (int m = most.load(); n > m && !most.compare_exchange_weak(m, n);) {
+            }
+            const int index = name[1] - L'0';
+            std::this_thread::sleep_for(std::chrono::milliseconds(3 * (10 - index)));
+            --inFlight;
+        };
+        args({L"-m", L"2", L"-e", L"1", L"-f", L"2", L"-d",
+              L"P0,P1,P2,P3,Nowhere,P4,P5,P6,P7,P8,P9"});
+        parallel = width;
+        Observed o;
+        o.rc = run();
+        o.results = resultLines();
+        for (const NoGuiRun::Outcome& outcome : outcomes)
+            o.outcomes.push_back(outcome.name + L"=" + std::to_wstring(outcome.result) + L"/" +
+                                 std::to_wstring(outcome.errorCode) + L"/" + outcome.version);
+        for (uint32_t i = 0; i < options.getDevListSize(); ++i)
+            o.statuses.push_back(statusAt(i));
+        o.updated = engine.updated;
+        std::sort(o.updated.begin(), o.updated.end());
+        o.mostAtOnce = most.load();
+        return o;
+    }
+};
+
+TEST_F(ParallelRunTest, SeveralAtOnceGiveWhatOneAtATimeGives) {
+    // The reference run gets an engine and options of its own.
+    struct Reference : ParallelRunTest {
+        void TestBody() override {}
+        using ParallelRunTest::runFleet;
+    };
+    Observed reference;
+    {
+        Reference serial;
+        reference = serial.runFleet(1);
+    }
+    EXPECT_EQ(reference.mostAtOnce, 1);
+    EXPECT_EQ(reference.rc, ResultUpdateFailed);
+    ASSERT_EQ(reference.results.size(), 11u);
+    EXPECT_EQ(reference.results[3], L"Device: P2, Result: Failure, ErrorCode: ErrorUpdateFailed");
+    Observed wide = runFleet(4);
+    EXPECT_GT(wide.mostAtOnce, 1) << "the updates did not overlap";
+    EXPECT_LE(wide.mostAtOnce, 4) << "more printers in flight than allowed";
+    EXPECT_EQ(wide.rc, reference.rc);
+    EXPECT_EQ(wide.results, reference.results);
+    EXPECT_EQ(wide.outcomes, reference.outcomes);
+    EXPECT_EQ(wide.statuses, reference.statuses);
+    EXPECT_EQ(wide.updated, reference.updated);
+}
+
+// The engine's progress callback carries no printer: each report must reach
+// the printer whose update is running on the reporting thread.
+TEST_F(NoGuiRunTest, ProgressReachesThePrinterOfTheReportingThread) {
+    const int count = 4;
+    for (int k = 1; k <= count; ++k) {
+        const std::wstring ip = L"10.0.0." + std::to_wstring(k);
+        engine.printers.push_back(
+            spoolerPrinter((L"P" + std::to_wstring(k)).c_str(), (L"IP_" + ip).c_str(), ip.c_str()));
+        // Printer k reports only in its own tens.
+        engine.printers.back().progress = {10 * k + 1, 10 * k + 5};
+    }
+    // All updates are in flight before any of them reports.
+    std::mutex m;
+    std::condition_variable allIn;
+    int entered = 0;
+    engine.duringUpdate = [&](const std::wstring&) {
+        std::unique_lock<std::mutex> lock(m);
+        ++entered;
+        allIn.notify_all();
+        allIn.wait_for(lock, std::chrono::seconds(5), [&] { return entered == count; });
+    };
+    args({L"-m", L"2"});
+    parallel = count;
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(entered, count);
+
+    std::wistringstream in(out.str());
+    int ownReports = 0;
+    for (std::wstring line; std::getline(in, line);) {
+        if (line.rfind(L"  [", 0) != 0)
+            continue;
+        const int percent = std::stoi(line.substr(3));
+        const size_t label = line.find(L"] [");
+        ASSERT_NE(label, std::wstring::npos) << line;
+        const int printer = std::stoi(line.substr(label + 3));
+        if (percent != 0 && percent != 100) {
+            EXPECT_EQ(percent / 10, printer) << line;
+            ++ownReports;
+        }
+    }
+    EXPECT_GE(ownReports, count) << out.str();
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -84,6 +86,68 @@ TEST(ConsoleOutput, PipeGetsALineOnlyPerPhaseOrTenth) {
     c.endProgress();
     EXPECT_EQ(s.str(), L"  [  1%] sending firmware\n  [ 12%] sending firmware\n"
                        L"  [ 13%] verifying\n");
+}
+
+// What a console window shows after the text, '\r', '\n' and the cursor moves
+// (written into the stream as one '\x01' per line up); blank lines at the
+// end are dropped.
+std::vector<std::wstring> screen(const std::wstring& text) {
+    std::vector<std::wstring> rows(1);
+    size_t row = 0, col = 0;
+    for (wchar_t c : text) {
+        if (c == L'\r') {
+            col = 0;
+        } else if (c == L'\n') {
+            if (++row == rows.size())
+                rows.emplace_back();
+            col = 0;
+        } else if (c == L'\x01') {
+            row = row > 0 ? row - 1 : 0;
+            col = 0;
+        } else {
+            std::wstring& r = rows[row];
+            if (r.size() <= col)
+                r.resize(col + 1, L' ');
+            r[col++] = c;
+        }
+    }
+    for (std::wstring& r : rows)
+        r.erase(r.find_last_not_of(L' ') + 1);
+    while (!rows.empty() && rows.back().empty())
+        rows.pop_back();
+    return rows;
+}
+
+TEST(ConsoleOutput, SeveralPrintersKeepALineEachBelowThePlainLines) {
+    std::wostringstream s;
+    // A console 40 characters wide.
+    ConsoleOutput c(
+        s, true, [&s](size_t lines) { s << std::wstring(lines, L'\x01'); }, 40);
+    c.setLabelled(true);
+    c.line(L"start");
+    c.progress(1, L"[1/3] A", 10, L"waiting for the printer to restart");
+    c.progress(2, L"[2/3] B", 0, L"sending firmware");
+    c.progress(3, L"[3/3] C", 0, L"sending firmware");
+    c.progress(1, L"[1/3] A", 99, L"verifying");
+    EXPECT_EQ(screen(s.str()), (std::vector<std::wstring>{L"start", L"  [ 99%] [1/3] A: verifying",
+                                                          L"  [  0%] [2/3] B: sending firmware",
+                                                          L"  [  0%] [3/3] C: sending firmware"}));
+    // A plain line and another object's line go above the block; a printer
+    // that is done leaves it without a trace.
+    c.line(L"[1/3] A: updated");
+    c.endProgress(1);
+    c.above([&s] { s << L"Device: A, Result: Success\n"; });
+    c.progress(3, L"[3/3] C", 42, L"waiting for the printer to restart");
+    EXPECT_EQ(screen(s.str()), (std::vector<std::wstring>{
+                                   L"start", L"[1/3] A: updated", L"Device: A, Result: Success",
+                                   L"  [  0%] [2/3] B: sending firmware",
+                                   L"  [ 42%] [3/3] C: waiting for the print"}));
+    c.endProgress(2);
+    c.endProgress(3);
+    c.line(L"Summary");
+    EXPECT_EQ(screen(s.str()),
+              (std::vector<std::wstring>{L"start", L"[1/3] A: updated",
+                                         L"Device: A, Result: Success", L"Summary"}));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "EngineTestSupport.h"
 
 #include <cmath>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -706,4 +708,48 @@ TEST_F(Lifecycle, InitializeWithoutTheCommunicationLibrary) {
     EXPECT_TRUE(devices.empty());
     delete updater;
     EXPECT_GE(lineIndex("+ISDUpdater::~ISDUpdater(): "), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Several printers through one engine
+
+namespace {
+
+// Runs a hook once, right after a comparison has set its flag and before the
+// flash sequence reads it: the worst moment for another thread to compare.
+class PausingAfterComparison : public ISDUpdater {
+public:
+    using ISDUpdater::ISDUpdater;
+    std::function<void()> afterCompare;
+
+    bool isPackageNewerThanDevice(KIVOptions* options, int32_t index) override {
+        const bool newer = ISDUpdater::isPackageNewerThanDevice(options, index);
+        if (afterCompare) {
+            std::function<void()> hook;
+            hook.swap(afterCompare);
+            hook();
+        }
+        return newer;
+    }
+};
+
+} // namespace
+
+TEST_F(FlashUpdate, AnotherThreadsComparisonDoesNotDecideThisUpdate) {
+    FakeComTarget* com = new FakeComTarget(clock_);
+    PausingAfterComparison engine(com, clock_);
+    addDevice(L"P2", KIVDevice::TypeUsb);
+    // P2 carries firmware newer than the package: comparing it clears the
+    // "equal" result that P1's verification is about to read.
+    com->printer(L"P2").aio = "K206_G082611_00";
+    bool otherNewer = true;
+    engine.afterCompare = [&] {
+        std::thread other([&] { otherNewer = engine.isPackageNewerThanDevice(&options_, 1); });
+        other.join();
+    };
+    writeConfig();
+    EXPECT_EQ(engine.update(&options_, 0, nullptr, false), IUpdater::UpdateOk);
+    EXPECT_FALSE(otherNewer);
+    EXPECT_EQ(com->printer(L"P1").aio, "K206_G082511_00");
+    EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 1u);
 }
