@@ -6,6 +6,11 @@
 #   bash tools/demo.sh            set up, build build/, run
 #   KIV_BUILD_DIR=dir bash tools/demo.sh   the same in another build folder
 #
+# With --wizard the same printer is updated by the wizard instead (mode 1),
+# worked by the scenario driver the way a user clicks through it, and a
+# picture of each page is saved. --lang CODE (a folder of lang/, default en)
+# runs it as a user of that language.
+#
 # Where this host cannot run 32-bit programs the demo runs the x86_64 build
 # in build/x86_64 under wine64; build/KIV.exe is still the shipped program.
 # KIV_TEST_ARCH forces either (tools/host.sh).
@@ -72,6 +77,70 @@ if [ "${1:-}" = --inside-sim ]; then
     exit "$rc"
 fi
 
+wizard=0
+page_lang=en
+while [ $# -gt 0 ]; do
+    case $1 in
+    --wizard) wizard=1 ;;
+    --lang)
+        page_lang=${2:-}
+        shift
+        ;;
+    *)
+        echo "usage: tools/demo.sh [--wizard [--lang CODE]]" >&2
+        exit 2
+        ;;
+    esac
+    shift
+done
+if [ ! -f "lang/$page_lang/strings.txt" ]; then
+    echo "no language '$page_lang'; one of:" $(ls lang/*/strings.txt | cut -d/ -f2) >&2
+    exit 2
+fi
+# The wizard needs the driver, and the program variant of the demo for a
+# language whose licence the package does not carry.
+extra=()
+[ "$wizard" = 0 ] || extra=(kivdrive KIV_demo)
+
+# The one-printer wizard scenario with a picture of each page, under an X
+# display, Wine prefix and simulator of its own (wizard/e2e/run-scenario.sh).
+wizard_demo() {
+    local code=$1 short upper program=$build/short/KIV.exe out=$build/wizard-demo/$1 rc png
+    short=${code:0:2}
+    upper=$(echo "$short" | tr a-z A-Z)
+    if [ "$short" != en ] && [ ! -f "package/licence/EULA-KIV-$upper.txt" ]; then
+        # The program follows the licence: without one in the user's language
+        # it shows English pages.
+        program=$build/demo/KIV.exe
+        echo "== The package has no $code licence; $program carries the English text under its name"
+    fi
+    rm -rf "$out"
+    mkdir -p "$out"
+    awk -v en=lang/en/strings.txt -v lang="lang/$code/strings.txt" -f tools/demo-scenario.awk \
+        wizard/e2e/scenarios/one-printer.txt >"$out/wizard-demo.txt"
+    source tools/page-display.sh
+    KIV_SHOT_DIR=$(printf 'Z:%s' "${out//\//\\}")
+    export KIV_SHOT_DIR KIV_SCENARIO_LANG=$code KIV_SCENARIO_PREFIX=$build/wineprefix-wizard-demo
+    echo "== Running the wizard of $program -m 1 as a user of '$code' (locale $(kiv_page_locale "$code")),"
+    echo "   worked by $build/wizard/e2e/kivdrive.exe; a new Wine prefix takes a minute once"
+    # Each script started under the user's locale warns that the host lacks
+    # it; only Wine uses it.
+    set +e
+    LC_ALL=$(kiv_page_locale "$code") xvfb-run -a -s "-screen 0 1280x1024x24" \
+        bash "$build/host/printer-sim/with-sim.sh" wizard/e2e/scenarios/one-printer.ini -- \
+        bash wizard/e2e/run-scenario.sh "$build" "$build/wizard/e2e/kivdrive.exe" "$program" \
+        "$out/wizard-demo.txt" 2>&1 | grep -v 'warning: setlocale: LC_ALL: cannot change locale'
+    rc=${PIPESTATUS[0]}
+    set -e
+    for bmp in "$out"/*.bmp; do
+        [ -e "$bmp" ] || continue
+        convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+    done
+    echo "== Wizard scenario: $([ "$rc" = 0 ] && echo passed || echo "FAILED ($rc)"); pictures of the pages:"
+    for png in $(ls "$out"/*.png 2>/dev/null | sort -V); do echo "   $png"; done
+    return "$rc"
+}
+
 shipped=$build
 kiv_choose_arch "$shipped"
 echo "== Setting up and building $shipped"
@@ -89,12 +158,19 @@ quiet_build() {
 }
 if [ "$KIV_TEST_ARCH" = i686 ]; then
     kiv_step "build $shipped" quiet_build "$shipped/demo-build.log" "$shipped" i686
+    [ ${#extra[@]} -eq 0 ] ||
+        kiv_step "build $shipped" quiet_build "$shipped/demo-build.log" "$shipped" i686 -- "${extra[@]}"
 else
     kiv_step "build $shipped" quiet_build "$shipped/demo-build.log" "$shipped" i686 -- KIV
     build=$shipped/x86_64
     echo "== Building $build (x86_64) for the run"
     kiv_step "build $build" quiet_build "$build/demo-build.log" "$build" x86_64 \
-        -DKIV_SHIPPED_BUILD_DIR="$shipped" -- KIV_short host
+        -DKIV_SHIPPED_BUILD_DIR="$shipped" -- KIV_short host "${extra[@]}"
+fi
+
+if [ "$wizard" = 1 ]; then
+    wizard_demo "$page_lang"
+    exit
 fi
 
 template=$(mktemp --suffix=.ini)

@@ -198,9 +198,13 @@ INT_PTR CALLBACK WizardPage::dialogProc(HWND window, UINT message, WPARAM wParam
 
 INT_PTR WizardPage::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
         onInitDialog();
-        return TRUE;
+        // A page that put the focus on one of its controls keeps it; TRUE
+        // would have the dialog manager move it to the first tab stop.
+        HWND focus = ::GetFocus();
+        return !(focus && ::IsChild(hwnd_, focus));
+    }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:

@@ -13,6 +13,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tools/page-display.sh"
 build=$(cd "${1:-$root/build-lang}" && pwd)
 shift || true
 codes=("$@")
@@ -46,29 +47,13 @@ for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n1 "$display_file")
 
 wine_run=$build/wine-run
-# No window manager runs here, so Wine draws the frames and captions itself.
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+kiv_page_frames "$wine_run"
 status=0
 for code in "${codes[@]}"; do
   dll=$build/lang/$code/lang.dll
   if [ ! -f "$dll" ]; then echo "$code: no $dll" >&2; status=1; continue; fi
   rm -rf "${out:?}/$code"
-  # The dialog font. Wine's stand-in lacks letters of several languages here,
-  # and right-to-left text is shaped with the glyphs of the dialog font
-  # itself, where linked fonts do not help; so each language gets a face
-  # that has all its letters, in regular and bold.
-  case $code in
-    ja) face="Noto Sans CJK JP" ;;
-    ko) face="Noto Sans CJK KR" ;;
-    zh) face="Noto Sans CJK SC" ;;
-    zh_TW) face="Noto Sans CJK TC" ;;
-    *) face="DejaVu Sans" ;;
-  esac
-  for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
-    "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-      /v "$name" /d "$face" /f >/dev/null
-  done
+  kiv_page_font "$wine_run" "$code"
   if ! "$wine_run" "$program" "Z:$dll" "Z:$out/$code" | sed "s/^/$code: /"; then
     echo "$code: some pages could not be taken" >&2; status=1
   fi

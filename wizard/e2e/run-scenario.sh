@@ -18,12 +18,19 @@
 #   #@ no-out TEXT     ... has no line containing TEXT
 #   #@ locale NAME     the run's Unix locale (LC_ALL), from which Wine takes the
 #                      user's locale, for example de_DE.UTF-8
+#
+# KIV_SCENARIO_LANG=CODE gives the pages a dialog font with every letter of
+# that language and frames drawn by Wine, for pictures; the user's locale is
+# the one this script is started with (LC_ALL=$(kiv_page_locale CODE),
+# tools/page-display.sh). KIV_SCENARIO_PREFIX
+# names the Wine prefix instead of <build>/wineprefix-wizard-<scenario>.
 set -euo pipefail
 build=$1 driver=$2 kiv=$3 scenario=$4
 name=$(basename "$scenario" .txt)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/tools/printer-sim/spooler-port.sh"
-export KIV_WINEPREFIX=$build/wineprefix-wizard-$name
+source "$root/tools/page-display.sh"
+export KIV_WINEPREFIX=${KIV_SCENARIO_PREFIX:-$build/wineprefix-wizard-$name}
 wine_run=$build/wine-run
 work=$(mktemp -d)
 ports=()
@@ -37,6 +44,10 @@ win() { printf 'Z:%s' "${1//\//\\}"; }
 directives() { sed -n "s/^#@ $1 *//p" "$scenario"; }
 
 "$build/wine-ctl" prefix
+if [ -n "${KIV_SCENARIO_LANG:-}" ]; then
+    kiv_page_font "$wine_run" "$KIV_SCENARIO_LANG"
+    kiv_page_frames "$wine_run"
+fi
 # What an earlier run of this scenario left: the record, the log.
 brands=(Oskel Tavrin)
 for brand in "${brands[@]}"; do

@@ -14,6 +14,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tools/page-display.sh"
 default=$root/build/x86_64
 [ -d "$default" ] || default=$root/build
 build=$(cd "${1:-$default}" && pwd)
@@ -44,8 +45,7 @@ for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n1 "$display_file")
 
 wine_run=$build/wine-run
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+kiv_page_frames "$wine_run"
 
 winpath() { echo "Z:${1//\//\\}"; }
 status=0
@@ -55,35 +55,8 @@ for code in "${codes[@]}"; do
   upper=$(echo "$code" | tr a-z A-Z)
   licence=$(ls "$build"/package-stage/package/EULA-KIV-"$upper".txt 2>/dev/null ||
             ls "$build"/package-stage/package/EULA-KIV-EN.txt)
-  # A dialog font with every letter of the language, regular and bold (the
-  # stand-in font of Wine lacks several scripts).
-  case $code in
-    ja) face="Noto Sans CJK JP" ;;
-    ko) face="Noto Sans CJK KR" ;;
-    zh) face="Noto Sans CJK SC" ;;
-    zh_TW) face="Noto Sans CJK TC" ;;
-    *) face="DejaVu Sans" ;;
-  esac
-  for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
-    "$wine_run" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-      /v "$name" /d "$face" /f >/dev/null
-  done
-  # The user's locale of that language: its ANSI code page decodes the licence.
-  case $code in
-    pt_BR|zh_TW) locale=$code.UTF-8 ;;
-    en) locale=en_US.UTF-8 ;;
-    ar) locale=ar_SA.UTF-8 ;;
-    ja) locale=ja_JP.UTF-8 ;;
-    ko) locale=ko_KR.UTF-8 ;;
-    zh) locale=zh_CN.UTF-8 ;;
-    he) locale=he_IL.UTF-8 ;;
-    el) locale=el_GR.UTF-8 ;;
-    cs) locale=cs_CZ.UTF-8 ;;
-    da) locale=da_DK.UTF-8 ;;
-    sv) locale=sv_SE.UTF-8 ;;
-    no) locale=nb_NO.UTF-8 ;;
-    *) locale=${code}_$(echo "$code" | tr a-z A-Z).UTF-8 ;;
-  esac
+  kiv_page_font "$wine_run" "$code"
+  locale=$(kiv_page_locale "$code")
   "$build/wine-ctl" stop || true
   rm -rf "${out:?}/$code"
   mkdir -p "$out/$code"

@@ -163,6 +163,11 @@ TEST(SelectDevice, SinglePrinterStaysChosenOnItsFirstClick) {
                   [&](HWND d) {
                       EXPECT_EQ(selected(d), std::vector<bool>{true});
                       EXPECT_TRUE(enabled(d, 1));
+                      // The chosen row is in the list that has the keyboard.
+                      GUITHREADINFO gui = {};
+                      gui.cbSize = sizeof gui;
+                      ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(d, nullptr), &gui));
+                      EXPECT_EQ(gui.hwndFocus, ::GetDlgItem(d, kList));
                       clickRow(d, kList, 0);
                       ::Sleep(200);
                       EXPECT_EQ(selected(d), std::vector<bool>{true});

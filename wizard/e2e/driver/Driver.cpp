@@ -127,7 +127,8 @@ int Driver::run(const std::vector<DriverStep>& steps) {
             return 1;
         }
         ++passed;
-        std::printf("ok   line %d: %s %s\n", s.line, s.verb.c_str(), s.rest.c_str());
+        std::printf("ok   line %d: %s %s  (at %.3f s)\n", s.line, s.verb.c_str(), s.rest.c_str(),
+                    secondsSinceStart());
         std::fflush(stdout);
     }
     shutDown();
@@ -184,6 +185,12 @@ bool Driver::step(const DriverStep& s) {
     return fail("unknown step");
 }
 
+// Measured by the driver, so that a scenario's steps can be timed against
+// what the program shows; 0 before a program was started.
+double Driver::secondsSinceStart() const {
+    return startedAt_ ? static_cast<double>(GetTickCount64() - startedAt_) / 1000 : 0;
+}
+
 bool Driver::fail(const std::string& why) {
     failure_ = why;
     return false;
@@ -200,6 +207,7 @@ bool Driver::start(const DriverStep& s) {
                         &startup, &info))
         return fail("cannot start it, error " + std::to_string(GetLastError()));
     CloseHandle(info.hThread);
+    startedAt_ = GetTickCount64();
     process_.reset(info.hProcess);
     processId_ = info.dwProcessId;
     return true;
@@ -423,6 +431,7 @@ bool Driver::waitExit(const DriverStep& s) {
         return fail("the program is still running");
     DWORD code = 0;
     GetExitCodeProcess(process_.get(), &code);
+    std::printf("exit: the program ran %.3f s\n", secondsSinceStart());
     process_.reset();
     processId_ = 0;
     if (code == static_cast<DWORD>(std::stoul(s.words[0])))

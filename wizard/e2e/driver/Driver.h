@@ -50,10 +50,12 @@ private:
     // The visible pages of the program, with their names.
     std::vector<std::pair<HWND, std::string>> pages() const;
     bool fail(const std::string& why);
+    double secondsSinceStart() const;
     void shutDown();
 
     ScopedHandle<KernelHandleTraits> process_;
     DWORD processId_ = 0;
+    ULONGLONG startedAt_ = 0;
     HWND page_ = nullptr;
     std::string pageName_;
     std::string failure_;

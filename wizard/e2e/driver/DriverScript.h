@@ -17,7 +17,7 @@
 //   escape                        press Escape on the current page
 //   close                         press the current page's close box
 //   gone [seconds]                the current page closes
-//   exit <code> [seconds]         the program ends with this exit code
+//   exit <code> [seconds]         the program ends with this exit code; prints how long it ran
 //   shot <file>                   save a picture of the current page (.bmp)
 //   sim <command>                 send a command to the printer simulator's control port
 //   sim-state <text>              the simulator's STATE reply comes to contain <text>
@@ -25,6 +25,7 @@
 //                                 that long or until it closes; prints the longest wait
 //   sleep <milliseconds>
 //
+// Each step that passes is printed with the seconds since the program started.
 // "${NAME}" anywhere in a step is replaced by the environment variable NAME
 // (the test gives the program's path, the simulator's addresses, ...).
 #pragma once
