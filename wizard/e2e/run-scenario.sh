@@ -20,10 +20,10 @@
 #                      user's locale, for example de_DE.UTF-8
 #
 # KIV_SCENARIO_LANG=CODE gives the pages a dialog font with every letter of
-# that language and frames drawn by Wine, for pictures; the user's locale is
-# the one this script is started with (LC_ALL=$(kiv_page_locale CODE),
-# tools/page-display.sh). KIV_SCENARIO_PREFIX
-# names the Wine prefix instead of <build>/wineprefix-wizard-<scenario>.
+# that language, for pictures; the user's locale is the one this script is
+# started with (LC_ALL=$(kiv_page_locale CODE), tools/page-display.sh).
+# KIV_SCENARIO_PREFIX names the Wine prefix instead of
+# <build>/wineprefix-wizard-<scenario>.
 set -euo pipefail
 build=$1 driver=$2 kiv=$3 scenario=$4
 name=$(basename "$scenario" .txt)
@@ -44,9 +44,11 @@ win() { printf 'Z:%s' "${1//\//\\}"; }
 directives() { sed -n "s/^#@ $1 *//p" "$scenario"; }
 
 "$build/wine-ctl" prefix
+# Without a window manager, and without frames of Wine's own, Wine waits in
+# vain for one at each window that closes.
+kiv_page_frames "$wine_run"
 if [ -n "${KIV_SCENARIO_LANG:-}" ]; then
     kiv_page_font "$wine_run" "$KIV_SCENARIO_LANG"
-    kiv_page_frames "$wine_run"
 fi
 # What an earlier run of this scenario left: the record, the log.
 brands=(Oskel Tavrin)
