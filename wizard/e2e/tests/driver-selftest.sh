@@ -10,6 +10,9 @@ build=$1 driver=$2 target=$3 lang=$4
 export KIV_WINEPREFIX=$build/wineprefix-driver
 work=$(mktemp -d)
 trap '"$build/wine-ctl" stop; rm -rf "$work"' EXIT
+source "$(dirname "$0")/../../../tools/page-display.sh"
+"$build/wine-ctl" prefix
+kiv_page_frames "$build/wine-run"
 win() { printf 'Z:%s' "${1//\//\\}"; }
 run_target="start $(win "$target") $(win "$lang")"
 
