@@ -50,3 +50,23 @@ kiv_page_frames() {
   "$1" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
   "$1" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 }
+
+# kiv_page_display DIR SIZE   starts an Xvfb of SIZE (e.g. 1280x1024x24) on a
+#                             display it picks itself, and exports DISPLAY
+# kiv_page_display_stop       stops it again (for the caller's EXIT trap)
+kiv_xvfb_pid=
+kiv_page_display() {
+  local display_file=$1/display
+  : > "$display_file"
+  Xvfb -displayfd 9 -screen 0 "$2" -nolisten tcp 9>"$display_file" >/dev/null 2>&1 &
+  kiv_xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  [ -s "$display_file" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=:$(head -n1 "$display_file")
+}
+kiv_page_display_stop() {
+  if [ -n "$kiv_xvfb_pid" ]; then
+    kill "$kiv_xvfb_pid" 2>/dev/null || true
+    wait "$kiv_xvfb_pid" 2>/dev/null || true
+  fi
+}

@@ -29,20 +29,12 @@ out=$build/page-review
 mkdir -p "$out"
 
 export KIV_WINEPREFIX=$out/wineprefix
-xvfb_pid=
 cleanup() {
   "$build/wine-ctl" stop || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  kiv_page_display_stop
 }
 trap cleanup EXIT
-
-display_file=$out/display
-: > "$display_file"
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-[ -s "$display_file" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$display_file")
+kiv_page_display "$out" 1280x1024x24 || exit 1
 
 wine_run=$build/wine-run
 kiv_page_frames "$wine_run"
