@@ -39,6 +39,7 @@ const double kCheckSeconds = 5; // how long a check waits for the page to catch 
 const double kPageSeconds = 20; // default wait for a page to appear or go
 const double kExitSeconds = 60; // default wait for the program to end
 const DWORD kMessageTimeoutMs = 5000;
+const ULONGLONG kSettleMs = 400; // how long a list must hold still after a click
 
 // Polls until the condition holds or the time is up.
 bool waitFor(double seconds, const std::function<bool()>& condition) {
@@ -380,7 +381,37 @@ bool Driver::clickRow(const DriverStep& s) {
     if (!RemoteList(process_.get(), item).rowRect(std::stoi(s.words[1]), r))
         return fail("the list has no such row");
     const POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    return clickAt(middle) || fail("the mouse click was not delivered");
+    if (!clickAt(middle))
+        return fail("the mouse click was not delivered");
+    return settled(item, std::stoi(s.words[1])) || fail("the list did not settle after the click");
+}
+
+// A mouse click waits in the program's input queue, behind which a posted button press would
+// overtake it; and between its press and its release the list shows the press's selection
+// alone. So a row click is over when the list has taken the press (its selection mark is on
+// the row), has let the mouse go, and its selection has then held still for a while.
+bool Driver::settled(HWND list, int row) {
+    RemoteList remote(process_.get(), list);
+    std::string last;
+    ULONGLONG since = GetTickCount64();
+    return waitFor(kCheckSeconds, [&] {
+        std::string now;
+        const int rows = remote.rowCount();
+        for (int i = 0; i < rows; ++i)
+            now += remote.isSelected(i) ? '1' : '0';
+        // The list holds the mouse from its press until its release.
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        const bool tracking = GetGUIThreadInfo(GetWindowThreadProcessId(list, nullptr), &gui) &&
+                              gui.hwndCapture == list;
+        const bool pressed = remote.selectionMark() == row;
+        if (!pressed || tracking || now != last) {
+            last = now;
+            since = GetTickCount64();
+            return false;
+        }
+        return GetTickCount64() - since >= kSettleMs;
+    });
 }
 
 bool Driver::enterAddress(const DriverStep& s) {

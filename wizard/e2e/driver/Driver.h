@@ -35,6 +35,7 @@ private:
     bool checkRising(const DriverStep& s);
     bool click(const DriverStep& s);
     bool clickRow(const DriverStep& s);
+    bool settled(HWND list, int row);
     bool enterAddress(const DriverStep& s);
     bool pressEscape();
     bool pressClose();

@@ -50,6 +50,11 @@ int RemoteList::rowCount() const {
     return send(list_, LVM_GETITEMCOUNT, 0, 0, count) ? static_cast<int>(count) : -1;
 }
 
+int RemoteList::selectionMark() const {
+    LRESULT mark = -1;
+    return send(list_, LVM_GETSELECTIONMARK, 0, 0, mark) ? static_cast<int>(mark) : -1;
+}
+
 bool RemoteList::cellText(int row, int column, std::wstring& text) const {
     const int chars = 512;
     RemoteBuffer buffer(process_, sizeof(LVITEMW) + chars * sizeof(wchar_t));

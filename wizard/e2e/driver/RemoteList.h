@@ -14,6 +14,8 @@ public:
     // False when the cell cannot be read.
     bool cellText(int row, int column, std::wstring& text) const;
     bool isSelected(int row) const;
+    // The row a click last landed on, or -1.
+    int selectionMark() const;
     // The row's label rectangle in screen coordinates.
     bool rowRect(int row, RECT& screen) const;
 
