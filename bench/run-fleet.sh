@@ -21,16 +21,7 @@ reset_seconds=3
 ms() { echo $(($(date +%s%N) / 1000000)); }
 s() { printf '%d.%03d s' $(($1 / 1000)) $(($1 % 1000)); }
 
-sim_cmd() { # one control command; prints the reply lines
-    local host=${KIV_SIM_CONTROL%:*} port=${KIV_SIM_CONTROL##*:} line
-    exec 3<>"/dev/tcp/$host/$port"
-    printf '%s\n' "$1" >&3
-    while IFS= read -r -t 3 line <&3; do
-        [ "$line" = OK ] && break
-        echo "$line"
-    done
-    exec 3>&- 3<&-
-}
+source "$root/tools/printer-sim/control.sh"
 
 # Runs KIV.exe with the arguments while sampling its process; sets wall,
 # rc, peak_kib and threads.

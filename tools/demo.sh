@@ -18,6 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source tools/host.sh
+source tools/printer-sim/control.sh
 build=${KIV_BUILD_DIR:-build}
 case $build in /*) ;; *) build=$root/$build ;; esac
 
@@ -40,14 +41,7 @@ meaning() {
 
 # The simulator's own account of its printers, through its control port.
 sim_state() {
-    local host=${KIV_SIM_CONTROL%:*} port=${KIV_SIM_CONTROL##*:} line
-    exec 3<>"/dev/tcp/$host/$port" || return 0
-    printf 'STATE\n' >&3
-    while IFS= read -r -t 3 line <&3; do
-        [ "$line" = OK ] && break
-        echo "  $line"
-    done
-    exec 3>&- 3<&-
+    { sim_cmd STATE 2>/dev/null || true; } | sed 's/^/  /'
 }
 
 if [ "${1:-}" = --inside-sim ]; then

@@ -17,16 +17,7 @@ reset_seconds=3
 
 ms() { echo $(($(date +%s%N) / 1000000)); }
 
-sim_cmd() { # one control command; prints the reply lines
-    local host=${KIV_SIM_CONTROL%:*} port=${KIV_SIM_CONTROL##*:} line
-    exec 3<>"/dev/tcp/$host/$port"
-    printf '%s\n' "$1" >&3
-    while IFS= read -r -t 3 line <&3; do
-        [ "$line" = OK ] && break
-        echo "$line"
-    done
-    exec 3>&- 3<&-
-}
+source "$root/tools/printer-sim/control.sh"
 field() { # section field
     sim_cmd STATE | awk -v s="$1" -v f="$2=" '$1 == s { for (i = 3; i <= NF; i++) if (index($i, f) == 1) print substr($i, length(f) + 1) }'
 }
