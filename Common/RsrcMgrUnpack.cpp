@@ -17,10 +17,20 @@ const uint16_t kPackageResource = 401;
 const DWORD kSfxTimeoutMs = 90000;
 // runSfx's result when the package program ran and ended with a failure.
 const int32_t kSfxFailed = 7;
+// A program written a moment ago may be held briefly by a file scanner, or
+// its start may fail for want of a resource; neither says the program is bad.
+const uint32_t kSfxStartAttempts = 3;
+const DWORD kSfxStartPauseMs = 500;
 const DWORD kTempBufferChars = 261;
 // In every run folder beside Package\ and Common\, held by its run.
 const wchar_t kRunLockName[] = L"KIV.lock";
 const uint32_t kRunFolderAttempts = 100;
+
+// Starting again cannot help a program that is not there or is not a program.
+bool worthAnotherStart(uint32_t code) {
+    return code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND &&
+           code != ERROR_BAD_EXE_FORMAT && code != ERROR_INVALID_NAME;
+}
 
 // The name as the file system resolves it ("\\?\C:\..."), or empty.
 std::wstring finalPathOfHandle(HANDLE h) {
@@ -236,14 +246,20 @@ int32_t RsrcMgr::runSfx(std::wstring fileName, std::wstring directory) {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::runSfx: ");
     directory = withBackslash(directory);
     std::wstring program = directory + fileName;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                          directory.c_str(), &si, &pi)) {
-        trace.message(L"Error: Unable to create SFX process: err=",
-                      static_cast<uint32_t>(::GetLastError()));
-        return 5;
+    for (uint32_t attempt = 1;; ++attempt) {
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        if (::CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                             directory.c_str(), &si, &pi))
+            break;
+        const uint32_t code = ::GetLastError();
+        if (attempt == kSfxStartAttempts || !worthAnotherStart(code)) {
+            trace.message(L"Error: Unable to create SFX process: err=", code);
+            return 5;
+        }
+        trace.message(L"SFX process did not start: err=", code, L", trying again");
+        ::Sleep(kSfxStartPauseMs);
     }
     ScopedKernelHandle process(pi.hProcess);
     ScopedKernelHandle thread(pi.hThread);

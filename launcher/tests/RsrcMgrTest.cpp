@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace kivtest;
 
@@ -238,4 +239,28 @@ TEST_F(RsrcMgrFiles, APackageProgramThatFailsIsReported) {
               std::string::npos)
         << log;
     EXPECT_EQ(log.find("SFX execution completed successfully!"), std::string::npos) << log;
+}
+
+TEST_F(RsrcMgrFiles, APackageProgramHeldForAMomentStartsOnALaterAttempt) {
+    // A scanner opens a freshly written program without sharing it; the
+    // launcher tries again, and the scanner lets go after the first refusal.
+    const std::wstring path = root_ + L"held.exe";
+    writeFile(path, readFile(windowsPath(KIV_SFX_STUB_EXE)));
+    HANDLE held = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    size_t mark = logMark();
+    std::thread scanner([&] {
+        for (int i = 0; i < 1000 && logSince(mark).find("trying again") == std::string::npos; ++i)
+            ::Sleep(5);
+        ::CloseHandle(held);
+    });
+    RsrcMgr mgr;
+    const int32_t rc = mgr.runSfx(L"held.exe", root_);
+    scanner.join();
+    // The stub ran: without an archive it ends with its "damaged" code.
+    EXPECT_EQ(rc, 7) << logSince(mark);
+    EXPECT_NE(logSince(mark).find("RsrcMgr::runSfx: SFX process did not start: err=32, trying "
+                                  "again"),
+              std::string::npos)
+        << logSince(mark);
 }
