@@ -375,10 +375,11 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
             addPrinterOutcome(index, name, ResultUnreachable, reason);
         } else {
             env_.console->line(head + L": does not fit this package, not updated");
-            addOutcome(name,
-                       device.getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
-                                                                    : ResultIncompatible,
-                       reason);
+            addPrinterOutcome(index, name,
+                              device.getType() == KIVDevice::TypeIpAddress
+                                  ? ResultIncompatibleAddress
+                                  : ResultIncompatible,
+                              reason);
         }
         trace.message(L"Invalid device! device=", name, L" err=", reason);
         return;

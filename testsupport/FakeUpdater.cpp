@@ -61,7 +61,7 @@ bool FakeUpdater::isCompatibleDevice(KIVOptions*, KIVDevice* device, int32_t* re
         *reason = address ? 2 : 9;
         return false;
     }
-    if (!p->compatible) {
+    if (!p->compatible || p->refusedAtCheck) {
         *reason = address ? 3 : 10;
         return false;
     }

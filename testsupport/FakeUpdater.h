@@ -19,6 +19,8 @@ struct FakeEnginePrinter {
     std::wstring version = L"K206_G010111_00";
     bool reachable = true;
     bool compatible = true;
+    // Listed by the search, but refused by the check before its update.
+    bool refusedAtCheck = false;
     bool packageNewer = true;
     int32_t updateResult = IUpdater::UpdateOk;
     bool updateThrows = false; // update() throws after its progress reports

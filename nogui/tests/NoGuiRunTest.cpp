@@ -388,6 +388,7 @@ std::vector<FakeEnginePrinter> mixedFleet() {
         fleet.push_back(spoolerPrinter((L"P" + n).c_str(), (L"IP_" + ip).c_str(), ip.c_str()));
         fleet.back().progress = {0, 20, 60, 99};
     }
+    fleet[1].refusedAtCheck = true;
     fleet[2].updateResult = IUpdater::UpdateFailed;
     fleet[4].updateResult = IUpdater::UpdateRevisionMismatch;
     fleet[5].packageNewer = false; // up to date, skipped with -f 2
