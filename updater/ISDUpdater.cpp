@@ -439,10 +439,15 @@ int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArr
             if (!copy)
                 continue;
             copy->setCurrVer(version);
-            if (devices)
-                devices->push_back(copy);
-            else
+            if (!devices) {
                 delete copy;
+                continue;
+            }
+            {
+                std::lock_guard<std::mutex> guard(recordsLock_);
+                records_.insert(copy);
+            }
+            devices->push_back(copy);
         }
     }
     if (list)
@@ -713,10 +718,25 @@ void ISDUpdater::createDeviceArray(KIVDeviceArray** out) {
         *out = new (std::nothrow) KIVDeviceArray();
 }
 
-// The records belong to whoever filled the array; only the array goes.
+// The records that this engine put into the array go with it; a record the
+// caller added itself is the caller's.
 void ISDUpdater::freeDeviceArray(KIVDeviceArray** array) {
-    if (array && *array)
-        delete *array;
+    if (!array || !*array)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(recordsLock_);
+        for (KIVDevice* record : **array) {
+            if (record && records_.erase(record) == 1)
+                delete record;
+        }
+    }
+    delete *array;
+    *array = nullptr;
+}
+
+size_t ISDUpdater::recordsHeld() const {
+    std::lock_guard<std::mutex> guard(recordsLock_);
+    return records_.size();
 }
 
 void ISDUpdater::reserved(uint32_t, uint32_t) {}

@@ -9,6 +9,8 @@
 #include "PerThreadFlag.h"
 
 #include <cstdint>
+#include <mutex>
+#include <set>
 #include <string>
 
 class CIniReader;
@@ -43,6 +45,9 @@ public:
     // address, 9 otherwise.
     static int32_t unreachableReason(const KIVDevice* device);
 
+    // Device records made by enumerations and not yet freed with their array.
+    size_t recordsHeld() const;
+
 private:
     struct VersionParts;
     struct FlashRun;
@@ -76,4 +81,8 @@ private:
     PerThreadFlag versionEqual;
     IComTarget* comTarget;
     EngineClock* clock_;
+    // The records this engine made, so that freeing an array frees them and
+    // nothing else it may hold. Enumerations run on several threads at once.
+    mutable std::mutex recordsLock_;
+    std::set<const KIVDevice*> records_;
 };

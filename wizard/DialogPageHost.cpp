@@ -10,11 +10,12 @@
 #include "KIVStatus.h"
 #include "KIVUpdate.h"
 #include "KIVWelcome.h"
+#include "StringIds.h"
 
 #include <memory>
 
 PageOutcome DialogPageHost::show(const PageRequest& request, WizardContext& context) {
-    PageOutcome outcome{PageNotCreated, {}};
+    PageOutcome outcome{PageNotCreated, {}, {}};
     WizardContext* ctx = &context;
     std::unique_ptr<WizardPage> page;
     KIVSelectDevice* select = nullptr;
@@ -54,7 +55,26 @@ PageOutcome DialogPageHost::show(const PageRequest& request, WizardContext& cont
     if (!page)
         return outcome;
     outcome.result = page->runModal();
-    if (select)
+    if (select) {
         outcome.selection = select->selection();
+        outcome.chosen = select->chosen();
+    }
     return outcome;
+}
+
+bool DialogPageHost::canShow(PageKind kind) const {
+    static const struct {
+        PageKind kind;
+        uint16_t page;
+    } templates[] = {
+        {PageKind::Welcome, Tpl::Welcome},           {PageKind::Licence, Tpl::Licence},
+        {PageKind::SelectDevice, Tpl::SelectDevice}, {PageKind::SelectAddress, Tpl::SelectAddress},
+        {PageKind::Progress, Tpl::Progress},         {PageKind::Result, Tpl::Result},
+        {PageKind::Summary, Tpl::Summary},           {PageKind::Error, Tpl::Error},
+        {PageKind::ErrorSPR, Tpl::ErrorSPR},         {PageKind::ErrorRevision, Tpl::ErrorRevision},
+    };
+    for (const auto& entry : templates)
+        if (entry.kind == kind)
+            return ::FindResourceW(resources_, MAKEINTRESOURCEW(entry.page), RT_DIALOG) != nullptr;
+    return false;
 }

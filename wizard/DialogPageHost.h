@@ -8,6 +8,7 @@ class DialogPageHost : public PageHost {
 public:
     explicit DialogPageHost(HMODULE resources) : resources_(resources) {}
     PageOutcome show(const PageRequest& request, WizardContext& context) override;
+    bool canShow(PageKind kind) const override;
 
 private:
     HMODULE resources_;

@@ -33,6 +33,7 @@ private:
         ScopedKernelHandle thread;
     };
     static unsigned __stdcall enumerationWorker(void* job);
+    void reclaimEnded();
 
     std::vector<std::unique_ptr<EnumerationJob>> jobs_;
 };

@@ -84,8 +84,13 @@ void KIVSelectDevice::stopWaiting() {
 void KIVSelectDevice::onTimer(UINT_PTR id) {
     if (id != kWaitTimer || !timer_.running())
         return;
-    if (!model_.tick(context_->deviceCount() > 0))
+    const bool arrived = context_->deviceCount() > 0 || context_->enumerationEnded();
+    if (!model_.tick(arrived))
         return;
+    // A search still running now would, when it ends, replace the list under
+    // rows the user is already choosing from and adding to.
+    if (!arrived)
+        context_->abandonEnumeration();
     stopWaiting();
     ::SendMessageW(item(kList), LVM_DELETEALLITEMS, 0, 0);
     fillList(nullptr);
@@ -111,7 +116,7 @@ void KIVSelectDevice::addRow(size_t index) {
 }
 
 void KIVSelectDevice::preselectSingle() {
-    if (context_->deviceCount() != 1 || model_.size() == 0)
+    if (model_.size() != 1)
         return;
     HWND list = item(kList);
     enableItem(IDOK, true);
@@ -157,11 +162,14 @@ void KIVSelectDevice::onOK() {
     trace.message(L"Number of items selected ",
                   static_cast<int32_t>(::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0)));
     selection_.clear();
+    chosen_.clear();
     for (int row = static_cast<int>(
              ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
          row >= 0; row = static_cast<int>(::SendMessageW(
                        list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) {
         selection_.push_back(row);
+        if (static_cast<size_t>(row) < model_.size())
+            chosen_.push_back(*model_.device(static_cast<size_t>(row)));
         trace.message(L"Item was selected:", row);
     }
     if (selection_.empty())

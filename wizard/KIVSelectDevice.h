@@ -18,6 +18,8 @@ public:
 
     // The marked list indexes, ascending; filled when the user continues.
     const std::vector<int32_t>& selection() const { return selection_; }
+    // The printers of those rows, as they were shown.
+    const std::vector<KIVDevice>& chosen() const { return chosen_; }
     // The wait limit and the timer interval are the model's fields.
     SelectDeviceModel& model() { return model_; }
 
@@ -43,6 +45,7 @@ private:
 
     SelectDeviceModel model_;
     std::vector<int32_t> selection_;
+    std::vector<KIVDevice> chosen_;
     HWND animation_;
     ScopedTimer timer_;
 };

@@ -3,6 +3,8 @@
 // scripted host; the program uses the dialog pages (DialogPageHost).
 #pragma once
 
+#include "KIVDevice.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -41,12 +43,18 @@ struct PageRequest {
 
 struct PageOutcome {
     int32_t result;
-    // Select-device page: the marked list indexes, ascending.
+    // Select-device page: the marked list indexes, ascending, and the
+    // printers on those rows. The printers are what counts: the context's
+    // list may have changed since the rows were filled.
     std::vector<int32_t> selection;
+    std::vector<KIVDevice> chosen;
 };
 
 class PageHost {
 public:
     virtual ~PageHost() {}
     virtual PageOutcome show(const PageRequest& request, WizardContext& context) = 0;
+    // Whether the page can be made at all (its template is there), asked
+    // before anything is started that the page would have to watch.
+    virtual bool canShow(PageKind) const { return true; }
 };

@@ -2,7 +2,7 @@
 
 WizardContext::WizardContext(KIVOptions* opts, IUpdater* upd)
     : options(opts), updater(upd), currentIndex(0), addedDevice(nullptr), enumerations(nullptr),
-      generation_(0) {}
+      generation_(0), searching_(false) {}
 
 WizardContext::~WizardContext() {}
 
@@ -20,6 +20,7 @@ uint64_t WizardContext::beginEnumeration() {
     std::lock_guard<std::mutex> guard(lock_);
     devices_.clear();
     devices_.shrink_to_fit();
+    searching_ = true;
     return ++generation_;
 }
 
@@ -28,7 +29,21 @@ bool WizardContext::publishDevices(uint64_t generation, const KIVDeviceArray& fo
     if (generation != generation_)
         return false;
     devices_ = found;
+    searching_ = false;
     return true;
+}
+
+void WizardContext::abandonEnumeration() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!searching_)
+        return;
+    searching_ = false;
+    ++generation_;
+}
+
+bool WizardContext::enumerationEnded() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return generation_ > 0 && !searching_;
 }
 
 void WizardContext::appendDevice(KIVDevice* device) {

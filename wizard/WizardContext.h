@@ -49,8 +49,14 @@ public:
     // may publish, so a slow earlier one cannot overwrite a later result.
     uint64_t beginEnumeration();
     // Replaces the list with an enumeration's result, unless a newer
-    // enumeration has begun since. Returns whether it was taken.
+    // enumeration has begun since or it was given up. Returns whether it was
+    // taken.
     bool publishDevices(uint64_t generation, const KIVDeviceArray& found);
+    // Whoever waited for the running enumeration stopped waiting: its result,
+    // when it comes, must not replace what is offered by then.
+    void abandonEnumeration();
+    // The newest enumeration has ended (or was given up); false before any.
+    bool enumerationEnded() const;
     void appendDevice(KIVDevice* device);
     void clearDevices();
     // Keeps a device record that the wizard made itself and makes it the
@@ -61,5 +67,6 @@ private:
     mutable std::mutex lock_;
     KIVDeviceArray devices_;
     uint64_t generation_;
+    bool searching_;
     std::vector<std::unique_ptr<KIVDevice>> ownDevices_;
 };

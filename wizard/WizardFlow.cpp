@@ -144,15 +144,13 @@ WizardFlow::Step WizardFlow::chooseDevices(bool* updateNow) {
         return Go;
     trace_->message(L"Select Device Dialog - Closed (continue button)");
     *updateNow = true;
-    return verifySelection(page.selection);
+    return verifySelection(page.chosen);
 }
 
-WizardFlow::Step WizardFlow::verifySelection(const std::vector<int32_t>& selection) {
-    const std::vector<KIVDevice*> offered = context_.devices();
-    for (int32_t index : selection) {
-        if (index < 0 || static_cast<size_t>(index) >= offered.size() || !offered[index])
-            continue;
-        const KIVDevice& device = *offered[index];
+// The printers themselves, not their rows: a search that ended after the page
+// stopped waiting may have replaced the context's list by now.
+WizardFlow::Step WizardFlow::verifySelection(const std::vector<KIVDevice>& chosen) {
+    for (const KIVDevice& device : chosen) {
         const int32_t rc = env_.options->addDeviceToList(device);
         if (rc != 0) {
             trace_->message(L"Unable to add device to list! device=", device.getName());
@@ -271,6 +269,9 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
             return Go;
         }
     }
+    // Nobody would watch the update, and its outcome would be lost.
+    if (!env_.pages->canShow(PageKind::Progress))
+        return missingPage(L"Status");
     context_.currentIndex = static_cast<int32_t>(i);
     if (env_.resetProgress)
         env_.resetProgress();

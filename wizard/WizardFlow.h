@@ -58,7 +58,7 @@ private:
     Step welcome();
     Step licence(bool* finishNow);
     Step chooseDevices(bool* updateNow);
-    Step verifySelection(const std::vector<int32_t>& selection);
+    Step verifySelection(const std::vector<KIVDevice>& chosen);
     Step verifyList();
     void reportUnmatched(const std::wstring& entry, const IpAddressArray& addresses,
                          const std::vector<int>& recordOf, size_t entryIndex);

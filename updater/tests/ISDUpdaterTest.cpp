@@ -366,9 +366,31 @@ TEST_F(Enumeration, KeepsCopiesOfCompatibleDevicesWithTheirVersions) {
     EXPECT_EQ(com_->listsFreed, 1);
     EXPECT_EQ(logged("ISDUpdater::enumerateCompatibleDevices(): Unable to verify device"), 1u);
     EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid PID"), 1u);
-    delete (*devices)[1];
-    delete (*devices)[2];
+    // The engine's own records go with the array; the caller's stays.
     updater_->freeDeviceArray(&devices);
+    EXPECT_EQ(devices, nullptr);
+    EXPECT_EQ(updater_->recordsHeld(), 0u);
+    EXPECT_EQ(earlier.getName(), L"");
+}
+
+TEST_F(Enumeration, AHundredAddressSearchesLeaveNoRecordBehind) {
+    writeConfig();
+    KIVDevice found;
+    found.setName(L"lobby");
+    found.setType(KIVDevice::TypeIpAddress);
+    found.setIPAddress(L"127.0.0.3");
+    com_->attached.push_back(found);
+    for (int i = 0; i < 100; ++i) {
+        ipAddressObject address(L"127.0.0.3");
+        IpAddressArray addresses{&address};
+        KIVDeviceArray* devices = nullptr;
+        updater_->createDeviceArray(&devices);
+        ASSERT_NE(devices, nullptr);
+        updater_->enumerateCompatibleDevices(&options_, devices, &addresses);
+        ASSERT_EQ(devices->size(), 1u);
+        updater_->freeDeviceArray(&devices);
+    }
+    EXPECT_EQ(updater_->recordsHeld(), 0u);
 }
 
 TEST_F(Enumeration, NothingFoundLeavesTheArrayAndFreesTheList) {

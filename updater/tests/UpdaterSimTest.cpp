@@ -152,7 +152,6 @@ TEST_F(UpdaterSim, EnumerationKeepsTheGoodPrintersAndMarksTheAddresses) {
             d->getIPAddress() == simAddress(Good2) ? L"K206_G070111_00" : L"K206_G010111_00";
         EXPECT_EQ(d->getCurrVer(), expectedVersion);
         found.push_back(d->getIPAddress());
-        delete d;
     }
     updater_->freeDeviceArray(&devices);
     std::vector<std::wstring> expected = {simAddress(Good1), simAddress(Good2)};

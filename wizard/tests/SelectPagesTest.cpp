@@ -108,6 +108,21 @@ TEST(SelectDevice, NothingFoundGivesUpAfterTheWaitLimit) {
               8);
 }
 
+// A search that ended with nothing, or never ran, leaves nothing to wait for.
+TEST(SelectDevice, AnEmptyResultEndsTheWaitAtOnce) {
+    PageSetup s(L"en");
+    s.context.publishDevices(s.context.beginEnumeration(), {});
+    KIVSelectDevice page(&s.context, s.lang);
+    page.model().timerIntervalMs = 20;
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      EXPECT_TRUE(waitFor([&] { return enabled(d, 1066) && enabled(d, 1067); }));
+                      EXPECT_FALSE(::IsWindowVisible(animation(d)));
+                      closeBox(d);
+                  }),
+              8);
+}
+
 TEST(SelectDevice, ResultArrivingWhileWaitingFillsTheList) {
     PageSetup s(L"en");
     KIVSelectDevice page(&s.context, s.lang);

@@ -21,6 +21,23 @@ TEST(WizardContext, OnlyTheNewestEnumerationPublishes) {
     EXPECT_EQ(context.deviceCount(), 0u);
 }
 
+TEST(WizardContext, ASearchGivenUpNoLongerPublishes) {
+    WizardContext context(nullptr, nullptr);
+    KIVDevice added, late;
+    EXPECT_FALSE(context.enumerationEnded());
+    const uint64_t search = context.beginEnumeration();
+    context.appendDevice(&added);
+    context.abandonEnumeration();
+    EXPECT_TRUE(context.enumerationEnded());
+    EXPECT_FALSE(context.publishDevices(search, KIVDeviceArray{&late}));
+    EXPECT_EQ(context.devices(), std::vector<KIVDevice*>{&added});
+    // A search that did end is not given up after the fact.
+    const uint64_t next = context.beginEnumeration();
+    EXPECT_FALSE(context.enumerationEnded());
+    EXPECT_TRUE(context.publishDevices(next, KIVDeviceArray{}));
+    EXPECT_TRUE(context.enumerationEnded());
+}
+
 TEST(WizardContext, KeepsTheDevicesItMade) {
     WizardContext context(nullptr, nullptr);
     std::unique_ptr<KIVDevice> made(new KIVDevice());

@@ -27,21 +27,34 @@ public:
     std::map<PageKind, std::deque<int32_t>> script;
     std::vector<PageKind> shown;
     std::vector<size_t> offered; // rows on each Select-device page
+    // Printers the user picks on the Select-device page instead of every
+    // row; they need not be in the context's list any more.
+    std::vector<KIVDevice> pick;
 
     PageOutcome show(const PageRequest& request, WizardContext& context) override {
         shown.push_back(request.kind);
-        PageOutcome outcome{defaultFor(request.kind), {}};
+        PageOutcome outcome{defaultFor(request.kind), {}, {}};
         std::deque<int32_t>& answers = script[request.kind];
         if (!answers.empty()) {
             outcome.result = answers.front();
             answers.pop_front();
         }
         if (request.kind == PageKind::SelectDevice) {
-            offered.push_back(context.deviceCount());
-            for (size_t i = 0; i < context.deviceCount(); ++i)
+            const std::vector<KIVDevice*> rows = context.devices();
+            offered.push_back(rows.size());
+            for (size_t i = 0; i < rows.size(); ++i) {
                 outcome.selection.push_back(static_cast<int32_t>(i));
+                outcome.chosen.push_back(*rows[i]);
+            }
+            if (!pick.empty())
+                outcome.chosen = pick;
         }
         return outcome;
+    }
+    // A page whose template is missing answers so before it is shown.
+    bool canShow(PageKind kind) const override {
+        const auto it = script.find(kind);
+        return it == script.end() || it->second.empty() || it->second.front() != PageNotCreated;
     }
     int count(PageKind kind) const {
         int n = 0;
@@ -217,10 +230,32 @@ TEST_F(WizardFlowTest, LicenceAnswersAndPagesThatCannotBeCreated) {
         SCOPED_TRACE(static_cast<int>(kind));
         pages = ScriptedPages();
         options.clearDeviceList();
+        engine.updated.clear();
         pages.script[kind] = {PageNotCreated, PageNotCreated, PageNotCreated};
         EXPECT_EQ(run(), WizardFlow::ResultPageMissing);
-        EXPECT_EQ(pages.count(kind), 1) << "the page is not asked for again";
+        if (kind == PageKind::Progress) {
+            // Known before the printer is touched: nobody could watch it.
+            EXPECT_EQ(pages.count(kind), 0);
+            EXPECT_TRUE(engine.updated.empty());
+        } else {
+            EXPECT_EQ(pages.count(kind), 1) << "the page is not asked for again";
+        }
     }
+}
+
+// The page stopped waiting before the search ended, the user added a printer
+// by address and chose it; by then the late result has replaced the list.
+TEST_F(WizardFlowTest, ThePrinterChosenIsThePrinterUpdated) {
+    engine.printers = {printer(L"Office", L"10.0.0.2"),
+                       printer(L"Lobby", L"10.0.0.3", KIVDevice::TypeIpAddress)};
+    KIVDevice lobby;
+    lobby.setName(L"Lobby");
+    lobby.setIPAddress(L"10.0.0.3");
+    lobby.setPortName(L"IP_10.0.0.3");
+    lobby.setType(KIVDevice::TypeIpAddress);
+    pages.pick = {lobby};
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"Lobby"});
 }
 
 TEST_F(WizardFlowTest, RunResultsOfTheUpdateLoop) {

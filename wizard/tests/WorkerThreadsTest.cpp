@@ -6,6 +6,7 @@
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "ProgressValue.h"
+#include "TestSupport.h"
 #include "UpdateOutcome.h"
 #include "WizardContext.h"
 #include "WizardFlow.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -73,7 +75,7 @@ public:
     PageOutcome show(const PageRequest& request, WizardContext&) override {
         shown.push_back(request.kind);
         thread = ::GetCurrentThreadId();
-        return PageOutcome{request.kind == PageKind::Welcome ? PageClosed : answer, {}};
+        return PageOutcome{request.kind == PageKind::Welcome ? PageClosed : answer, {}, {}};
     }
 };
 
@@ -130,6 +132,45 @@ TEST(EnumerationWorker, RunsClosedWhileEnumeratingLoseAndTouchNothingFreed) {
         ASSERT_EQ(engine.running, 0) << "the run returned before its worker ended";
     }
     EXPECT_EQ(engine.touchedFreed, 0);
+    EXPECT_EQ(engine.arraysMade, engine.arraysFreed);
+}
+
+// An array the engine cannot make, or a thread that cannot start: either
+// way the result is known at once to be empty, and the log says why.
+TEST(EnumerationWorker, ASearchThatCannotRunEndsAtOnceWithNothingFound) {
+    struct NoArrays : FakeUpdater {
+        void createDeviceArray(KIVDeviceArray** out) override { *out = nullptr; }
+    } engine;
+    ScopedTestLog log;
+    KIVOptions options;
+    WizardContext context(&options, &engine);
+    EnumerationWorkers workers;
+    workers.startEnumeration(context);
+    EXPECT_TRUE(context.enumerationEnded());
+    EXPECT_EQ(context.deviceCount(), 0u);
+    const std::vector<std::string> lines = log.texts();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.find("EnumerationWorkers::startEnumeration(): Unable "
+                                                 "to make a device array") != std::string::npos;
+                            }),
+              1);
+}
+
+TEST(EnumerationWorker, ReScansFreeTheArraysOfEarlierSearches) {
+    SlowEngine engine;
+    engine.perEnumeration = 5;
+    KIVOptions options;
+    WizardContext context(&options, &engine);
+    {
+        EnumerationWorkers workers;
+        for (int i = 0; i < 5; ++i) {
+            workers.startEnumeration(context);
+            workers.waitAll();
+        }
+        EXPECT_EQ(engine.arraysMade - engine.arraysFreed, 1) << "only the newest is kept";
+        EXPECT_EQ(context.deviceCount(), 5u);
+    }
     EXPECT_EQ(engine.arraysMade, engine.arraysFreed);
 }
 
