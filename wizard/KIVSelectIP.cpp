@@ -2,21 +2,35 @@
 
 #include "IUpdater.h"
 #include "KIVError.h"
+#include "KIVOptions.h"
 #include "MethodTrace.h"
 #include "StringIds.h"
 #include "WizardContext.h"
 
 #include <commctrl.h>
 
+#include <process.h>
+
 #include <cstdio>
-#include <memory>
 
 namespace {
 const int kAddress = 1002;
-}
+const UINT_PTR kPollTimer = 1;
+} // namespace
 
 KIVSelectIP::KIVSelectIP(WizardContext* context, HMODULE resources)
-    : WizardPage(Tpl::SelectAddress, context, resources), fields_{0, 0, 0, 0} {}
+    : WizardPage(Tpl::SelectAddress, context, resources), pollMs(50), fields_{0, 0, 0, 0},
+      endWhenDone_(false) {}
+
+KIVSelectIP::~KIVSelectIP() {
+    waitForSearch();
+}
+
+void KIVSelectIP::waitForSearch() {
+    if (searchThread_)
+        ::WaitForSingleObject(searchThread_.get(), INFINITE);
+    searchThread_.reset();
+}
 
 void KIVSelectIP::onInitDialog() {
     initCommon();
@@ -26,6 +40,15 @@ void KIVSelectIP::onInitDialog() {
     setString(IDOK, Str::AddressSearch);
     setString(IDCANCEL, Str::AddressCancel);
     keepAddressLeftToRight();
+    makeSearchTheDefault();
+}
+
+// Enter searches for the typed address; the template makes the cancel
+// button the default, which would close the page with nothing added.
+void KIVSelectIP::makeSearchTheDefault() {
+    ::SendMessageW(window(), DM_SETDEFID, IDOK, 0);
+    ::SendMessageW(item(IDCANCEL), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    ::SendMessageW(item(IDOK), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
 // In a right-to-left page the address control would inherit the mirrored
@@ -78,8 +101,10 @@ void KIVSelectIP::showError(int32_t kind) {
 }
 
 void KIVSelectIP::onOK() {
+    // Enter reaches here even while the button waits for a search.
+    if (search_ || !::IsWindowEnabled(item(IDOK)))
+        return;
     MethodTrace trace(LogGUIMode, L"OnOK()");
-    enableItem(IDOK, false);
     const std::wstring address = readAddress();
     for (KIVDevice* device : context_->devices()) {
         if (device && device->getIPAddress() == address) {
@@ -87,40 +112,85 @@ void KIVSelectIP::onOK() {
             return;
         }
     }
-    IUpdater* updater = context_->updater;
-    KIVDeviceArray* found = nullptr;
-    updater->createDeviceArray(&found);
-    ipAddressObject record(address);
-    record.setStatus(ipAddressObject::NoPrinter);
-    IpAddressArray addresses{&record};
-    // The page waits: the search for one address is short.
-    updater->enumerateCompatibleDevices(context_->options, found, &addresses);
-    std::unique_ptr<KIVDevice> copy;
-    if (found) {
-        for (KIVDevice* device : *found) {
-            if (device && device->getIPAddress() == address) {
-                copy.reset(new KIVDevice(*device));
-                break;
-            }
-        }
+    enableButtons(false);
+    if (!startSearch(address)) {
+        trace.message(L"Unable to start the search for address=", address);
+        enableButtons(true);
+        showError(2);
     }
-    updater->freeDeviceArray(&found);
-    enableItem(IDOK, true);
-    const int32_t status = record.getStatus();
-    // The engine lists only printers that fit the package, so a foreign
-    // printer is known by its address record alone.
-    if (status == ipAddressObject::WrongPrinter) {
-        showError(3);
-        return;
-    }
-    if (status != ipAddressObject::NoPrinter && copy) {
-        context_->adoptAddedDevice(std::move(copy));
-        endPage(PageConfirm);
-        return;
-    }
-    showError(2);
 }
 
+void KIVSelectIP::enableButtons(bool enabled) {
+    enableItem(IDOK, enabled);
+    enableItem(IDCANCEL, enabled);
+    enableItem(kAddress, enabled);
+}
+
+bool KIVSelectIP::startSearch(const std::wstring& address) {
+    search_.reset(new Search{context_->updater,
+                             context_->options,
+                             address,
+                             AddressSearch{AddressSearch::NoPrinter, nullptr},
+                             {false}});
+    const uintptr_t thread = _beginthreadex(nullptr, 0, &searchWorker, search_.get(), 0, nullptr);
+    if (thread == 0) {
+        search_.reset();
+        return false;
+    }
+    searchThread_.reset(reinterpret_cast<HANDLE>(thread));
+    poll_.start(window(), kPollTimer, pollMs);
+    return true;
+}
+
+unsigned __stdcall KIVSelectIP::searchWorker(void* argument) {
+    Search* search = static_cast<Search*>(argument);
+    try {
+        search->result = AddressSearch::run(*search->updater, search->options, search->address);
+    } catch (...) {
+        search->result = AddressSearch{AddressSearch::NoPrinter, nullptr};
+    }
+    search->done = true;
+    return 0;
+}
+
+void KIVSelectIP::onTimer(UINT_PTR id) {
+    if (id != kPollTimer || !search_ || !search_->done)
+        return;
+    poll_.stop();
+    waitForSearch();
+    searchEnded();
+}
+
+void KIVSelectIP::searchEnded() {
+    std::unique_ptr<Search> search(std::move(search_));
+    enableButtons(true);
+    if (endWhenDone_) {
+        endPage(PageClosed);
+        return;
+    }
+    switch (search->result.outcome) {
+    case AddressSearch::Found:
+        context_->adoptAddedDevice(std::move(search->result.device));
+        endPage(PageConfirm);
+        return;
+    case AddressSearch::WrongPrinter:
+        showError(3);
+        return;
+    case AddressSearch::NoPrinter:
+        showError(2);
+        return;
+    }
+}
+
+// The search is not stopped from outside: closing waits for it to end.
 void KIVSelectIP::onCancel() {
+    if (search_) {
+        endWhenDone_ = true;
+        return;
+    }
     endPage(PageClosed);
+}
+
+void KIVSelectIP::onClose() {
+    onCancel();
 }

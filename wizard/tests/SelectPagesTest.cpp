@@ -223,7 +223,9 @@ TEST(SelectDevice, RescanRunsAWorkerWhoseArrayOutlivesThePage) {
         }
         workers.waitAll();
         EXPECT_EQ(s.updater.enumerations, 2);
-        EXPECT_EQ(s.updater.arraysFreed, 0);
+        // The first search had ended when the second began; the second's
+        // array lives as long as the workers do.
+        EXPECT_EQ(s.updater.arraysFreed, 1);
         s.context.enumerations = nullptr;
     }
     EXPECT_EQ(s.updater.arraysMade, 2);
@@ -306,6 +308,107 @@ TEST(SelectDevice, AddingByAddress) {
     EXPECT_EQ(s.updater.probedAddresses,
               (std::vector<std::wstring>{L"10.0.0.99", L"10.0.0.10", L"10.0.0.9"}));
     EXPECT_EQ(s.updater.arraysMade, s.updater.arraysFreed);
+}
+
+// The page gave up waiting while the search still ran; the user added a
+// printer by address. The late result must not slip in under that row.
+TEST(SelectDevice, AResultAfterTheGiveUpLeavesTheRowsAndTheChoiceAlone) {
+    PageSetup s(L"en");
+    FakeEnginePrinter lobby;
+    lobby.name = L"Lobby";
+    lobby.ip = L"10.0.0.9";
+    lobby.type = KIVDevice::TypeIpAddress;
+    s.updater.printers = {lobby};
+    const uint64_t search = s.context.beginEnumeration();
+    KIVDevice* office = s.device(KIVDevice::TypeNetwork, L"Office", L"IP_x", L"10.0.0.7", L"v");
+    KIVSelectDevice page(&s.context, s.lang);
+    page.model().waitLimitMs = 60;
+    page.model().timerIntervalMs = 20;
+    const DWORD self = ::GetCurrentThreadId();
+    EXPECT_EQ(run(page,
+                  [&](HWND d) {
+                      ASSERT_TRUE(waitFor([&] { return enabled(d, 1067); }));
+                      click(d, 1067);
+                      HWND entry = waitForDialog(self, d);
+                      ASSERT_TRUE(entry);
+                      typeAddress(entry, 10, 0, 0, 9);
+                      click(entry, 1);
+                      EXPECT_TRUE(waitGone(entry));
+                      EXPECT_FALSE(s.context.publishDevices(search, {office}));
+                      EXPECT_EQ(listRows(d, kList).size(), 1u);
+                      EXPECT_TRUE(waitFor([&] { return enabled(d, 1); }));
+                      click(d, 1);
+                  }),
+              1);
+    ASSERT_EQ(page.chosen().size(), 1u);
+    EXPECT_EQ(page.chosen()[0].getIPAddress(), L"10.0.0.9");
+    EXPECT_EQ(s.context.devices().size(), 1u);
+}
+
+// An engine whose address search waits until the test lets it go on.
+class HeldSearch : public FakeUpdater {
+public:
+    HANDLE started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~HeldSearch() override {
+        ::CloseHandle(started);
+        ::CloseHandle(release);
+    }
+    int32_t enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                       IpAddressArray* addresses) override {
+        ::SetEvent(started);
+        ::WaitForSingleObject(release, 10000);
+        return FakeUpdater::enumerateCompatibleDevices(options, devices, addresses);
+    }
+};
+
+bool answersWithin(HWND window, UINT ms) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &ignored) != 0;
+}
+
+// Enter searches for the typed address; while the search runs the page
+// answers, its buttons wait, and a close waits for the search to end.
+TEST(SelectAddress, EnterSearchesOnAWorkerWhileThePageAnswers) {
+    PageSetup s(L"en");
+    HeldSearch engine;
+    FakeEnginePrinter lobby;
+    lobby.name = L"Lobby";
+    lobby.ip = L"10.0.0.9";
+    lobby.type = KIVDevice::TypeIpAddress;
+    engine.printers = {lobby};
+    s.context.updater = &engine;
+    for (bool closeWhileSearching : {false, true}) {
+        SCOPED_TRACE(closeWhileSearching);
+        ::ResetEvent(engine.started);
+        ::ResetEvent(engine.release);
+        s.context.addedDevice = nullptr;
+        KIVSelectIP entry(&s.context, s.lang);
+        const int32_t result = run(entry, [&](HWND d) {
+            typeAddress(d, 10, 0, 0, 9);
+            pressKey(d, VK_RETURN);
+            ASSERT_EQ(::WaitForSingleObject(engine.started, 5000), WAIT_OBJECT_0);
+            EXPECT_TRUE(answersWithin(d, 100));
+            EXPECT_FALSE(enabled(d, 1));
+            EXPECT_FALSE(enabled(d, 2));
+            if (closeWhileSearching) {
+                closeBox(d);
+                ::Sleep(200);
+                EXPECT_TRUE(::IsWindow(d)) << "closed under a running search";
+            }
+            ::SetEvent(engine.release);
+            EXPECT_TRUE(waitGone(d));
+        });
+        if (closeWhileSearching) {
+            EXPECT_EQ(result, 8);
+            EXPECT_EQ(s.context.addedDevice, nullptr);
+        } else {
+            EXPECT_EQ(result, 1);
+            ASSERT_TRUE(s.context.addedDevice);
+            EXPECT_EQ(s.context.addedDevice->getIPAddress(), L"10.0.0.9");
+        }
+    }
+    EXPECT_EQ(engine.arraysMade, engine.arraysFreed);
 }
 
 // An address reads left to right in a right-to-left page too.
