@@ -1,5 +1,6 @@
 #include "KIVEula.h"
 
+#include "LanguageChoice.h"
 #include "MethodTrace.h"
 #include "ScopedHandle.h"
 #include "StringIds.h"
@@ -39,13 +40,18 @@ void KIVEula::loadLicence() {
     DWORD got = 0;
     if (size > 0 && (!::ReadFile(file.get(), bytes.data(), size, &got, nullptr) || got != size))
         return;
+    // The text is in its own language's code page, which need not be the
+    // system's: a Russian user on a Western system still reads Cyrillic.
+    UINT codePage = licenceCodePage(path);
+    if (codePage == 0 || !::IsValidCodePage(codePage))
+        codePage = CP_ACP;
     std::wstring licence;
     if (size > 0) {
         const int length =
-            ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(size), nullptr, 0);
+            ::MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(size), nullptr, 0);
         licence.resize(static_cast<size_t>(length));
         if (length > 0)
-            ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(size), &licence[0],
+            ::MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(size), &licence[0],
                                   length);
     }
     // A text box takes only about 30000 characters unless told otherwise;

@@ -39,3 +39,23 @@ std::vector<std::wstring> languageLibraryFolders(const LanguageChoice& choice,
                                                  const std::wstring& commonFolder) {
     return {commonFolder + choice.shortCode + L"\\", commonFolder + choice.wholeCode + L"\\"};
 }
+
+uint32_t licenceCodePage(const std::wstring& licencePath) {
+    static const struct {
+        const wchar_t* language;
+        uint32_t codePage;
+    } pages[] = {
+#include "LicenceCodePages.inc"
+    };
+    const std::wstring name = upper(licencePath.substr(licencePath.find_last_of(L"\\/") + 1));
+    const std::wstring suffix = L".TXT";
+    const size_t dash = name.rfind(L'-');
+    if (dash == std::wstring::npos || name.size() < suffix.size() ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::wstring language = name.substr(dash + 1, name.size() - suffix.size() - dash - 1);
+    for (const auto& page : pages)
+        if (language == page.language)
+            return page.codePage;
+    return 0;
+}

@@ -3,6 +3,7 @@
 // a licence in the user's language the pages are English too.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct LanguageChoice {
 // wildcard pattern, or an empty text.
 LanguageChoice chooseLanguage(const std::wstring& languageCode, const std::wstring& packageFolder,
                               const std::function<std::wstring(const std::wstring&)>& firstMatch);
+
+// The code page a licence file is written in, known by the language in its
+// name ("EULA-KIV-RU.txt": 1251); 0 when the package does not say.
+uint32_t licenceCodePage(const std::wstring& licencePath);
 
 // The folders of the language library ("lang.dll") to try, in order.
 std::vector<std::wstring> languageLibraryFolders(const LanguageChoice& choice,

@@ -73,4 +73,13 @@ TEST(LanguageChoice, WithoutAnyLicenceThePathStaysEmpty) {
     EXPECT_EQ(fr.shortCode, L"en");
 }
 
+TEST(LanguageChoice, LicenceCodePageComesFromTheFileNameOnly) {
+    EXPECT_EQ(licenceCodePage(L"C:\\t\\KIV-1\\package\\eula-kiv-ru.TXT"), 1251u);
+    EXPECT_EQ(licenceCodePage(L"C:\\t\\package\\EULA-KIV-JA.txt"), 932u);
+    // Not the folder's "-RU", and nothing for a language the package lacks.
+    EXPECT_EQ(licenceCodePage(L"C:\\x-RU\\EULA-KIV-KO.txt"), 0u);
+    EXPECT_EQ(licenceCodePage(L"C:\\x\\EULA-KIV-RU"), 0u);
+    EXPECT_EQ(licenceCodePage(L""), 0u);
+}
+
 } // namespace

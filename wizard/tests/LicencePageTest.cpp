@@ -69,6 +69,20 @@ TEST(LicenceFile, SingleByteCodePage) {
     EXPECT_EQ(shownLicence(s, folder.path() + L"l.txt"), L"Caf\u00E9 \u20AC 5 \u00BD\r\n\u00DF");
 }
 
+// Each licence in its own language's code page, on a Western system.
+TEST(LicenceFile, RussianAndJapaneseOnAWesternSystem) {
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "ANSI code page " << ::GetACP();
+    PageSetup s(L"en");
+    TempFolder folder;
+    // "Лицензия" in 1251; "使用許諾" in Shift-JIS.
+    writeFileBytes(folder.path() + L"EULA-KIV-RU.txt", "\xCB\xE8\xF6\xE5\xED\xE7\xE8\xFF");
+    writeFileBytes(folder.path() + L"EULA-KIV-JA.txt", "\x8E\x67\x97\x70\x8B\x96\x91\xF8");
+    EXPECT_EQ(shownLicence(s, folder.path() + L"EULA-KIV-RU.txt"),
+              L"\u041B\u0438\u0446\u0435\u043D\u0437\u0438\u044F");
+    EXPECT_EQ(shownLicence(s, folder.path() + L"EULA-KIV-JA.txt"), L"\u4F7F\u7528\u8A31\u8AFE");
+}
+
 // Run with the Japanese locale (KIV_EXPECT_ACP=932): exactly the file's
 // bytes decoded, nothing after them.
 TEST(LicenceFile, MultiByteCodePage) {
