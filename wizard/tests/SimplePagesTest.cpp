@@ -1,6 +1,7 @@
 // Welcome, Progress, Result, Summary and the three error pages, each in
 // English, a right-to-left and a CJK language: texts by control number,
 // headings, and the result of every button, of Escape and of the close box.
+#include "DialogPageHost.h"
 #include "KIVError.h"
 #include "KIVErrorRev.h"
 #include "KIVErrorSPR.h"
@@ -317,6 +318,9 @@ TEST(PagesEnglish, MissingTemplateCannotBeCreated) {
     ASSERT_TRUE(lang);
     KIVWelcome welcome(&s.context, lang);
     EXPECT_EQ(welcome.runModal(), -1);
+    // The flow can ask before it starts what the page would watch.
+    EXPECT_FALSE(DialogPageHost(lang).canShow(PageKind::Welcome));
+    EXPECT_TRUE(DialogPageHost(lang).canShow(PageKind::Progress));
     ::FreeLibrary(lang);
 }
 
