@@ -115,7 +115,7 @@ int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
     }
     if (options->getErrors()) {
         statusReports_ = true;
-        messenger_.reset(new StatusMessenger(std::wcout));
+        messenger_.reset(new StatusMessenger(std::wcout, LogGUIMode));
     }
     return 0;
 }
