@@ -35,6 +35,10 @@ private:
 
 WorkerThreads::~WorkerThreads() {
     waitAll();
+    // Left open on purpose: the handle of a worker no wait saw end must not
+    // be closed, and so be reused, while that worker may still run.
+    if (update_)
+        update_.release();
 }
 
 void WorkerThreads::startEnumeration(WizardContext& context) {
