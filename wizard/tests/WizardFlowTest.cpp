@@ -120,10 +120,6 @@ struct WatchedEngine : FakeUpdater {
         note();
         FakeUpdater::getDeviceVersionString(o, i, out);
     }
-    int32_t update(KIVOptions* o, int32_t i, ProgressCallback p, bool spr) override {
-        note();
-        return FakeUpdater::update(o, i, p, spr);
-    }
     void note() { askedDuringSearch += *searching; }
 };
 
