@@ -333,8 +333,6 @@ TEST(FlashSequence, ItemsAndTimersAreCheckedAsWritten) {
     EXPECT_NE(itemFault(FlashSequence::StepFiles, L"flash.fls:-3"), L"");
     // One colon: the field after it is the seconds, not an expected reply.
     EXPECT_NE(itemFault(FlashSequence::StepCmds, L"1B2A:A500"), L"");
-    EXPECT_NE(itemFault(FlashSequence::StepCmds, L"1B2:A5:0"), L"");
-    EXPECT_EQ(FlashSequence::parseTimedItem(L" panel.fls :4").name, L"panel.fls");
     int32_t value = -1;
     EXPECT_TRUE(FlashSequence::parseTimer(L" 145 ", 1, value));
     EXPECT_EQ(value, 145);
