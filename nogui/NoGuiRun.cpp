@@ -356,6 +356,21 @@ void NoGuiRun::takeTurn(uint32_t index, uint32_t count) {
     }
 }
 
+// A device the engine cannot read counts as older than the package, and the
+// update's own verification decides; a failure while asking is the same, never
+// "already up to date".
+bool NoGuiRun::packageIsNewer(uint32_t index) {
+    try {
+        return env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index));
+    } catch (...) {
+        logLine(LogNonGuiMode,
+                L"NoGuiRun::updatePrinter(): Unable to compare the versions; updating the "
+                L"printer at index ",
+                index);
+        return true;
+    }
+}
+
 void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiRun::updatePrinter(): ");
     KIVDevice device;
@@ -385,8 +400,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         return;
     }
 
-    if (!env_.options->getForceMode() &&
-        !env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index))) {
+    if (!env_.options->getForceMode() && !packageIsNewer(index)) {
         env_.console->line(head + L": already up to date, skipped");
         trace.message(L"Update not attempted, device already up to date. device=", name);
         addPrinterOutcome(index, name, ResultUpToDate, StatusMessenger::DeviceAlreadyUpToDate,

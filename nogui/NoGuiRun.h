@@ -69,6 +69,7 @@ private:
     // One printer's whole turn; never throws.
     void takeTurn(uint32_t index, uint32_t count);
     void updatePrinter(uint32_t index, uint32_t count);
+    bool packageIsNewer(uint32_t index);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
     int32_t flash(uint32_t index, const std::wstring& label);

@@ -49,6 +49,9 @@ struct FakePrinter {
     int64_t resetMs = 30000;
     bool resetsOnFile = true;
     std::string flashedAio = "K206_G082511_00";
+    // A link failure code for file sends (2: the transfer was cut off half
+    // way); the printer then gets no whole image and does not reset.
+    int32_t fileFailure = 0;
     std::vector<std::pair<int64_t, int64_t>> away;    // [from, to) in fake ms
     std::map<std::wstring, Bytes> rawReplies;         // Cmds steps
     std::map<std::wstring, std::deque<Bytes>> script; // consumed before anything else
@@ -119,6 +122,10 @@ public:
         FakePrinter& p = printer(device->getName());
         if (!reachable(p))
             return 1;
+        if (p.fileFailure != 0) {
+            clock_.ms += p.fileMs / 2;
+            return p.fileFailure;
+        }
         clock_.ms += p.fileMs;
         if (p.resetsOnFile) {
             p.away.push_back({clock_.ms, clock_.ms + p.resetMs});

@@ -51,6 +51,8 @@ void FakeUpdater::getDeviceVersionString(KIVOptions* options, int32_t index, std
 
 bool FakeUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
     FakeEnginePrinter* p = atIndex(options, index);
+    if (p && p->newerThrows)
+        throw std::runtime_error("version read failed");
     return p && p->packageNewer;
 }
 

@@ -22,6 +22,7 @@ struct FakeEnginePrinter {
     // Listed by the search, but refused by the check before its update.
     bool refusedAtCheck = false;
     bool packageNewer = true;
+    bool newerThrows = false; // isPackageNewerThanDevice() throws
     int32_t updateResult = IUpdater::UpdateOk;
     bool updateThrows = false; // update() throws after its progress reports
     std::vector<int> progress; // percentages reported during update()

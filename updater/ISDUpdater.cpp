@@ -6,6 +6,7 @@
 #include "FlashSequence.h"
 #include "IpAddressCheck.h"
 #include "KIVOptions.h"
+#include "PackageFile.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
 
@@ -40,8 +41,16 @@ bool firstValue(CIniReader& ini, const wchar_t* key, std::wstring& value) {
     const std::vector<std::wstring>& values = ini.getKeyValue(key);
     if (values.empty())
         return false;
-    value = values[0];
+    value = EngineText::trim(values[0]);
     return true;
+}
+
+// Every value of a list key, without the blanks written after its commas.
+std::vector<std::wstring> trimmedValues(CIniReader& ini, const wchar_t* key) {
+    std::vector<std::wstring> values = ini.getKeyValue(key);
+    for (std::wstring& value : values)
+        value = EngineText::trim(value);
+    return values;
 }
 
 // A key the package always supplies. Its absence is a broken package: the
@@ -53,8 +62,18 @@ bool requiredValue(CIniReader& ini, const wchar_t* key, std::wstring& value, Met
     return false;
 }
 
-bool isTrue(const std::wstring& value) {
-    return upperAscii(value) == L"TRUE";
+// A safety check goes off only when its switch says FALSE: a mistyped value
+// ("Yes", "1", "ture") must not flash printers the package was not made for.
+bool checkSwitchedOn(const wchar_t* key, const std::wstring& value, MethodTrace& trace) {
+    std::wstring upper = upperAscii(value);
+    if (upper == L"TRUE")
+        return true;
+    if (upper == L"FALSE") {
+        trace.message(key, L"=FALSE");
+        return false;
+    }
+    trace.message(key, L"=", value, L" is neither TRUE nor FALSE: the check stays on");
+    return true;
 }
 
 // A firmware part is read and compared only when its key has a first value.
@@ -337,13 +356,15 @@ bool ISDUpdater::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int3
         why = incompatibleReason(device);
         return false;
     }
-    if (isTrue(value) && !checkIdentifiers(device, ini, trace, why))
+    if (checkSwitchedOn(L"VerifyPIDVID", value, trace) &&
+        !checkIdentifiers(device, ini, trace, why))
         return false;
     if (!requiredValue(ini, L"ExactModelMatch", value, trace)) {
         why = incompatibleReason(device);
         return false;
     }
-    if (isTrue(value) && !checkModel(options, device, ini, trace)) {
+    if (checkSwitchedOn(L"ExactModelMatch", value, trace) &&
+        !checkModel(options, device, ini, trace)) {
         why = incompatibleReason(device);
         return false;
     }
@@ -374,7 +395,7 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
         trace.message(L"Envalid VID");
         return false;
     }
-    std::vector<std::wstring> pids = ini.getKeyValue(L"PIDs");
+    std::vector<std::wstring> pids = trimmedValues(ini, L"PIDs");
     for (const std::wstring& pid : pids) {
         if (upperAscii(pid) == product)
             return true;
@@ -469,11 +490,13 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
 
     if (!deviceReady(&run.record))
         return unverifiable(run);
+    // The whole script is checked before anything is sent: a flash that
+    // stops at a mistyped item halfway through leaves a half-updated printer.
+    if (!readTimers(run, ini) || !checkSequence(run, ini))
+        return UpdateFailed;
     int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
     if (rc != UpdateOk)
         return rc;
-    if (!readTimers(run, ini))
-        return UpdateFailed;
     reportProgress(run);
 
     unsigned char* reply = nullptr;
@@ -506,7 +529,7 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     std::wstring checkSpr;
     if (!requiredValue(ini, L"CheckSpr", checkSpr, run.trace))
         return UpdateFailed;
-    if (!isTrue(checkSpr))
+    if (!checkSwitchedOn(L"CheckSpr", checkSpr, run.trace))
         return UpdateOk;
     run.trace.message(L"CheckSpr=TRUE");
     // A version that cannot be read says nothing about the firmware letter:
@@ -524,7 +547,7 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     if (!read)
         return unverifiable(run);
     std::wstring segment = upperAscii(EngineText::before(EngineText::before(device, L'|'), L'-'));
-    std::vector<std::wstring> allowed = ini.getKeyValue(L"SprList");
+    std::vector<std::wstring> allowed = trimmedValues(ini, L"SprList");
     for (const std::wstring& value : allowed) {
         if (upperAscii(value) == segment)
             return UpdateOk;
@@ -533,21 +556,58 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     return UpdateRevisionMismatch;
 }
 
+// FlashTimeout is the deadline of every reset wait and the scale of the
+// progress: without a positive one a printer applying its image is failed.
 bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
     struct Timer {
         const wchar_t* key;
         int32_t* target;
-    } timers[] = {{L"FlashTimeout", &run.budget},
-                  {L"BootTimeout", &run.bootTimeout},
-                  {L"RetryTimeout", &run.retryTimeout},
-                  {L"Retries", &run.retries}};
+        int32_t minimum;
+    } timers[] = {{L"FlashTimeout", &run.budget, 1},
+                  {L"BootTimeout", &run.bootTimeout, 0},
+                  {L"RetryTimeout", &run.retryTimeout, 0},
+                  {L"Retries", &run.retries, 0}};
     for (const Timer& timer : timers) {
         std::wstring value;
         if (!requiredValue(ini, timer.key, value, run.trace))
             return false;
-        *timer.target = EngineText::leadingInt(value);
+        if (!FlashSequence::parseTimer(value, timer.minimum, *timer.target)) {
+            run.trace.message(L"Invalid value in config.ini: ", timer.key, L"=", value,
+                              L" - Update Failed!");
+            return false;
+        }
     }
     return true;
+}
+
+bool ISDUpdater::checkSequence(FlashRun& run, CIniReader& ini) {
+    std::vector<std::wstring> keys = ini.getSectionKeys(L"UpdateSequence");
+    for (const std::wstring& key : keys) {
+        FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
+        std::vector<std::wstring> items = trimmedValues(ini, key.c_str());
+        if (type == FlashSequence::StepOther && items.empty())
+            items.push_back(std::wstring());
+        for (const std::wstring& item : items) {
+            if (!itemRunnable(run, type, key, item))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ISDUpdater::itemRunnable(FlashRun& run, int stepType, const std::wstring& key,
+                              const std::wstring& item) {
+    FlashSequence::StepType type = static_cast<FlashSequence::StepType>(stepType);
+    std::wstring fault = FlashSequence::itemFault(type, item);
+    if (fault.empty() && type == FlashSequence::StepFiles &&
+        !packageFileExists(run.options->getRsrcMgr().getPackagePath() +
+                           FlashSequence::parseTimedItem(item).name))
+        fault = L"no such file in the package";
+    if (fault.empty())
+        return true;
+    run.trace.message(L"Invalid item in the UpdateSequence section of config.ini: ", key, L"=",
+                      item, L" (", fault, L") - Update Failed!");
+    return false;
 }
 
 // The key list and the item list are both read from the file again for every
@@ -568,14 +628,17 @@ int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
             return UpdateFailed;
         }
         FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
-        if (type == FlashSequence::StepOther)
-            continue;
+        // The file may have changed since it was checked.
+        if (type == FlashSequence::StepOther && !itemRunnable(run, type, key, std::wstring()))
+            return UpdateFailed;
         for (size_t item = 0;; ++item) {
             if (!sequenceKey(ini, step, key))
                 break;
-            std::vector<std::wstring> items = ini.getKeyValue(key);
+            std::vector<std::wstring> items = trimmedValues(ini, key.c_str());
             if (item >= items.size())
                 break;
+            if (!itemRunnable(run, type, key, items[item]))
+                return UpdateFailed;
             int32_t rc = runItem(run, type, items[item]);
             if (rc != UpdateOk)
                 return rc;
@@ -590,7 +653,15 @@ int32_t ISDUpdater::runItem(FlashRun& run, int stepType, const std::wstring& ite
     case FlashSequence::StepFiles: {
         FlashSequence::TimedItem file = FlashSequence::parseTimedItem(item);
         std::wstring path = run.options->getRsrcMgr().getPackagePath() + file.name;
-        comTarget->sendFile(&run.record, path.c_str());
+        int32_t sent = comTarget->sendFile(&run.record, path.c_str());
+        // A printer that already had this version would otherwise verify as
+        // updated although it got nothing.
+        if (sent != 0) {
+            run.trace.message(L"File Send Failed=", file.name, L": ",
+                              FlashSequence::sendFailureText(sent), L" (rc=", sent,
+                              L") - Update Failed!");
+            return UpdateFailed;
+        }
         run.trace.message(L"File Sent=", file.name);
         seconds = file.seconds;
         break;

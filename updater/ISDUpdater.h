@@ -62,6 +62,10 @@ private:
     // The printer does not answer well enough to be verified: 13.
     int32_t unverifiable(FlashRun& run);
     bool readTimers(FlashRun& run, CIniReader& ini);
+    bool checkSequence(FlashRun& run, CIniReader& ini);
+    // False, with a line naming the item, when the item cannot run as written.
+    bool itemRunnable(FlashRun& run, int stepType, const std::wstring& key,
+                      const std::wstring& item);
     int32_t runSequence(FlashRun& run, CIniReader& ini);
     int32_t runItem(FlashRun& run, int stepType, const std::wstring& item);
     int32_t runCommand(FlashRun& run, const std::wstring& item, int32_t& seconds);

@@ -303,6 +303,16 @@ TEST_F(NoGuiEndToEnd, OneFailureAmongTwoPrintersIsTheExitCode) {
     EXPECT_EQ(simStateField("second", "aio"), before);
 }
 
+TEST_F(NoGuiEndToEnd, PackageNamingAMissingFileSendsNothing) {
+    ASSERT_FALSE(env("KIV_SHORT_NOFILE_EXE").empty());
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2), 180000, "KIV_SHORT_NOFILE_EXE");
+    EXPECT_EQ(r.exitCode, 4u) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(2), "Failure, ErrorCode: ErrorUpdateFailed")))
+        << r.output;
+    // Not even the file the package does carry.
+    EXPECT_EQ(simStateField("older", "received"), "0");
+}
+
 TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
     MachineValue forced(package.brandKey, L"KivRetCode", 5);
     ASSERT_TRUE(forced.ok());

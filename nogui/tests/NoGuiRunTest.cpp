@@ -170,6 +170,17 @@ TEST_F(NoGuiRunTest, ForceOffSkipsPrinterThatIsUpToDate) {
     EXPECT_EQ(engine.updated.size(), 1u);
 }
 
+TEST_F(NoGuiRunTest, FailedVersionQuestionMeansUpdateNotUpToDate) {
+    FakeEnginePrinter unread = spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2");
+    unread.packageNewer = false;
+    unread.newerThrows = true;
+    engine.printers = {unread};
+    args({L"-m", L"2", L"-e", L"1", L"-f", L"2"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"K206"});
+    EXPECT_EQ(resultLines(), std::vector<std::wstring>{L"Device: K206, Result: Success"});
+}
+
 TEST_F(NoGuiRunTest, OneFailureAmongTwoIsTheRunsResult) {
     FakeEnginePrinter bad = spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3");
     bad.updateResult = IUpdater::UpdateFailed;

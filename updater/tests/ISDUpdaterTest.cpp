@@ -222,7 +222,7 @@ protected:
 
 TEST_F(Compatibility, SwitchesOffAcceptAnyAnsweringDevice) {
     config_.set("VerifyPIDVID", "false");
-    config_.set("ExactModelMatch", "no");
+    config_.set("ExactModelMatch", "False");
     com_->printer(L"X").vid = 0x1111;
     com_->printer(L"X").aio = "Z999_G010111_00";
     int32_t reason = 77;
@@ -256,11 +256,11 @@ TEST_F(Compatibility, VendorMismatchIsReasonThreeForEveryType) {
 }
 
 TEST_F(Compatibility, ProductListAndItsReasons) {
-    config_.set("PIDs", "1234,5678");
+    config_.set("PIDs", "1234, 5678");
     config_.set("ExactModelMatch", "false");
     com_->printer(L"X").pid = 0x5678;
     int32_t reason = 0;
-    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason)); // the blank is not part of it
 
     com_->printer(L"X").pid = 0x9999;
     EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
@@ -273,6 +273,28 @@ TEST_F(Compatibility, ProductListAndItsReasons) {
     config_.remove("PIDs");
     com_->printer(L"X").pid = 0x31C7;
     EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+}
+
+TEST_F(Compatibility, OnlyAnExplicitFalseSwitchesACheckOff) {
+    FakePrinter& p = com_->printer(L"P1");
+    p.vid = 0x1111;
+    p.aio = "X999_G010111_00";
+    config_.set("VerifyPIDVID", "Yes");
+    config_.set("ExactModelMatch", "1");
+    int32_t reason = 0;
+    EXPECT_FALSE(check(L"P1", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 3);
+    p.vid = 0x7B1E;
+    EXPECT_FALSE(check(L"P1", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 10);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): ExactModelMatch=1 is neither TRUE nor "
+                     "FALSE: the check stays on"),
+              1u);
+
+    // The firmware-letter check keeps to the same rule.
+    config_.set("CheckSpr", "ture");
+    p.aio = "K206_H010111_00";
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateRevisionMismatch);
 }
 
 TEST_F(Compatibility, IdentifierReplyShorterThanFifteenBytesIsUnreadable) {
@@ -481,7 +503,7 @@ TEST_F(FlashUpdate, AnEmptyUpdateSequenceFailsInsteadOfVerifyingAnUnflashedPrint
     // would pass. Without a step to run that would be reported as an update.
     com_->printer(L"P1").aio = "K206_G082511_00";
     const std::vector<std::vector<std::pair<std::string, std::string>>> sequences = {
-        {}, {{"1.Files", ""}}, {{"1.Other", "flash.fls:0"}}};
+        {}, {{"1.Files", ""}}};
     const std::string line = "ISDUpdater::update(): No update step in the UpdateSequence section "
                              "of config.ini - Update Failed!";
     for (size_t i = 0; i < sequences.size(); ++i) {
@@ -531,17 +553,68 @@ TEST_F(FlashUpdate, CommandRepliesMatchInsideTheExpectation) {
     EXPECT_EQ(logged("ISDUpdater::update(): No Response"), 1u);
 }
 
-TEST_F(FlashUpdate, ResetWaitWithItsDeadlinePassedFailsAtOnce) {
-    config_.sequence({{"1.Exec", "POR_ALERT:0"}});
-    for (const char* budget : {"0", "-5"}) {
-        config_.set("FlashTimeout", budget);
-        clock_.sleeps.clear();
-        EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << budget;
-        EXPECT_TRUE(clock_.sleeps.empty()) << budget;
+TEST_F(FlashUpdate, ScriptIsCheckedWholeBeforeAnythingIsSent) {
+    // Each bad item stands after a good file: not even that one may go out.
+    for (const char* bad : {"2.Files=missing.fls:0", "2.Exec=POR_ALRT:0", "2.Cmds=1B2G:A5:0",
+                            "2.Fils=flash.fls:0", "timer"}) {
+        std::string step = bad;
+        if (step == "timer")
+            config_.set("FlashTimeout", "abc");
+        else
+            config_.sequence({{"1.Files", "flash.fls:0"},
+                              {step.substr(0, step.find('=')), step.substr(step.find('=') + 1)}});
+        com_->calls.clear();
+        EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << bad;
+        EXPECT_EQ(com_->calls, std::vector<std::wstring>{L"ready:P1"}) << bad;
     }
-    EXPECT_EQ(logged("ISDUpdater::update(): Device did not POR."), 2u);
-    // Without a budget there is no scale: nothing is reported.
-    EXPECT_TRUE(progress.empty());
+    std::vector<std::string> failures;
+    for (const std::string& line : lines()) {
+        if (line.find("Update Failed!") != std::string::npos)
+            failures.push_back(line.substr(line.find(": ") + 2));
+    }
+    const std::string item = "Invalid item in the UpdateSequence section of config.ini: ";
+    EXPECT_EQ(failures,
+              (std::vector<std::string>{
+                  item + "2.Files=missing.fls:0 (no such file in the package) - Update Failed!",
+                  item + "2.Exec=POR_ALRT:0 (unknown action) - Update Failed!",
+                  item + "2.Cmds=1B2G:A5:0 (the command is not pairs of hexadecimal digits) - "
+                         "Update Failed!",
+                  item + "2.Fils=flash.fls:0 (unknown step type) - Update Failed!",
+                  "Invalid value in config.ini: FlashTimeout=abc - Update Failed!"}));
+}
+
+TEST_F(FlashUpdate, FailedFileSendEndsTheSequence) {
+    // Already on the package version: verification alone would pass.
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = "K206_G082511_00";
+    p.fileFailure = 2;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): File Send Failed=flash.fls: the printer did not take "
+                     "the whole file (rc=2) - Update Failed!"),
+              1u);
+    EXPECT_EQ(logged("ISDUpdater::update(): File Sent=flash.fls"), 0u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 0u);
+}
+
+TEST_F(FlashUpdate, BlanksAfterCommasAreNotPartOfTheItems) {
+    addPackageFile(L"panel.fls");
+    config_.set("SprList", "zz99, k206_h010111_00");
+    config_.sequence({{"1.Files", "flash.fls:6, panel.fls:0"}});
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = "K206_H010111_00"; // another letter: SprList decides
+    p.resetMs = 5000;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\panel.fls"), 1u);
+}
+
+TEST_F(FlashUpdate, ResetWaitWithItsDeadlinePassedFailsAtOnce) {
+    // The file takes longer than the whole budget.
+    config_.set("FlashTimeout", "3");
+    com_->printer(L"P1").fileMs = 5000;
+    config_.sequence({{"1.Files", "flash.fls:0"}, {"2.Exec", "POR_ALERT:0"}});
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_TRUE(clock_.sleeps.empty());
+    EXPECT_EQ(logged("ISDUpdater::update(): Device did not POR."), 1u);
 }
 
 TEST_F(FlashUpdate, PrinterThatStaysUpSkipsTheBootWait) {
@@ -560,20 +633,21 @@ TEST_F(FlashUpdate, PrinterThatStaysUpSkipsTheBootWait) {
 
 TEST_F(FlashUpdate, ExecStepsWaitForTheSameDeadline) {
     config_.set("FlashTimeout", "60");
-    config_.sequence({{"1.Files", "flash.fls:0"},
-                      {"2.Exec", "POR_NOALERT:0"},
-                      {"3.Exec", "NOTHING:4"},
-                      {"4.Other", "whatever:30"}});
+    config_.sequence(
+        {{"1.Files", "flash.fls:0"}, {"2.Exec", "POR_NOALERT:0"}, {"3.Cmds", "aabb:por:4"}});
     com_->printer(L"P1").resetMs = 10000;
     // The printer resets once; the final wait finds it up and runs to start + 60.
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
     EXPECT_EQ(logged("ISDUpdater::update(): Device has PORed."), 1u);
     EXPECT_EQ(logged("ISDUpdater::update(): Waiting for device to POR..."), 2u);
-    EXPECT_EQ(clock_.sleepsOf(2000), 2u); // the 4 s after NOTHING; no boot wait
+    EXPECT_EQ(clock_.sleepsOf(2000), 2u); // the 4 s after the command; no boot wait
     EXPECT_EQ(clock_.now(), startMs_ / 1000 + 60);
 }
 
 TEST_F(FlashUpdate, ItemWaitsInTwoSecondSteps) {
+    addPackageFile(L"second.fls");
+    // Back from the first file's reset before the second goes out.
+    com_->printer(L"P1").resetMs = 5000;
     config_.sequence({{"1.Files", "flash.fls:10,second.fls:3"}});
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
     EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\second.fls"), 1u);
@@ -587,6 +661,8 @@ TEST_F(FlashUpdate, EveryItemIsReadFromTheFileAsItStandsThen) {
     p.resetsOnFile = false;
     p.aio = "K206_G082511_00";
     config_.set("FlashTimeout", "10");
+    for (const wchar_t* name : {L"a.fls", L"b.fls", L"c.fls", L"x.fls", L"y.fls"})
+        addPackageFile(name);
     config_.sequence({{"1.Files", "a.fls:0,b.fls:0"}, {"2.Files", "c.fls:0"}});
     bool changed = false;
     com_->afterFile = [&](const std::wstring&) {
