@@ -2,6 +2,8 @@
 #include "InstalledVersion.h"
 #include "StaleEntry.h"
 
+#include "WindowsSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -21,6 +23,20 @@ TEST(ExitCodes, ForcedCodesAreExactlyTheRangeARunCanProduce) {
         EXPECT_TRUE(isForcedExitCode(v)) << v;
     for (uint32_t v : {12u, 100u, 0xFFFFFFFFu})
         EXPECT_FALSE(isForcedExitCode(v)) << v;
+}
+
+TEST(ExitCodes, OnlyAFourByteNumberForcesTheExitCode) {
+    EXPECT_TRUE(isForcedExitValue(REG_DWORD, 4, 7));
+    EXPECT_FALSE(isForcedExitValue(REG_DWORD, 4, 12));
+    // An empty string (2 bytes, its terminator) and a string "7" both read as
+    // small numbers through a 4-byte buffer.
+    EXPECT_FALSE(isForcedExitValue(REG_SZ, 2, 0));
+    EXPECT_FALSE(isForcedExitValue(REG_SZ, 4, 0x37));
+    EXPECT_FALSE(isForcedExitValue(REG_BINARY, 4, 7));
+    EXPECT_FALSE(isForcedExitValue(REG_DWORD, 2, 7));
+    EXPECT_TRUE(isMalformedForcedExitValue(REG_SZ, 2));
+    EXPECT_TRUE(isMalformedForcedExitValue(REG_DWORD_BIG_ENDIAN, 4));
+    EXPECT_FALSE(isMalformedForcedExitValue(REG_DWORD, 4));
 }
 
 TEST(StaleEntry, OnlyRunFoldersAreStale) {
@@ -44,6 +60,23 @@ TEST(StaleEntry, AFinalPathElsewhereIsNotTheEntry) {
     EXPECT_FALSE(finalPathIsEntry(L"", L"x", L"\\x"));
     EXPECT_EQ(withBackslash(L"C:\\a"), L"C:\\a\\");
     EXPECT_EQ(withBackslash(L"C:\\a\\"), L"C:\\a\\");
+}
+
+TEST(StaleEntry, AFolderIsARunsOnlyWithNothingButARunsEntries) {
+    EXPECT_TRUE(hasRunFolderLayout({}));
+    EXPECT_TRUE(hasRunFolderLayout({{L"KIV.lock", false}, {L"Package", true}, {L"Common", true}}));
+    EXPECT_TRUE(hasRunFolderLayout({{L"package", true}, {L"kiv.LOCK", false}}));
+    EXPECT_FALSE(hasRunFolderLayout({{L"Package", true}, {L"thesis.doc", false}}));
+    EXPECT_FALSE(hasRunFolderLayout({{L"Package", false}})); // a file of that name
+    EXPECT_FALSE(hasRunFolderLayout({{L"KIV.lock", true}}));
+    EXPECT_FALSE(hasRunFolderLayout({{L"Packages", true}}));
+}
+
+TEST(StaleEntry, ANameBeingDeletedCountsAsTaken) {
+    EXPECT_TRUE(runFolderNameTaken(ERROR_ALREADY_EXISTS));
+    EXPECT_TRUE(runFolderNameTaken(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(runFolderNameTaken(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(runFolderNameTaken(ERROR_DISK_FULL));
 }
 
 TEST(InstalledVersionNames, KeyByExactVendorAndBlanksAsUnderscores) {
