@@ -296,5 +296,5 @@ TEST_F(LauncherProcess, TypedAtACommandPromptTheProgramRunsTheConsoleMode) {
     EXPECT_TRUE(has(text, "CmdLineOpts::parseCmdLine: App path: Not Provided\r\n")) << text;
     EXPECT_TRUE(has(text, "CmdLineOpts::parseCmdLine: Command line parsing successful!")) << text;
     EXPECT_TRUE(has(r.output, "Device: 127.77.0.9, Result: Failure")) << r.output;
-    EXPECT_NE(r.exitCode, 0u);
+    EXPECT_EQ(r.exitCode, 2u) << "an address that matched no printer";
 }
