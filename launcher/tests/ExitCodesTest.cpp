@@ -25,20 +25,6 @@ TEST(ExitCodes, ForcedCodesAreExactlyTheRangeARunCanProduce) {
         EXPECT_FALSE(isForcedExitCode(v)) << v;
 }
 
-TEST(ExitCodes, OnlyAFourByteNumberForcesTheExitCode) {
-    EXPECT_TRUE(isForcedExitValue(REG_DWORD, 4, 7));
-    EXPECT_FALSE(isForcedExitValue(REG_DWORD, 4, 12));
-    // An empty string (2 bytes, its terminator) and a string "7" both read as
-    // small numbers through a 4-byte buffer.
-    EXPECT_FALSE(isForcedExitValue(REG_SZ, 2, 0));
-    EXPECT_FALSE(isForcedExitValue(REG_SZ, 4, 0x37));
-    EXPECT_FALSE(isForcedExitValue(REG_BINARY, 4, 7));
-    EXPECT_FALSE(isForcedExitValue(REG_DWORD, 2, 7));
-    EXPECT_TRUE(isMalformedForcedExitValue(REG_SZ, 2));
-    EXPECT_TRUE(isMalformedForcedExitValue(REG_DWORD_BIG_ENDIAN, 4));
-    EXPECT_FALSE(isMalformedForcedExitValue(REG_DWORD, 4));
-}
-
 TEST(StaleEntry, OnlyRunFoldersAreStale) {
     EXPECT_TRUE(isStaleRunFolderName(L"KIV_1796635397"));
     EXPECT_TRUE(isStaleRunFolderName(L"KIV_-5"));
