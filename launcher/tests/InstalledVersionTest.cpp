@@ -3,8 +3,11 @@
 #include "InstalledVersion.h"
 #include "KIVOptions.h"
 #include "LauncherTestSupport.h"
+#include "TestLog.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace kivtest;
 
@@ -108,4 +111,34 @@ TEST_F(InstalledVersion, EveryUpdatedDeviceWritesTheSameValue) {
     // No DriverModelName: the value has the empty name (the key's default value).
     ASSERT_TRUE(readRegString(kTavrinKey, L"", data, bytes));
     EXPECT_EQ(data, L"K206_G010111_00");
+}
+
+TEST_F(InstalledVersion, AFailedWriteIsLoggedAndPrintedOnce) {
+    // A volatile parent refuses a lasting subkey: the key cannot be created,
+    // as HKLM refuses it to a standard user.
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\TavrinInkjet", 0, nullptr,
+                                REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(raw);
+    useConfig("Vendor=Tavrin\r\nDriverModelName=Oskel K206w\r\n");
+    addDevice(KIVDevice::Updated);
+    addDevice(KIVDevice::Updated);
+    const size_t mark = logMark();
+    std::wostringstream resultLines;
+    EXPECT_FALSE(recordInstalledVersion(&options_, L"V1", &resultLines));
+    const std::wstring printed = resultLines.str();
+    const std::wstring start = L"Installed version not recorded: RegCreateKeyEx failed on "
+                               L"HKLM\\Software\\TavrinInkjet\\KIV"
+                               L", error ";
+    ASSERT_EQ(printed.compare(0, start.size(), start), 0) << printed;
+    ASSERT_EQ(printed.find(L'\n'), printed.size() - 1) << "one line for both devices";
+    // The log holds the same line, with the system's text for the error.
+    const std::string logged(printed.begin(), printed.end() - 1);
+    const std::string log = logSince(mark);
+    EXPECT_NE(log.find(logged + "\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find(logged), log.rfind(logged)) << log;
+
+    // Without result lines asked for, nothing is printed; it is still said.
+    EXPECT_FALSE(recordInstalledVersion(&options_, L"V1"));
 }
