@@ -298,3 +298,23 @@ TEST_F(LauncherProcess, TypedAtACommandPromptTheProgramRunsTheConsoleMode) {
     EXPECT_TRUE(has(r.output, "Device: 127.77.0.9, Result: Failure")) << r.output;
     EXPECT_EQ(r.exitCode, 2u) << "an address that matched no printer";
 }
+
+TEST_F(LauncherProcess, ATempFolderOutsideTheLogsCharactersKeepsThePathLines) {
+    // A user's name in Cyrillic and Greek, with one Latin-1 letter.
+    const std::wstring userTemp = temp_ + L"\\\x0416\x03b1\x00e9";
+    makeDir(userTemp);
+    ChildResult r = run(KIV_NONOGUI_EXE, L"-m 2", {{L"TEMP", false, userTemp}});
+    EXPECT_EQ(r.exitCode, 4u);
+    std::vector<std::wstring> folders = subfolders(userTemp + L"\\");
+    ASSERT_EQ(folders.size(), 1u);
+    // The log's 8-bit text marks what it cannot hold and keeps the rest.
+    const std::string inLog =
+        "\\" + std::string(folders[0].begin(), folders[0].end()) + "\\Common\\";
+    std::string logTemp(temp_.begin(), temp_.end());
+    logTemp += "\\??\xe9";
+    const std::string text = log();
+    EXPECT_TRUE(has(text, "RsrcMgr::getCommonPath: rc=" + logTemp + inLog + ".\r\n")) << text;
+    EXPECT_TRUE(
+        has(text, "LoadLibrary() failed on path= " + logTemp + inLog + "NoGuiUpdateMode.dll\r\n"))
+        << text;
+}

@@ -322,6 +322,26 @@ TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
     EXPECT_EQ(simStateField("older", "received"), "0");
 }
 
+TEST_F(NoGuiEndToEnd, ARecordTheUserMayNotWriteIsSaidAndTheRunStillSucceeds) {
+    // A volatile parent refuses the lasting key, as HKLM refuses it to a
+    // standard user.
+    const std::wstring parent = package.brandKey + L"Inkjet";
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, parent.c_str());
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, parent.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(raw);
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2));
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, parent.c_str());
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(2), "Success"))) << r.output;
+    EXPECT_TRUE(
+        contains(r.output, "Installed version not recorded: RegCreateKeyEx failed on HKLM\\" +
+                               narrow(package.recordKey) + ", error "))
+        << r.output;
+}
+
 // ---------------------------------------------------------------------------
 // A fleet: twenty printers, updated side by side and one at a time
 
