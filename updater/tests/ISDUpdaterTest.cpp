@@ -407,36 +407,33 @@ TEST_F(Enumeration, KeepsCopiesOfCompatibleDevicesWithTheirVersions) {
 // fell silent is handed back as not checked, never among the compatible ones.
 TEST_F(Enumeration, PrintersThatCouldNotBeCheckedAreKeptApart) {
     writeConfig();
+    std::vector<ipAddressObject> entries;
     for (const wchar_t* name : {L"10.0.0.1", L"10.0.0.2", L"10.0.0.3"}) {
         KIVDevice d;
         d.setName(name);
         d.setType(KIVDevice::TypeIpAddress);
         d.setIPAddress(name);
         com_->attached.push_back(d);
+        entries.emplace_back(name);
+        entries.back().setStatus(ipAddressObject::PrinterFound);
     }
     com_->printer(L"10.0.0.2").script[L"A5000750E08100020013"] = {Bytes(), Bytes(), Bytes()};
     com_->printer(L"10.0.0.3").pid = 0x0001;
-    std::vector<ipAddressObject> entries = {
-        ipAddressObject(L"10.0.0.1"), ipAddressObject(L" 10.0.0.2"), ipAddressObject(L"10.0.0.3")};
-    IpAddressArray addresses;
-    for (ipAddressObject& e : entries) {
-        e.setStatus(ipAddressObject::PrinterFound);
-        addresses.push_back(&e);
-    }
+    IpAddressArray addresses = {&entries[0], &entries[1], &entries[2]};
     KIVDeviceArray devices, unchecked;
     EXPECT_EQ(updater_->enumerateFoundDevices(&options_, &devices, &unchecked, &addresses), 0);
     ASSERT_EQ(devices.size(), 1u);
     EXPECT_EQ(devices[0]->getName(), L"10.0.0.1");
     ASSERT_EQ(unchecked.size(), 1u);
     EXPECT_EQ(unchecked[0]->getName(), L"10.0.0.2");
-    EXPECT_TRUE(unchecked[0]->getCurrVer().empty());
-    EXPECT_EQ(entries[0].getStatus(), ipAddressObject::PrinterFound);
-    EXPECT_EQ(entries[1].getStatus(), ipAddressObject::NoPrinter);
-    EXPECT_EQ(entries[2].getStatus(), ipAddressObject::WrongPrinter);
-    for (KIVDevice* d : devices)
-        delete d;
-    for (KIVDevice* d : unchecked)
-        delete d;
+    std::vector<int32_t> statuses;
+    for (const ipAddressObject& e : entries)
+        statuses.push_back(e.getStatus());
+    EXPECT_EQ(statuses,
+              (std::vector<int32_t>{ipAddressObject::PrinterFound, ipAddressObject::NoPrinter,
+                                    ipAddressObject::WrongPrinter}));
+    delete devices[0];
+    delete unchecked[0];
 }
 
 TEST_F(Enumeration, NothingFoundLeavesTheArrayAndFreesTheList) {
