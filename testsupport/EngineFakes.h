@@ -43,6 +43,7 @@ struct FakePrinter {
     uint32_t identifierLength = 15;
     bool busy = false;
     bool offline = false;
+    int probesToMiss = 0; // the next readiness probes that get no answer (slow ones)
     bool badHeader = false;
     // What a flashed file does: time to send it, time away, version after.
     int64_t fileMs = 4000;
@@ -90,7 +91,12 @@ public:
 
     bool isDeviceReady(KIVDevice* device) override {
         calls.push_back(L"ready:" + device->getName());
-        return reachable(printer(device->getName()));
+        FakePrinter& p = printer(device->getName());
+        if (p.probesToMiss > 0) {
+            --p.probesToMiss;
+            return false;
+        }
+        return reachable(p);
     }
 
     int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,

@@ -25,6 +25,10 @@ const wchar_t FlashScanSetup1[] = L"A5000D50E082020300030000FFF00101";
 const wchar_t FlashScanSetup2[] = L"A5000550E0820202";
 
 const int VersionAttempts = 3;
+const int IdentifierAttempts = 3;
+// A printer counts as gone for a reset only when this many probes in a row
+// found it away: one probe that took too long is not a reset.
+const int AwayProbesForReset = 2;
 const int FlashScanTries = 30;
 const uint32_t FlashScanPauseMs = 1000;
 const uint32_t ResetPollMs = 500;
@@ -157,6 +161,15 @@ bool ISDUpdater::deviceReady(KIVDevice* device) {
     return comTarget && comTarget->isDeviceReady(device);
 }
 
+bool ISDUpdater::deviceAnswers(KIVDevice* device) {
+    if (deviceReady(device))
+        return true;
+    if (!comTarget)
+        return false;
+    clock_->sleepMs(ResetPollMs);
+    return deviceReady(device);
+}
+
 // ---------------------------------------------------------------------------
 // Version read
 
@@ -167,7 +180,7 @@ std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* devic
     answered = false;
     CIniReader ini;
     openConfig(ini, options);
-    if (!deviceReady(device)) {
+    if (!deviceAnswers(device)) {
         trace.message(L"Unable to verify device");
         return std::wstring();
     }
@@ -344,7 +357,7 @@ bool ISDUpdater::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int3
     int32_t& why = reason ? *reason : unusedReason;
     CIniReader ini;
     openConfig(ini, options);
-    if (!deviceReady(device)) {
+    if (!deviceAnswers(device)) {
         why = unreachableReason(device);
         trace.message(L"Unable to verify device");
         return false;
@@ -364,10 +377,8 @@ bool ISDUpdater::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int3
         return false;
     }
     if (checkSwitchedOn(L"ExactModelMatch", value, trace) &&
-        !checkModel(options, device, ini, trace)) {
-        why = incompatibleReason(device);
+        !checkModel(options, device, ini, trace, why))
         return false;
-    }
     return true;
 }
 
@@ -376,13 +387,25 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
     trace.message(L"VerifyPIDVID=TRUE");
     unsigned char* reply = nullptr;
     uint32_t length = 0;
-    comTarget->sendPacket(device, IdentifierQuery, &reply, &length);
     std::wstring vendor;
     std::wstring product;
-    // A reply too short to hold both identifiers is as unreadable as none.
-    if (length == 0 || !VersionReply::identifiers(reply, length, vendor, product)) {
-        reason = incompatibleReason(device);
+    bool read = false;
+    for (int attempt = 1; attempt <= IdentifierAttempts && !read; ++attempt) {
+        length = 0;
+        comTarget->sendPacket(device, IdentifierQuery, &reply, &length);
+        // A reply too short to hold both identifiers is as unreadable as none.
+        read = length > 0 && VersionReply::identifiers(reply, length, vendor, product);
+    }
+    if (!read) {
         trace.message(L"Unable to read VID and PID from the Device");
+        // Silence says nothing about what the printer is: it answered the
+        // search, so it is out of reach, not a printer of another kind.
+        if (length == 0) {
+            reason = unreachableReason(device);
+            trace.message(L"No reply to the identifier query: device not reachable");
+        } else {
+            reason = incompatibleReason(device);
+        }
         return false;
     }
     std::wstring vid;
@@ -406,13 +429,23 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
 }
 
 bool ISDUpdater::checkModel(KIVOptions* options, KIVDevice* device, CIniReader& ini,
-                            MethodTrace& trace) {
+                            MethodTrace& trace, int32_t& reason) {
     trace.message(L"ExactModelMatch=TRUE");
-    std::wstring model = EngineText::before(readDeviceVersion(options, device), L'_');
-    std::wstring expected;
-    if (!requiredValue(ini, L"ModelName", expected, trace))
+    bool read = false;
+    std::wstring model = EngineText::before(readDeviceVersion(options, device, &read), L'_');
+    if (!read) {
+        // No version, no model: the printer is out of reach, not another model.
+        reason = unreachableReason(device);
+        trace.message(L"Model name unreadable: device not reachable");
         return false;
+    }
+    std::wstring expected;
+    if (!requiredValue(ini, L"ModelName", expected, trace)) {
+        reason = incompatibleReason(device);
+        return false;
+    }
     if (upperAscii(expected) != model) {
+        reason = incompatibleReason(device);
         trace.message(L"Envalid Model Name");
         return false;
     }
@@ -433,6 +466,23 @@ void ISDUpdater::markEnteredAddress(IpAddressArray* addresses, const KIVDevice& 
 
 int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                                IpAddressArray* addresses) {
+    return enumerateFoundDevices(options, devices, nullptr, addresses);
+}
+
+namespace {
+void keepCopy(KIVDeviceArray* array, const KIVDevice& record, const std::wstring& version) {
+    if (!array)
+        return;
+    KIVDevice* copy = new (std::nothrow) KIVDevice(record);
+    if (!copy)
+        return;
+    copy->setCurrVer(version);
+    array->push_back(copy);
+}
+} // namespace
+
+int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                          KIVDeviceArray* unchecked, IpAddressArray* addresses) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::enumerateCompatibleDevices(): ");
     KIVDeviceArray* list = nullptr;
     if (comTarget) {
@@ -446,24 +496,23 @@ int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArr
         for (KIVDevice* record : *list) {
             if (!record)
                 continue;
-            if (!deviceReady(record)) {
-                trace.message(L"Unable to verify device");
-                continue;
-            }
             int32_t reason = 0;
-            if (!isCompatibleDevice(options, record, &reason)) {
-                markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
+            if (!deviceAnswers(record)) {
+                trace.message(L"Unable to verify device");
+                reason = unreachableReason(record);
+            } else if (isCompatibleDevice(options, record, &reason)) {
+                keepCopy(devices, *record, readDeviceVersion(options, record));
                 continue;
             }
-            std::wstring version = readDeviceVersion(options, record);
-            KIVDevice* copy = new (std::nothrow) KIVDevice(*record);
-            if (!copy)
-                continue;
-            copy->setCurrVer(version);
-            if (devices)
-                devices->push_back(copy);
-            else
-                delete copy;
+            // Only a printer that told what it is can be called the wrong one.
+            if (reason == unreachableReason(record)) {
+                trace.message(L"Device found but not checked: not reachable, device=",
+                              record->getName());
+                markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);
+                keepCopy(unchecked, *record, std::wstring());
+            } else {
+                markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
+            }
         }
     }
     if (list)
@@ -488,7 +537,7 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     CIniReader ini;
     openConfig(ini, options);
 
-    if (!deviceReady(&run.record))
+    if (!deviceAnswers(&run.record))
         return unverifiable(run);
     // The whole script is checked before anything is sent: a flash that
     // stops at a mistyped item halfway through leaves a half-updated printer.
@@ -715,23 +764,20 @@ int32_t ISDUpdater::runCommand(FlashRun& run, const std::wstring& item, int32_t&
 bool ISDUpdater::waitForReset(FlashRun& run) {
     run.trace.message(L"Waiting for device to POR...");
     const int64_t deadline = run.start + run.budget;
-    bool reset = false;
-    while (clock_->now() < deadline && !reset) {
+    int awayProbes = 0;
+    while (clock_->now() < deadline) {
         if (!deviceReady(&run.record)) {
-            while (clock_->now() < deadline) {
-                clock_->sleepMs(ResetPollMs);
-                reportProgress(run);
-                if (deviceReady(&run.record)) {
-                    run.trace.message(L"Device has PORed.");
-                    reset = true;
-                    break;
-                }
-            }
+            ++awayProbes;
+        } else if (awayProbes >= AwayProbesForReset) {
+            run.trace.message(L"Device has PORed.");
+            return true;
+        } else {
+            awayProbes = 0;
         }
         clock_->sleepMs(ResetPollMs);
         reportProgress(run);
     }
-    return reset;
+    return false;
 }
 
 void ISDUpdater::waitSeconds(FlashRun& run, int32_t seconds) {

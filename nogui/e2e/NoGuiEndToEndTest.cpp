@@ -313,6 +313,34 @@ TEST_F(NoGuiEndToEnd, PackageNamingAMissingFileSendsNothing) {
     EXPECT_EQ(simStateField("older", "received"), "0");
 }
 
+TEST_F(NoGuiEndToEnd, PrinterThatPausesReadingMidFileIsUpdated) {
+    ASSERT_TRUE(simSet("second", "Fault", "pausefile"));
+    ASSERT_TRUE(simSet("second", "PauseSeconds", "8"));
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(3));
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(3), "Success"))) << r.output;
+    EXPECT_EQ(simStateField("second", "last"), "accepted");
+    EXPECT_EQ(simStateField("second", "aio"), narrow(package.version));
+}
+
+// Found through its spooler port, it takes the link but never says what it
+// is: the run cannot call every printer updated.
+TEST_F(NoGuiEndToEnd, PrinterFoundButNeverIdentifiedIsNotCountedUpdated) {
+    ASSERT_TRUE(simSet("second", "Fault", "silent"));
+    SpoolerPort good(L"KIV_e2e_" + simAddress(2), simAddress(2));
+    SpoolerPort silent(L"KIV_e2e_" + simAddress(3), simAddress(3));
+    ASSERT_TRUE(good.ok() && silent.ok());
+    RunResult r = runKiv(L"-m 2 -e 1");
+    EXPECT_EQ(r.exitCode, 11u) << r.output;
+    EXPECT_TRUE(contains(r.output, ", Result: Success")) << r.output;
+    EXPECT_TRUE(contains(
+        r.output, deviceLine("KIV_e2e_" + addr(3), "Failure, ErrorCode: Miscellaneous Error")))
+        << r.output;
+    EXPECT_FALSE(contains(r.output, "every printer was updated")) << r.output;
+    EXPECT_EQ(simStateField("older", "aio"), narrow(package.version));
+    EXPECT_EQ(simStateField("second", "received"), "0");
+}
+
 TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
     MachineValue forced(package.brandKey, L"KivRetCode", 5);
     ASSERT_TRUE(forced.ok());

@@ -2,7 +2,9 @@
 // comparison, compatibility, enumeration and the flash sequence.
 #include "EngineTestSupport.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <functional>
 #include <thread>
 
@@ -353,6 +355,36 @@ TEST_F(Compatibility, MissingRequiredKeysFailWithALine) {
               1u);
 }
 
+// Silence is not an answer: a printer that does not reply to the identifier
+// query or the version read is out of reach, not another kind of printer.
+TEST_F(Compatibility, SilenceIsUnreachableAndIsAskedThreeTimes) {
+    const std::wstring query = L"A5000750E08100020013";
+    config_.set("ExactModelMatch", "false");
+    FakePrinter& p = com_->printer(L"X");
+    p.script[query] = {Bytes(), Bytes()};
+    int32_t reason = 0;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeIpAddress, reason)) << "answered on the third try";
+    EXPECT_EQ(com_->count(L"packet:" + query), 3u);
+
+    p.script[query] = {Bytes(), Bytes(), Bytes()};
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
+    EXPECT_EQ(reason, 2);
+    p.script[query] = {Bytes(), Bytes(), Bytes()};
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 9);
+
+    config_.set("VerifyPIDVID", "false");
+    config_.set("ExactModelMatch", "true");
+    const std::wstring version = L"A5000750E08100020510";
+    p.script[version] = {Bytes(), Bytes(), Bytes()};
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 9);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid Model Name"), 0u);
+    // A probe that is slow once is asked again.
+    p.probesToMiss = 1;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+}
+
 // ---------------------------------------------------------------------------
 // Enumeration
 
@@ -391,6 +423,39 @@ TEST_F(Enumeration, KeepsCopiesOfCompatibleDevicesWithTheirVersions) {
     delete (*devices)[1];
     delete (*devices)[2];
     updater_->freeDeviceArray(&devices);
+}
+
+// Only a printer that told what it is can be called the wrong one; one that
+// fell silent is handed back as not checked, never among the compatible ones.
+TEST_F(Enumeration, PrintersThatCouldNotBeCheckedAreKeptApart) {
+    writeConfig();
+    std::vector<ipAddressObject> entries;
+    for (const wchar_t* name : {L"10.0.0.1", L"10.0.0.2", L"10.0.0.3"}) {
+        KIVDevice d;
+        d.setName(name);
+        d.setType(KIVDevice::TypeIpAddress);
+        d.setIPAddress(name);
+        com_->attached.push_back(d);
+        entries.emplace_back(name);
+        entries.back().setStatus(ipAddressObject::PrinterFound);
+    }
+    com_->printer(L"10.0.0.2").script[L"A5000750E08100020013"] = {Bytes(), Bytes(), Bytes()};
+    com_->printer(L"10.0.0.3").pid = 0x0001;
+    IpAddressArray addresses = {&entries[0], &entries[1], &entries[2]};
+    KIVDeviceArray devices, unchecked;
+    EXPECT_EQ(updater_->enumerateFoundDevices(&options_, &devices, &unchecked, &addresses), 0);
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0]->getName(), L"10.0.0.1");
+    ASSERT_EQ(unchecked.size(), 1u);
+    EXPECT_EQ(unchecked[0]->getName(), L"10.0.0.2");
+    std::vector<int32_t> statuses;
+    for (const ipAddressObject& e : entries)
+        statuses.push_back(e.getStatus());
+    EXPECT_EQ(statuses,
+              (std::vector<int32_t>{ipAddressObject::PrinterFound, ipAddressObject::NoPrinter,
+                                    ipAddressObject::WrongPrinter}));
+    delete devices[0];
+    delete unchecked[0];
 }
 
 TEST_F(Enumeration, NothingFoundLeavesTheArrayAndFreesTheList) {
@@ -644,6 +709,34 @@ TEST_F(FlashUpdate, ExecStepsWaitForTheSameDeadline) {
     EXPECT_EQ(clock_.now(), startMs_ / 1000 + 60);
 }
 
+// A probe that takes too long right after the file is not the reset: the
+// command after the reset waits for the printer to really go and come back.
+TEST_F(FlashUpdate, OneSlowProbeIsNotAReset) {
+    config_.set("FlashTimeout", "60");
+    config_.sequence(
+        {{"1.Files", "flash.fls:0"}, {"2.Exec", "POR_ALERT:4"}, {"3.Cmds", "1B2A7301FF:A5:0"}});
+    FakePrinter& p = com_->printer(L"P1");
+    p.rawReplies[L"1B2A7301FF"] = {0xA5};
+    p.resetsOnFile = false;
+    com_->afterFile = [&](const std::wstring&) {
+        // Away from 3 s after the file's end for 4 s; one slow probe before.
+        const int64_t end = clock_.ms + p.fileMs;
+        p.probesToMiss = 1;
+        p.away.push_back({end + 3000, end + 7000});
+        p.pendingAt = end + 7000;
+    };
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): No Response"), 0u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Device has PORed."), 1u);
+
+    // A readiness check that fails once is asked again before giving up.
+    p.away.clear();
+    p.probesToMiss = 1;
+    com_->afterFile = nullptr;
+    p.resetsOnFile = true;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+}
+
 TEST_F(FlashUpdate, ItemWaitsInTwoSecondSteps) {
     addPackageFile(L"second.fls");
     // Back from the first file's reset before the second goes out.
@@ -828,4 +921,18 @@ TEST_F(FlashUpdate, AnotherThreadsComparisonDoesNotDecideThisUpdate) {
     EXPECT_FALSE(otherNewer);
     EXPECT_EQ(com->printer(L"P1").aio, "K206_G082511_00");
     EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 1u);
+}
+
+// The engine's deadlines must not move when someone sets the calendar clock:
+// its seconds come from a counter that starts near the machine's start, not
+// from the date, and still advance with real time.
+TEST(SystemClock, CountsElapsedTimeNotTheDate) {
+    EngineClock& clock = EngineClock::system();
+    const int64_t before = clock.now();
+    const int64_t calendar = static_cast<int64_t>(std::time(nullptr));
+    EXPECT_GT(calendar - before, 10LL * 365 * 24 * 3600) << "reads the calendar";
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    const int64_t after = clock.now();
+    EXPECT_GE(after - before, 2);
+    EXPECT_LE(after - before, 10);
 }
