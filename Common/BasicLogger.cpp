@@ -1,4 +1,5 @@
 #include "BasicLogger.h"
+#include "BasicLoggerFile.h"
 
 #include "CriticalSection.h"
 #include "InterProcessLock.h"
@@ -22,6 +23,13 @@ std::atomic<bool> g_disabled{false};
 
 const uint32_t kSettingMaxAgeMs = 5000;
 const int kNameWidth = 25;
+// How long a line waits for the log's lock. Whoever holds it longer is stuck
+// (or suspended in a debugger); the line is dropped rather than holding up
+// the caller, which may be the update worker in the middle of a flash. While
+// lines are being dropped the next ones only try briefly, so a lock that
+// stays held costs each line a moment, not seconds.
+const uint32_t kLockWaitMs = 3000;
+const uint32_t kLockRetryMs = 50;
 
 const std::wstring& startLogKey() {
     static const std::wstring key(L"startLog");
@@ -66,11 +74,6 @@ bool isInUseElsewhere(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-bool fileIsMissing(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-           GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
 } // namespace
 
 struct BasicLogger::Impl {
@@ -83,6 +86,8 @@ struct BasicLogger::Impl {
     // Every thread that logs reads and refreshes the cache.
     CriticalSection settingsLock;
     std::map<std::wstring, CachedSetting> settings;
+    // Lines lost to a held lock since the last line that got through.
+    std::atomic<uint32_t> droppedLines{0};
 };
 
 BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Impl) {
@@ -226,8 +231,12 @@ void BasicLogger::writeLine(const LoggerComponent& component, uint32_t level, co
     if (!impl_->lock)
         return;
 
-    InterProcessLock hold(impl_->lock.get());
-    std::wstring line = getLinePrefix(component, level, text);
+    InterProcessLock hold(impl_->lock.get(),
+                          impl_->droppedLines.load() ? kLockRetryMs : kLockWaitMs);
+    if (!hold.held()) {
+        ++impl_->droppedLines;
+        return;
+    }
     if (header.withClock) {
         SYSTEMTIME now;
         GetLocalTime(&now);
@@ -241,11 +250,20 @@ void BasicLogger::writeLine(const LoggerComponent& component, uint32_t level, co
     }
     header.processId = GetCurrentProcessId();
     header.threadId = GetCurrentThreadId();
-    appendLogLine(line, header, component.name(), impl_->nameWidth, getDepth(GetCurrentThreadId()),
-                  text, getLineSuffix(component, level, text));
+    const int depth = getDepth(GetCurrentThreadId());
+    std::wstring line;
+    const uint32_t dropped = impl_->droppedLines.exchange(0);
+    if (dropped != 0) {
+        const std::wstring note = L"Log lines dropped (log lock busy): " + std::to_wstring(dropped);
+        appendLogLine(line, header, component.name(), impl_->nameWidth, depth, note.c_str(), L"");
+    }
+    line += getLinePrefix(component, level, text);
+    appendLogLine(line, header, component.name(), impl_->nameWidth, depth, text,
+                  getLineSuffix(component, level, text));
+    // Characters the file's 8-bit text cannot hold are marked, not allowed to
+    // cost the line: user names put them into every temporary path.
     std::string bytes;
-    if (!narrowLatin1(line, bytes))
-        return;
+    narrowLatin1Replacing(line, bytes);
     appendToFile(level, bytes);
 }
 
@@ -286,8 +304,9 @@ void BasicLogger::appendToFile(uint32_t level, const std::string& bytes) {
 void BasicLogger::deleteLogFile() {
     if (!impl_->lock)
         return;
-    InterProcessLock hold(impl_->lock.get());
-    DeleteFileW(impl_->path.c_str());
+    InterProcessLock hold(impl_->lock.get(), kLockWaitMs);
+    if (hold.held())
+        DeleteFileW(impl_->path.c_str());
 }
 
 void BasicLogger::increaseDepth() {
@@ -347,6 +366,23 @@ std::wstring defaultLogFolder() {
 
 } // namespace
 
+bool createLogFile(const std::wstring& path, CreateFileFunction createFile) {
+    // The first run to log may be an elevated one (an installer); every later
+    // run, whoever starts it, appends to the same file.
+    std::unique_ptr<SecurityEveryone> security;
+    try {
+        security.reset(new SecurityEveryone(false));
+    } catch (const Win32Exception&) {
+    }
+    // Never truncate: a run that starts together with another must not wipe
+    // the lines the other has written since both found the file missing.
+    ScopedFileHandle created(createFile(path.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        security ? security->getSecurityAttributes() : nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return created.valid();
+}
+
 BasicLogger* makeBasicLogger() {
     // Placed before the file is created: without the profile folder the file
     // belongs in the drive root, where the logger will look for it, not in
@@ -355,10 +391,8 @@ BasicLogger* makeBasicLogger() {
     bool on = readLogSwitch(L"Software\\Tavrin");
     if (!on)
         on = readLogSwitch(L"Software\\Oskel");
-    if (on && fileIsMissing(path)) {
-        ScopedFileHandle created(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
+    if (on)
+        createLogFile(path);
     BasicLogger* logger = new BasicLogger(path, kNameWidth);
     BasicLogger* result = nullptr;
     bool expected = false;

@@ -27,6 +27,14 @@ bool applySwitch(const wchar_t* value, bool& flag) {
     return true;
 }
 
+const wchar_t* knownOption(const std::wstring& text) {
+    static const wchar_t* const kOptions[] = {L"-m", L"-l", L"-e", L"-f", L"-dialog", L"-d"};
+    for (const wchar_t* name : kOptions)
+        if (text == name)
+            return name;
+    return nullptr;
+}
+
 bool containsExe(const std::wstring& text) {
     std::wstring upper(text);
     for (wchar_t& c : upper)
@@ -52,31 +60,26 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
         return (argv && i >= 0 && i < argc && argv[i]) ? argv[i] : L"";
     };
 
+    // Argument 0 is the program however it was started: a command prompt
+    // passes the name as typed, often without its extension.
     appPath_ = arg(0);
-    bool firstIsProgram = argc > 0 && containsExe(appPath_);
-    if (!firstIsProgram)
+    if (!containsExe(appPath_))
         appPath_ = L"Not Provided";
     trace.message(L"App path: ", appPath_);
 
-    static const wchar_t* const kOptions[] = {L"-m", L"-l", L"-e", L"-f", L"-dialog", L"-d"};
-    int pos = 0;
+    int pos = 1;
     while (pos < argc) {
         std::wstring current = arg(pos);
-        const wchar_t* option = nullptr;
-        for (const wchar_t* name : kOptions) {
-            if (current == name) {
-                option = name;
-                break;
-            }
-        }
+        const wchar_t* option = knownOption(current);
         if (!option) {
-            if (pos == 0 && firstIsProgram) {
-                pos += 1;
-                continue;
-            }
             bad = true;
-            trace.message(L"Invalid command line argument!: ", current, L" ", arg(pos + 1));
-            pos += 2;
+            // An unknown argument takes the next one as its value, unless that
+            // is an option of ours: an installer's own switch must not cost
+            // the user the option after it.
+            const bool nextIsOption = knownOption(arg(pos + 1)) != nullptr;
+            trace.message(L"Invalid command line argument!: ", current, L" ",
+                          nextIsOption ? L"" : arg(pos + 1));
+            pos += nextIsOption ? 1 : 2;
             continue;
         }
         trace.message(L"CL option: ", option, L": ", arg(pos + 1));

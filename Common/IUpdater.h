@@ -41,6 +41,18 @@ public:
     virtual void reserved(uint32_t a, uint32_t b) = 0;
     virtual int32_t forwardExtension1(uint32_t value) = 0;
     virtual int32_t forwardExtension2(uint32_t value) = 0;
+    // As enumerateCompatibleDevices, and also appends to unchecked (when not
+    // null) a copy of every printer that answered the search but could not be
+    // checked: it stopped answering before its identity or version was read.
+    // Such a printer may well fit the package, so it is not left out as
+    // incompatible, but it is not in devices either: a caller flashes what
+    // devices holds without checking again. Last in the slot order, so that
+    // callers of the operations above see the layout they always saw.
+    virtual int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                          KIVDeviceArray* unchecked, IpAddressArray* addresses) {
+        (void)unchecked;
+        return enumerateCompatibleDevices(options, devices, addresses);
+    }
 
     // Loads Updater.dll from the package folder (full path only) and calls
     // its factory. rc: 0, or 7 on any failure (then null is returned).

@@ -1,9 +1,12 @@
 #include "InstalledVersion.h"
 
 #include "CIniReader.h"
+#include "ErrorText.h"
 #include "KIVOptions.h"
+#include "MethodTrace.h"
 #include "ScopedHandle.h"
 
+#include <ostream>
 #include <vector>
 
 std::wstring installedVersionKey(const std::wstring& vendor) {
@@ -24,24 +27,51 @@ std::wstring installedVersionValueName(std::wstring name) {
 
 namespace {
 
-void writeRecord(const std::wstring& key, const std::wstring& valueName,
-                 const std::wstring& version) {
+// The registry call that failed, or empty, and its error.
+struct WriteResult {
+    const wchar_t* failedCall = nullptr;
+    LONG error = ERROR_SUCCESS;
+};
+
+WriteResult writeRecord(const std::wstring& key, const std::wstring& valueName,
+                        const std::wstring& version) {
+    WriteResult result;
     HKEY raw = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
-        return;
+    result.error =
+        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_SET_VALUE, nullptr, &raw, nullptr);
+    if (result.error != ERROR_SUCCESS) {
+        result.failedCall = L"RegCreateKeyEx";
+        return result;
+    }
     ScopedRegKey k(raw);
     // The data carries its terminating zero.
-    ::RegSetValueExW(k.get(), valueName.c_str(), 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(version.c_str()),
-                     static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    result.error = ::RegSetValueExW(k.get(), valueName.c_str(), 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(version.c_str()),
+                                    static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    if (result.error != ERROR_SUCCESS)
+        result.failedCall = L"RegSetValueEx";
+    return result;
+}
+
+// A standard user cannot write HKLM: the run's outcome stands, but other
+// software will not see the new version, and whoever reads the log or the
+// result lines must learn why.
+void reportFailure(const WriteResult& result, const std::wstring& key, std::wostream* errorLines) {
+    const std::wstring line = std::wstring(L"Installed version not recorded: ") +
+                              result.failedCall + L" failed on HKLM\\" + key + L", error " +
+                              std::to_wstring(result.error) + L": " +
+                              getErrorText(static_cast<uint32_t>(result.error));
+    logLine(LogKIVInit, line);
+    if (errorLines)
+        *errorLines << line << std::endl;
 }
 
 } // namespace
 
-void recordInstalledVersion(KIVOptions* options, std::wstring version) {
+bool recordInstalledVersion(KIVOptions* options, std::wstring version, std::wostream* errorLines) {
     if (!options)
-        return;
+        return true;
     const uint32_t count = options->getDevListSize();
     for (uint32_t i = 0; i < count; ++i) {
         KIVDevice device;
@@ -60,6 +90,13 @@ void recordInstalledVersion(KIVOptions* options, std::wstring version) {
         const std::wstring key = installedVersionKey(vendor[0]);
         if (key.empty())
             continue;
-        writeRecord(key, valueName, version);
+        const WriteResult result = writeRecord(key, valueName, version);
+        if (result.failedCall) {
+            // Every updated device writes the same value, which would fail
+            // the same way: one report says it.
+            reportFailure(result, key, errorLines);
+            return false;
+        }
     }
+    return true;
 }

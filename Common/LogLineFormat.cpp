@@ -1,5 +1,7 @@
 #include "LogLineFormat.h"
 
+#include <cwchar>
+
 namespace {
 
 void appendPadded(std::wstring& out, unsigned value, int width) {
@@ -29,6 +31,20 @@ void appendHexId(std::wstring& out, const wchar_t* label, uint32_t value) {
     while (n > 0)
         out += digits[--n];
     out += L' ';
+}
+
+// A value that holds a line break (a server's reply, a file name built from
+// outside input) must neither split its line nor forge a line of its own.
+void appendEscaped(std::wstring& out, const wchar_t* text) {
+    for (;;) {
+        size_t plain = std::wcscspn(text, L"\r\n");
+        out.append(text, plain);
+        text += plain;
+        if (*text == L'\0')
+            return;
+        out += (*text == L'\r') ? L"<CR>" : L"<LF>";
+        ++text;
+    }
 }
 
 } // namespace
@@ -62,7 +78,7 @@ void appendLogLine(std::wstring& line, const LogLineHeader& h, const std::wstrin
     if (depth > 0)
         line.append(static_cast<size_t>(depth), L' ');
     if (text)
-        line += text;
+        appendEscaped(line, text);
     line += suffix;
     line += L"\r\n";
 }

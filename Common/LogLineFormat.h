@@ -14,6 +14,8 @@ struct LogLineHeader {
 };
 
 // Appends: [clock ][pid=xxxx ][tid=xxxx ]component padded to nameWidth, " ",
-// depth blanks, text, suffix, CR LF. A null text counts as empty.
+// depth blanks, text, suffix, CR LF. A null text counts as empty. Carriage
+// returns and line feeds inside the text are written as "<CR>" and "<LF>", so
+// the line's own CR LF is the only line break in it.
 void appendLogLine(std::wstring& line, const LogLineHeader& header, const std::wstring& component,
                    int nameWidth, int depth, const wchar_t* text, const std::wstring& suffix);

@@ -35,6 +35,9 @@ public:
     void setDirectories(const std::wstring& root, const std::wstring& package,
                         const std::wstring& common);
 
+    // How long runSfx lets a package program run before it ends it.
+    void setSfxTimeout(uint32_t milliseconds) { sfxTimeoutMs_ = milliseconds; }
+
 private:
     std::wstring rootDir_;
     std::wstring packageDir_;
@@ -42,4 +45,5 @@ private:
     // The lock file of this run's folder (a file handle, null when none),
     // open for the whole run; other runs leave a folder alone while it is held.
     void* runLock_ = nullptr;
+    uint32_t sfxTimeoutMs_ = 90000;
 };

@@ -14,7 +14,8 @@ namespace {
 
 const uint16_t kCommonResource = 402;
 const uint16_t kPackageResource = 401;
-const DWORD kSfxTimeoutMs = 90000;
+// How long a package program that was told to end may take to go.
+const DWORD kSfxEndWaitMs = 5000;
 // runSfx's result when the package program ran and ended with a failure.
 const int32_t kSfxFailed = 7;
 // A program written a moment ago may be held briefly by a file scanner, or
@@ -22,8 +23,6 @@ const int32_t kSfxFailed = 7;
 const uint32_t kSfxStartAttempts = 3;
 const DWORD kSfxStartPauseMs = 500;
 const DWORD kTempBufferChars = 261;
-// In every run folder beside Package\ and Common\, held by its run.
-const wchar_t kRunLockName[] = L"KIV.lock";
 const uint32_t kRunFolderAttempts = 100;
 
 // Starting again cannot help a program that is not there or is not a program.
@@ -52,13 +51,42 @@ std::wstring finalPathOfHandle(HANDLE h) {
 // that is just starting cannot take it and moves to another name. Deletion
 // may remove the file while it is open.
 HANDLE claimRunFolder(const std::wstring& folder, const std::wstring& folderFinal) {
-    ScopedFileHandle claim(::CreateFileW(
-        (withBackslash(folder) + kRunLockName).c_str(), GENERIC_READ | DELETE, FILE_SHARE_DELETE,
-        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    ScopedFileHandle claim(
+        ::CreateFileW((withBackslash(folder) + kRunLockFileName).c_str(), GENERIC_READ | DELETE,
+                      FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     // A lock name that leads elsewhere is a link: the folder is left alone.
-    if (claim && !finalPathIsEntry(folderFinal, kRunLockName, finalPathOfHandle(claim.get())))
+    if (claim && !finalPathIsEntry(folderFinal, kRunLockFileName, finalPathOfHandle(claim.get())))
         claim.reset();
     return claim.release();
+}
+
+// A package program past its time is our own child: left running it would
+// keep writing into, and holding files of, the run's folder.
+void endOverdueProgram(HANDLE process, MethodTrace& trace) {
+    if (!::TerminateProcess(process, ERROR_TIMEOUT)) {
+        const uint32_t code = ::GetLastError();
+        // It may have ended by itself in the meantime.
+        if (::WaitForSingleObject(process, 0) != WAIT_OBJECT_0)
+            trace.message(L"Error: Unable to end SFX process: err=", code);
+        return;
+    }
+    if (::WaitForSingleObject(process, kSfxEndWaitMs) != WAIT_OBJECT_0)
+        trace.message(L"Error: SFX process did not end in time after being stopped.");
+}
+
+// The entries of a folder, without "." and "..". False when it cannot be listed.
+bool listFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) {
+    WIN32_FIND_DATAW fd;
+    ScopedFindHandle find(::FindFirstFileW((withBackslash(folder) + L"*.*").c_str(), &fd));
+    if (!find)
+        return false;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            entries.push_back({name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(find.get(), &fd));
+    return ::GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 // Removes a link itself. Only called for an entry whose name was shown to
@@ -97,11 +125,10 @@ int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
             trace.message(L"Error in executing '", s.name, L"' SFX package.");
             return rc;
         }
-        rc = cleanSfx(s.file, s.dir);
-        if (rc != 0) {
+        // The program has done its work: one left behind (a scanner holding
+        // it) only costs space until the next run removes this folder.
+        if (cleanSfx(s.file, s.dir) != 0)
             trace.message(L"Error cleaning '", s.name, L"' SFX package.");
-            return rc;
-        }
     }
     trace.message(L"Resource initialization successful!");
     return 0;
@@ -140,11 +167,11 @@ int32_t RsrcMgr::createDirs() {
         root = withBackslash(tempDir) + L"KIV_" + seconds + L"\\";
         if (!::CreateDirectoryW(root.c_str(), nullptr)) {
             lastError = ::GetLastError();
-            if (lastError != ERROR_ALREADY_EXISTS)
+            if (!runFolderNameTaken(lastError))
                 break;
             continue;
         }
-        lock.reset(::CreateFileW((root + kRunLockName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+        lock.reset(::CreateFileW((root + kRunLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (lock)
             break;
@@ -263,9 +290,10 @@ int32_t RsrcMgr::runSfx(std::wstring fileName, std::wstring directory) {
     }
     ScopedKernelHandle process(pi.hProcess);
     ScopedKernelHandle thread(pi.hThread);
-    DWORD wait = ::WaitForSingleObject(process.get(), kSfxTimeoutMs);
+    DWORD wait = ::WaitForSingleObject(process.get(), sfxTimeoutMs_);
     if (wait == WAIT_TIMEOUT) {
         trace.message(L"Error: Timeout reached while waiting for SFX process to complete.");
+        endOverdueProgram(process.get(), trace);
         return 6;
     }
     if (wait != WAIT_OBJECT_0) {
@@ -301,7 +329,8 @@ int32_t RsrcMgr::cleanSfx(std::wstring fileName, std::wstring directory) {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::cleanSfx: ");
     std::wstring path = withBackslash(directory) + fileName;
     if (!::DeleteFileW(path.c_str())) {
-        trace.message(L"Error: Unable to remove SFX from temp directory");
+        trace.message(L"Error: Unable to remove SFX from temp directory: Path=", path, L", err=",
+                      static_cast<uint32_t>(::GetLastError()));
         return 1;
     }
     trace.message(L"SFX cleaning completed successfully!");
@@ -315,7 +344,11 @@ std::wstring RsrcMgr::finalPathOf(const std::wstring& path, bool followLink) {
         FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr));
     if (!h)
         return std::wstring();
-    return finalPathOfHandle(h.get());
+    std::wstring resolved = finalPathOfHandle(h.get());
+    const DWORD error = ::GetLastError();
+    h.reset();
+    ::SetLastError(error); // for a caller that reports why there is no path
+    return resolved;
 }
 
 void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
@@ -327,6 +360,14 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve) 
     // TEMP may itself be a link (a folder moved to another drive): its
     // entries resolve through it, so it is compared resolved too.
     const std::wstring tempFinal = resolve(tempDir, true);
+    if (tempFinal.empty()) {
+        // Nothing in it can be shown to be the entry it names, so nothing goes.
+        logLine(LogKIVInit,
+                L"RsrcMgr::removeStaleDirs: Unable to resolve temporary directory, "
+                L"folders of earlier runs are kept: Path=",
+                tempDir, L", Err code=", static_cast<uint32_t>(::GetLastError()));
+        return;
+    }
     struct Found {
         std::wstring name;
         DWORD attrs;
@@ -354,13 +395,16 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve) 
             removeLink(path, f.attrs);
             continue;
         }
+        std::vector<FolderEntry> entries;
+        if (!listFolder(path, entries) || !hasRunFolderLayout(entries))
+            continue; // someone else's folder under a name like ours
         ScopedFileHandle claim(claimRunFolder(path, folderFinal));
         if (!claim)
             continue; // a run is still using it
         deleteDirectory(path, true);
         // The lock file goes last (it was open while the rest went), then the folder.
         claim.reset();
-        ::DeleteFileW((withBackslash(path) + kRunLockName).c_str());
+        ::DeleteFileW((withBackslash(path) + kRunLockFileName).c_str());
         ::RemoveDirectoryW(path.c_str());
     }
 }

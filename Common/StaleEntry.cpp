@@ -29,7 +29,25 @@ bool sameFold(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+const uint32_t kErrorAccessDenied = 5;
+const uint32_t kErrorAlreadyExists = 183;
+
 } // namespace
+
+bool hasRunFolderLayout(const std::vector<FolderEntry>& entries) {
+    for (const FolderEntry& e : entries) {
+        const bool ours = e.directory ? sameFold(e.name, L"Package") || sameFold(e.name, L"Common")
+                                      : sameFold(e.name, kRunLockFileName);
+        if (!ours)
+            return false;
+    }
+    return true;
+}
+
+bool runFolderNameTaken(uint32_t createDirectoryError) {
+    return createDirectoryError == kErrorAlreadyExists ||
+           createDirectoryError == kErrorAccessDenied;
+}
 
 bool finalPathIsEntry(const std::wstring& parentFinal, const std::wstring& name,
                       const std::wstring& entryFinal) {

@@ -6,12 +6,13 @@
 
 #include <ostream>
 
-StatusMessenger::StatusMessenger(std::wostream& out) : out_(out) {
-    MethodTrace trace(LogNonGuiMode, L"StatusMessenger::StatusMessenger(): ");
+StatusMessenger::StatusMessenger(std::wostream& out, const LoggerComponent& component)
+    : out_(out), component_(component) {
+    MethodTrace trace(component_, L"StatusMessenger::StatusMessenger(): ");
 }
 
 StatusMessenger::~StatusMessenger() {
-    MethodTrace trace(LogNonGuiMode, L"StatusMessenger::~StatusMessenger(): ");
+    MethodTrace trace(component_, L"StatusMessenger::~StatusMessenger(): ");
 }
 
 const wchar_t* StatusMessenger::errorName(int32_t errorCode) {
@@ -50,7 +51,7 @@ std::wstring StatusMessenger::formatLine(const std::wstring& deviceName, bool fa
 
 void StatusMessenger::displayStatus(std::wstring deviceName, bool failed, int32_t errorCode,
                                     std::wstring* output) {
-    MethodTrace trace(LogNonGuiMode, L"StatusMessenger::displayStatus(): ");
+    MethodTrace trace(component_, L"StatusMessenger::displayStatus(): ");
     std::wstring line = formatLine(deviceName, failed, errorCode);
     if (output)
         *output = line;

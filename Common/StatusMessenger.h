@@ -2,6 +2,8 @@
 // "Device: <name>, Result: Success|Failure[, ErrorCode: <name>]".
 #pragma once
 
+#include "LoggerComponent.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -19,8 +21,9 @@ public:
         DeviceAlreadyUpToDate = 7,
     };
 
-    // Lines go to the given wide stream (the console in the real program).
-    explicit StatusMessenger(std::wostream& out);
+    // Lines go to the given wide stream (the console in the real program);
+    // the trace goes to the component of the mode that prints them.
+    explicit StatusMessenger(std::wostream& out, const LoggerComponent& component = LogNonGuiMode);
     ~StatusMessenger();
     StatusMessenger(const StatusMessenger&) = delete;
     StatusMessenger& operator=(const StatusMessenger&) = delete;
@@ -35,4 +38,5 @@ public:
 
 private:
     std::wostream& out_;
+    const LoggerComponent& component_;
 };

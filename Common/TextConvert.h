@@ -7,3 +7,7 @@
 // False (and out empty) when any character lies above U+00FF.
 bool narrowLatin1(const wchar_t* text, size_t length, std::string& out);
 bool narrowLatin1(const std::wstring& text, std::string& out);
+
+// The same conversion for text that must go out whatever it holds (a log
+// line): a character above U+00FF becomes '?', a surrogate pair one '?'.
+void narrowLatin1Replacing(const std::wstring& text, std::string& out);

@@ -20,8 +20,24 @@ constexpr uint32_t RawIdleMs = 200;
 constexpr uint32_t FrameGapMs = 1000;
 // Upper bound for one whole reply, however slowly it trickles in.
 constexpr uint32_t ReplyTotalMs = 5000;
-// Upper bound for one write that the peer does not take.
+// Upper bound for one write of a command that the peer does not take.
 constexpr uint32_t SendStallMs = 5000;
+// A printer may stop reading in the middle of a file for a long while (it
+// erases flash, or a USB printer refuses data while busy) and then take the
+// rest: a file is given up only after this long without any byte taken.
+constexpr uint32_t FileStallMs = 60000;
+
+// The stall limit of a file send for a package whose whole update may take
+// flashTimeoutSeconds: a printer that stalls longer could not finish in time
+// anyway. Never below the limit of a command write; FileStallMs without a
+// usable budget.
+inline uint32_t fileStallMs(int32_t flashTimeoutSeconds) {
+    if (flashTimeoutSeconds <= 0 ||
+        static_cast<uint32_t>(flashTimeoutSeconds) >= FileStallMs / 1000)
+        return FileStallMs;
+    const uint32_t budgetMs = static_cast<uint32_t>(flashTimeoutSeconds) * 1000;
+    return budgetMs < SendStallMs ? SendStallMs : budgetMs;
+}
 // After a file, the printer closes its side once it has read everything. One
 // that keeps the link open is not waited for longer than this: our close is
 // graceful, so the bytes still queued are delivered all the same.

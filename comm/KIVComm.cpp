@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <set>
 #include <thread>
 
@@ -190,8 +191,10 @@ int32_t KIVComm::sendFile(KIVDevice* device, const wchar_t* path) {
         return BadArgument;
     try {
         std::unique_ptr<Transport> transport = transportFor(*device);
-        Transport::Result result = transport->sendFile(path);
-        trace.message(L"device=", transport->describe(), L" file=", path);
+        const uint32_t stallMs = fileStallMs();
+        Transport::Result result = transport->sendFile(path, stallMs);
+        trace.message(L"device=", transport->describe(), L" file=", path, L" stall limit ms=",
+                      stallMs);
         trace.setResult(std::to_wstring(result));
         return result;
     } catch (...) {
@@ -226,6 +229,20 @@ int32_t KIVComm::extension1(uint32_t) {
 
 int32_t KIVComm::extension2(uint32_t) {
     return 0;
+}
+
+uint32_t KIVComm::fileStallMs() {
+    std::wstring path = options_ ? options_->getConfigIniPath() : std::wstring();
+    if (path.empty())
+        return CommTimeouts::fileStallMs(0);
+    CIniReader ini;
+    ini.setINIFileName(path);
+    // A leading decimal number, as the engine reads its timers; anything
+    // else gives 0, which leaves the plain limit.
+    long seconds = std::wcstol(firstValue(ini, L"FlashTimeout").c_str(), nullptr, 10);
+    if (seconds < 0 || seconds > 0x7FFFFFFF)
+        seconds = 0;
+    return CommTimeouts::fileStallMs(static_cast<int32_t>(seconds));
 }
 
 PackageIdentity KIVComm::loadPackageIdentity(MethodTrace& trace) {

@@ -74,6 +74,8 @@ private:
     std::vector<uint8_t>& replyBuffer();
     void releaseEndedThreadsBuffers();
     PackageIdentity loadPackageIdentity(MethodTrace& trace);
+    // How long a file send waits for a printer that stopped taking bytes.
+    uint32_t fileStallMs();
     void enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses,
                             const PackageIdentity& package, MethodTrace& trace);
     void enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,

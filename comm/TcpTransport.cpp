@@ -9,6 +9,8 @@
 #include <ws2tcpip.h>
 
 namespace {
+const uint32_t FileSendBufferBytes = 256 * 1024;
+
 struct SocketTraits {
     using handle_type = SOCKET;
     static handle_type invalid() { return INVALID_SOCKET; }
@@ -83,7 +85,7 @@ ScopedSocket connectTo(const std::wstring& address, uint16_t port) {
     return s;
 }
 
-bool sendAll(SOCKET s, const uint8_t* data, size_t size) {
+bool sendAll(SOCKET s, const uint8_t* data, size_t size, uint32_t stallMs) {
     while (size > 0) {
         int chunk = size > 0x10000 ? 0x10000 : static_cast<int>(size);
         int sent = ::send(s, reinterpret_cast<const char*>(data), chunk, 0);
@@ -91,7 +93,7 @@ bool sendAll(SOCKET s, const uint8_t* data, size_t size) {
             data += sent;
             size -= static_cast<size_t>(sent);
         } else if (sent < 0 && ::WSAGetLastError() == WSAEWOULDBLOCK) {
-            if (!waitWritable(s, CommTimeouts::SendStallMs))
+            if (!waitWritable(s, stallMs))
                 return false;
         } else {
             return false;
@@ -149,14 +151,14 @@ Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,
     ScopedSocket s = connectTo(address_, port_);
     if (!s)
         return Unreachable;
-    if (!sendAll(s.get(), command.data(), command.size()))
+    if (!sendAll(s.get(), command.data(), command.size(), CommTimeouts::SendStallMs))
         return SendFailed;
     SocketChannel channel(s.get());
     reply = collectReply(channel, ReplyReader::modeForCommand(command));
     return reply.empty() ? NoReply : Ok;
 }
 
-Transport::Result TcpTransport::sendFile(const std::wstring& path) {
+Transport::Result TcpTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
     ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
@@ -164,6 +166,13 @@ Transport::Result TcpTransport::sendFile(const std::wstring& path) {
     ScopedSocket s = connectTo(address_, port_);
     if (!s)
         return Unreachable;
+    // A send buffer of a known size: the stall limit then measures the
+    // printer rather than how much the system would queue (megabytes, where
+    // it tunes the buffer itself), and a send that ends well leaves little
+    // more than this still on its way.
+    int sendBuffer = static_cast<int>(FileSendBufferBytes);
+    ::setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&sendBuffer),
+                 sizeof sendBuffer);
     std::vector<uint8_t> chunk(64 * 1024);
     for (;;) {
         DWORD read = 0;
@@ -171,7 +180,7 @@ Transport::Result TcpTransport::sendFile(const std::wstring& path) {
             return FileError;
         if (read == 0)
             break;
-        if (!sendAll(s.get(), chunk.data(), read))
+        if (!sendAll(s.get(), chunk.data(), read, stallMs))
             return SendFailed;
     }
     ::shutdown(s.get(), SD_SEND);

@@ -26,8 +26,9 @@ public:
     // Sends the command and reads one reply (framed for A5 commands, raw for
     // others); reply is empty unless the result is Ok.
     virtual Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply) = 0;
-    // Streams the whole file on one link.
-    virtual Result sendFile(const std::wstring& path) = 0;
+    // Streams the whole file on one link; SendFailed once the printer has
+    // taken no byte for stallMs.
+    virtual Result sendFile(const std::wstring& path, uint32_t stallMs) = 0;
     // For log lines: where this transport goes.
     virtual std::wstring describe() const = 0;
 };

@@ -75,12 +75,11 @@ ScopedFileHandle openDevice(const std::wstring& path) {
                                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
 }
 
-bool writeAll(OverlappedIo& io, const uint8_t* data, size_t size) {
+bool writeAll(OverlappedIo& io, const uint8_t* data, size_t size, uint32_t stallMs) {
     while (size > 0) {
         DWORD chunk = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
         DWORD done = 0;
-        if (!io.run(true, const_cast<uint8_t*>(data), chunk, CommTimeouts::SendStallMs, done) ||
-            done == 0)
+        if (!io.run(true, const_cast<uint8_t*>(data), chunk, stallMs, done) || done == 0)
             return false;
         data += done;
         size -= done;
@@ -104,14 +103,14 @@ Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
     OverlappedIo io(device.get());
     if (!io.usable())
         return Unreachable;
-    if (!writeAll(io, command.data(), command.size()))
+    if (!writeAll(io, command.data(), command.size(), CommTimeouts::SendStallMs))
         return SendFailed;
     DeviceChannel channel(io);
     reply = collectReply(channel, ReplyReader::modeForCommand(command));
     return reply.empty() ? NoReply : Ok;
 }
 
-Transport::Result UsbTransport::sendFile(const std::wstring& path) {
+Transport::Result UsbTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
     ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
@@ -129,7 +128,7 @@ Transport::Result UsbTransport::sendFile(const std::wstring& path) {
             return FileError;
         if (read == 0)
             return Ok;
-        if (!writeAll(io, chunk.data(), read))
+        if (!writeAll(io, chunk.data(), read, stallMs))
             return SendFailed;
     }
 }

@@ -10,7 +10,7 @@ public:
 
     bool isReady() override;
     Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply) override;
-    Result sendFile(const std::wstring& path) override;
+    Result sendFile(const std::wstring& path, uint32_t stallMs) override;
     std::wstring describe() const override { return path_; }
 
 private:

@@ -2,8 +2,22 @@
 
 #include "ModeResults.h"
 
+namespace {
+
+const uint32_t kRegDword = 4; // REG_DWORD
+
+} // namespace
+
 bool isForcedExitCode(uint32_t value) {
     return value <= 11;
+}
+
+bool isMalformedForcedExitValue(uint32_t regType, uint32_t size) {
+    return regType != kRegDword || size != sizeof(uint32_t);
+}
+
+bool isForcedExitValue(uint32_t regType, uint32_t size, uint32_t value) {
+    return !isMalformedForcedExitValue(regType, size) && isForcedExitCode(value);
 }
 
 int exitCodeForModeResult(int32_t result) {

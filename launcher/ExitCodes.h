@@ -14,5 +14,13 @@ enum LauncherExitCode : int {
 // run itself can produce.
 bool isForcedExitCode(uint32_t value);
 
+// Whether a "KivRetCode" registry value forces the exit code: only a 4-byte
+// number (REG_DWORD) in that range does. Anything else, an empty string
+// included, must not end a run silently.
+bool isForcedExitValue(uint32_t regType, uint32_t size, uint32_t value);
+// Whether a value that is there was ignored for its type or size (worth a
+// log line), as opposed to a number outside the range.
+bool isMalformedForcedExitValue(uint32_t regType, uint32_t size);
+
 // The exit code for a non-zero result of executeUpdateMode.
 int exitCodeForModeResult(int32_t result);

@@ -1,37 +1,58 @@
 #include "LauncherRun.h"
 
 #include "BasicLogger.h"
+#include "ConsoleVisibility.h"
+#include "Exception.h"
 #include "ExitCodes.h"
 #include "IUpdateMode.h"
 #include "KIVOptions.h"
 #include "MethodTrace.h"
+#include "MsgText.h"
 #include "ScopedHandle.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <exception>
+#include <vector>
 
 namespace {
 
 const uint16_t kCommonPackage = 402;
 const uint16_t kMainPackage = 401;
-const int32_t kAppModeNoGui = 2;
+const wchar_t* const kBrandKeys[] = {L"Software\\Tavrin", L"Software\\Oskel"};
 
-bool readBrandExitCode(const wchar_t* brandKey, int& code) {
+// One brand key's "KivRetCode". A value that is there but not a 4-byte number
+// is remembered for the log, which is not up yet.
+bool readBrandExitCode(const wchar_t* brandKey, int& code, std::vector<std::wstring>& ignored) {
     HKEY raw = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, brandKey, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
         return false;
     ScopedRegKey key(raw);
     uint32_t value = 0;
+    DWORD type = REG_NONE;
     DWORD size = sizeof(value);
-    // The value's type is not checked: any 4 bytes are read as the number.
-    if (::RegQueryValueExW(key.get(), L"KivRetCode", nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+    LONG rc = ::RegQueryValueExW(key.get(), L"KivRetCode", nullptr, &type,
+                                 reinterpret_cast<BYTE*>(&value), &size);
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA)
         return false;
-    if (!isForcedExitCode(value))
+    if (rc == ERROR_MORE_DATA || isMalformedForcedExitValue(type, size)) {
+        MsgText line;
+        line << L"KivRetCode ignored: not a 4-byte number: Key=" << brandKey << L", type="
+             << static_cast<uint32_t>(type) << L", size=" << static_cast<uint32_t>(size);
+        ignored.push_back(line.str());
+        return false;
+    }
+    if (!isForcedExitValue(type, size, value))
         return false;
     code = static_cast<int>(value);
     return true;
+}
+
+// How many processes share this program's console; 0 when that cannot be told.
+uint32_t processesOnConsole() {
+    DWORD ids[4];
+    return ::GetConsoleProcessList(ids, 4);
 }
 
 } // namespace
@@ -47,12 +68,33 @@ LauncherRun::LauncherRun(int argc, const wchar_t* const* argv) : argc_(argc), ar
 
 LauncherRun::~LauncherRun() {}
 
+int runAtBoundary(const std::function<int()>& steps) {
+    try {
+        return steps();
+    } catch (const std::exception& e) {
+        logLine(LogKIVInit, L"Error: KIV execution stopped by an unexpected error: ", e.what());
+    } catch (const Exception& e) {
+        logLine(LogKIVInit, L"Error: KIV execution stopped by an unexpected error: ",
+                e.getMessage(), L" ", e.getCodeText());
+    } catch (...) {
+        logLine(LogKIVInit, L"Error: KIV execution stopped by an unexpected error");
+    }
+    return ExitModeFailed;
+}
+
 int LauncherRun::run() {
+    // Left to the runtime, an exception would abort the process with the exit
+    // code that tells an installer a printer does not fit.
+    return runAtBoundary([this] { return runSteps(); });
+}
+
+int LauncherRun::runSteps() {
     int forced = 0;
     if (readForcedExitCode(forced))
         return forced; // nothing else happens, not even logging
     bringUpLogger();
     logLine(LogKIVInit, L"Beginning KIV execution...");
+    logIgnoredForcedExitValues();
     if (!initDialogFramework()) {
         std::printf("Fatal Error: MFC initialization failed\n");
         std::fflush(stdout);
@@ -68,8 +110,15 @@ int LauncherRun::run() {
 }
 
 bool LauncherRun::readForcedExitCode(int& code) {
-    return readBrandExitCode(L"Software\\Tavrin", code) ||
-           readBrandExitCode(L"Software\\Oskel", code);
+    for (const wchar_t* brandKey : kBrandKeys)
+        if (readBrandExitCode(brandKey, code, ignoredForcedExit_))
+            return true;
+    return false;
+}
+
+void LauncherRun::logIgnoredForcedExitValues() {
+    for (const std::wstring& line : ignoredForcedExit_)
+        logLine(LogKIVInit, line);
 }
 
 void LauncherRun::bringUpLogger() {
@@ -101,11 +150,9 @@ void LauncherRun::readCommandLine() {
 }
 
 void LauncherRun::setConsoleVisibility() {
-    if (options_->getAppMode() != kAppModeNoGui) {
-        HWND console = ::GetConsoleWindow();
-        if (console)
-            ::ShowWindow(console, SW_HIDE);
-    }
+    HWND console = ::GetConsoleWindow();
+    if (console && shouldHideConsole(options_->getAppMode(), processesOnConsole()))
+        ::ShowWindow(console, SW_HIDE);
 }
 
 void LauncherRun::unpackPackages() {

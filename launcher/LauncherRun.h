@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class BasicLogger;
 class KIVOptions;
@@ -19,7 +21,9 @@ public:
     int run();
 
 private:
+    int runSteps();
     bool readForcedExitCode(int& code);
+    void logIgnoredForcedExitValues();
     void bringUpLogger();
     bool initDialogFramework();
     void readCommandLine();
@@ -34,7 +38,13 @@ private:
     std::unique_ptr<BasicLogger> logger_;
     std::unique_ptr<KIVOptions> options_;
     std::unique_ptr<std::wstring> cfgIniPath_;
+    // Lines about "KivRetCode" values that were not numbers, for the log.
+    std::vector<std::wstring> ignoredForcedExit_;
 };
+
+// Runs the launcher's steps and returns their exit code. Anything they throw
+// ends here: it is logged and the run ends with 4.
+int runAtBoundary(const std::function<int()>& steps);
 
 // The size of an embedded package (raw-data resource, language 1033) of this
 // program, or 0 when it is missing.

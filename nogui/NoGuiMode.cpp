@@ -155,7 +155,8 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     const int32_t result = run.run();
     if (run.updatedCount() > 0) {
         trace.message(L"Store version in registry");
-        recordInstalledVersion(options, run.packageVersion());
+        // With -e 1 a failed record is a result line too.
+        recordInstalledVersion(options, run.packageVersion(), messenger_ ? &std::wcout : nullptr);
     }
     options->clearDeviceList();
     trace.setResult(std::to_wstring(result));

@@ -57,20 +57,24 @@ bool isUnreachableReason(int32_t reason) {
     return reason == 2 || reason == 9;
 }
 
+int32_t unreachableCode(const KIVDevice& device) {
+    return device.getType() == KIVDevice::TypeIpAddress ? 2 : 9;
+}
+
 std::wstring str(uint32_t n) {
     return std::to_wstring(n);
 }
 
 } // namespace
 
-NoGuiRun::NoGuiRun(const Environment& env) : env_(env), found_(nullptr) {}
+NoGuiRun::NoGuiRun(const Environment& env) : env_(env), found_(nullptr), unchecked_(nullptr) {}
 
 NoGuiRun::~NoGuiRun() {
-    // The records in the array were made by the engine and are not owned by
-    // the array; like the wizard, the run leaves them to the end of the
-    // process rather than free another module's objects.
+    // The engine made the records in these arrays and frees them with them.
     if (found_)
         env_.updater->freeDeviceArray(&found_);
+    if (unchecked_)
+        env_.updater->freeDeviceArray(&unchecked_);
 }
 
 std::wstring NoGuiRun::trim(const std::wstring& text) {
@@ -149,6 +153,22 @@ void NoGuiRun::endTurn(uint32_t index) {
     publishReady();
 }
 
+// After the workers are joined: a result line that failed to come out stops
+// publishReady, and the outcomes behind it would otherwise wait for a turn
+// that never ends again.
+void NoGuiRun::publishRemaining() {
+    std::lock_guard<std::mutex> guard(turnsLock_);
+    for (Turn& turn : turns_)
+        turn.ended = true;
+    while (nextToPublish_ < turns_.size()) {
+        try {
+            publishReady();
+        } catch (...) {
+            // That outcome is recorded; only its line is lost.
+        }
+    }
+}
+
 // Called with turnsLock_ held.
 void NoGuiRun::publishReady() {
     // Moved past before it is shown: a line that fails to come out must not
@@ -211,22 +231,52 @@ void NoGuiRun::findPrinters() {
         findListedPrinters(entries);
 }
 
+// A printer that answered the search but not the check may well fit the
+// package; it is counted as unreachable, never left out in silence, so that a
+// run that could not check it does not read as a complete success.
+void NoGuiRun::reportUnchecked(const KIVDevice& device, const std::wstring& name) {
+    env_.console->line(L"  " + describeDevice(device) +
+                       L": found, but it did not answer when checked; not updated");
+    logLine(LogNonGuiMode, L"NoGuiRun::run(): Device not reachable! device=", name);
+    addOutcome(name, ResultUnreachable, unreachableCode(device));
+}
+
+void NoGuiRun::enumerate(IpAddressArray* addresses) {
+    env_.updater->createDeviceArray(&unchecked_);
+    env_.updater->enumerateFoundDevices(env_.options, found_, unchecked_, addresses);
+}
+
+bool NoGuiRun::sharesName(const KIVDevice& device) const {
+    int sameName = 0;
+    for (const KIVDeviceArray* array : {found_, unchecked_}) {
+        if (!array)
+            continue;
+        for (const KIVDevice* other : *array)
+            sameName += other && other->getName() == device.getName() ? 1 : 0;
+    }
+    return sameName > 1;
+}
+
 void NoGuiRun::findAllPrinters() {
     MethodTrace trace(LogNonGuiMode, L"NoGuiRun::findAllPrinters(): ");
     env_.console->line(L"Looking for printers...");
-    env_.updater->enumerateCompatibleDevices(env_.options, found_, nullptr);
+    enumerate(nullptr);
     for (KIVDevice* device : *found_) {
         if (!device)
             continue;
         env_.options->addDeviceToList(*device);
         trace.message(L"Found device=", device->getName());
-        int sameName = 0;
-        for (KIVDevice* other : *found_)
-            sameName += other && other->getName() == device->getName() ? 1 : 0;
-        lineNames_.push_back(sameName > 1 ? describeDevice(*device) : reportName(*device));
+        lineNames_.push_back(sharesName(*device) ? describeDevice(*device) : reportName(*device));
     }
     env_.console->line(L"Found " + str(static_cast<uint32_t>(env_.options->getDevListSize())) +
                        L" compatible printer(s).");
+    if (!unchecked_)
+        return;
+    for (const KIVDevice* device : *unchecked_) {
+        if (device)
+            reportUnchecked(*device,
+                            sharesName(*device) ? describeDevice(*device) : reportName(*device));
+    }
 }
 
 void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
@@ -247,7 +297,7 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
     IpAddressArray addresses;
     for (ipAddressObject& record : records)
         addresses.push_back(&record);
-    env_.updater->enumerateCompatibleDevices(env_.options, found_, &addresses);
+    enumerate(&addresses);
 
     std::vector<const KIVDevice*> chosen;
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -258,6 +308,20 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
                            device->getIPAddress() == entry)) {
                 match = device;
                 break;
+            }
+        }
+        if (!match && unchecked_) {
+            const KIVDevice* silent = nullptr;
+            for (const KIVDevice* device : *unchecked_) {
+                if (device && (device->getName() == entry || device->getPortName() == entry ||
+                               device->getIPAddress() == entry)) {
+                    silent = device;
+                    break;
+                }
+            }
+            if (silent) {
+                reportUnchecked(*silent, entry);
+                continue;
             }
         }
         if (match) {
@@ -307,6 +371,7 @@ void NoGuiRun::updatePrinters(uint32_t count) {
     if (workers <= 1) {
         for (uint32_t i = 0; i < count; ++i)
             takeTurn(i, count);
+        publishRemaining();
         return;
     }
     env_.console->setLabelled(true);
@@ -328,6 +393,7 @@ void NoGuiRun::updatePrinters(uint32_t count) {
     }
     for (std::thread& t : pool)
         t.join();
+    publishRemaining();
     env_.console->setLabelled(false);
 }
 
@@ -343,16 +409,36 @@ void NoGuiRun::takeTurn(uint32_t index, uint32_t count) {
                     L"NoGuiRun::run(): Unexpected error while updating the printer at index ",
                     index);
             env_.console->endProgress(index);
-            if (!hasOutcome(index))
-                failPrinter(index);
         } catch (...) {
         }
+    }
+    try {
+        // Whatever ended the turn without an outcome, nothing says the
+        // printer was updated.
+        if (!hasOutcome(index))
+            failPrinter(index);
+    } catch (...) {
     }
     try {
         endTurn(index);
     } catch (...) {
         // Its outcome is recorded; only the line may be lost. A worker
         // thread must not end in an exception.
+    }
+}
+
+// A device the engine cannot read counts as older than the package, and the
+// update's own verification decides; a failure while asking is the same, never
+// "already up to date".
+bool NoGuiRun::packageIsNewer(uint32_t index) {
+    try {
+        return env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index));
+    } catch (...) {
+        logLine(LogNonGuiMode,
+                L"NoGuiRun::updatePrinter(): Unable to compare the versions; updating the "
+                L"printer at index ",
+                index);
+        return true;
     }
 }
 
@@ -385,8 +471,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         return;
     }
 
-    if (!env_.options->getForceMode() &&
-        !env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index))) {
+    if (!env_.options->getForceMode() && !packageIsNewer(index)) {
         env_.console->line(head + L": already up to date, skipped");
         trace.message(L"Update not attempted, device already up to date. device=", name);
         addPrinterOutcome(index, name, ResultUpToDate, StatusMessenger::DeviceAlreadyUpToDate,
@@ -402,8 +487,11 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         env_.options->setDeviceStatusAt(index, KIVDevice::Updated);
         std::wstring now;
         env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(index), &now);
-        env_.console->line(head + L": updated and verified, firmware now " +
-                           (now.empty() ? packageVersion_ : now));
+        // Only what the printer said is shown: the package's version in its
+        // place would read as a version that nobody read back.
+        env_.console->line(head + L": updated and verified, " +
+                           (now.empty() ? std::wstring(L"firmware version could not be read back")
+                                        : L"firmware now " + now));
         addPrinterOutcome(index, name, ResultOk, StatusMessenger::NoError, now);
         break;
     }

@@ -64,11 +64,18 @@ public:
 private:
     void findPrinters();
     void findListedPrinters(const std::vector<std::wstring>& entries);
+    // The engine's search: compatible printers into found_, printers that
+    // answered the search but not the check into unchecked_.
+    void enumerate(IpAddressArray* addresses);
+    void reportUnchecked(const KIVDevice& device, const std::wstring& name);
+    // Another printer the search found has the same name.
+    bool sharesName(const KIVDevice& device) const;
     void findAllPrinters();
     void updatePrinters(uint32_t count);
     // One printer's whole turn; never throws.
     void takeTurn(uint32_t index, uint32_t count);
     void updatePrinter(uint32_t index, uint32_t count);
+    bool packageIsNewer(uint32_t index);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
     int32_t flash(uint32_t index, const std::wstring& label);
@@ -82,11 +89,14 @@ private:
     // The printer's turn is over (with or without an outcome).
     void endTurn(uint32_t index);
     void publishReady();
+    // Publishes every outcome not yet published; called once no turn runs.
+    void publishRemaining();
     void printSummary(int32_t result);
 
     Environment env_;
     std::wstring packageVersion_;
     KIVDeviceArray* found_;
+    KIVDeviceArray* unchecked_;
     // The name of each listed printer in its result line, by list index: the
     // -d entry that chose it (what the caller knows it by), else its name,
     // made unique with its port or address when printers share a name.

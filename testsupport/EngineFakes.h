@@ -43,12 +43,16 @@ struct FakePrinter {
     uint32_t identifierLength = 15;
     bool busy = false;
     bool offline = false;
+    int probesToMiss = 0; // the next readiness probes that get no answer (slow ones)
     bool badHeader = false;
     // What a flashed file does: time to send it, time away, version after.
     int64_t fileMs = 4000;
     int64_t resetMs = 30000;
     bool resetsOnFile = true;
     std::string flashedAio = "K206_G082511_00";
+    // A link failure code for file sends (2: the transfer was cut off half
+    // way); the printer then gets no whole image and does not reset.
+    int32_t fileFailure = 0;
     std::vector<std::pair<int64_t, int64_t>> away;    // [from, to) in fake ms
     std::map<std::wstring, Bytes> rawReplies;         // Cmds steps
     std::map<std::wstring, std::deque<Bytes>> script; // consumed before anything else
@@ -87,7 +91,12 @@ public:
 
     bool isDeviceReady(KIVDevice* device) override {
         calls.push_back(L"ready:" + device->getName());
-        return reachable(printer(device->getName()));
+        FakePrinter& p = printer(device->getName());
+        if (p.probesToMiss > 0) {
+            --p.probesToMiss;
+            return false;
+        }
+        return reachable(p);
     }
 
     int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
@@ -119,6 +128,10 @@ public:
         FakePrinter& p = printer(device->getName());
         if (!reachable(p))
             return 1;
+        if (p.fileFailure != 0) {
+            clock_.ms += p.fileMs / 2;
+            return p.fileFailure;
+        }
         clock_.ms += p.fileMs;
         if (p.resetsOnFile) {
             p.away.push_back({clock_.ms, clock_.ms + p.resetMs});

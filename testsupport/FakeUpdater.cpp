@@ -39,6 +39,8 @@ int32_t FakeUpdater::update(KIVOptions* options, int32_t index, ProgressCallback
     if (p->updateResult == UpdateOk) {
         std::lock_guard<std::mutex> guard(lock_);
         p->version = packageVersion;
+        if (p->awayAfterUpdate)
+            p->reachable = false;
     }
     return p->updateResult;
 }
@@ -46,18 +48,20 @@ int32_t FakeUpdater::update(KIVOptions* options, int32_t index, ProgressCallback
 void FakeUpdater::getDeviceVersionString(KIVOptions* options, int32_t index, std::wstring* out) {
     FakeEnginePrinter* p = atIndex(options, index);
     std::lock_guard<std::mutex> guard(lock_);
-    *out = p && p->reachable ? p->version : std::wstring();
+    *out = p && p->reachable && p->answersCheck ? p->version : std::wstring();
 }
 
 bool FakeUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
     FakeEnginePrinter* p = atIndex(options, index);
+    if (p && p->newerThrows)
+        throw std::runtime_error("version read failed");
     return p && p->packageNewer;
 }
 
 bool FakeUpdater::isCompatibleDevice(KIVOptions*, KIVDevice* device, int32_t* reason) {
     FakeEnginePrinter* p = find(*device);
     const bool address = device->getType() == KIVDevice::TypeIpAddress;
-    if (!p || !p->reachable) {
+    if (!p || !p->reachable || !p->answersCheck) {
         *reason = address ? 2 : 9;
         return false;
     }
@@ -68,8 +72,13 @@ bool FakeUpdater::isCompatibleDevice(KIVOptions*, KIVDevice* device, int32_t* re
     return true;
 }
 
-int32_t FakeUpdater::enumerateCompatibleDevices(KIVOptions*, KIVDeviceArray* devices,
+int32_t FakeUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                                 IpAddressArray* addresses) {
+    return enumerateFoundDevices(options, devices, nullptr, addresses);
+}
+
+int32_t FakeUpdater::enumerateFoundDevices(KIVOptions*, KIVDeviceArray* devices,
+                                           KIVDeviceArray* unchecked, IpAddressArray* addresses) {
     ++enumerations;
     enumeratedWithAddresses = addresses != nullptr;
     // Printers behind a spooler port or on USB are always listed; a printer
@@ -80,23 +89,24 @@ int32_t FakeUpdater::enumerateCompatibleDevices(KIVOptions*, KIVDeviceArray* dev
             for (ipAddressObject* a : *addresses) {
                 if (a->getAddress() == p.ip && p.type == KIVDevice::TypeIpAddress) {
                     probed = true;
-                    a->setStatus(!p.reachable   ? ipAddressObject::NoPrinter
-                                 : p.compatible ? ipAddressObject::PrinterFound
-                                                : ipAddressObject::WrongPrinter);
+                    a->setStatus(!p.reachable || !p.answersCheck ? ipAddressObject::NoPrinter
+                                 : p.compatible                  ? ipAddressObject::PrinterFound
+                                                                 : ipAddressObject::WrongPrinter);
                 }
             }
         }
         if (p.type == KIVDevice::TypeIpAddress && !probed)
             continue;
-        if (!p.reachable || !p.compatible)
+        KIVDeviceArray* into = !p.answersCheck ? unchecked : devices;
+        if (!p.reachable || !p.compatible || !into)
             continue;
         auto record = std::make_unique<KIVDevice>();
         record->setName(p.name);
         record->setPortName(p.port);
         record->setIPAddress(p.ip);
         record->setType(p.type);
-        record->setCurrVer(p.version);
-        devices->push_back(record.get());
+        record->setCurrVer(p.answersCheck ? p.version : std::wstring());
+        into->push_back(record.get());
         records_.push_back(std::move(record));
     }
     if (addresses) {

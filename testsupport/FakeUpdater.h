@@ -18,10 +18,15 @@ struct FakeEnginePrinter {
     int32_t type = KIVDevice::TypeNetwork;
     std::wstring version = L"K206_G010111_00";
     bool reachable = true;
+    // Answers the search but stops answering before its identity is read.
+    bool answersCheck = true;
+    // Out of reach once its update returned: its version cannot be read back.
+    bool awayAfterUpdate = false;
     bool compatible = true;
     // Listed by the search, but refused by the check before its update.
     bool refusedAtCheck = false;
     bool packageNewer = true;
+    bool newerThrows = false; // isPackageNewerThanDevice() throws
     int32_t updateResult = IUpdater::UpdateOk;
     bool updateThrows = false; // update() throws after its progress reports
     std::vector<int> progress; // percentages reported during update()
@@ -53,6 +58,8 @@ public:
     bool isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) override;
     int32_t enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                        IpAddressArray* addresses) override;
+    int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                  KIVDeviceArray* unchecked, IpAddressArray* addresses) override;
     void createDeviceArray(KIVDeviceArray** out) override;
     void freeDeviceArray(KIVDeviceArray** array) override;
     void reserved(uint32_t, uint32_t) override {}

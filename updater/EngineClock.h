@@ -7,10 +7,11 @@
 class EngineClock {
 public:
     virtual ~EngineClock() {}
-    // Wall-clock time in whole seconds.
+    // Whole seconds on a clock that only moves forward, at the pace of real
+    // time; only differences between readings mean anything.
     virtual int64_t now() = 0;
     virtual void sleepMs(uint32_t milliseconds) = 0;
 
-    // time() and Sleep().
+    // The system's tick counter and Sleep().
     static EngineClock& system();
 };

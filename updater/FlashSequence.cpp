@@ -6,6 +6,24 @@
 
 namespace FlashSequence {
 
+namespace {
+
+bool isHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+}
+
+// Empty (no wait) or decimal digits.
+bool isSecondsField(const std::wstring& text) {
+    std::wstring field = EngineText::trim(text);
+    for (wchar_t c : field) {
+        if (c < L'0' || c > L'9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 StepType stepTypeOf(const std::wstring& key) {
     if (key.size() < 2)
         return StepOther;
@@ -22,20 +40,23 @@ StepType stepTypeOf(const std::wstring& key) {
 TimedItem parseTimedItem(const std::wstring& item) {
     size_t colon = item.find(L':');
     if (colon == std::wstring::npos)
-        return TimedItem{item, 0};
+        return TimedItem{EngineText::trim(item), 0};
     std::wstring rest = item.substr(colon + 1);
-    return TimedItem{item.substr(0, colon), EngineText::leadingInt(EngineText::before(rest, L':'))};
+    return TimedItem{EngineText::trim(item.substr(0, colon)),
+                     EngineText::leadingInt(EngineText::before(rest, L':'))};
 }
 
 CmdItem parseCmdItem(const std::wstring& item) {
     size_t first = item.find(L':');
     if (first == std::wstring::npos)
-        return CmdItem{EngineText::upperAscii(item), std::wstring(), 0};
+        return CmdItem{EngineText::upperAscii(EngineText::trim(item)), std::wstring(), 0};
     size_t last = item.rfind(L':');
     CmdItem cmd;
-    cmd.command = EngineText::upperAscii(item.substr(0, first));
-    cmd.expected = last > first ? EngineText::upperAscii(item.substr(first + 1, last - first - 1))
-                                : std::wstring();
+    cmd.command = EngineText::upperAscii(EngineText::trim(item.substr(0, first)));
+    cmd.expected =
+        last > first
+            ? EngineText::upperAscii(EngineText::trim(item.substr(first + 1, last - first - 1)))
+            : std::wstring();
     cmd.seconds = EngineText::leadingInt(item.substr(last + 1));
     return cmd;
 }
@@ -49,7 +70,76 @@ bool acceptsAnyReply(const std::wstring& expected) {
 }
 
 bool replyAccepted(const std::wstring& expected, const std::wstring& replyHex) {
-    return expected.find(replyHex) != std::wstring::npos;
+    if (replyHex.empty())
+        return false;
+    for (size_t at = expected.find(replyHex); at != std::wstring::npos;
+         at = expected.find(replyHex, at + 1)) {
+        size_t runStart = at;
+        while (runStart > 0 && isHexDigit(expected[runStart - 1]))
+            --runStart;
+        if ((at - runStart) % 2 == 0)
+            return true;
+    }
+    return false;
+}
+
+bool isHexCommand(const std::wstring& command) {
+    if (command.empty() || command.size() % 2 != 0)
+        return false;
+    for (wchar_t c : command) {
+        if (!isHexDigit(c))
+            return false;
+    }
+    return true;
+}
+
+std::wstring itemFault(StepType type, const std::wstring& item) {
+    size_t first = item.find(L':');
+    std::wstring seconds = first == std::wstring::npos ? std::wstring() : item.substr(first + 1);
+    switch (type) {
+    case StepFiles:
+        if (parseTimedItem(item).name.empty())
+            return L"no file name";
+        break;
+    case StepExec:
+        if (!isResetAction(parseTimedItem(item).name))
+            return L"unknown action";
+        break;
+    case StepCmds:
+        if (!isHexCommand(parseCmdItem(item).command))
+            return L"the command is not pairs of hexadecimal digits";
+        seconds = first == std::wstring::npos ? std::wstring() : item.substr(item.rfind(L':') + 1);
+        break;
+    default:
+        return L"unknown step type";
+    }
+    if (!isSecondsField(seconds))
+        return L"the seconds are not a whole number";
+    return std::wstring();
+}
+
+bool parseTimer(const std::wstring& value, int32_t minimum, int32_t& out) {
+    std::wstring text = EngineText::trim(value);
+    if (text.empty() || !isSecondsField(text))
+        return false;
+    out = EngineText::leadingInt(text);
+    return out >= minimum;
+}
+
+std::wstring sendFailureText(int32_t rc) {
+    // The link's result codes (KIVComm.h).
+    switch (rc) {
+    case 1:
+        return L"the printer could not be reached";
+    case 2:
+        return L"the printer did not take the whole file";
+    case 3:
+        return L"the printer did not answer";
+    case 4:
+        return L"the file could not be read";
+    default:
+        return L"the link refused the send";
+    }
 }
 
 int progressPercent(int64_t start, int64_t now, int32_t budgetSeconds) {

@@ -35,9 +35,25 @@ bool isResetAction(const std::wstring& action);
 // An empty expectation or "POR" accepts any reply, including none.
 bool acceptsAnyReply(const std::wstring& expected);
 
-// The reply, as hex text, must occur somewhere inside the expected text, so
-// one field can list several acceptable replies.
+// The reply, as hex text, must occur inside the expected text, so one field
+// can list several acceptable replies; it must start on a byte of it, counted
+// from the start of its run of hex digits, so that reply 50 does not pass
+// against A500.
 bool replyAccepted(const std::wstring& expected, const std::wstring& replyHex);
+
+// Non-empty pairs of hexadecimal digits: what the link sends.
+bool isHexCommand(const std::wstring& command);
+
+// What is wrong with one item of a step, or empty when it can run. Whether a
+// file is in the package is the caller's question.
+std::wstring itemFault(StepType type, const std::wstring& item);
+
+// A timer of config.ini: a whole number of at least minimum. False for
+// anything else, which the flash must not guess at.
+bool parseTimer(const std::wstring& value, int32_t minimum, int32_t& out);
+
+// Why a file send failed, from the link's result code.
+std::wstring sendFailureText(int32_t rc);
 
 // Ceiling of 100 * (now - start) / budget in single precision; -1 when there
 // is nothing to report: a budget of 0 or less has no scale, and 100 or more is

@@ -6,6 +6,7 @@
 #include "FlashSequence.h"
 #include "IpAddressCheck.h"
 #include "KIVOptions.h"
+#include "PackageFile.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
 
@@ -24,6 +25,10 @@ const wchar_t FlashScanSetup1[] = L"A5000D50E082020300030000FFF00101";
 const wchar_t FlashScanSetup2[] = L"A5000550E0820202";
 
 const int VersionAttempts = 3;
+const int IdentifierAttempts = 3;
+// A printer counts as gone for a reset only when this many probes in a row
+// found it away: one probe that took too long is not a reset.
+const int AwayProbesForReset = 2;
 const int FlashScanTries = 30;
 const uint32_t FlashScanPauseMs = 1000;
 const uint32_t ResetPollMs = 500;
@@ -40,8 +45,16 @@ bool firstValue(CIniReader& ini, const wchar_t* key, std::wstring& value) {
     const std::vector<std::wstring>& values = ini.getKeyValue(key);
     if (values.empty())
         return false;
-    value = values[0];
+    value = EngineText::trim(values[0]);
     return true;
+}
+
+// Every value of a list key, without the blanks written after its commas.
+std::vector<std::wstring> trimmedValues(CIniReader& ini, const wchar_t* key) {
+    std::vector<std::wstring> values = ini.getKeyValue(key);
+    for (std::wstring& value : values)
+        value = EngineText::trim(value);
+    return values;
 }
 
 // A key the package always supplies. Its absence is a broken package: the
@@ -53,8 +66,18 @@ bool requiredValue(CIniReader& ini, const wchar_t* key, std::wstring& value, Met
     return false;
 }
 
-bool isTrue(const std::wstring& value) {
-    return upperAscii(value) == L"TRUE";
+// A safety check goes off only when its switch says FALSE: a mistyped value
+// ("Yes", "1", "ture") must not flash printers the package was not made for.
+bool checkSwitchedOn(const wchar_t* key, const std::wstring& value, MethodTrace& trace) {
+    std::wstring upper = upperAscii(value);
+    if (upper == L"TRUE")
+        return true;
+    if (upper == L"FALSE") {
+        trace.message(key, L"=FALSE");
+        return false;
+    }
+    trace.message(key, L"=", value, L" is neither TRUE nor FALSE: the check stays on");
+    return true;
 }
 
 // A firmware part is read and compared only when its key has a first value.
@@ -138,6 +161,15 @@ bool ISDUpdater::deviceReady(KIVDevice* device) {
     return comTarget && comTarget->isDeviceReady(device);
 }
 
+bool ISDUpdater::deviceAnswers(KIVDevice* device) {
+    if (deviceReady(device))
+        return true;
+    if (!comTarget)
+        return false;
+    clock_->sleepMs(ResetPollMs);
+    return deviceReady(device);
+}
+
 // ---------------------------------------------------------------------------
 // Version read
 
@@ -148,7 +180,7 @@ std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* devic
     answered = false;
     CIniReader ini;
     openConfig(ini, options);
-    if (!deviceReady(device)) {
+    if (!deviceAnswers(device)) {
         trace.message(L"Unable to verify device");
         return std::wstring();
     }
@@ -325,7 +357,7 @@ bool ISDUpdater::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int3
     int32_t& why = reason ? *reason : unusedReason;
     CIniReader ini;
     openConfig(ini, options);
-    if (!deviceReady(device)) {
+    if (!deviceAnswers(device)) {
         why = unreachableReason(device);
         trace.message(L"Unable to verify device");
         return false;
@@ -337,16 +369,16 @@ bool ISDUpdater::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int3
         why = incompatibleReason(device);
         return false;
     }
-    if (isTrue(value) && !checkIdentifiers(device, ini, trace, why))
+    if (checkSwitchedOn(L"VerifyPIDVID", value, trace) &&
+        !checkIdentifiers(device, ini, trace, why))
         return false;
     if (!requiredValue(ini, L"ExactModelMatch", value, trace)) {
         why = incompatibleReason(device);
         return false;
     }
-    if (isTrue(value) && !checkModel(options, device, ini, trace)) {
-        why = incompatibleReason(device);
+    if (checkSwitchedOn(L"ExactModelMatch", value, trace) &&
+        !checkModel(options, device, ini, trace, why))
         return false;
-    }
     return true;
 }
 
@@ -355,13 +387,25 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
     trace.message(L"VerifyPIDVID=TRUE");
     unsigned char* reply = nullptr;
     uint32_t length = 0;
-    comTarget->sendPacket(device, IdentifierQuery, &reply, &length);
     std::wstring vendor;
     std::wstring product;
-    // A reply too short to hold both identifiers is as unreadable as none.
-    if (length == 0 || !VersionReply::identifiers(reply, length, vendor, product)) {
-        reason = incompatibleReason(device);
+    bool read = false;
+    for (int attempt = 1; attempt <= IdentifierAttempts && !read; ++attempt) {
+        length = 0;
+        comTarget->sendPacket(device, IdentifierQuery, &reply, &length);
+        // A reply too short to hold both identifiers is as unreadable as none.
+        read = length > 0 && VersionReply::identifiers(reply, length, vendor, product);
+    }
+    if (!read) {
         trace.message(L"Unable to read VID and PID from the Device");
+        // Silence says nothing about what the printer is: it answered the
+        // search, so it is out of reach, not a printer of another kind.
+        if (length == 0) {
+            reason = unreachableReason(device);
+            trace.message(L"No reply to the identifier query: device not reachable");
+        } else {
+            reason = incompatibleReason(device);
+        }
         return false;
     }
     std::wstring vid;
@@ -374,7 +418,7 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
         trace.message(L"Envalid VID");
         return false;
     }
-    std::vector<std::wstring> pids = ini.getKeyValue(L"PIDs");
+    std::vector<std::wstring> pids = trimmedValues(ini, L"PIDs");
     for (const std::wstring& pid : pids) {
         if (upperAscii(pid) == product)
             return true;
@@ -385,13 +429,23 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
 }
 
 bool ISDUpdater::checkModel(KIVOptions* options, KIVDevice* device, CIniReader& ini,
-                            MethodTrace& trace) {
+                            MethodTrace& trace, int32_t& reason) {
     trace.message(L"ExactModelMatch=TRUE");
-    std::wstring model = EngineText::before(readDeviceVersion(options, device), L'_');
-    std::wstring expected;
-    if (!requiredValue(ini, L"ModelName", expected, trace))
+    bool read = false;
+    std::wstring model = EngineText::before(readDeviceVersion(options, device, &read), L'_');
+    if (!read) {
+        // No version, no model: the printer is out of reach, not another model.
+        reason = unreachableReason(device);
+        trace.message(L"Model name unreadable: device not reachable");
         return false;
+    }
+    std::wstring expected;
+    if (!requiredValue(ini, L"ModelName", expected, trace)) {
+        reason = incompatibleReason(device);
+        return false;
+    }
     if (upperAscii(expected) != model) {
+        reason = incompatibleReason(device);
         trace.message(L"Envalid Model Name");
         return false;
     }
@@ -412,6 +466,28 @@ void ISDUpdater::markEnteredAddress(IpAddressArray* addresses, const KIVDevice& 
 
 int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                                IpAddressArray* addresses) {
+    return enumerateFoundDevices(options, devices, nullptr, addresses);
+}
+
+// The copies handed out are the engine's own: freeDeviceArray deletes them
+// and leaves alone any record a caller put in the same array.
+void ISDUpdater::keepCopy(KIVDeviceArray* array, const KIVDevice& record,
+                          const std::wstring& version) {
+    if (!array)
+        return;
+    KIVDevice* copy = new (std::nothrow) KIVDevice(record);
+    if (!copy)
+        return;
+    copy->setCurrVer(version);
+    {
+        std::lock_guard<std::mutex> guard(recordsLock_);
+        records_.insert(copy);
+    }
+    array->push_back(copy);
+}
+
+int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                          KIVDeviceArray* unchecked, IpAddressArray* addresses) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::enumerateCompatibleDevices(): ");
     KIVDeviceArray* list = nullptr;
     if (comTarget) {
@@ -425,29 +501,23 @@ int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArr
         for (KIVDevice* record : *list) {
             if (!record)
                 continue;
-            if (!deviceReady(record)) {
-                trace.message(L"Unable to verify device");
-                continue;
-            }
             int32_t reason = 0;
-            if (!isCompatibleDevice(options, record, &reason)) {
+            if (!deviceAnswers(record)) {
+                trace.message(L"Unable to verify device");
+                reason = unreachableReason(record);
+            } else if (isCompatibleDevice(options, record, &reason)) {
+                keepCopy(devices, *record, readDeviceVersion(options, record));
+                continue;
+            }
+            // Only a printer that told what it is can be called the wrong one.
+            if (reason == unreachableReason(record)) {
+                trace.message(L"Device found but not checked: not reachable, device=",
+                              record->getName());
+                markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);
+                keepCopy(unchecked, *record, std::wstring());
+            } else {
                 markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
-                continue;
             }
-            std::wstring version = readDeviceVersion(options, record);
-            KIVDevice* copy = new (std::nothrow) KIVDevice(*record);
-            if (!copy)
-                continue;
-            copy->setCurrVer(version);
-            if (!devices) {
-                delete copy;
-                continue;
-            }
-            {
-                std::lock_guard<std::mutex> guard(recordsLock_);
-                records_.insert(copy);
-            }
-            devices->push_back(copy);
         }
     }
     if (list)
@@ -472,13 +542,15 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     CIniReader ini;
     openConfig(ini, options);
 
-    if (!deviceReady(&run.record))
+    if (!deviceAnswers(&run.record))
         return unverifiable(run);
+    // The whole script is checked before anything is sent: a flash that
+    // stops at a mistyped item halfway through leaves a half-updated printer.
+    if (!readTimers(run, ini) || !checkSequence(run, ini))
+        return UpdateFailed;
     int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
     if (rc != UpdateOk)
         return rc;
-    if (!readTimers(run, ini))
-        return UpdateFailed;
     reportProgress(run);
 
     unsigned char* reply = nullptr;
@@ -511,7 +583,7 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     std::wstring checkSpr;
     if (!requiredValue(ini, L"CheckSpr", checkSpr, run.trace))
         return UpdateFailed;
-    if (!isTrue(checkSpr))
+    if (!checkSwitchedOn(L"CheckSpr", checkSpr, run.trace))
         return UpdateOk;
     run.trace.message(L"CheckSpr=TRUE");
     // A version that cannot be read says nothing about the firmware letter:
@@ -529,7 +601,7 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     if (!read)
         return unverifiable(run);
     std::wstring segment = upperAscii(EngineText::before(EngineText::before(device, L'|'), L'-'));
-    std::vector<std::wstring> allowed = ini.getKeyValue(L"SprList");
+    std::vector<std::wstring> allowed = trimmedValues(ini, L"SprList");
     for (const std::wstring& value : allowed) {
         if (upperAscii(value) == segment)
             return UpdateOk;
@@ -538,21 +610,58 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
     return UpdateRevisionMismatch;
 }
 
+// FlashTimeout is the deadline of every reset wait and the scale of the
+// progress: without a positive one a printer applying its image is failed.
 bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
     struct Timer {
         const wchar_t* key;
         int32_t* target;
-    } timers[] = {{L"FlashTimeout", &run.budget},
-                  {L"BootTimeout", &run.bootTimeout},
-                  {L"RetryTimeout", &run.retryTimeout},
-                  {L"Retries", &run.retries}};
+        int32_t minimum;
+    } timers[] = {{L"FlashTimeout", &run.budget, 1},
+                  {L"BootTimeout", &run.bootTimeout, 0},
+                  {L"RetryTimeout", &run.retryTimeout, 0},
+                  {L"Retries", &run.retries, 0}};
     for (const Timer& timer : timers) {
         std::wstring value;
         if (!requiredValue(ini, timer.key, value, run.trace))
             return false;
-        *timer.target = EngineText::leadingInt(value);
+        if (!FlashSequence::parseTimer(value, timer.minimum, *timer.target)) {
+            run.trace.message(L"Invalid value in config.ini: ", timer.key, L"=", value,
+                              L" - Update Failed!");
+            return false;
+        }
     }
     return true;
+}
+
+bool ISDUpdater::checkSequence(FlashRun& run, CIniReader& ini) {
+    std::vector<std::wstring> keys = ini.getSectionKeys(L"UpdateSequence");
+    for (const std::wstring& key : keys) {
+        FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
+        std::vector<std::wstring> items = trimmedValues(ini, key.c_str());
+        if (type == FlashSequence::StepOther && items.empty())
+            items.push_back(std::wstring());
+        for (const std::wstring& item : items) {
+            if (!itemRunnable(run, type, key, item))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ISDUpdater::itemRunnable(FlashRun& run, int stepType, const std::wstring& key,
+                              const std::wstring& item) {
+    FlashSequence::StepType type = static_cast<FlashSequence::StepType>(stepType);
+    std::wstring fault = FlashSequence::itemFault(type, item);
+    if (fault.empty() && type == FlashSequence::StepFiles &&
+        !packageFileExists(run.options->getRsrcMgr().getPackagePath() +
+                           FlashSequence::parseTimedItem(item).name))
+        fault = L"no such file in the package";
+    if (fault.empty())
+        return true;
+    run.trace.message(L"Invalid item in the UpdateSequence section of config.ini: ", key, L"=",
+                      item, L" (", fault, L") - Update Failed!");
+    return false;
 }
 
 // The key list and the item list are both read from the file again for every
@@ -573,14 +682,17 @@ int32_t ISDUpdater::runSequence(FlashRun& run, CIniReader& ini) {
             return UpdateFailed;
         }
         FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
-        if (type == FlashSequence::StepOther)
-            continue;
+        // The file may have changed since it was checked.
+        if (type == FlashSequence::StepOther && !itemRunnable(run, type, key, std::wstring()))
+            return UpdateFailed;
         for (size_t item = 0;; ++item) {
             if (!sequenceKey(ini, step, key))
                 break;
-            std::vector<std::wstring> items = ini.getKeyValue(key);
+            std::vector<std::wstring> items = trimmedValues(ini, key.c_str());
             if (item >= items.size())
                 break;
+            if (!itemRunnable(run, type, key, items[item]))
+                return UpdateFailed;
             int32_t rc = runItem(run, type, items[item]);
             if (rc != UpdateOk)
                 return rc;
@@ -595,7 +707,15 @@ int32_t ISDUpdater::runItem(FlashRun& run, int stepType, const std::wstring& ite
     case FlashSequence::StepFiles: {
         FlashSequence::TimedItem file = FlashSequence::parseTimedItem(item);
         std::wstring path = run.options->getRsrcMgr().getPackagePath() + file.name;
-        comTarget->sendFile(&run.record, path.c_str());
+        int32_t sent = comTarget->sendFile(&run.record, path.c_str());
+        // A printer that already had this version would otherwise verify as
+        // updated although it got nothing.
+        if (sent != 0) {
+            run.trace.message(L"File Send Failed=", file.name, L": ",
+                              FlashSequence::sendFailureText(sent), L" (rc=", sent,
+                              L") - Update Failed!");
+            return UpdateFailed;
+        }
         run.trace.message(L"File Sent=", file.name);
         seconds = file.seconds;
         break;
@@ -649,23 +769,20 @@ int32_t ISDUpdater::runCommand(FlashRun& run, const std::wstring& item, int32_t&
 bool ISDUpdater::waitForReset(FlashRun& run) {
     run.trace.message(L"Waiting for device to POR...");
     const int64_t deadline = run.start + run.budget;
-    bool reset = false;
-    while (clock_->now() < deadline && !reset) {
+    int awayProbes = 0;
+    while (clock_->now() < deadline) {
         if (!deviceReady(&run.record)) {
-            while (clock_->now() < deadline) {
-                clock_->sleepMs(ResetPollMs);
-                reportProgress(run);
-                if (deviceReady(&run.record)) {
-                    run.trace.message(L"Device has PORed.");
-                    reset = true;
-                    break;
-                }
-            }
+            ++awayProbes;
+        } else if (awayProbes >= AwayProbesForReset) {
+            run.trace.message(L"Device has PORed.");
+            return true;
+        } else {
+            awayProbes = 0;
         }
         clock_->sleepMs(ResetPollMs);
         reportProgress(run);
     }
-    return reset;
+    return false;
 }
 
 void ISDUpdater::waitSeconds(FlashRun& run, int32_t seconds) {

@@ -35,6 +35,8 @@ public:
     bool isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) override;
     int32_t enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                        IpAddressArray* addresses) override;
+    int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                  KIVDeviceArray* unchecked, IpAddressArray* addresses) override;
     void createDeviceArray(KIVDeviceArray** out) override;
     void freeDeviceArray(KIVDeviceArray** array) override;
     void reserved(uint32_t a, uint32_t b) override;
@@ -52,7 +54,12 @@ private:
     struct VersionParts;
     struct FlashRun;
 
+    // One probe.
     bool deviceReady(KIVDevice* device);
+    // A probe, and a second one after a pause when the first got no answer:
+    // one slow probe does not make a printer unreachable.
+    bool deviceAnswers(KIVDevice* device);
+    void keepCopy(KIVDeviceArray* array, const KIVDevice& record, const std::wstring& version);
     static void markEnteredAddress(IpAddressArray* addresses, const KIVDevice& record,
                                    int32_t status);
     // read, when given, tells whether the device answered with a version.
@@ -61,12 +68,17 @@ private:
                          std::wstring& result);
     bool readFlashScan(KIVDevice* device, MethodTrace& trace, std::wstring& value);
     bool checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrace& trace, int32_t& reason);
-    bool checkModel(KIVOptions* options, KIVDevice* device, CIniReader& ini, MethodTrace& trace);
+    bool checkModel(KIVOptions* options, KIVDevice* device, CIniReader& ini, MethodTrace& trace,
+                    int32_t& reason);
 
     int32_t checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool sprAnswered);
     // The printer does not answer well enough to be verified: 13.
     int32_t unverifiable(FlashRun& run);
     bool readTimers(FlashRun& run, CIniReader& ini);
+    bool checkSequence(FlashRun& run, CIniReader& ini);
+    // False, with a line naming the item, when the item cannot run as written.
+    bool itemRunnable(FlashRun& run, int stepType, const std::wstring& key,
+                      const std::wstring& item);
     int32_t runSequence(FlashRun& run, CIniReader& ini);
     int32_t runItem(FlashRun& run, int stepType, const std::wstring& item);
     int32_t runCommand(FlashRun& run, const std::wstring& item, int32_t& seconds);

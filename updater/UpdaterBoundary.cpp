@@ -72,6 +72,14 @@ int32_t UpdaterBoundary::enumerateCompatibleDevices(KIVOptions* options, KIVDevi
     });
 }
 
+int32_t UpdaterBoundary::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                               KIVDeviceArray* unchecked,
+                                               IpAddressArray* addresses) {
+    return noThrow<int32_t>(UpdateFailed, [&] {
+        return engine_->enumerateFoundDevices(options, devices, unchecked, addresses);
+    });
+}
+
 void UpdaterBoundary::createDeviceArray(KIVDeviceArray** out) {
     if (!noThrow(false,
                  [&] {

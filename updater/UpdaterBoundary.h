@@ -28,6 +28,8 @@ public:
     void reserved(uint32_t a, uint32_t b) override;
     int32_t forwardExtension1(uint32_t value) override;
     int32_t forwardExtension2(uint32_t value) override;
+    int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
+                                  KIVDeviceArray* unchecked, IpAddressArray* addresses) override;
 
 private:
     IUpdater* engine_;

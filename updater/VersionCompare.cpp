@@ -88,8 +88,8 @@ Outcome compare(const std::wstring& package, const std::wstring& device) {
     std::vector<std::wstring> dev = EngineText::splitKeepEmpty(normalise(device), L'|');
     if (pkg.size() != dev.size())
         return PackageNewer;
-    // Both sides without any segment compare as two empty first segments.
-    if (pkg.empty() || pkg[0] == dev[0])
+    // Both sides without any segment compare as equal.
+    if (pkg == dev)
         return Equal;
     size_t count = std::min<size_t>(pkg.size(), 3);
     for (size_t i = 0; i < count; ++i) {

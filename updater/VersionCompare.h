@@ -40,7 +40,8 @@ struct SegmentStamp {
 SegmentStamp stampOf(const std::wstring& segment, size_t index);
 
 // Steps 4 to 9 of the comparison, on the raw version strings; the caller has
-// already handled an empty device string.
+// already handled an empty device string. Equal only when every segment is:
+// a printer that took the main part but not the panel is not up to date.
 Outcome compare(const std::wstring& package, const std::wstring& device);
 
 } // namespace VersionCompare

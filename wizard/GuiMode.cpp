@@ -115,7 +115,7 @@ int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
     }
     if (options->getErrors()) {
         statusReports_ = true;
-        messenger_.reset(new StatusMessenger(std::wcout));
+        messenger_.reset(new StatusMessenger(std::wcout, LogGUIMode));
     }
     return 0;
 }
@@ -156,7 +156,11 @@ int32_t GuiMode::executeUnguarded(KIVOptions* options) {
                                 messenger_.get(),
                                 appMode_,
                                 &reportProgress,
-                                &recordInstalledVersion,
+                                [this](KIVOptions* o, const std::wstring& version) {
+                                    // With -e 1 a failed record is a result line too.
+                                    recordInstalledVersion(o, version,
+                                                           messenger_ ? &std::wcout : nullptr);
+                                },
                                 [] { setProgressValue(0); }};
     WizardFlow flow(env, context);
     return flow.run(trace);

@@ -13,7 +13,8 @@ void KIVErrorRev::onInitDialog() {
     makeHeading(1038, true);
     setText(1039, text(Str::RevDevice) + L" " + context_->deviceVersion);
     setText(1040, text(Str::RevPackage) + L" " + context_->packageVersion);
-    setText(1041, text(Str::RevRequired) + L" " + revisionLetter(itemText(1039)));
+    // From the version itself: the label before it is translated text.
+    setText(1041, text(Str::RevRequired) + L" " + revisionLetter(context_->deviceVersion));
     setString(1042, Str::RevAdvice);
     setString(IDOK, Str::RevOk);
 }

@@ -40,12 +40,12 @@ uint32_t outcomeString(int32_t updateStatus) {
     return updateStatus == KIVDevice::Updated ? Str::Success : Str::Failed;
 }
 
-std::wstring revisionLetter(const std::wstring& line) {
-    if (line.empty())
+std::wstring revisionLetter(const std::wstring& version) {
+    if (version.empty())
         return std::wstring();
-    const size_t underscore = line.find(L'_');
+    const size_t underscore = version.find(L'_');
     if (underscore == std::wstring::npos)
-        return line.substr(0, 1);
-    // A line ending in "_" has no letter after it.
-    return line.substr(underscore + 1, 1);
+        return version.substr(0, 1);
+    // A version ending in "_" has no letter after it.
+    return version.substr(underscore + 1, 1);
 }

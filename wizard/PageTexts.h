@@ -26,6 +26,6 @@ std::wstring composeErrorBody(const std::wstring& label, const std::wstring step
 // String number of the Summary page's outcome for an update status.
 uint32_t outcomeString(int32_t updateStatus);
 
-// The letter after the first "_" of a line, or its first character when it
-// has none; empty for an empty line.
-std::wstring revisionLetter(const std::wstring& line);
+// The firmware letter of a version: the character after its first "_", or
+// its first character when it has none; empty for an empty version.
+std::wstring revisionLetter(const std::wstring& version);

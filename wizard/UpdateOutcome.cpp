@@ -5,7 +5,14 @@
 namespace {
 const int kFirstButton = 1;
 const int kSecondButton = 2;
+const uint32_t kStillActive = 259;
 } // namespace
+
+uint32_t UpdateOutcome::afterWait(bool ended, bool read, uint32_t code) {
+    if (!ended || !read || code == kStillActive)
+        return Failed;
+    return code;
+}
 
 uint32_t UpdateOutcome::run(Steps& steps) {
     const int32_t result = steps.update(false);

@@ -37,6 +37,12 @@ public:
     // Runs one update through its pages and returns the worker's exit code.
     static uint32_t run(Steps& steps);
 
+    // What the flow is told of an update worker it waited for: ended says
+    // whether the wait saw the thread end, read whether its exit code could
+    // be read. Only a finished worker's own code counts; 259 is what the
+    // system reports for a thread that has not ended.
+    static uint32_t afterWait(bool ended, bool read, uint32_t code);
+
 private:
     static uint32_t afterConsent(Steps& steps);
     static uint32_t askAfterNoAnswer(Steps& steps);

@@ -33,7 +33,7 @@ KIVDevice* findListed(const KIVDeviceArray& devices, const std::wstring& entry) 
 
 WizardFlow::WizardFlow(const Environment& env, WizardContext& context)
     : env_(env), context_(context), trace_(nullptr), result_(0), notUpdated_(0), finished_(false),
-      updateJob_() {}
+      anyFailed_(false), updateJob_() {}
 
 WizardFlow::~WizardFlow() {
     for (KIVDeviceArray* array : listArrays_)
@@ -138,7 +138,7 @@ WizardFlow::Step WizardFlow::chooseDevices(bool* updateNow) {
         return missingPage(L"Select Device");
     if (page.result == PageClosed) {
         trace_->message(L"Select Device Dialog - Closed (close button)");
-        return stop(ResultOk);
+        return stop(closedResult());
     }
     if (page.result != PageConfirm)
         return Go;
@@ -173,10 +173,12 @@ WizardFlow::Step WizardFlow::verifyList() {
     std::vector<int> recordOf(entries.size(), -1);
     records.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (checkIpAddress(entries[i]) != 1)
+        // " 10.0.0.9" names the same printer as "10.0.0.9": it is probed too.
+        const std::wstring address = trimmed(entries[i]);
+        if (checkIpAddress(address) != 1)
             continue;
-        trace_->message(L"Add device to IPAddressList:", entries[i]);
-        records.emplace_back(entries[i]);
+        trace_->message(L"Add device to IPAddressList:", address);
+        records.emplace_back(address);
         records.back().setStatus(ipAddressObject::NoPrinter);
         recordOf[i] = static_cast<int>(records.size() - 1);
     }
@@ -192,7 +194,8 @@ WizardFlow::Step WizardFlow::verifyList() {
 
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::wstring entry = trimmed(entries[i]);
-        KIVDevice* device = findListed(*found, entry);
+        // A blank entry would equal the empty address of every USB printer.
+        KIVDevice* device = entry.empty() ? nullptr : findListed(*found, entry);
         if (!device) {
             reportUnmatched(entry, addresses, recordOf, i);
             continue;
@@ -221,7 +224,6 @@ void WizardFlow::reportUnmatched(const std::wstring& entry, const IpAddressArray
                                  const std::vector<int>& recordOf, size_t entryIndex) {
     int32_t error = kNameUnmatchedError;
     if (checkIpAddress(entry) == 1) {
-        // An entry with blanks around it had no record: nothing was probed.
         const int record = recordOf[entryIndex];
         error = record >= 0 ? addresses[record]->getStatus()
                             : static_cast<int32_t>(ipAddressObject::NoPrinter);
@@ -251,6 +253,9 @@ WizardFlow::Step WizardFlow::updateAll() {
 // to update the same printer again.
 WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     const uint32_t i = *index;
+    // The engine has no locks of its own: a re-scan of the Select-device page
+    // ends before this update's first question to the printer.
+    env_.workers->waitEnumerations();
     KIVDevice device;
     const int32_t rc = env_.options->getDeviceAt(i, device);
     if (rc != 0) {
@@ -278,8 +283,6 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(i),
                                          &context_.deviceVersion);
 
-    // A re-scan of the Select-device page may still be talking to printers.
-    env_.workers->waitEnumerations();
     updateDevice_ = device;
     updateJob_ = UpdateJob{&updateDevice_,          env_.options,  env_.updater,
                            static_cast<int32_t>(i), env_.progress, &context_};
@@ -294,23 +297,42 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     // still waits for the engine's own bounded waits to end the update.
     const uint32_t code = started ? env_.workers->waitUpdate() : UpdateOutcome::Failed;
     trace_->message(L"End updating device=", name, L" list number=", i);
-    if (page == PageClosed)
-        return stop(ResultOk);
+    // Only an update that reported success counts as one: a printer that did
+    // not answer, or a worker that ended any other way, was not updated.
+    const bool updated = code == UpdateOutcome::Updated;
+    if (page == PageClosed) {
+        if (!updated && code != UpdateOutcome::TryAgain)
+            updateFailed(i, name);
+        return stop(closedResult());
+    }
     if (page == PageNotCreated)
         return missingPage(L"Status");
 
-    result_ = static_cast<int32_t>(code);
     if (code == UpdateOutcome::TryAgain) {
+        result_ = static_cast<int32_t>(code);
         --*index;
         return Go;
     }
-    if (code == UpdateOutcome::Failed) {
-        env_.options->setDeviceStatusAt(i, KIVDevice::UpdateFailed);
-    } else {
-        result_ = ResultOk;
-        env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
+    if (!updated) {
+        // The error page has told the user; the Summary says FAILED.
+        updateFailed(i, name);
+        return Go;
     }
+    result_ = ResultOk;
+    env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
     return showResult(i, count);
+}
+
+void WizardFlow::updateFailed(uint32_t index, const std::wstring& name) {
+    env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
+    report(name, StatusMessenger::ErrorUpdateFailed);
+    anyFailed_ = true;
+    result_ = ResultUpdateFailed;
+}
+
+// A run in which an update failed ends with that failure, however it ends.
+int32_t WizardFlow::closedResult() const {
+    return anyFailed_ ? ResultUpdateFailed : ResultOk;
 }
 
 WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
@@ -324,7 +346,7 @@ WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
         return missingPage(L"Update");
     if (result == PageClosed) {
         trace_->message(L"Update Dialog - Closed (close button)");
-        return stop(ResultOk);
+        return stop(closedResult());
     }
     if (result == PageConfirm)
         trace_->message(L"Update Dialog - Closed (continue button)");
@@ -352,7 +374,7 @@ WizardFlow::Step WizardFlow::summary(bool* rescan) {
         env_.workers->waitAll();
         trace_->message(L"Store version in registry");
         env_.recordVersion(env_.options, context_.packageVersion);
-        return stop(ResultOk);
+        return stop(closedResult());
     default:
         return Go;
     }
@@ -375,4 +397,7 @@ void WizardFlow::finish() {
     env_.options->clearDeviceList();
     if (notUpdated_ > 1)
         result_ = ResultSeveralNotUpdated;
+    // A failed flash outweighs printers that were only left out.
+    if (anyFailed_)
+        result_ = ResultUpdateFailed;
 }

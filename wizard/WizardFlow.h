@@ -65,6 +65,8 @@ private:
     Step updateAll();
     Step updateOne(uint32_t* index, uint32_t count);
     Step showResult(uint32_t index, uint32_t count);
+    void updateFailed(uint32_t index, const std::wstring& name);
+    int32_t closedResult() const;
     Step summary(bool* rescan);
     void rescan(bool enumerate);
     void finish();
@@ -78,6 +80,7 @@ private:
     int32_t result_;
     int32_t notUpdated_;
     bool finished_;
+    bool anyFailed_; // some printer's update failed during the run
     // The update worker's job and its device: kept until the worker has ended.
     KIVDevice updateDevice_;
     UpdateJob updateJob_;

@@ -35,6 +35,10 @@ private:
 
 WorkerThreads::~WorkerThreads() {
     waitAll();
+    // Left open on purpose: the handle of a worker no wait saw end must not
+    // be closed, and so be reused, while that worker may still run.
+    if (update_)
+        update_.release();
 }
 
 void WorkerThreads::startEnumeration(WizardContext& context) {
@@ -47,6 +51,9 @@ void WorkerThreads::waitEnumerations() {
 
 bool WorkerThreads::startUpdate(const UpdateJob& job) {
     waitUpdate();
+    // A worker that the wait did not see end still reads its job.
+    if (update_)
+        return false;
     running_ = Running{job, &errorPages_};
     const uintptr_t thread =
         _beginthreadex(nullptr, 0, &updateWorker, &running_, CREATE_SUSPENDED, nullptr);
@@ -62,13 +69,14 @@ uint32_t WorkerThreads::waitUpdate() {
         return lastCode_;
     // No time limit: the engine's own waits are bounded, and a worker stopped
     // from outside could leave a printer half-written or a lock held.
-    ::WaitForSingleObject(update_.get(), INFINITE);
-    DWORD code = UpdateOutcome::Failed;
-    if (::GetExitCodeThread(update_.get(), &code))
-        lastCode_ = code;
-    else
-        lastCode_ = UpdateOutcome::Failed;
-    update_.reset();
+    const bool ended = ::WaitForSingleObject(update_.get(), INFINITE) == WAIT_OBJECT_0;
+    DWORD code = STILL_ACTIVE;
+    const bool read = ended && ::GetExitCodeThread(update_.get(), &code);
+    lastCode_ = UpdateOutcome::afterWait(ended, read, code);
+    // The handle of a worker that may still run stays open, so that the
+    // next wait is for that same thread.
+    if (ended)
+        update_.reset();
     return lastCode_;
 }
 

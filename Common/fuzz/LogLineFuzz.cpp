@@ -1,8 +1,8 @@
 // The log line layout with any header values, names, depths and texts. Beyond
 // running clean: the line is appended (what was there stays), ends in exactly
 // one CR LF added by the layout, holds the component padded to its width,
-// the text and the suffix in that order, and a clock field is always 24
-// characters for in-range values.
+// the text (its own CR and LF spelt "<CR>", "<LF>") and the suffix in that
+// order, and a clock field is always 24 characters for in-range values.
 #include "FuzzInput.h"
 #include "LogLineFormat.h"
 
@@ -35,7 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     appendLogLine(line, h, component, nameWidth, depth, nullText ? nullptr : text.c_str(), suffix);
     FUZZ_CHECK(line.compare(0, 6, L"before") == 0);
     FUZZ_CHECK(line.size() >= 8 && line.compare(line.size() - 2, 2, L"\r\n") == 0);
-    std::wstring tail = (nullText ? L"" : withoutNul) + suffix + L"\r\n";
+    // The text's own line breaks are spelt out; only the layout ends the line.
+    std::wstring shown;
+    for (wchar_t c : nullText ? std::wstring() : withoutNul)
+        shown += c == L'\r' ? std::wstring(L"<CR>") : c == L'\n' ? L"<LF>" : std::wstring(1, c);
+    std::wstring tail = shown + suffix + L"\r\n";
     FUZZ_CHECK(line.size() >= tail.size() &&
                line.compare(line.size() - tail.size(), tail.size(), tail) == 0);
     size_t padded = std::max<size_t>(component.size(), nameWidth > 0 ? nameWidth : 0);

@@ -1,9 +1,12 @@
 #include "BasicLogger.h"
+#include "BasicLoggerFile.h"
 #include "LogLineFormat.h"
 #include "MethodTrace.h"
 #include "ScopedHandle.h"
 #include "TestSupport.h"
 #include "Win32Exception.h"
+
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -51,14 +54,15 @@ TEST(LoggerLineFormat, ScopesMessagesAndResultReadBackFromTheFile) {
     }
     LoggerComponent longName(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
     logLine(longName, L"long component");
-    logLine(LogUpdater, L"greek \x03b1\x03b2 is not written");
-    logLine(LogUpdater, L"latin-1 \x00e9 is");
+    logLine(LogUpdater, L"greek \x03b1\x03b2, a face \xd83d\xde00 and latin-1 \x00e9");
+    // A value that tries to end its line and forge the next one.
+    logLine(LogUpdater, L"reply=OK\r\n2009/03/05-14:05:09.042 Updater forged\n");
 
     std::string bytes = readFileBytes(log.path());
     bool crlf = false;
     std::vector<std::string> lines = splitCrLf(bytes, &crlf);
     ASSERT_TRUE(crlf) << "every line ends with CR LF and none holds a stray one";
-    ASSERT_EQ(lines.size(), 8u);
+    ASSERT_EQ(lines.size(), 9u);
 
     const char* texts[] = {"+Outer::run: ",           " Outer::run: hello 42",  " +Inner::step(): ",
                            "  Inner::step(): inside", " -Inner::step():  rc=5", "-Outer::run: "};
@@ -80,8 +84,9 @@ TEST(LoggerLineFormat, ScopesMessagesAndResultReadBackFromTheFile) {
     }
     // A longer name is printed whole, followed by one blank.
     EXPECT_EQ(lines[6].substr(24), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234 long component");
-    // The Greek line is dropped entirely; Latin-1 goes out as its byte.
-    EXPECT_EQ(lines[7].substr(50), "latin-1 \xe9 is");
+    // What the file's 8-bit text cannot hold is marked; Latin-1 goes out as its byte.
+    EXPECT_EQ(lines[7].substr(50), "greek ??, a face ? and latin-1 \xe9");
+    EXPECT_EQ(lines[8].substr(50), "reply=OK<CR><LF>2009/03/05-14:05:09.042 Updater forged<LF>");
 }
 
 TEST(LoggerLineFormat, FixedTimeIsPaddedFieldByField) {
@@ -269,6 +274,35 @@ TEST(LoggerBringUp, WithoutTheProfileFolderTheLogGoesToTheDriveRoot) {
     EXPECT_EQ(lines[0].substr(50), "at the root");
 }
 
+// The access list a file is created with, in the system's text form ("(A;;GA;;;WD)"
+// is full access for Everyone). Wine keeps only Unix mode bits for a file, so
+// the list is read from the creation call itself.
+std::wstring g_createdWith;
+HANDLE WINAPI recordingCreateFile(LPCWSTR path, DWORD access, DWORD share,
+                                  LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                  HANDLE templ) {
+    wchar_t* text = nullptr;
+    if (security && ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                        security->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                        &text, nullptr)) {
+        g_createdWith = text;
+        LocalFree(text);
+    }
+    return CreateFileW(path, access, share, security, disposition, flags, templ);
+}
+
+TEST(LoggerBringUp, LogFileIsCreatedWritableForEveryoneAndNeverTruncated) {
+    TempFolder folder;
+    const std::wstring path = folder.path() + L"KIVlog.txt";
+    ASSERT_TRUE(createLogFile(path, &recordingCreateFile));
+    // Later runs of other users append to it.
+    EXPECT_NE(g_createdWith.find(L"(A;;GA;;;WD)"), std::wstring::npos) << g_createdWith;
+    // Another run that found the file missing at the same moment comes second.
+    writeFileBytes(path, "first run's line\r\n");
+    EXPECT_FALSE(createLogFile(path));
+    EXPECT_EQ(readFileBytes(path), "first run's line\r\n");
+}
+
 TEST(LoggerBringUp, SwitchFromEitherBrandKey) {
     struct Case {
         const char* name;
@@ -430,6 +464,28 @@ TEST(LoggerSettingsCache, ConcurrentReadersAndRefreshesStayConsistent) {
     for (int i = 0; i < 1000; ++i)
         fresh.getCachedSetting(L"alpha", value, 0, 5000);
     EXPECT_EQ(fresh.reads.load(), 1) << "within the age, the source is read once";
+}
+
+DWORD WINAPI logTwoLines(void*) {
+    logLine(LogUpdater, L"while stuck 1");
+    logLine(LogUpdater, L"while stuck 2");
+    return 0;
+}
+
+TEST(LoggerLockWait, LinesWaitBoundedTimeAndTheNextLineCountsTheDropped) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    // Another program's logger, hung (or in a debugger) while it holds the lock.
+    ScopedKernelHandle stuck(CreateMutexW(nullptr, FALSE, L"TZLOG_KIVlog.txt"));
+    ASSERT_EQ(WaitForSingleObject(stuck.get(), 0), WAIT_OBJECT_0);
+    ScopedKernelHandle worker(CreateThread(nullptr, 0, &logTwoLines, nullptr, 0, nullptr));
+    const DWORD waited = WaitForSingleObject(worker.get(), 30000);
+    ReleaseMutex(stuck.get());
+    WaitForSingleObject(worker.get(), INFINITE);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the worker was held until the lock came free";
+    logLine(LogUpdater, L"after");
+    std::vector<std::string> expected = {"Log lines dropped (log lock busy): 2", "after"};
+    EXPECT_EQ(log.texts(), expected);
 }
 
 } // namespace

@@ -76,14 +76,20 @@ TEST(CmdLineOpts, DeviceListSplitting) {
     EXPECT_EQ(parse({L"KIV.EXE", L"-d", L",x,", L"-d", L"  "}).devices, (Texts{L"x", L"  "}));
 }
 
-TEST(CmdLineOpts, UnknownOptionSwallowsItsNeighbour) {
+TEST(CmdLineOpts, UnknownArgumentNeverSwallowsAnOption) {
+    // An installer's own switch before ours.
     Parsed x = parse({L"KIV.EXE", L"-x", L"-m", L"2"});
     EXPECT_TRUE(x.bad);
-    EXPECT_EQ(x.mode, 1);
+    EXPECT_EQ(x.mode, 2);
+    Parsed silent = parse({L"KIV.exe", L"/S", L"-m", L"2", L"/v", L"-e", L"1"});
+    EXPECT_TRUE(silent.bad);
+    EXPECT_EQ(silent.mode, 2);
+    EXPECT_TRUE(silent.errors);
+    // What follows an unknown argument and is no option is still taken as its value.
     Parsed upper = parse({L"KIV.EXE", L"-M", L"2", L"-e", L"1"});
     EXPECT_TRUE(upper.bad);
     EXPECT_EQ(upper.mode, 1);
-    EXPECT_TRUE(upper.errors) << "parsing goes on after the swallowed pair";
+    EXPECT_TRUE(upper.errors) << "parsing goes on after the unknown pair";
 }
 
 TEST(CmdLineOpts, OptionGivenLastStopsParsing) {
@@ -93,12 +99,16 @@ TEST(CmdLineOpts, OptionGivenLastStopsParsing) {
     EXPECT_EQ(last.mode, 1);
 }
 
-TEST(CmdLineOpts, FirstArgumentWithoutExe) {
-    Parsed p = parse({L"KIV", L"-m", L"2"});
-    EXPECT_TRUE(p.bad);
+TEST(CmdLineOpts, FirstArgumentIsTheProgramAsTyped) {
+    // "KIV -m 2 -e 1 -d 10.0.0.5" typed at a command prompt.
+    Parsed p = parse({L"KIV", L"-m", L"2", L"-e", L"1", L"-d", L"10.0.0.5"});
+    EXPECT_FALSE(p.bad);
     EXPECT_EQ(p.appPath, L"Not Provided");
-    // "KIV" swallowed "-m"; then "2" is neither an option nor the program.
-    EXPECT_EQ(p.mode, 1);
+    EXPECT_EQ(p.mode, 2);
+    EXPECT_TRUE(p.errors);
+    EXPECT_EQ(p.devices, (Texts{L"10.0.0.5"}));
+    // Even a first argument that looks like an option is the program.
+    EXPECT_EQ(parse({L"-m", L"-m", L"3"}).mode, 3);
     Parsed nothing = parse({});
     EXPECT_FALSE(nothing.bad);
     EXPECT_EQ(nothing.appPath, L"Not Provided");
@@ -109,6 +119,7 @@ TEST(CmdLineOpts, TraceMessagesInTheLog) {
     ASSERT_NE(log.logger(), nullptr);
     parse({L"KIV.EXE", L"-m", L"4"});
     parse({L"KIV", L"-x"});
+    parse({L"KIV.EXE", L"/S", L"-e", L"1"});
     parse({L"C:\\KIV.EXE", L"-d", L"A,B", L"-f"});
     parse({L"KIV.EXE", L"-e", L"1"});
     std::vector<std::string> texts = log.texts();
@@ -117,7 +128,9 @@ TEST(CmdLineOpts, TraceMessagesInTheLog) {
         " CmdLineOpts::parseCmdLine: CL option: -m: 4",
         " CmdLineOpts::parseCmdLine: Invalid command line argument!: -m 4",
         " CmdLineOpts::parseCmdLine: App path: Not Provided",
-        " CmdLineOpts::parseCmdLine: Invalid command line argument!: KIV -x",
+        " CmdLineOpts::parseCmdLine: Invalid command line argument!: -x ",
+        " CmdLineOpts::parseCmdLine: Invalid command line argument!: /S ",
+        " CmdLineOpts::parseCmdLine: CL option: -e: 1",
         " CmdLineOpts::parseCmdLine: CL option: -d: A,B",
         " CmdLineOpts::parseCmdLine: CL option: -f: ",
         " CmdLineOpts::parseCmdLine: Param without argument!: -f",

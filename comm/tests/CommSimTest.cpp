@@ -80,8 +80,9 @@ bool addSpoolerPort(const std::wstring& name, const std::wstring& host, DWORD po
 }
 
 // A firmware file the printer accepts: it resets and comes back with the new version.
-std::wstring writeFirmware(const std::string& model, const std::string& aio) {
-    std::string payload(20000, '\0');
+std::wstring writeFirmware(const std::string& model, const std::string& aio,
+                           size_t payloadBytes = 20000) {
+    std::string payload(payloadBytes, '\0');
     for (size_t i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<char>(i * 7);
     FlsHeader header;
@@ -349,6 +350,28 @@ TEST_F(CommSim, LateAndKeepOpenPrintersCostBoundedTime) {
     // Back as it was for the tests after this one.
     for (int i = 0; i < 100 && !comm_->isDeviceReady(&printer); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+// A printer that stops reading mid-file for seven seconds still gets all of
+// it; a package whose whole update may take less gives up sooner.
+TEST_F(CommSim, FileSurvivesAPrinterThatPausesReading) {
+    KIVDevice printer = printerAt(21);
+    std::wstring firmware = writeFirmware("K206", "K206_G090909_00", 4 << 20);
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(comm_->sendFile(&printer, firmware.c_str()), 0);
+    EXPECT_GE(msSince(start), 6000) << "the pause never reached the sender";
+    for (int i = 0; i < 100 && simStateField("pausing", "last") == "-"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(simStateField("pausing", "last"), "accepted");
+    simRestore("pausing");
+
+    writeFile(configPath_, ";KIV Config File\r\n[Timers]\r\nFlashTimeout=5\r\n");
+    for (int i = 0; i < 100 && !comm_->isDeviceReady(&printer); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    start = Clock::now();
+    EXPECT_EQ(comm_->sendFile(&printer, firmware.c_str()), 2); // SendFailed
+    EXPECT_LT(msSince(start), 6900);
+    DeleteFileW(firmware.c_str());
 }
 
 TEST_F(CommSim, NotReadyWhileThePrinterResets) {

@@ -182,7 +182,8 @@ TEST(TcpTransport, FileIsStreamedWhole) {
         .write(reinterpret_cast<const char*>(content.data()), content.size());
     LoopbackServer server([](SOCKET, const Bytes&) {}, true);
     TcpTransport transport(L"127.0.0.1", server.port());
-    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls"), Transport::Ok);
+    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs),
+              Transport::Ok);
     EXPECT_EQ(server.lastReceived(), content);
     // A printer that keeps the link open after the file is not waited for
     // long, and still gets every byte.
@@ -190,14 +191,16 @@ TEST(TcpTransport, FileIsStreamedWhole) {
     LoopbackServer keepsOpen([](SOCKET, const Bytes&) { pause(3000); }, true);
     TcpTransport toKeepOpen(L"127.0.0.1", keepsOpen.port());
     Clock::time_point start = Clock::now();
-    EXPECT_EQ(toKeepOpen.sendFile(L"comm-transport-test.fls"), Transport::Ok);
+    EXPECT_EQ(toKeepOpen.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs),
+              Transport::Ok);
     EXPECT_LT(msSince(start), 1500);
     for (int i = 0; i < 100 && keepsOpen.lastReceived().size() < content.size(); ++i)
         pause(20);
     EXPECT_EQ(keepsOpen.lastReceived(), content);
 
     std::remove(path);
-    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls"), Transport::FileError);
+    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs),
+              Transport::FileError);
     EXPECT_EQ(server.connections(), 1);
 }
 

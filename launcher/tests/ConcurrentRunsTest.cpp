@@ -87,7 +87,7 @@ TEST(ConcurrentRuns, ASecondRunLeavesTheFolderOfARunningOneAlone) {
     const std::vector<std::wstring> crashed = subfolders(temp);
     ASSERT_EQ(crashed.size(), 1u);
     EXPECT_EQ(std::count(both.begin(), both.end(), crashed[0]), 0);
-    const std::wstring marker = temp + crashed[0] + L"\\marker.txt";
+    const std::wstring marker = temp + crashed[0] + L"\\Package\\marker.txt";
     writeFile(marker, "left by a run that died");
     crashing.finish(0); // ended from outside, as a crash would end it
 

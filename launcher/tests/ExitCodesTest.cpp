@@ -2,6 +2,8 @@
 #include "InstalledVersion.h"
 #include "StaleEntry.h"
 
+#include "WindowsSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -44,6 +46,23 @@ TEST(StaleEntry, AFinalPathElsewhereIsNotTheEntry) {
     EXPECT_FALSE(finalPathIsEntry(L"", L"x", L"\\x"));
     EXPECT_EQ(withBackslash(L"C:\\a"), L"C:\\a\\");
     EXPECT_EQ(withBackslash(L"C:\\a\\"), L"C:\\a\\");
+}
+
+TEST(StaleEntry, AFolderIsARunsOnlyWithNothingButARunsEntries) {
+    EXPECT_TRUE(hasRunFolderLayout({}));
+    EXPECT_TRUE(hasRunFolderLayout({{L"KIV.lock", false}, {L"Package", true}, {L"Common", true}}));
+    EXPECT_TRUE(hasRunFolderLayout({{L"package", true}, {L"kiv.LOCK", false}}));
+    EXPECT_FALSE(hasRunFolderLayout({{L"Package", true}, {L"thesis.doc", false}}));
+    EXPECT_FALSE(hasRunFolderLayout({{L"Package", false}})); // a file of that name
+    EXPECT_FALSE(hasRunFolderLayout({{L"KIV.lock", true}}));
+    EXPECT_FALSE(hasRunFolderLayout({{L"Packages", true}}));
+}
+
+TEST(StaleEntry, ANameBeingDeletedCountsAsTaken) {
+    EXPECT_TRUE(runFolderNameTaken(ERROR_ALREADY_EXISTS));
+    EXPECT_TRUE(runFolderNameTaken(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(runFolderNameTaken(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(runFolderNameTaken(ERROR_DISK_FULL));
 }
 
 TEST(InstalledVersionNames, KeyByExactVendorAndBlanksAsUnderscores) {

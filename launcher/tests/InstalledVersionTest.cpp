@@ -3,8 +3,11 @@
 #include "InstalledVersion.h"
 #include "KIVOptions.h"
 #include "LauncherTestSupport.h"
+#include "TestLog.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace kivtest;
 
@@ -108,4 +111,32 @@ TEST_F(InstalledVersion, EveryUpdatedDeviceWritesTheSameValue) {
     // No DriverModelName: the value has the empty name (the key's default value).
     ASSERT_TRUE(readRegString(kTavrinKey, L"", data, bytes));
     EXPECT_EQ(data, L"K206_G010111_00");
+}
+
+TEST_F(InstalledVersion, AFailedWriteIsLoggedAndPrintedOnce) {
+    // A volatile parent refuses a lasting subkey, as HKLM refuses one to a
+    // standard user.
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\TavrinInkjet", 0, nullptr,
+                                REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(raw);
+    useConfig("Vendor=Tavrin\r\n");
+    addDevice(KIVDevice::Updated);
+    addDevice(KIVDevice::Updated);
+    const size_t mark = logMark();
+    std::wostringstream resultLines;
+    EXPECT_FALSE(recordInstalledVersion(&options_, L"V1", &resultLines));
+    const std::wstring wide = resultLines.str();
+    const std::string printed(wide.begin(), wide.end());
+    ASSERT_EQ(printed.find("Installed version not recorded: RegCreateKeyEx failed on "
+                           "HKLM\\Software\\TavrinInkjet\\KIV, error "),
+              0u)
+        << printed;
+    // One line for both devices, the same in the log.
+    const std::string log = logSince(mark);
+    ASSERT_EQ(printed.find('\n'), printed.size() - 1) << printed;
+    const std::string line = printed.substr(0, printed.size() - 1) + "\r\n";
+    const size_t at = log.find(line);
+    EXPECT_TRUE(at != std::string::npos && log.find(line, at + 1) == std::string::npos) << log;
 }

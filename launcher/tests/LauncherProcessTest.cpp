@@ -53,12 +53,16 @@ protected:
         deleteRegValue(kOskel, L"KivRetCode");
     }
 
-    ChildResult run(const char* exe, const std::wstring& args,
-                    std::vector<EnvChange> env = std::vector<EnvChange>()) {
+    // The child's environment: its own TEMP and log folder.
+    std::vector<EnvChange> environment(std::vector<EnvChange> env) {
         env.insert(env.begin(), {L"TEMP", false, temp_});
         env.push_back({L"TMP", false, temp_});
         env.push_back({L"ALLUSERSPROFILE", false, profile_.substr(0, profile_.size() - 1)});
-        return runChild(windowsPath(exe), args, env, root_);
+        return env;
+    }
+    ChildResult run(const char* exe, const std::wstring& args,
+                    std::vector<EnvChange> env = std::vector<EnvChange>()) {
+        return runChild(windowsPath(exe), args, environment(env), root_);
     }
     std::string log() { return readFile(profile_ + L"KIVlog.txt"); }
     std::vector<std::wstring> runFolders() { return subfolders(temp_ + L"\\"); }
@@ -149,15 +153,18 @@ TEST_F(LauncherProcess, StaleFoldersGoButNothingOutsideTemp) {
     const std::wstring outside = root_ + L"outside";
     makeDir(outside);
     writeFile(outside + L"\\precious.txt", "keep");
-    for (const wchar_t* d : {L"\\KIV_100", L"\\KIV_100\\nested", L"\\KIV_200", L"\\Other",
-                             L"\\.KIV_300", L"\\KIV_400"})
+    for (const wchar_t* d :
+         {L"\\KIV_100", L"\\KIV_100\\Package", L"\\KIV_100\\Common", L"\\KIV_100\\Common\\nested",
+          L"\\KIV_200", L"\\KIV_200\\Package", L"\\Other", L"\\.KIV_300", L"\\KIV_400",
+          L"\\KIV_400\\Common", L"\\KIV_500"})
         makeDir(temp_ + d);
-    for (const wchar_t* f : {L"\\KIV_100\\ro.txt", L"\\KIV_100\\nested\\ro.dll",
-                             L"\\KIV_200\\x.txt", L"\\Other\\keep.txt", L"\\KIV_400\\own.txt"}) {
+    for (const wchar_t* f : {L"\\KIV_100\\Package\\ro.txt", L"\\KIV_100\\Common\\nested\\ro.dll",
+                             L"\\KIV_200\\Package\\x.txt", L"\\Other\\keep.txt",
+                             L"\\KIV_400\\Common\\own.txt", L"\\KIV_500\\notes.txt"}) {
         writeFile(temp_ + f, "data");
         ::SetFileAttributesW((temp_ + f).c_str(), FILE_ATTRIBUTE_READONLY);
     }
-    std::string l = unixPath(temp_ + L"\\KIV_400\\junction");
+    std::string l = unixPath(temp_ + L"\\KIV_400\\Common\\junction");
     ASSERT_TRUE(linkUnix(unixPath(outside), l));
     links_.push_back(l);
 
@@ -166,12 +173,13 @@ TEST_F(LauncherProcess, StaleFoldersGoButNothingOutsideTemp) {
     EXPECT_FALSE(exists(temp_ + L"\\KIV_200"));
     EXPECT_TRUE(exists(temp_ + L"\\Other\\keep.txt"));
     EXPECT_TRUE(exists(temp_ + L"\\.KIV_300"));
-    EXPECT_FALSE(exists(temp_ + L"\\KIV_400\\own.txt"));
+    EXPECT_FALSE(exists(temp_ + L"\\KIV_400\\Common\\own.txt"));
+    EXPECT_TRUE(exists(temp_ + L"\\KIV_500\\notes.txt")) << "not a run's folder";
     EXPECT_EQ(readFile(outside + L"\\precious.txt"), "keep");
     // The new run's folder is there beside what stays.
     int fresh = 0;
     for (const std::wstring& f : runFolders())
-        if (f != L"Other" && f != L".KIV_300" && f != L"KIV_400")
+        if (f != L"Other" && f != L".KIV_300" && f != L"KIV_400" && f != L"KIV_500")
             ++fresh;
     EXPECT_EQ(fresh, 1);
 }
@@ -230,4 +238,83 @@ TEST_F(LauncherProcess, AModeThatFailsToInitializeEndsWithFour) {
     std::string text = log();
     EXPECT_TRUE(has(text, "Error initializng update mode: rc=9\r\n")) << text;
     EXPECT_FALSE(has(text, "KIV execution complete"));
+}
+
+TEST_F(LauncherProcess, AKivRetCodeThatIsNoNumberDoesNotEndTheRun) {
+    // What "reg add" without a type leaves: an empty string.
+    ChildResult reg = runChild(L"C:\\windows\\system32\\reg.exe",
+                               L"add HKLM\\Software\\Tavrin /v KivRetCode /f", {}, root_);
+    ASSERT_EQ(reg.exitCode, 0u) << reg.output;
+    const DWORD seven = 7;
+    setRegValue(kOskel, L"KivRetCode", REG_BINARY,
+                std::string(reinterpret_cast<const char*>(&seven), sizeof(seven)));
+    ChildResult r = run(KIV_STUBMODE_EXE, L"-m 2", {{L"KIV_STUB_RESULT", false, L"16"}});
+    EXPECT_EQ(r.exitCode, 7u) << "the mode's own result, not a forced code";
+    std::string text = log();
+    EXPECT_TRUE(has(text, "Beginning KIV execution...\r\n")) << text;
+    EXPECT_TRUE(has(text, "KivRetCode ignored: not a 4-byte number: Key=Software\\Tavrin, type=1, "
+                          "size=2\r\n"))
+        << text;
+    EXPECT_TRUE(has(text, "KivRetCode ignored: not a 4-byte number: Key=Software\\Oskel, type=3, "
+                          "size=4\r\n"))
+        << text;
+}
+
+TEST_F(LauncherProcess, APackageProgramHeldAfterItRanDoesNotStopTheUnpacking) {
+    ChildProcess child(windowsPath(KIV_STUBMODE_EXE), L"-m 2",
+                       environment({{L"KIV_STUB_RESULT", false, L"0"}}), root_);
+    ASSERT_TRUE(child.started());
+    // A scanner opens the common package program once it is written and keeps
+    // it a while, without letting it be deleted.
+    HANDLE held = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < 20000 && held == INVALID_HANDLE_VALUE && child.running(); ++i) {
+        for (const std::wstring& f : runFolders())
+            held = ::CreateFileW((temp_ + L"\\" + f + L"\\Common\\common.exe").c_str(),
+                                 GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ::Sleep(1);
+    }
+    ChildResult r = child.finish();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << "the program was never seen";
+    ::CloseHandle(held);
+    EXPECT_EQ(r.exitCode, 0u);
+    std::string text = log();
+    EXPECT_TRUE(has(text, "RsrcMgr::cleanSfx: Error: Unable to remove SFX from temp directory"))
+        << text;
+    EXPECT_TRUE(has(text, "Error cleaning 'Common' SFX package.")) << text;
+    // The main package was unpacked after it, and the run went on.
+    EXPECT_TRUE(has(text, "RsrcMgr::initialize: Resource initialization successful!")) << text;
+    ASSERT_EQ(runFolders().size(), 1u);
+    EXPECT_TRUE(exists(temp_ + L"\\" + runFolders()[0] + L"\\Package\\config.ini"));
+}
+
+TEST_F(LauncherProcess, TypedAtACommandPromptTheProgramRunsTheConsoleMode) {
+    // The prompt passes the name as typed, without ".exe", as argument 0.
+    writeFile(root_ + L"KIV.exe", readFile(windowsPath(KIV_SHORT_EXE)));
+    ChildResult r = runChild(L"C:\\windows\\system32\\cmd.exe", L"/c KIV -m 2 -e 1 -d 127.77.0.9",
+                             environment({}), root_);
+    std::string text = log();
+    EXPECT_TRUE(has(text, "CmdLineOpts::parseCmdLine: App path: Not Provided\r\n")) << text;
+    EXPECT_TRUE(has(text, "CmdLineOpts::parseCmdLine: Command line parsing successful!")) << text;
+    EXPECT_TRUE(has(r.output, "Device: 127.77.0.9, Result: Failure")) << r.output;
+    EXPECT_EQ(r.exitCode, 2u) << "an address that matched no printer";
+}
+
+TEST_F(LauncherProcess, ATempFolderOutsideTheLogsCharactersKeepsThePathLines) {
+    // A user's name in Cyrillic and Greek, with one Latin-1 letter.
+    const std::wstring userTemp = temp_ + L"\\\x0416\x03b1\x00e9";
+    makeDir(userTemp);
+    ChildResult r = run(KIV_NONOGUI_EXE, L"-m 2", {{L"TEMP", false, userTemp}});
+    EXPECT_EQ(r.exitCode, 4u);
+    std::vector<std::wstring> folders = subfolders(userTemp + L"\\");
+    ASSERT_EQ(folders.size(), 1u);
+    // The log's 8-bit text marks what it cannot hold and keeps the rest.
+    const std::string inLog =
+        "\\" + std::string(folders[0].begin(), folders[0].end()) + "\\Common\\";
+    std::string logTemp(temp_.begin(), temp_.end());
+    logTemp += "\\??\xe9";
+    const std::string text = log();
+    EXPECT_TRUE(has(text, "RsrcMgr::getCommonPath: rc=" + logTemp + inLog + ".\r\n")) << text;
+    EXPECT_TRUE(
+        has(text, "LoadLibrary() failed on path= " + logTemp + inLog + "NoGuiUpdateMode.dll\r\n"))
+        << text;
 }

@@ -165,6 +165,16 @@ void setRegDword(const wchar_t* key, const wchar_t* name, DWORD value) {
     ::RegCloseKey(k);
 }
 
+void setRegValue(const wchar_t* key, const wchar_t* name, DWORD type, const std::string& data) {
+    HKEY k = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+                          nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExW(k, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                     static_cast<DWORD>(data.size()));
+    ::RegCloseKey(k);
+}
+
 void deleteRegValue(const wchar_t* key, const wchar_t* name) {
     HKEY k = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS)

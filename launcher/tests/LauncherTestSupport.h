@@ -33,6 +33,7 @@ bool linkUnix(const std::string& target, const std::string& link);
 bool unlinkUnix(const std::string& link);
 
 void setRegDword(const wchar_t* key, const wchar_t* name, DWORD value);
+void setRegValue(const wchar_t* key, const wchar_t* name, DWORD type, const std::string& data);
 void deleteRegValue(const wchar_t* key, const wchar_t* name);
 void deleteRegKey(const wchar_t* key);
 bool readRegString(const wchar_t* key, const wchar_t* name, std::wstring& out, DWORD& bytes);

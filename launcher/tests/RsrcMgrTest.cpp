@@ -40,13 +40,18 @@ const char kBlob[] = "KIV test resource 401\n";
 TEST_F(RsrcMgrFiles, StaleRunFoldersGoWithReadOnlyFilesAndNestedFolders) {
     std::wstring temp = root_ + L"temp";
     makeDir(temp);
+    // KIV_100 and KIV_200 are run folders; KIV_500 and KIV_600 only look like
+    // them (a file of someone else's beside Package, no layout at all).
     for (const wchar_t* d :
-         {L"\\KIV_100", L"\\KIV_100\\Common", L"\\KIV_100\\Common\\en", L"\\KIV_200", L"\\Other",
-          L"\\.KIV_300", L"\\Other\\KIV_400", L"\\MyKIV_data"})
+         {L"\\KIV_100", L"\\KIV_100\\Common", L"\\KIV_100\\Common\\en", L"\\KIV_100\\Package",
+          L"\\KIV_200", L"\\KIV_200\\Package", L"\\Other", L"\\.KIV_300", L"\\Other\\KIV_400",
+          L"\\MyKIV_data", L"\\KIV_500", L"\\KIV_500\\Package", L"\\KIV_600"})
         makeDir(temp + d);
     for (const wchar_t* f :
-         {L"\\KIV_100\\a.txt", L"\\KIV_100\\Common\\en\\lang.dll", L"\\KIV_200\\b.txt",
-          L"\\Other\\keep.txt", L"\\.KIV_300\\keep.txt", L"\\KIV_file.txt"}) {
+         {L"\\KIV_100\\KIV.lock", L"\\KIV_100\\Package\\a.txt", L"\\KIV_100\\Common\\en\\lang.dll",
+          L"\\KIV_200\\Package\\b.txt", L"\\Other\\keep.txt", L"\\.KIV_300\\keep.txt",
+          L"\\KIV_file.txt", L"\\KIV_500\\Package\\c.txt", L"\\KIV_500\\thesis.doc",
+          L"\\KIV_600\\photo.jpg"}) {
         writeFile(temp + f, "data");
         ::SetFileAttributesW((temp + f).c_str(), FILE_ATTRIBUTE_READONLY);
     }
@@ -54,10 +59,35 @@ TEST_F(RsrcMgrFiles, StaleRunFoldersGoWithReadOnlyFilesAndNestedFolders) {
 
     RsrcMgr mgr;
     mgr.removeStaleDirs(temp);
-    std::set<std::wstring> expected = {L"Other",     L"Other\\keep.txt",    L"Other\\KIV_400",
-                                       L".KIV_300",  L".KIV_300\\keep.txt", L"KIV_file.txt",
-                                       L"MyKIV_data"};
+    std::set<std::wstring> expected = {L"Other",
+                                       L"Other\\keep.txt",
+                                       L"Other\\KIV_400",
+                                       L".KIV_300",
+                                       L".KIV_300\\keep.txt",
+                                       L"KIV_file.txt",
+                                       L"MyKIV_data",
+                                       L"KIV_500",
+                                       L"KIV_500\\Package",
+                                       L"KIV_500\\Package\\c.txt",
+                                       L"KIV_500\\thesis.doc",
+                                       L"KIV_600",
+                                       L"KIV_600\\photo.jpg"};
     EXPECT_EQ(listTree(temp), expected);
+}
+
+TEST_F(RsrcMgrFiles, ATempThatCannotBeResolvedIsReported) {
+    std::wstring temp = root_ + L"temp";
+    makeDir(temp);
+    makeDir(temp + L"\\KIV_100");
+    size_t mark = logMark();
+    RsrcMgr mgr;
+    mgr.removeStaleDirs(temp, [](const std::wstring&, bool) { return std::wstring(); });
+    EXPECT_TRUE(exists(temp + L"\\KIV_100"));
+    std::string log = logSince(mark);
+    EXPECT_NE(log.find("RsrcMgr::removeStaleDirs: Unable to resolve temporary directory, folders "
+                       "of earlier runs are kept: Path=Z:\\tmp\\kivrsrc"),
+              std::string::npos)
+        << log;
 }
 
 TEST_F(RsrcMgrFiles, LinksAreNeverDeletedThrough) {
@@ -70,10 +100,11 @@ TEST_F(RsrcMgrFiles, LinksAreNeverDeletedThrough) {
     writeFile(outside + L"\\precious.txt", "keep me");
     writeFile(root_ + L"lone.txt", "keep me too");
     makeDir(temp + L"\\KIV_1");
-    writeFile(temp + L"\\KIV_1\\own.txt", "x");
-    link(outside, temp + L"\\KIV_1\\dirlink");
-    link(emptyOutside, temp + L"\\KIV_1\\emptylink");
-    link(root_ + L"lone.txt", temp + L"\\KIV_1\\filelink");
+    makeDir(temp + L"\\KIV_1\\Package");
+    writeFile(temp + L"\\KIV_1\\Package\\own.txt", "x");
+    link(outside, temp + L"\\KIV_1\\Package\\dirlink");
+    link(emptyOutside, temp + L"\\KIV_1\\Package\\emptylink");
+    link(root_ + L"lone.txt", temp + L"\\KIV_1\\Package\\filelink");
     link(outside, temp + L"\\KIV_2"); // a stale-looking name that is itself a link
 
     RsrcMgr mgr;
@@ -82,10 +113,11 @@ TEST_F(RsrcMgrFiles, LinksAreNeverDeletedThrough) {
     EXPECT_EQ(readFile(outside + L"\\precious.txt"), "keep me");
     EXPECT_EQ(readFile(root_ + L"lone.txt"), "keep me too");
     EXPECT_TRUE(exists(emptyOutside)) << "an empty folder behind a link must survive";
-    EXPECT_FALSE(exists(temp + L"\\KIV_1\\own.txt"));
+    EXPECT_FALSE(exists(temp + L"\\KIV_1\\Package\\own.txt"));
     // Where the platform can remove a link by itself, the links and then the
     // folder are gone; where it cannot (it resolves the link first), they stay.
-    for (const wchar_t* l : {L"\\KIV_1\\dirlink", L"\\KIV_1\\emptylink", L"\\KIV_1\\filelink"})
+    for (const wchar_t* l : {L"\\KIV_1\\Package\\dirlink", L"\\KIV_1\\Package\\emptylink",
+                             L"\\KIV_1\\Package\\filelink"})
         if (exists(temp + l)) {
             EXPECT_TRUE(exists(temp + L"\\KIV_1"));
         }
@@ -156,15 +188,16 @@ TEST_F(RsrcMgrFiles, ATempThatIsALinkIsCleanedWithoutFollowingLinksInside) {
     makeDir(outside);
     writeFile(outside + L"\\precious.txt", "keep me");
     makeDir(real + L"\\KIV_100");
-    writeFile(real + L"\\KIV_100\\own.txt", "x");
-    link(outside, real + L"\\KIV_100\\dirlink");
+    makeDir(real + L"\\KIV_100\\Common");
+    writeFile(real + L"\\KIV_100\\Common\\own.txt", "x");
+    link(outside, real + L"\\KIV_100\\Common\\dirlink");
     g_linkedTemp = root_ + L"templink";
     link(real, g_linkedTemp);
     ASSERT_NE(RsrcMgr::finalPathOf(g_linkedTemp, true), windowsFinalPathOf(g_linkedTemp, false));
 
     RsrcMgr mgr;
     mgr.removeStaleDirs(g_linkedTemp, &windowsFinalPathOf);
-    EXPECT_FALSE(exists(real + L"\\KIV_100\\own.txt"));
+    EXPECT_FALSE(exists(real + L"\\KIV_100\\Common\\own.txt"));
     EXPECT_EQ(readFile(outside + L"\\precious.txt"), "keep me");
     // The same through the platform's own resolution.
     makeDir(real + L"\\KIV_200");
@@ -261,6 +294,25 @@ TEST_F(RsrcMgrFiles, APackageProgramHeldForAMomentStartsOnALaterAttempt) {
     EXPECT_EQ(rc, 7) << logSince(mark);
     EXPECT_NE(logSince(mark).find("RsrcMgr::runSfx: SFX process did not start: err=32, trying "
                                   "again"),
+              std::string::npos)
+        << logSince(mark);
+}
+
+TEST_F(RsrcMgrFiles, APackageProgramPastItsTimeIsEndedBeforeTheRunGoesOn) {
+    writeFile(root_ + L"hang.exe", readFile(windowsPath(KIV_HANGING_EXE)));
+    size_t mark = logMark();
+    RsrcMgr mgr;
+    mgr.setSfxTimeout(3000);
+    EXPECT_EQ(mgr.runSfx(L"hang.exe", root_), 6);
+    ASSERT_TRUE(exists(root_ + L"held.txt")) << "the program did not get going in time";
+    // Nothing holds its file any more: the program is gone.
+    HANDLE held = ::CreateFileW((root_ + L"held.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(held, INVALID_HANDLE_VALUE) << ::GetLastError();
+    if (held != INVALID_HANDLE_VALUE)
+        ::CloseHandle(held);
+    EXPECT_NE(logSince(mark).find("RsrcMgr::runSfx: Error: Timeout reached while waiting for SFX "
+                                  "process to complete.\r\n"),
               std::string::npos)
         << logSince(mark);
 }

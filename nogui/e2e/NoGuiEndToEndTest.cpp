@@ -303,6 +303,44 @@ TEST_F(NoGuiEndToEnd, OneFailureAmongTwoPrintersIsTheExitCode) {
     EXPECT_EQ(simStateField("second", "aio"), before);
 }
 
+TEST_F(NoGuiEndToEnd, PackageNamingAMissingFileSendsNothing) {
+    ASSERT_FALSE(env("KIV_SHORT_NOFILE_EXE").empty());
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2), 180000, "KIV_SHORT_NOFILE_EXE");
+    EXPECT_EQ(r.exitCode, 4u) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(2), "Failure, ErrorCode: ErrorUpdateFailed")))
+        << r.output;
+    // Not even the file the package does carry.
+    EXPECT_EQ(simStateField("older", "received"), "0");
+}
+
+TEST_F(NoGuiEndToEnd, PrinterThatPausesReadingMidFileIsUpdated) {
+    ASSERT_TRUE(simSet("second", "Fault", "pausefile"));
+    ASSERT_TRUE(simSet("second", "PauseSeconds", "8"));
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(3));
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(3), "Success"))) << r.output;
+    EXPECT_EQ(simStateField("second", "last"), "accepted");
+    EXPECT_EQ(simStateField("second", "aio"), narrow(package.version));
+}
+
+// Found through its spooler port, it takes the link but never says what it
+// is: the run cannot call every printer updated.
+TEST_F(NoGuiEndToEnd, PrinterFoundButNeverIdentifiedIsNotCountedUpdated) {
+    ASSERT_TRUE(simSet("second", "Fault", "silent"));
+    SpoolerPort good(L"KIV_e2e_" + simAddress(2), simAddress(2));
+    SpoolerPort silent(L"KIV_e2e_" + simAddress(3), simAddress(3));
+    ASSERT_TRUE(good.ok() && silent.ok());
+    RunResult r = runKiv(L"-m 2 -e 1");
+    EXPECT_EQ(r.exitCode, 11u) << r.output;
+    EXPECT_TRUE(contains(r.output, ", Result: Success")) << r.output;
+    EXPECT_TRUE(contains(
+        r.output, deviceLine("KIV_e2e_" + addr(3), "Failure, ErrorCode: Miscellaneous Error")))
+        << r.output;
+    EXPECT_FALSE(contains(r.output, "every printer was updated")) << r.output;
+    EXPECT_EQ(simStateField("older", "aio"), narrow(package.version));
+    EXPECT_EQ(simStateField("second", "received"), "0");
+}
+
 TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
     MachineValue forced(package.brandKey, L"KivRetCode", 5);
     ASSERT_TRUE(forced.ok());
@@ -310,6 +348,26 @@ TEST_F(NoGuiEndToEnd, ForcedExitCodeComesBeforeAnything) {
     EXPECT_EQ(r.exitCode, 5u) << r.output;
     EXPECT_TRUE(r.output.empty()) << r.output;
     EXPECT_EQ(simStateField("older", "received"), "0");
+}
+
+TEST_F(NoGuiEndToEnd, ARecordTheUserMayNotWriteIsSaidAndTheRunStillSucceeds) {
+    // A volatile parent refuses the lasting key, as HKLM refuses it to a
+    // standard user.
+    const std::wstring parent = package.brandKey + L"Inkjet";
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, parent.c_str());
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, parent.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(raw);
+    RunResult r = runKiv(L"-m 2 -e 1 -d " + simAddress(2));
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, parent.c_str());
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_TRUE(contains(r.output, deviceLine(addr(2), "Success"))) << r.output;
+    EXPECT_TRUE(
+        contains(r.output, "Installed version not recorded: RegCreateKeyEx failed on HKLM\\" +
+                               narrow(package.recordKey) + ", error "))
+        << r.output;
 }
 
 // ---------------------------------------------------------------------------

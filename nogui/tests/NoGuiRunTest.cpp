@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -170,6 +171,17 @@ TEST_F(NoGuiRunTest, ForceOffSkipsPrinterThatIsUpToDate) {
     EXPECT_EQ(engine.updated.size(), 1u);
 }
 
+TEST_F(NoGuiRunTest, FailedVersionQuestionMeansUpdateNotUpToDate) {
+    FakeEnginePrinter unread = spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2");
+    unread.packageNewer = false;
+    unread.newerThrows = true;
+    engine.printers = {unread};
+    args({L"-m", L"2", L"-e", L"1", L"-f", L"2"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"K206"});
+    EXPECT_EQ(resultLines(), std::vector<std::wstring>{L"Device: K206, Result: Success"});
+}
+
 TEST_F(NoGuiRunTest, OneFailureAmongTwoIsTheRunsResult) {
     FakeEnginePrinter bad = spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3");
     bad.updateResult = IUpdater::UpdateFailed;
@@ -246,6 +258,91 @@ TEST_F(NoGuiRunTest, PrinterThatStopsAnsweringIsNotFlashed) {
     EXPECT_TRUE(gone.updated.empty());
     EXPECT_EQ(resultLines(), std::vector<std::wstring>{
                                  L"Device: P, Result: Failure, ErrorCode: Miscellaneous Error"});
+}
+
+// Found by the search, silent when checked: such a printer may well fit the
+// package, so the run cannot say that every printer was updated.
+TEST_F(NoGuiRunTest, PrinterFoundButNotCheckedCountsAsUnreachable) {
+    FakeEnginePrinter silent = spoolerPrinter(L"K206", L"IP_10.0.0.3", L"10.0.0.3");
+    silent.answersCheck = false;
+    FakeEnginePrinter silentAddress = addressPrinter(L"10.0.0.4");
+    silentAddress.answersCheck = false;
+    engine.printers = {spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2"), silent, silentAddress};
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultUnreachable);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"K206"});
+    EXPECT_EQ(resultLines(),
+              (std::vector<std::wstring>{
+                  L"Device: K206 (10.0.0.3), Result: Failure, ErrorCode: Miscellaneous Error",
+                  L"Device: K206 (10.0.0.2), Result: Success"}));
+    EXPECT_EQ(out.str().find(L"every printer was updated"), std::wstring::npos);
+
+    // Named by its address, it is unreachable there, not a foreign printer.
+    out.str(L"");
+    args({L"-m", L"2", L"-e", L"1", L"-d", L"10.0.0.4,10.0.0.2"});
+    EXPECT_EQ(run(), ResultUnreachable);
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{
+                                 L"Device: 10.0.0.4, Result: Failure, ErrorCode: ErrorIPNoPrinter",
+                                 L"Device: 10.0.0.2, Result: Success"}));
+}
+
+// A result line that cannot be written stops the publishing of the outcomes
+// behind it; they are still counted once the updates are over.
+TEST_F(NoGuiRunTest, OutcomesBehindAFailedLineAreNotLost) {
+    struct ThrowsOnce : std::wstreambuf {
+        bool thrown = false;
+        int_type overflow(int_type c) override {
+            if (thrown)
+                return traits_type::not_eof(c);
+            thrown = true;
+            throw std::runtime_error("console gone");
+        }
+    } buffer;
+    std::wostream lines(&buffer);
+    lines.exceptions(std::ios::badbit);
+    engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3")};
+    engine.printers[1].updateResult = IUpdater::UpdateFailed;
+    // B's turn is over before A's ends: A's line fails with B's outcome behind it.
+    std::atomic<bool> bDone{false};
+    engine.duringUpdate = [&](const std::wstring& name) {
+        bDone = bDone || name == L"B";
+        while (!bDone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (name == L"A")
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    };
+    args({L"-m", L"2"});
+    messenger = std::make_unique<StatusMessenger>(lines);
+    parallel = 2;
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_TRUE(buffer.thrown);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[1].name, L"B");
+}
+
+// A turn that ends without saying what happened never counts as updated.
+TEST_F(NoGuiRunTest, TurnWithoutAnOutcomeIsAFailedUpdate) {
+    engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3")};
+    // The record B's turn would read is gone by then.
+    engine.duringUpdate = [&](const std::wstring&) { options.clearDeviceList(); };
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{
+                                 L"Device: A, Result: Success",
+                                 L"Device: B, Result: Failure, ErrorCode: ErrorUpdateFailed"}));
+}
+
+TEST_F(NoGuiRunTest, FirmwareNowIsOnlyWhatWasReadBack) {
+    engine.printers = {spoolerPrinter(L"P", L"IP_10.0.0.2", L"10.0.0.2")};
+    engine.printers[0].awayAfterUpdate = true;
+    args({L"-m", L"2"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_NE(out.str().find(L"P (10.0.0.2): updated and verified, firmware version could not be "
+                             L"read back\n"),
+              std::wstring::npos)
+        << out.str();
 }
 
 TEST_F(NoGuiRunTest, DeviceListMatchesNamePortOrAddressAfterTrimming) {

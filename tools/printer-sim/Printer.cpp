@@ -18,6 +18,9 @@ constexpr int kAfterFileMs = 2000;   // the sender should close once the file is
 constexpr int kKeptOpenMs = 8000;    // how long a keep-open printer holds a finished link
 constexpr size_t kMaxWorkers = 32;
 constexpr size_t kFileChunk = 1 << 20;
+// A pausing printer takes little into its receive buffer, so that its pause
+// reaches the sender as a stall instead of vanishing into kernel buffers.
+constexpr int kPausingReceiveBuffer = 64 * 1024;
 
 bool isMagicPrefix(const Bytes& buf) {
     size_t n = std::min(buf.size(), size_t(8));
@@ -222,6 +225,10 @@ void Printer::serve(Fd conn) {
     }
     if (fault == Fault::Silent)
         return holdSilently(conn);
+    if (fault == Fault::PauseFile) {
+        int size = kPausingReceiveBuffer;
+        ::setsockopt(conn.get(), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
     Bytes buf;
     if (!readAtLeast(conn, buf, 1, kFirstByteMs))
         return; // a readiness probe, or nothing at all
@@ -388,17 +395,24 @@ void Printer::receiveFile(Fd& conn, Bytes buf) {
         return Net::closeGracefully(conn, stop_);
     }
     Fault fault;
+    double pauseSeconds;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         fault = cfg_.fault;
+        pauseSeconds = cfg_.pauseSeconds;
     }
     uint64_t dropAt = fault == Fault::DropFile ? header.payloadLength / 2 : UINT64_MAX;
+    uint64_t pauseAt = fault == Fault::PauseFile ? header.payloadLength / 2 : UINT64_MAX;
     Crc32 crc;
     uint64_t got = buf.size() - FlsHeader::kSize;
     crc.update(buf.data() + FlsHeader::kSize, size_t(got));
     std::vector<uint8_t> chunk(kFileChunk);
     while (got < dropAt) {
-        size_t want = size_t(std::min<uint64_t>(chunk.size(), dropAt - got));
+        if (got >= pauseAt) {
+            pauseReading(pauseSeconds);
+            pauseAt = UINT64_MAX;
+        }
+        size_t want = size_t(std::min<uint64_t>(chunk.size(), std::min(dropAt, pauseAt) - got));
         int idle = got >= header.payloadLength ? kAfterFileMs : kFileIdleMs;
         long n = Net::recvFor(conn.get(), chunk.data(), want, idle, stop_);
         if (n <= 0)
@@ -413,6 +427,15 @@ void Printer::receiveFile(Fd& conn, Bytes buf) {
     }
     finishFile(header, got, crc.value());
     finishConnection(conn);
+}
+
+// The printer is busy (erasing flash, say) and reads nothing meanwhile; the
+// bytes the sender still has wait in its buffers.
+void Printer::pauseReading(double seconds) {
+    auto until = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                    std::chrono::duration<double>(seconds));
+    while (!stop_.load() && Clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 bool Printer::readHeader(Fd& conn, Bytes& buf, FlsHeader& header) {

@@ -59,6 +59,7 @@ private:
     Bytes replyTo(const Bytes& command, Command kind);
     Bytes flashScanReply();
     void receiveFile(Fd& conn, Bytes buf);
+    void pauseReading(double seconds);
     bool readHeader(Fd& conn, Bytes& buf, FlsHeader& header);
     void finishFile(const FlsHeader& header, uint64_t length, uint32_t crc);
     void takeFile(const FlsHeader& header);

@@ -8,8 +8,9 @@
 
 namespace {
 
-const char* const kFaultNames[] = {"none",     "busy",    "silent",      "garbage",  "truncated",
-                                   "slowscan", "noreset", "keepversion", "dropfile", "cutframe"};
+const char* const kFaultNames[] = {"none",      "busy",     "silent",   "garbage",
+                                   "truncated", "slowscan", "noreset",  "keepversion",
+                                   "dropfile",  "cutframe", "pausefile"};
 
 std::string lower(std::string s) {
     for (char& c : s)
@@ -164,6 +165,8 @@ bool setKey(PrinterConfig& cfg, const std::string& key, const std::string& value
         ok = parseSeconds(value, cfg.resetSeconds);
     else if (k == "replyseconds")
         ok = parseSeconds(value, cfg.replySeconds);
+    else if (k == "pauseseconds")
+        ok = parseSeconds(value, cfg.pauseSeconds);
     else if (k == "keepopen")
         ok = parseFlag(value, cfg.keepOpen);
     else if (k == "offline")

@@ -17,7 +17,8 @@ enum class Fault {
     NoReset,
     KeepVersion,
     DropFile,
-    CutFrame // last: the tests walk the names up to it
+    CutFrame,
+    PauseFile // last: the tests walk the names up to it
 };
 
 const char* toString(Fault fault);
@@ -37,6 +38,9 @@ struct PrinterConfig {
     // A printer that answers late: seconds between the end of a command and
     // the first byte of its reply.
     double replySeconds = 0;
+    // Fault pausefile: how long the printer stops reading in the middle of a
+    // file.
+    double pauseSeconds = 8;
     // A printer that keeps its side of the connection open after its reply
     // or after a file, until the sender closes (or a minute has passed).
     bool keepOpen = false;

@@ -1,5 +1,7 @@
 #include "EngineTestSupport.h"
 
+#include "WindowsSupport.h"
+
 ConfigText::ConfigText() {
     entries_ = {
         {"DeviceInfo", "Vendor", "Oskel"},
@@ -83,6 +85,9 @@ EngineTest::EngineTest() {
     options_.getRsrcMgr().setDirectories(folder_.path(), folder_.path() + L"pkg\\",
                                          folder_.path() + L"common\\");
     options_.setCfgIniPath(folder_.path() + L"config.ini");
+    // The flash script names files that must be in the package folder.
+    CreateDirectoryW((folder_.path() + L"pkg").c_str(), nullptr);
+    addPackageFile(L"flash.fls");
     addDevice(L"P1", KIVDevice::TypeUsb);
     progress.clear();
     activeClock = &clock_;
@@ -97,6 +102,10 @@ Bytes EngineTest::versionWith(const std::string& aio) {
     FakePrinter p;
     p.aio = aio;
     return FakeComTarget::versionReply(p);
+}
+
+void EngineTest::addPackageFile(const std::wstring& name) {
+    writeFileBytes(folder_.path() + L"pkg\\" + name, "KIVFLS01");
 }
 
 void EngineTest::addDevice(const std::wstring& name, int32_t type) {

@@ -46,6 +46,7 @@ protected:
     static Bytes versionWith(const std::string& aio);
 
     void addDevice(const std::wstring& name, int32_t type);
+    void addPackageFile(const std::wstring& name);
     void writeConfig();
     int32_t runUpdate(bool sprAnswered = false);
     std::wstring deviceVersion();

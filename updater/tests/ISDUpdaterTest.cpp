@@ -2,7 +2,9 @@
 // comparison, compatibility, enumeration and the flash sequence.
 #include "EngineTestSupport.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <functional>
 #include <thread>
 
@@ -222,7 +224,7 @@ protected:
 
 TEST_F(Compatibility, SwitchesOffAcceptAnyAnsweringDevice) {
     config_.set("VerifyPIDVID", "false");
-    config_.set("ExactModelMatch", "no");
+    config_.set("ExactModelMatch", "False");
     com_->printer(L"X").vid = 0x1111;
     com_->printer(L"X").aio = "Z999_G010111_00";
     int32_t reason = 77;
@@ -256,11 +258,11 @@ TEST_F(Compatibility, VendorMismatchIsReasonThreeForEveryType) {
 }
 
 TEST_F(Compatibility, ProductListAndItsReasons) {
-    config_.set("PIDs", "1234,5678");
+    config_.set("PIDs", "1234, 5678");
     config_.set("ExactModelMatch", "false");
     com_->printer(L"X").pid = 0x5678;
     int32_t reason = 0;
-    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason)); // the blank is not part of it
 
     com_->printer(L"X").pid = 0x9999;
     EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
@@ -273,6 +275,28 @@ TEST_F(Compatibility, ProductListAndItsReasons) {
     config_.remove("PIDs");
     com_->printer(L"X").pid = 0x31C7;
     EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+}
+
+TEST_F(Compatibility, OnlyAnExplicitFalseSwitchesACheckOff) {
+    FakePrinter& p = com_->printer(L"P1");
+    p.vid = 0x1111;
+    p.aio = "X999_G010111_00";
+    config_.set("VerifyPIDVID", "Yes");
+    config_.set("ExactModelMatch", "1");
+    int32_t reason = 0;
+    EXPECT_FALSE(check(L"P1", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 3);
+    p.vid = 0x7B1E;
+    EXPECT_FALSE(check(L"P1", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 10);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): ExactModelMatch=1 is neither TRUE nor "
+                     "FALSE: the check stays on"),
+              1u);
+
+    // The firmware-letter check keeps to the same rule.
+    config_.set("CheckSpr", "ture");
+    p.aio = "K206_H010111_00";
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateRevisionMismatch);
 }
 
 TEST_F(Compatibility, IdentifierReplyShorterThanFifteenBytesIsUnreadable) {
@@ -329,6 +353,36 @@ TEST_F(Compatibility, MissingRequiredKeysFailWithALine) {
     EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Missing key in config.ini: "
                      "ExactModelMatch"),
               1u);
+}
+
+// Silence is not an answer: a printer that does not reply to the identifier
+// query or the version read is out of reach, not another kind of printer.
+TEST_F(Compatibility, SilenceIsUnreachableAndIsAskedThreeTimes) {
+    const std::wstring query = L"A5000750E08100020013";
+    config_.set("ExactModelMatch", "false");
+    FakePrinter& p = com_->printer(L"X");
+    p.script[query] = {Bytes(), Bytes()};
+    int32_t reason = 0;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeIpAddress, reason)) << "answered on the third try";
+    EXPECT_EQ(com_->count(L"packet:" + query), 3u);
+
+    p.script[query] = {Bytes(), Bytes(), Bytes()};
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeIpAddress, reason));
+    EXPECT_EQ(reason, 2);
+    p.script[query] = {Bytes(), Bytes(), Bytes()};
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 9);
+
+    config_.set("VerifyPIDVID", "false");
+    config_.set("ExactModelMatch", "true");
+    const std::wstring version = L"A5000750E08100020510";
+    p.script[version] = {Bytes(), Bytes(), Bytes()};
+    EXPECT_FALSE(check(L"X", KIVDevice::TypeUsb, reason));
+    EXPECT_EQ(reason, 9);
+    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid Model Name"), 0u);
+    // A probe that is slow once is asked again.
+    p.probesToMiss = 1;
+    EXPECT_TRUE(check(L"X", KIVDevice::TypeUsb, reason));
 }
 
 // ---------------------------------------------------------------------------
@@ -391,6 +445,39 @@ TEST_F(Enumeration, AHundredAddressSearchesLeaveNoRecordBehind) {
         updater_->freeDeviceArray(&devices);
     }
     EXPECT_EQ(updater_->recordsHeld(), 0u);
+}
+
+// Only a printer that told what it is can be called the wrong one; one that
+// fell silent is handed back as not checked, never among the compatible ones.
+TEST_F(Enumeration, PrintersThatCouldNotBeCheckedAreKeptApart) {
+    writeConfig();
+    std::vector<ipAddressObject> entries;
+    for (const wchar_t* name : {L"10.0.0.1", L"10.0.0.2", L"10.0.0.3"}) {
+        KIVDevice d;
+        d.setName(name);
+        d.setType(KIVDevice::TypeIpAddress);
+        d.setIPAddress(name);
+        com_->attached.push_back(d);
+        entries.emplace_back(name);
+        entries.back().setStatus(ipAddressObject::PrinterFound);
+    }
+    com_->printer(L"10.0.0.2").script[L"A5000750E08100020013"] = {Bytes(), Bytes(), Bytes()};
+    com_->printer(L"10.0.0.3").pid = 0x0001;
+    IpAddressArray addresses = {&entries[0], &entries[1], &entries[2]};
+    KIVDeviceArray devices, unchecked;
+    EXPECT_EQ(updater_->enumerateFoundDevices(&options_, &devices, &unchecked, &addresses), 0);
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0]->getName(), L"10.0.0.1");
+    ASSERT_EQ(unchecked.size(), 1u);
+    EXPECT_EQ(unchecked[0]->getName(), L"10.0.0.2");
+    std::vector<int32_t> statuses;
+    for (const ipAddressObject& e : entries)
+        statuses.push_back(e.getStatus());
+    EXPECT_EQ(statuses,
+              (std::vector<int32_t>{ipAddressObject::PrinterFound, ipAddressObject::NoPrinter,
+                                    ipAddressObject::WrongPrinter}));
+    delete devices[0];
+    delete unchecked[0];
 }
 
 TEST_F(Enumeration, NothingFoundLeavesTheArrayAndFreesTheList) {
@@ -503,7 +590,7 @@ TEST_F(FlashUpdate, AnEmptyUpdateSequenceFailsInsteadOfVerifyingAnUnflashedPrint
     // would pass. Without a step to run that would be reported as an update.
     com_->printer(L"P1").aio = "K206_G082511_00";
     const std::vector<std::vector<std::pair<std::string, std::string>>> sequences = {
-        {}, {{"1.Files", ""}}, {{"1.Other", "flash.fls:0"}}};
+        {}, {{"1.Files", ""}}};
     const std::string line = "ISDUpdater::update(): No update step in the UpdateSequence section "
                              "of config.ini - Update Failed!";
     for (size_t i = 0; i < sequences.size(); ++i) {
@@ -553,17 +640,68 @@ TEST_F(FlashUpdate, CommandRepliesMatchInsideTheExpectation) {
     EXPECT_EQ(logged("ISDUpdater::update(): No Response"), 1u);
 }
 
-TEST_F(FlashUpdate, ResetWaitWithItsDeadlinePassedFailsAtOnce) {
-    config_.sequence({{"1.Exec", "POR_ALERT:0"}});
-    for (const char* budget : {"0", "-5"}) {
-        config_.set("FlashTimeout", budget);
-        clock_.sleeps.clear();
-        EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << budget;
-        EXPECT_TRUE(clock_.sleeps.empty()) << budget;
+TEST_F(FlashUpdate, ScriptIsCheckedWholeBeforeAnythingIsSent) {
+    // Each bad item stands after a good file: not even that one may go out.
+    for (const char* bad : {"2.Files=missing.fls:0", "2.Exec=POR_ALRT:0", "2.Cmds=1B2G:A5:0",
+                            "2.Fils=flash.fls:0", "timer"}) {
+        std::string step = bad;
+        if (step == "timer")
+            config_.set("FlashTimeout", "abc");
+        else
+            config_.sequence({{"1.Files", "flash.fls:0"},
+                              {step.substr(0, step.find('=')), step.substr(step.find('=') + 1)}});
+        com_->calls.clear();
+        EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << bad;
+        EXPECT_EQ(com_->calls, std::vector<std::wstring>{L"ready:P1"}) << bad;
     }
-    EXPECT_EQ(logged("ISDUpdater::update(): Device did not POR."), 2u);
-    // Without a budget there is no scale: nothing is reported.
-    EXPECT_TRUE(progress.empty());
+    std::vector<std::string> failures;
+    for (const std::string& line : lines()) {
+        if (line.find("Update Failed!") != std::string::npos)
+            failures.push_back(line.substr(line.find(": ") + 2));
+    }
+    const std::string item = "Invalid item in the UpdateSequence section of config.ini: ";
+    EXPECT_EQ(failures,
+              (std::vector<std::string>{
+                  item + "2.Files=missing.fls:0 (no such file in the package) - Update Failed!",
+                  item + "2.Exec=POR_ALRT:0 (unknown action) - Update Failed!",
+                  item + "2.Cmds=1B2G:A5:0 (the command is not pairs of hexadecimal digits) - "
+                         "Update Failed!",
+                  item + "2.Fils=flash.fls:0 (unknown step type) - Update Failed!",
+                  "Invalid value in config.ini: FlashTimeout=abc - Update Failed!"}));
+}
+
+TEST_F(FlashUpdate, FailedFileSendEndsTheSequence) {
+    // Already on the package version: verification alone would pass.
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = "K206_G082511_00";
+    p.fileFailure = 2;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): File Send Failed=flash.fls: the printer did not take "
+                     "the whole file (rc=2) - Update Failed!"),
+              1u);
+    EXPECT_EQ(logged("ISDUpdater::update(): File Sent=flash.fls"), 0u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 0u);
+}
+
+TEST_F(FlashUpdate, BlanksAfterCommasAreNotPartOfTheItems) {
+    addPackageFile(L"panel.fls");
+    config_.set("SprList", "zz99, k206_h010111_00");
+    config_.sequence({{"1.Files", "flash.fls:6, panel.fls:0"}});
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = "K206_H010111_00"; // another letter: SprList decides
+    p.resetMs = 5000;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\panel.fls"), 1u);
+}
+
+TEST_F(FlashUpdate, ResetWaitWithItsDeadlinePassedFailsAtOnce) {
+    // The file takes longer than the whole budget.
+    config_.set("FlashTimeout", "3");
+    com_->printer(L"P1").fileMs = 5000;
+    config_.sequence({{"1.Files", "flash.fls:0"}, {"2.Exec", "POR_ALERT:0"}});
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_TRUE(clock_.sleeps.empty());
+    EXPECT_EQ(logged("ISDUpdater::update(): Device did not POR."), 1u);
 }
 
 TEST_F(FlashUpdate, PrinterThatStaysUpSkipsTheBootWait) {
@@ -582,20 +720,49 @@ TEST_F(FlashUpdate, PrinterThatStaysUpSkipsTheBootWait) {
 
 TEST_F(FlashUpdate, ExecStepsWaitForTheSameDeadline) {
     config_.set("FlashTimeout", "60");
-    config_.sequence({{"1.Files", "flash.fls:0"},
-                      {"2.Exec", "POR_NOALERT:0"},
-                      {"3.Exec", "NOTHING:4"},
-                      {"4.Other", "whatever:30"}});
+    config_.sequence(
+        {{"1.Files", "flash.fls:0"}, {"2.Exec", "POR_NOALERT:0"}, {"3.Cmds", "aabb:por:4"}});
     com_->printer(L"P1").resetMs = 10000;
     // The printer resets once; the final wait finds it up and runs to start + 60.
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
     EXPECT_EQ(logged("ISDUpdater::update(): Device has PORed."), 1u);
     EXPECT_EQ(logged("ISDUpdater::update(): Waiting for device to POR..."), 2u);
-    EXPECT_EQ(clock_.sleepsOf(2000), 2u); // the 4 s after NOTHING; no boot wait
+    EXPECT_EQ(clock_.sleepsOf(2000), 2u); // the 4 s after the command; no boot wait
     EXPECT_EQ(clock_.now(), startMs_ / 1000 + 60);
 }
 
+// A probe that takes too long right after the file is not the reset: the
+// command after the reset waits for the printer to really go and come back.
+TEST_F(FlashUpdate, OneSlowProbeIsNotAReset) {
+    config_.set("FlashTimeout", "60");
+    config_.sequence(
+        {{"1.Files", "flash.fls:0"}, {"2.Exec", "POR_ALERT:4"}, {"3.Cmds", "1B2A7301FF:A5:0"}});
+    FakePrinter& p = com_->printer(L"P1");
+    p.rawReplies[L"1B2A7301FF"] = {0xA5};
+    p.resetsOnFile = false;
+    com_->afterFile = [&](const std::wstring&) {
+        // Away from 3 s after the file's end for 4 s; one slow probe before.
+        const int64_t end = clock_.ms + p.fileMs;
+        p.probesToMiss = 1;
+        p.away.push_back({end + 3000, end + 7000});
+        p.pendingAt = end + 7000;
+    };
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): No Response"), 0u);
+    EXPECT_EQ(logged("ISDUpdater::update(): Device has PORed."), 1u);
+
+    // A readiness check that fails once is asked again before giving up.
+    p.away.clear();
+    p.probesToMiss = 1;
+    com_->afterFile = nullptr;
+    p.resetsOnFile = true;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+}
+
 TEST_F(FlashUpdate, ItemWaitsInTwoSecondSteps) {
+    addPackageFile(L"second.fls");
+    // Back from the first file's reset before the second goes out.
+    com_->printer(L"P1").resetMs = 5000;
     config_.sequence({{"1.Files", "flash.fls:10,second.fls:3"}});
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
     EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\second.fls"), 1u);
@@ -609,6 +776,8 @@ TEST_F(FlashUpdate, EveryItemIsReadFromTheFileAsItStandsThen) {
     p.resetsOnFile = false;
     p.aio = "K206_G082511_00";
     config_.set("FlashTimeout", "10");
+    for (const wchar_t* name : {L"a.fls", L"b.fls", L"c.fls", L"x.fls", L"y.fls"})
+        addPackageFile(name);
     config_.sequence({{"1.Files", "a.fls:0,b.fls:0"}, {"2.Files", "c.fls:0"}});
     bool changed = false;
     com_->afterFile = [&](const std::wstring&) {
@@ -774,4 +943,18 @@ TEST_F(FlashUpdate, AnotherThreadsComparisonDoesNotDecideThisUpdate) {
     EXPECT_FALSE(otherNewer);
     EXPECT_EQ(com->printer(L"P1").aio, "K206_G082511_00");
     EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 1u);
+}
+
+// The engine's deadlines must not move when someone sets the calendar clock:
+// its seconds come from a counter that starts near the machine's start, not
+// from the date, and still advance with real time.
+TEST(SystemClock, CountsElapsedTimeNotTheDate) {
+    EngineClock& clock = EngineClock::system();
+    const int64_t before = clock.now();
+    const int64_t calendar = static_cast<int64_t>(std::time(nullptr));
+    EXPECT_GT(calendar - before, 10LL * 365 * 24 * 3600) << "reads the calendar";
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    const int64_t after = clock.now();
+    EXPECT_GE(after - before, 2);
+    EXPECT_LE(after - before, 10);
 }

@@ -238,9 +238,12 @@ TEST(VersionCompare, ComparesByDateThenSuffixAcrossSegments) {
     // Different segment counts: the package wins without looking at dates.
     EXPECT_EQ(compare(L"K206_G011410_00|AB.123456.CDFG", L"K206_G011510_00|AB.123456.CDFG|X"),
               VersionCompare::PackageNewer);
-    // Equal first segments decide alone.
+    // Equal first segments are not enough: a panel left on its old version
+    // is older, and one that differs in another way is not equal either.
     EXPECT_EQ(compare(L"K206_G011510_00|AB.010199.CDFG", L"K206_G011510_00|AB.010112.CDFG"),
-              VersionCompare::Equal);
+              VersionCompare::PackageNewer);
+    EXPECT_EQ(compare(L"K206_G011510_00|AB.010112.CDFG", L"K206_G011510_00|AB.010199.CDFG"),
+              VersionCompare::DeviceNewer);
     // An older first segment does not end the comparison.
     EXPECT_EQ(compare(L"K206_G011410_00|AB.010212.CDFG", L"K206_G011510_00|AB.010112.CDFG"),
               VersionCompare::PackageNewer);
@@ -305,7 +308,7 @@ TEST(FlashSequence, CommandItemsSplitAtFirstAndLastColon) {
     EXPECT_EQ(cmd.seconds, 0);
 }
 
-TEST(FlashSequence, RepliesMatchAnywhereInsideTheExpectation) {
+TEST(FlashSequence, RepliesMatchWholeBytesInsideTheExpectation) {
     EXPECT_TRUE(FlashSequence::acceptsAnyReply(L""));
     EXPECT_TRUE(FlashSequence::acceptsAnyReply(L"POR"));
     EXPECT_FALSE(FlashSequence::acceptsAnyReply(L"A5"));
@@ -314,6 +317,27 @@ TEST(FlashSequence, RepliesMatchAnywhereInsideTheExpectation) {
     EXPECT_TRUE(FlashSequence::replyAccepted(L"A500010203", EngineText::hexText(shortReply, 3)));
     EXPECT_FALSE(FlashSequence::replyAccepted(L"A500010203", EngineText::hexText(longReply, 6)));
     EXPECT_TRUE(FlashSequence::replyAccepted(L"0000/A50001", EngineText::hexText(shortReply, 3)));
+    // 50 stands at odd places of A500... and of A50050 until its third byte.
+    EXPECT_FALSE(FlashSequence::replyAccepted(L"A500010203", L"50"));
+    EXPECT_TRUE(FlashSequence::replyAccepted(L"A50050", L"50"));
+    EXPECT_TRUE(FlashSequence::replyAccepted(L"A500:A501", L"01"));
+    EXPECT_FALSE(FlashSequence::replyAccepted(L"A500:A501", L"0A"));
+}
+
+TEST(FlashSequence, ItemsAndTimersAreCheckedAsWritten) {
+    using FlashSequence::itemFault;
+    EXPECT_EQ(itemFault(FlashSequence::StepFiles, L"flash.fls") +
+                  itemFault(FlashSequence::StepExec, L"POR_NOALERT:") +
+                  itemFault(FlashSequence::StepCmds, L"1b2a:a5:00:3"),
+              L"");
+    EXPECT_NE(itemFault(FlashSequence::StepFiles, L"flash.fls:-3"), L"");
+    // One colon: the field after it is the seconds, not an expected reply.
+    EXPECT_NE(itemFault(FlashSequence::StepCmds, L"1B2A:A500"), L"");
+    int32_t value = -1;
+    EXPECT_TRUE(FlashSequence::parseTimer(L" 145 ", 1, value));
+    EXPECT_EQ(value, 145);
+    EXPECT_FALSE(FlashSequence::parseTimer(L"0", 1, value));
+    EXPECT_FALSE(FlashSequence::parseTimer(L"12s", 0, value));
 }
 
 TEST(FlashSequence, ProgressIsTheCeilingOfElapsedOverBudget) {

@@ -14,6 +14,7 @@
 #   #@ log TEXT        the log has a line containing TEXT, after the line that
 #                      the previous "#@ log" found
 #   #@ no-log TEXT     the log has no line containing TEXT
+#   #@ count N TEXT    the log has exactly N lines containing TEXT
 #   #@ out TEXT        the program's output has a line containing TEXT
 #   #@ no-out TEXT     ... has no line containing TEXT
 #   #@ locale NAME     the run's Unix locale (LC_ALL), from which Wine takes the
@@ -127,6 +128,12 @@ while read -r text; do
     [ -n "$text" ] || continue
     [ -f "$log" ] && grep -qF -- "$text" "$log" && fail "a log line with '$text'"
 done < <(directives no-log)
+while read -r n text; do
+    [ -n "$n" ] || continue
+    got=0
+    [ -f "$log" ] && got=$(grep -cF -- "$text" "$log" || true)
+    [ "$got" -eq "$n" ] || fail "$got log lines with '$text', not $n"
+done < <(directives count)
 if [ "$status" -ne 0 ] && [ -f "$log" ]; then
     echo "--- the log's last lines"
     tail -n 40 "$log"

@@ -47,9 +47,9 @@ TEST(PageTexts, ComposedBodyOutcomeAndRevisionLetter) {
     EXPECT_EQ(outcomeString(KIVDevice::UpdateFailed), 1064u);
     EXPECT_EQ(outcomeString(KIVDevice::NotHandled), 1064u);
 
-    EXPECT_EQ(revisionLetter(L"Current Device Firmware Level: K417_C020513_00"), L"C");
-    EXPECT_EQ(revisionLetter(L"Current Device Firmware Level: K417"), L"C");
-    EXPECT_EQ(revisionLetter(L"Level: x_"), L"");
+    EXPECT_EQ(revisionLetter(L"K417_C020513_00|PANEL_X"), L"C");
+    EXPECT_EQ(revisionLetter(L"K417"), L"K");
+    EXPECT_EQ(revisionLetter(L"K417_"), L"");
     EXPECT_EQ(revisionLetter(L"_Q"), L"Q");
     EXPECT_EQ(revisionLetter(L""), L"");
 }

@@ -100,3 +100,13 @@ TEST(UpdateOutcome, OtherFailuresShowTheirPageAndFail) {
     // A page that cannot be shown does not change a failure into anything else.
     expectOutcome({{kFailed}, {kNotShown}, UpdateOutcome::Failed, "update error4 100"});
 }
+
+TEST(UpdateOutcome, OnlyTheCodeOfAWorkerSeenToEndCounts) {
+    EXPECT_EQ(UpdateOutcome::afterWait(true, true, UpdateOutcome::Updated), UpdateOutcome::Updated);
+    EXPECT_EQ(UpdateOutcome::afterWait(true, true, UpdateOutcome::TryAgain),
+              UpdateOutcome::TryAgain);
+    // A failed wait, an unreadable code, or the code of a thread still running.
+    EXPECT_EQ(UpdateOutcome::afterWait(false, true, UpdateOutcome::Updated), UpdateOutcome::Failed);
+    EXPECT_EQ(UpdateOutcome::afterWait(true, false, UpdateOutcome::Updated), UpdateOutcome::Failed);
+    EXPECT_EQ(UpdateOutcome::afterWait(true, true, 259), UpdateOutcome::Failed);
+}

@@ -81,8 +81,11 @@ public:
     std::deque<uint32_t> exitCodes;
     int enumerationWaits = 0;
     int updatesRunning = 0;
+    // A search counts as running, as a real one may, until it is waited for.
+    bool searching = false;
 
     void startEnumeration(WizardContext& context) override {
+        searching = true;
         const uint64_t generation = context.beginEnumeration();
         KIVDeviceArray* array = nullptr;
         engine_.createDeviceArray(&array);
@@ -90,7 +93,10 @@ public:
         engine_.enumerateCompatibleDevices(context.options, array, nullptr);
         context.publishDevices(generation, *array);
     }
-    void waitEnumerations() override { ++enumerationWaits; }
+    void waitEnumerations() override {
+        ++enumerationWaits;
+        searching = false;
+    }
     bool startUpdate(const UpdateJob& job) override {
         ++updatesRunning;
         const int32_t r = engine_.update(job.options, job.index, job.progress, false);
@@ -113,6 +119,23 @@ private:
     uint32_t code_ = 0;
 };
 
+// The engine has no locks: counts the questions about one printer that were
+// asked while a search could still be talking to the printers.
+struct WatchedEngine : FakeUpdater {
+    const bool* searching = nullptr;
+    int askedDuringSearch = 0;
+
+    bool isPackageNewerThanDevice(KIVOptions* o, int32_t i) override {
+        note();
+        return FakeUpdater::isPackageNewerThanDevice(o, i);
+    }
+    void getDeviceVersionString(KIVOptions* o, int32_t i, std::wstring* out) override {
+        note();
+        FakeUpdater::getDeviceVersionString(o, i, out);
+    }
+    void note() { askedDuringSearch += *searching; }
+};
+
 FakeEnginePrinter printer(const wchar_t* name, const wchar_t* ip,
                           int32_t type = KIVDevice::TypeNetwork) {
     FakeEnginePrinter p;
@@ -125,10 +148,13 @@ FakeEnginePrinter printer(const wchar_t* name, const wchar_t* ip,
 
 class WizardFlowTest : public ::testing::Test {
 protected:
-    FakeUpdater engine;
+    WatchedEngine engine;
     KIVOptions options;
     ScriptedPages pages;
     InstantWorkers workers{engine};
+    std::vector<int32_t> statusAtRecord; // each listed printer's, when the record is written
+
+    WizardFlowTest() { engine.searching = &workers.searching; }
     std::wostringstream out;
     std::unique_ptr<StatusMessenger> messenger;
     int recorded = 0;
@@ -150,9 +176,15 @@ protected:
                                     messenger.get(),
                                     options.getAppMode() == 3 ? 3 : 1,
                                     nullptr,
-                                    [this](KIVOptions*, const std::wstring& v) {
+                                    [this](KIVOptions* o, const std::wstring& v) {
                                         EXPECT_EQ(v, engine.packageVersion);
                                         ++recorded;
+                                        statusAtRecord.clear();
+                                        for (uint32_t i = 0; i < o->getDevListSize(); ++i) {
+                                            KIVDevice d;
+                                            o->getDeviceAt(i, d);
+                                            statusAtRecord.push_back(d.getUpdateStatus());
+                                        }
                                     },
                                     nullptr};
         MethodTrace trace(LogGUIMode, L"GuiMode::executeUpdateMode(): ");
@@ -160,6 +192,7 @@ protected:
         const int32_t rc = flow.run(trace);
         notUpdated = flow.notUpdatedCount();
         EXPECT_EQ(workers.updatesRunning, 0) << "the run returned with a worker running";
+        EXPECT_EQ(engine.askedDuringSearch, 0) << "a printer was asked while a search could run";
         return rc;
     }
 };
@@ -259,14 +292,15 @@ TEST_F(WizardFlowTest, ThePrinterChosenIsThePrinterUpdated) {
 }
 
 TEST_F(WizardFlowTest, RunResultsOfTheUpdateLoop) {
-    // The last printer fails: 14, even after an earlier success.
+    // The last printer fails: 14, even after an earlier success, and no
+    // Result page tells of a success after its error page.
     engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3")};
     engine.printers[1].updateResult = IUpdater::UpdateFailed;
     EXPECT_EQ(run(), ResultUpdateFailed);
     EXPECT_EQ(pages.shown,
               (std::vector<PageKind>{PageKind::Welcome, PageKind::Licence, PageKind::SelectDevice,
                                      PageKind::Progress, PageKind::Result, PageKind::Progress,
-                                     PageKind::Result, PageKind::Summary}));
+                                     PageKind::Summary}));
 
     // Worker code 15 updates the same printer again; then it succeeds.
     pages = ScriptedPages();
@@ -295,6 +329,43 @@ TEST_F(WizardFlowTest, RunResultsOfTheUpdateLoop) {
     EXPECT_EQ(run(), ResultSeveralNotUpdated);
     EXPECT_EQ(notUpdated, 2);
     EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"C"});
+}
+
+TEST_F(WizardFlowTest, AFailedUpdateIsNeverToldAsASuccess) {
+    // Mode 3, the first printer's update fails: its result line, no Result
+    // page, and the run ends with the failure although the last one is
+    // updated. A worker that ended without either answer of the no-answer
+    // page failed as well: its printer gets no installed-version record.
+    ScopedTestLog log;
+    engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3"),
+                       printer(L"C", L"10.0.0.4")};
+    args({L"-m", L"3", L"-e", L"1", L"-d", L"A,B,C"});
+    workers.exitCodes = {UpdateOutcome::Failed, UpdateOutcome::NoAnswerUnresolved,
+                         UpdateOutcome::Updated};
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(pages.shown, (std::vector<PageKind>{PageKind::Licence, PageKind::Progress,
+                                                  PageKind::Progress, PageKind::Progress}));
+    EXPECT_EQ(statusAtRecord, (std::vector<int32_t>{KIVDevice::UpdateFailed,
+                                                    KIVDevice::UpdateFailed, KIVDevice::Updated}));
+    EXPECT_EQ(out.str(), L"Device: A, Result: Failure, ErrorCode: ErrorUpdateFailed\n"
+                         L"Device: B, Result: Failure, ErrorCode: ErrorUpdateFailed\n");
+    EXPECT_EQ(findText(flowLines(log), "Update Dialog"), -1);
+
+    // A failure outweighs printers left out, and closing a later page does
+    // not turn it into a success.
+    // (The IP-entry page is never shown here: a run to its end.)
+    for (PageKind closed :
+         {PageKind::SelectAddress, PageKind::Progress, PageKind::Result, PageKind::Summary}) {
+        SCOPED_TRACE(static_cast<int>(closed));
+        pages = ScriptedPages();
+        pages.script[closed] = {PageClosed};
+        args({L"-m", L"1", L"-f", L"2"});
+        engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3"),
+                           printer(L"C", L"10.0.0.4"), printer(L"D", L"10.0.0.5")};
+        engine.printers[0].updateResult = IUpdater::UpdateFailed;
+        engine.printers[1].packageNewer = engine.printers[2].packageNewer = false;
+        EXPECT_EQ(run(), ResultUpdateFailed);
+    }
 }
 
 TEST_F(WizardFlowTest, RetryFromSummaryEnumeratesAgainAndKeepsCounting) {
@@ -335,10 +406,18 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
     engine.printers = {printer(L"K206", L"10.0.0.5", KIVDevice::TypeIpAddress),
                        printer(L"Wrong", L"10.0.0.7", KIVDevice::TypeIpAddress)};
     engine.printers[1].compatible = false;
-    args({L"-m", L"3", L"-e", L"1", L"-d", L"10.0.0.5, 10.0.0.9 ,10.0.0.7"});
+    // Blanks around an address do not keep it from being probed; a blank
+    // entry matches nothing, not the empty address of a USB printer.
+    engine.printers.push_back(printer(L"Usb", L"", KIVDevice::TypeUsb));
+    args({L"-m", L"3", L"-e", L"1", L"-d", L"10.0.0.5, 10.0.0.9 ,10.0.0.7,  "});
     EXPECT_EQ(run(), ResultSeveralNotUpdated);
+    EXPECT_EQ(engine.probedAddresses,
+              (std::vector<std::wstring>{L"10.0.0.5", L"10.0.0.9", L"10.0.0.7"}));
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"K206"});
     EXPECT_EQ(out.str(), L"Device: 10.0.0.9, Result: Failure, ErrorCode: ErrorIPNoPrinter\n"
-                         L"Device: 10.0.0.7, Result: Failure, ErrorCode: ErrorIPWrongPrinter\n");
+                         L"Device: 10.0.0.7, Result: Failure, ErrorCode: ErrorIPWrongPrinter\n"
+                         L"Device: , Result: Failure, ErrorCode: Miscellaneous Error\n");
+    EXPECT_EQ(notUpdated, 3);
 
     // Names and addresses that match nothing, and listed printers that do
     // not fit (the engine lists them, the check refuses them).

@@ -93,7 +93,7 @@ TEST(SimConfigHex, RoundTripAndRejects) {
 }
 
 TEST(SimConfigFault, NamesRoundTrip) {
-    for (int i = 0; i <= int(Fault::CutFrame); ++i) {
+    for (int i = 0; i <= int(Fault::PauseFile); ++i) {
         Fault f;
         ASSERT_TRUE(parseFault(toString(Fault(i)), f));
         EXPECT_EQ(Fault(i), f);

@@ -1,6 +1,6 @@
 // The one thing the launcher needs from the wizard: a factory for its update
-// mode. The wizard's library defines it; until the wizard exists, the
-// placeholder in placeholder/ does.
+// mode. The wizard's library defines it, so the launcher links the wizard and
+// the wizard needs nothing of the launcher.
 #pragma once
 
 #include <cstdint>
