@@ -1,6 +1,6 @@
 # Sourced by setup.sh, test.sh and demo.sh: which Windows architecture the
-# tests and the demo run under Wine on this host, and the named steps that
-# these scripts (and fuzz.sh) run.
+# tests and the demo run under Wine on this host. fuzz.sh sources it only for
+# its named steps (kiv_step).
 #
 # build/KIV.exe is always the shipped 32-bit program; cross-compiling it needs
 # no 32-bit execution. Running it does: Wine's 32-bit loader is a 32-bit Linux

@@ -14,8 +14,9 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
 # Each package is here because a step named beside it uses it.
-# The build: CMake's makefiles, the native tools and their zlib, the packages'
-# archives (zip) and the shipped-architecture check (unzip).
+# The build: CMake's makefiles, the native tools, zlib for them and for the
+# native build, the packages' archives (zip) and the shipped-architecture
+# check (unzip).
 pkgs=(cmake make g++ zlib1g-dev zip unzip)
 # The Windows build, its zlib and the tests' GoogleTest sources.
 pkgs+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
