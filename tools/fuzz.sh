@@ -6,11 +6,12 @@
 #                                            for SECONDS each (default 600)
 #   bash tools/fuzz.sh --smoke SECONDS PROGRAM SEEDS   (ctest's short run)
 #
-# The full run configures and builds build/native first. Each fuzzer keeps
-# its growing corpus in build/native/fuzz/NAME/corpus (the checked-in seeds
-# are read, never written) and any input that breaks it in
-# build/native/fuzz/NAME/crashes/. A summary line per fuzzer goes to
-# build/native/fuzz/summary.txt.
+# The full run configures and builds build/native first (the tools' output is
+# shown only when that fails) and refuses a NAME that is not one of the
+# fuzzers there. Each fuzzer keeps its growing corpus in
+# build/native/fuzz/NAME/corpus (the checked-in seeds are read, never written)
+# and any input that breaks it in build/native/fuzz/NAME/crashes/. A summary
+# line per fuzzer goes to build/native/fuzz/summary.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -48,14 +49,41 @@ fi
 
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
+# A fuzzer given no time limit runs until it is stopped.
+if ! [[ $seconds =~ ^[0-9]+$ ]] || [ $((10#$seconds)) -eq 0 ]; then
+    echo "SECONDS must be a whole number above 0, not '$seconds'" \
+        "(bash tools/fuzz.sh [SECONDS] [NAME...])" >&2
+    exit 2
+fi
+source tools/host.sh
 build=$root/build/native
-cmake -S native -B "$build" >/dev/null
-cmake --build "$build" -j2 >/dev/null
+mkdir -p "$build"
+log=$build/fuzz-build.log
+# Quiet when it works; a failure shows everything the tool said.
+quiet() {
+    local rc
+    "$@" >"$log" 2>&1 && return 0 || rc=$?
+    cat "$log" >&2
+    return "$rc"
+}
+kiv_step "configure build/native" quiet cmake -S native -B "$build"
+# The list of fuzzers is known once the build is configured; a misspelt name
+# would otherwise run nothing and report success.
+known=$(cut -d' ' -f1 "$build/fuzzers.txt")
+unknown=()
+for name in "$@"; do
+    grep -qxF -- "$name" <<<"$known" || unknown+=("$name")
+done
+if [ ${#unknown[@]} -gt 0 ]; then
+    echo "No fuzzer named ${unknown[*]}; the fuzzers are:" $known >&2
+    exit 2
+fi
+kiv_step "build build/native" quiet cmake --build "$build" -j2
 mkdir -p "$build/fuzz"
 summary=$build/fuzz/summary.txt
 status=0
 while read -r name program seeds; do
-    if [ $# -gt 0 ] && ! printf '%s\n' "$@" | grep -qx "$name"; then
+    if [ $# -gt 0 ] && ! printf '%s\n' "$@" | grep -qxF -- "$name"; then
         continue
     fi
     dir=$build/fuzz/$name

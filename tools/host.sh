@@ -1,5 +1,6 @@
 # Sourced by setup.sh, test.sh and demo.sh: which Windows architecture the
-# tests and the demo run under Wine on this host.
+# tests and the demo run under Wine on this host. fuzz.sh sources it only for
+# its named steps (kiv_step).
 #
 # build/KIV.exe is always the shipped 32-bit program; cross-compiling it needs
 # no 32-bit execution. Running it does: Wine's 32-bit loader is a 32-bit Linux
@@ -83,16 +84,23 @@ kiv_toolchain() {
     echo "cmake/mingw-$1.cmake"
 }
 
-# Runs one named step of a script; when it fails, says which step failed and
-# ends the script with the step's exit code.
-kiv_step() {
+# Runs one named step of a script and returns its exit code; when it fails,
+# says which step failed. For a step that later steps do not depend on: the
+# script goes on and decides its own exit code.
+kiv_try_step() {
     local name=$1 rc
     shift
     "$@" && rc=0 || rc=$?
     if [ "$rc" -ne 0 ]; then
         echo "== Failed: $name (exit code $rc)" >&2
-        exit "$rc"
     fi
+    return "$rc"
+}
+
+# Runs one named step of a script; when it fails, says which step failed and
+# ends the script with the step's exit code.
+kiv_step() {
+    kiv_try_step "$@" || exit $?
 }
 
 # Configures and builds one build folder; the configure output is shown.

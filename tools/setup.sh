@@ -13,13 +13,21 @@ kiv_choose_arch "$PWD/build"
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
-pkgs=(cmake make g++ zlib1g-dev zip unzip
-      g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-      googletest libz-mingw-w64-dev
-      xvfb xauth x11-apps imagemagick
-      fonts-noto-cjk fonts-arabeyes fonts-dejavu-core clang-format)
+# Each package is here because a step named beside it uses it.
+# The build: CMake's makefiles, the native tools, zlib for them and for the
+# native build, the packages' archives (zip) and the shipped-architecture
+# check (unzip).
+pkgs=(cmake make g++ zlib1g-dev zip unzip)
+# The Windows build, its zlib and the tests' GoogleTest sources.
+pkgs+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+       googletest libz-mingw-w64-dev)
+# Pages under Xvfb (xvfb-run needs xauth), their pictures (imagemagick) and
+# the dialog fonts that tools/page-display.sh picks.
+pkgs+=(xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core)
+# The signed programs the launcher's tests check.
 pkgs+=(osslsigncode openssl)
-pkgs+=(clang libclang-rt-14-dev)
+# The native sanitized build and its fuzzers; the test command's format check.
+pkgs+=(clang libclang-rt-14-dev clang-format)
 
 if [ "$KIV_TEST_ARCH" = i686 ]; then
   pkgs+=(wine wine32:i386)
