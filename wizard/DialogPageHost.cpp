@@ -10,7 +10,7 @@
 #include "KIVStatus.h"
 #include "KIVUpdate.h"
 #include "KIVWelcome.h"
-#include "StringIds.h"
+#include "PageControls.h"
 
 #include <memory>
 

@@ -1,11 +1,10 @@
 #include "KIVError.h"
 
 #include "PageTexts.h"
+#include "PageControls.h"
 #include "StringIds.h"
 
-namespace {
-const int kRetryButton = 1066;
-}
+namespace {}
 
 KIVError::KIVError(WizardContext* context, HMODULE resources, int32_t kind)
     : WizardPage(Tpl::Error, context, resources), kind_(kind) {}
@@ -25,17 +24,17 @@ void KIVError::onInitDialog() {
                                        text(Str::ErrStep3), text(Str::ErrStep4)};
         body = composeErrorBody(deviceLabel(currentDevice()), steps);
     }
-    setString(1039, texts.heading);
-    makeHeading(1039, true);
-    setText(1038, body);
-    setString(IDOK, texts.button);
+    setString(Ctl::Error::Heading, texts.heading);
+    makeHeading(Ctl::Error::Heading, true);
+    setText(Ctl::Error::Body, body);
+    setString(Ctl::Error::Continue, texts.button);
     if (texts.retryButton)
-        setString(kRetryButton, Str::Retry);
-    showItem(kRetryButton, texts.retryButton);
+        setString(Ctl::Error::Retry, Str::Retry);
+    showItem(Ctl::Error::Retry, texts.retryButton);
 }
 
 void KIVError::onCommand(int id, int) {
-    if (id == kRetryButton)
+    if (id == Ctl::Error::Retry)
         endPage(PageSecond);
 }
 

@@ -1,6 +1,7 @@
 #include "KIVErrorRev.h"
 
 #include "PageTexts.h"
+#include "PageControls.h"
 #include "StringIds.h"
 #include "WizardContext.h"
 
@@ -9,14 +10,15 @@ KIVErrorRev::KIVErrorRev(WizardContext* context, HMODULE resources)
 
 void KIVErrorRev::onInitDialog() {
     initCommon();
-    setString(1038, Str::RevHeading);
-    makeHeading(1038, true);
-    setText(1039, text(Str::RevDevice) + L" " + context_->deviceVersion);
-    setText(1040, text(Str::RevPackage) + L" " + context_->packageVersion);
+    setString(Ctl::ErrorRevision::Heading, Str::RevHeading);
+    makeHeading(Ctl::ErrorRevision::Heading, true);
+    setText(Ctl::ErrorRevision::Device, text(Str::RevDevice) + L" " + context_->deviceVersion);
+    setText(Ctl::ErrorRevision::Package, text(Str::RevPackage) + L" " + context_->packageVersion);
     // From the version itself: the label before it is translated text.
-    setText(1041, text(Str::RevRequired) + L" " + revisionLetter(context_->deviceVersion));
-    setString(1042, Str::RevAdvice);
-    setString(IDOK, Str::RevOk);
+    setText(Ctl::ErrorRevision::Required,
+            text(Str::RevRequired) + L" " + revisionLetter(context_->deviceVersion));
+    setString(Ctl::ErrorRevision::Advice, Str::RevAdvice);
+    setString(Ctl::ErrorRevision::Ok, Str::RevOk);
 }
 
 void KIVErrorRev::onClose() {}

@@ -1,5 +1,6 @@
 #include "KIVErrorSPR.h"
 
+#include "PageControls.h"
 #include "StringIds.h"
 
 KIVErrorSPR::KIVErrorSPR(WizardContext* context, HMODULE resources)
@@ -7,11 +8,11 @@ KIVErrorSPR::KIVErrorSPR(WizardContext* context, HMODULE resources)
 
 void KIVErrorSPR::onInitDialog() {
     initCommon();
-    setString(1039, Str::SprHeading);
-    makeHeading(1039, false);
-    setString(1038, Str::SprBody);
-    setString(IDOK, Str::SprContinue);
-    setString(IDCANCEL, Str::Cancel);
+    setString(Ctl::ErrorSPR::Heading, Str::SprHeading);
+    makeHeading(Ctl::ErrorSPR::Heading, false);
+    setString(Ctl::ErrorSPR::Body, Str::SprBody);
+    setString(Ctl::ErrorSPR::Continue, Str::SprContinue);
+    setString(Ctl::ErrorSPR::Cancel, Str::Cancel);
 }
 
 void KIVErrorSPR::onCancel() {

@@ -3,6 +3,7 @@
 #include "LanguageChoice.h"
 #include "MethodTrace.h"
 #include "ScopedHandle.h"
+#include "PageControls.h"
 #include "StringIds.h"
 #include "WizardContext.h"
 
@@ -15,12 +16,12 @@ void KIVEula::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVEula::OnInitDialog(): ");
     trace.message(L"Open");
     initCommon();
-    setString(1038, Str::LicenceHeading);
-    makeHeading(1038, true);
-    setString(1039, Str::LicenceMustAgree);
-    setString(1040, Str::LicenceClick);
-    setString(IDOK, Str::Agree);
-    setString(IDCANCEL, Str::Disagree);
+    setString(Ctl::Licence::Heading, Str::LicenceHeading);
+    makeHeading(Ctl::Licence::Heading, true);
+    setString(Ctl::Licence::MustAgree, Str::LicenceMustAgree);
+    setString(Ctl::Licence::Click, Str::LicenceClick);
+    setString(Ctl::Licence::Agree, Str::Agree);
+    setString(Ctl::Licence::Disagree, Str::Disagree);
     loadLicence();
 }
 
@@ -56,8 +57,8 @@ void KIVEula::loadLicence() {
     }
     // A text box takes only about 30000 characters unless told otherwise;
     // a licence is shown whole.
-    ::SendMessageW(item(1000), EM_SETLIMITTEXT, licence.size() + 1, 0);
-    setText(1000, licence);
+    ::SendMessageW(item(Ctl::Licence::Text), EM_SETLIMITTEXT, licence.size() + 1, 0);
+    setText(Ctl::Licence::Text, licence);
 }
 
 void KIVEula::onOK() {

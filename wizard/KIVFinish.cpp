@@ -4,12 +4,11 @@
 #include "ListView.h"
 #include "MethodTrace.h"
 #include "PageTexts.h"
+#include "PageControls.h"
 #include "StringIds.h"
 #include "WizardContext.h"
 
-namespace {
-const int kList = 1004;
-}
+namespace {}
 
 KIVFinish::KIVFinish(WizardContext* context, HMODULE resources)
     : WizardPage(Tpl::Summary, context, resources) {}
@@ -18,13 +17,13 @@ void KIVFinish::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVSummary::OnInitDialog(): ");
     trace.message(L"Open");
     initCommon();
-    setString(1038, Str::SummaryHeading);
-    makeHeading(1038, true);
-    setString(1041, Str::SummaryHelp);
-    setString(1042, Str::SummaryNetworkHint);
-    setString(IDOK, Str::Retry);
-    setString(IDCANCEL, Str::Close);
-    HWND list = item(kList);
+    setString(Ctl::Summary::Heading, Str::SummaryHeading);
+    makeHeading(Ctl::Summary::Heading, true);
+    setString(Ctl::Summary::Help, Str::SummaryHelp);
+    setString(Ctl::Summary::NetworkHint, Str::SummaryNetworkHint);
+    setString(Ctl::Summary::Retry, Str::Retry);
+    setString(Ctl::Summary::Close, Str::Close);
+    HWND list = item(Ctl::Summary::List);
     listAddTwoColumns(list, text(Str::SummaryColumnPrinter), 249, text(Str::SummaryColumnResult),
                       200);
     KIVOptions& options = *context_->options;

@@ -4,16 +4,13 @@
 #include "KIVSelectIP.h"
 #include "ListView.h"
 #include "MethodTrace.h"
+#include "PageControls.h"
 #include "StringIds.h"
 #include "WizardContext.h"
 
 #include <commctrl.h>
 
 namespace {
-const int kList = 1004;
-const int kHelp = 1039;
-const int kRescan = 1066;
-const int kAddAddress = 1067;
 const UINT_PTR kWaitTimer = 1;
 
 // A heading text that ends in a blank already gets no second one.
@@ -34,18 +31,19 @@ void KIVSelectDevice::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVSelectDevice::OnInitDialog(): ");
     trace.message(L"Open");
     initCommon();
-    enableItem(IDOK, false);
-    enableItem(kRescan, false);
-    enableItem(kAddAddress, false);
-    showItem(kHelp, false);
-    setText(1038, withVersion(text(Str::SelectHeading), context_->packageVersion));
-    makeHeading(1038, false);
-    setString(kHelp, Str::SelectHelp);
-    setString(IDOK, Str::SelectContinue);
-    setString(kRescan, Str::Rescan);
-    setString(kAddAddress, Str::AddByAddress);
+    enableItem(Ctl::SelectDevice::Continue, false);
+    enableItem(Ctl::SelectDevice::Rescan, false);
+    enableItem(Ctl::SelectDevice::AddByAddress, false);
+    showItem(Ctl::SelectDevice::Help, false);
+    setText(Ctl::SelectDevice::Heading,
+            withVersion(text(Str::SelectHeading), context_->packageVersion));
+    makeHeading(Ctl::SelectDevice::Heading, false);
+    setString(Ctl::SelectDevice::Help, Str::SelectHelp);
+    setString(Ctl::SelectDevice::Continue, Str::SelectContinue);
+    setString(Ctl::SelectDevice::Rescan, Str::Rescan);
+    setString(Ctl::SelectDevice::AddByAddress, Str::AddByAddress);
 
-    HWND list = item(kList);
+    HWND list = item(Ctl::SelectDevice::List);
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     ::SetWindowLongPtrW(list, GWL_STYLE, ::GetWindowLongPtrW(list, GWL_STYLE) | LVS_SHOWSELALWAYS);
     listAddTwoColumns(list, text(Str::ColumnPrinter), 249, text(Str::ColumnVersion), 200);
@@ -92,7 +90,7 @@ void KIVSelectDevice::onTimer(UINT_PTR id) {
     if (!arrived)
         context_->abandonEnumeration();
     stopWaiting();
-    ::SendMessageW(item(kList), LVM_DELETEALLITEMS, 0, 0);
+    ::SendMessageW(item(Ctl::SelectDevice::List), LVM_DELETEALLITEMS, 0, 0);
     fillList(nullptr);
 }
 
@@ -104,61 +102,61 @@ void KIVSelectDevice::fillList(MethodTrace* trace) {
                            model_.device(i)->getCurrVer());
         addRow(i);
     }
-    enableItem(kRescan, true);
-    enableItem(kAddAddress, true);
-    showItem(kHelp, true);
+    enableItem(Ctl::SelectDevice::Rescan, true);
+    enableItem(Ctl::SelectDevice::AddByAddress, true);
+    showItem(Ctl::SelectDevice::Help, true);
     preselectSingle();
 }
 
 void KIVSelectDevice::addRow(size_t index) {
     const SelectDeviceModel::Row& row = model_.row(index);
-    listAddRow(item(kList), static_cast<int>(index), row.label, row.version);
+    listAddRow(item(Ctl::SelectDevice::List), static_cast<int>(index), row.label, row.version);
 }
 
 void KIVSelectDevice::preselectSingle() {
     if (model_.size() != 1)
         return;
-    HWND list = item(kList);
-    enableItem(IDOK, true);
+    HWND list = item(Ctl::SelectDevice::List);
+    enableItem(Ctl::SelectDevice::Continue, true);
     ::SetFocus(list);
     listSelectRow(list, 0, true);
     ::SendMessageW(list, LVM_SETSELECTIONMARK, 0, 0);
 }
 
 void KIVSelectDevice::showMarks() {
-    HWND list = item(kList);
+    HWND list = item(Ctl::SelectDevice::List);
     for (size_t i = 0; i < model_.size(); ++i)
         listSelectRow(list, static_cast<int>(i), model_.marked(i));
 }
 
 void KIVSelectDevice::onNotify(const NMHDR& header) {
-    if (header.idFrom == kList && header.code == NM_CLICK)
+    if (header.idFrom == Ctl::SelectDevice::List && header.code == NM_CLICK)
         onListClick();
 }
 
 void KIVSelectDevice::onListClick() {
-    HWND list = item(kList);
+    HWND list = item(Ctl::SelectDevice::List);
     const int mark = static_cast<int>(::SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0));
     if (mark >= 0 && static_cast<size_t>(mark) < model_.size())
         model_.toggle(static_cast<size_t>(mark));
     showMarks();
-    enableItem(IDOK, ::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0);
+    enableItem(Ctl::SelectDevice::Continue, ::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0);
 }
 
 void KIVSelectDevice::onCommand(int id, int) {
-    if (id == kRescan)
+    if (id == Ctl::SelectDevice::Rescan)
         rescanDevices();
-    else if (id == kAddAddress)
+    else if (id == Ctl::SelectDevice::AddByAddress)
         addAddressDevice();
 }
 
 void KIVSelectDevice::onOK() {
     // Enter reaches here even while the button is disabled.
-    if (!::IsWindowEnabled(item(IDOK)))
+    if (!::IsWindowEnabled(item(Ctl::SelectDevice::Continue)))
         return;
     MethodTrace trace(LogGUIMode, L"KIVSelectDevice::OnOK()");
     trace.message(L"Close");
-    HWND list = item(kList);
+    HWND list = item(Ctl::SelectDevice::List);
     trace.message(L"Number of items selected ",
                   static_cast<int32_t>(::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0)));
     selection_.clear();
@@ -186,10 +184,10 @@ void KIVSelectDevice::onClose() {
 }
 
 void KIVSelectDevice::rescanDevices() {
-    enableItem(kRescan, false);
-    enableItem(kAddAddress, false);
-    enableItem(IDOK, false);
-    ::SendMessageW(item(kList), LVM_DELETEALLITEMS, 0, 0);
+    enableItem(Ctl::SelectDevice::Rescan, false);
+    enableItem(Ctl::SelectDevice::AddByAddress, false);
+    enableItem(Ctl::SelectDevice::Continue, false);
+    ::SendMessageW(item(Ctl::SelectDevice::List), LVM_DELETEALLITEMS, 0, 0);
     model_.clear();
     // The worker owns its array until it has ended; the page keeps nothing a
     // worker could still write into.

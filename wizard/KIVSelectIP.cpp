@@ -4,6 +4,7 @@
 #include "KIVError.h"
 #include "KIVOptions.h"
 #include "MethodTrace.h"
+#include "PageControls.h"
 #include "StringIds.h"
 #include "WizardContext.h"
 
@@ -14,7 +15,6 @@
 #include <cstdio>
 
 namespace {
-const int kAddress = 1002;
 const UINT_PTR kPollTimer = 1;
 } // namespace
 
@@ -34,11 +34,11 @@ void KIVSelectIP::waitForSearch() {
 
 void KIVSelectIP::onInitDialog() {
     initCommon();
-    setString(1038, Str::AddressHeading);
-    makeHeading(1038, true);
-    setString(1039, Str::AddressPrompt);
-    setString(IDOK, Str::AddressSearch);
-    setString(IDCANCEL, Str::AddressCancel);
+    setString(Ctl::SelectAddress::Heading, Str::AddressHeading);
+    makeHeading(Ctl::SelectAddress::Heading, true);
+    setString(Ctl::SelectAddress::Prompt, Str::AddressPrompt);
+    setString(Ctl::SelectAddress::Search, Str::AddressSearch);
+    setString(Ctl::SelectAddress::Cancel, Str::AddressCancel);
     keepAddressLeftToRight();
     makeSearchTheDefault();
 }
@@ -46,9 +46,9 @@ void KIVSelectIP::onInitDialog() {
 // Enter searches for the typed address; the template makes the cancel
 // button the default, which would close the page with nothing added.
 void KIVSelectIP::makeSearchTheDefault() {
-    ::SendMessageW(window(), DM_SETDEFID, IDOK, 0);
-    ::SendMessageW(item(IDCANCEL), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-    ::SendMessageW(item(IDOK), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    ::SendMessageW(window(), DM_SETDEFID, Ctl::SelectAddress::Search, 0);
+    ::SendMessageW(item(Ctl::SelectAddress::Cancel), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    ::SendMessageW(item(Ctl::SelectAddress::Search), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
 // In a right-to-left page the address control would inherit the mirrored
@@ -56,7 +56,7 @@ void KIVSelectIP::makeSearchTheDefault() {
 // right in every language, so the control is made again without it.
 void KIVSelectIP::keepAddressLeftToRight() {
     HWND page = window();
-    HWND old = item(kAddress);
+    HWND old = item(Ctl::SelectAddress::Address);
     const LONG_PTR pageEx = ::GetWindowLongPtrW(page, GWL_EXSTYLE);
     if (!old || !(pageEx & WS_EX_LAYOUTRTL))
         return;
@@ -72,7 +72,8 @@ void KIVSelectIP::keepAddressLeftToRight() {
     ::SetWindowLongPtrW(page, GWL_EXSTYLE, pageEx | WS_EX_NOINHERITLAYOUT);
     HWND fresh = ::CreateWindowExW(
         ex, WC_IPADDRESSW, L"", style, place.left, place.top, place.right - place.left,
-        place.bottom - place.top, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAddress)),
+        place.bottom - place.top, page,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Ctl::SelectAddress::Address)),
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(page, GWLP_HINSTANCE)), nullptr);
     ::SetWindowLongPtrW(page, GWL_EXSTYLE, pageEx);
     if (!fresh)
@@ -85,7 +86,8 @@ void KIVSelectIP::keepAddressLeftToRight() {
 
 std::wstring KIVSelectIP::readAddress() {
     DWORD packed = 0;
-    ::SendMessageW(item(kAddress), IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&packed));
+    ::SendMessageW(item(Ctl::SelectAddress::Address), IPM_GETADDRESS, 0,
+                   reinterpret_cast<LPARAM>(&packed));
     fields_[0] = static_cast<uint8_t>(FIRST_IPADDRESS(packed));
     fields_[1] = static_cast<uint8_t>(SECOND_IPADDRESS(packed));
     fields_[2] = static_cast<uint8_t>(THIRD_IPADDRESS(packed));
@@ -102,7 +104,7 @@ void KIVSelectIP::showError(int32_t kind) {
 
 void KIVSelectIP::onOK() {
     // Enter reaches here even while the button waits for a search.
-    if (search_ || !::IsWindowEnabled(item(IDOK)))
+    if (search_ || !::IsWindowEnabled(item(Ctl::SelectAddress::Search)))
         return;
     MethodTrace trace(LogGUIMode, L"OnOK()");
     const std::wstring address = readAddress();
@@ -121,9 +123,9 @@ void KIVSelectIP::onOK() {
 }
 
 void KIVSelectIP::enableButtons(bool enabled) {
-    enableItem(IDOK, enabled);
-    enableItem(IDCANCEL, enabled);
-    enableItem(kAddress, enabled);
+    enableItem(Ctl::SelectAddress::Search, enabled);
+    enableItem(Ctl::SelectAddress::Cancel, enabled);
+    enableItem(Ctl::SelectAddress::Address, enabled);
 }
 
 bool KIVSelectIP::startSearch(const std::wstring& address) {

@@ -2,13 +2,12 @@
 
 #include "PageTexts.h"
 #include "ProgressValue.h"
+#include "PageControls.h"
 #include "StringIds.h"
 
 #include <commctrl.h>
 
-namespace {
-const int kBar = 1003;
-}
+namespace {}
 
 KIVStatus::KIVStatus(WizardContext* context, HMODULE resources, bool duringUpdate)
     : WizardPage(Tpl::Progress, context, resources), tickMs(1000), duringUpdate_(duringUpdate) {
@@ -19,12 +18,12 @@ KIVStatus::KIVStatus(WizardContext* context, HMODULE resources, bool duringUpdat
 void KIVStatus::onInitDialog() {
     const KIVDevice device = currentDevice();
     initCommon();
-    setString(1038, Str::ProgressHeading);
-    makeHeading(1038, true);
-    setText(1039, text(Str::ProgressPrinter) + L" " + deviceLabel(device));
-    setString(1040, Str::ProgressBody);
-    ::SendMessageW(item(kBar), PBM_SETRANGE32, 0, 100);
-    ::SendMessageW(item(kBar), PBM_SETPOS, static_cast<WPARAM>(progressValue()), 0);
+    setString(Ctl::Progress::Heading, Str::ProgressHeading);
+    makeHeading(Ctl::Progress::Heading, true);
+    setText(Ctl::Progress::Printer, text(Str::ProgressPrinter) + L" " + deviceLabel(device));
+    setString(Ctl::Progress::Body, Str::ProgressBody);
+    ::SendMessageW(item(Ctl::Progress::Bar), PBM_SETRANGE32, 0, 100);
+    ::SendMessageW(item(Ctl::Progress::Bar), PBM_SETPOS, static_cast<WPARAM>(progressValue()), 0);
     timer_.start(window(), 1, tickMs);
     showProgress();
 }
@@ -35,7 +34,7 @@ void KIVStatus::onTimer(UINT_PTR) {
 
 void KIVStatus::showProgress() {
     const int32_t percent = progressValue();
-    ::SendMessageW(item(kBar), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    ::SendMessageW(item(Ctl::Progress::Bar), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     if (percent >= 100) {
         timer_.stop();
         endPage(PageConfirm);

@@ -3,6 +3,7 @@
 #include "KIVOptions.h"
 #include "MethodTrace.h"
 #include "PageTexts.h"
+#include "PageControls.h"
 #include "StringIds.h"
 #include "WizardContext.h"
 
@@ -15,13 +16,13 @@ void KIVUpdate::onInitDialog() {
     const KIVDevice device = currentDevice();
     trace.message(L"Updated device - ", device.getName());
     initCommon();
-    setString(1038, Str::ResultHeading);
-    makeHeading(1038, true);
-    setText(1039, deviceLabel(device));
-    setString(1040, Str::ResultBody);
-    setString(IDOK, Str::ResultContinue);
+    setString(Ctl::Result::Heading, Str::ResultHeading);
+    makeHeading(Ctl::Result::Heading, true);
+    setText(Ctl::Result::Printer, deviceLabel(device));
+    setString(Ctl::Result::Body, Str::ResultBody);
+    setString(Ctl::Result::Continue, Str::ResultContinue);
     if (lastDevice_)
-        showItem(IDOK, false);
+        showItem(Ctl::Result::Continue, false);
     if (context_->options->getDialogNum() == 0)
         timer_.start(window(), 1, autoContinueMs);
 }

@@ -1,6 +1,7 @@
 #include "KIVWelcome.h"
 
 #include "MethodTrace.h"
+#include "PageControls.h"
 #include "StringIds.h"
 
 KIVWelcome::KIVWelcome(WizardContext* context, HMODULE resources)
@@ -10,9 +11,9 @@ void KIVWelcome::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVWelcome::OnInitDialog(): ");
     trace.message(L"Open");
     initCommon();
-    setString(1039, Str::WelcomeBody);
-    setString(1040, Str::WelcomeClick);
-    setString(IDOK, Str::WelcomeContinue);
+    setString(Ctl::Welcome::Body, Str::WelcomeBody);
+    setString(Ctl::Welcome::Click, Str::WelcomeClick);
+    setString(Ctl::Welcome::Continue, Str::WelcomeContinue);
 }
 
 void KIVWelcome::onOK() {

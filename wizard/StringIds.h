@@ -1,22 +1,8 @@
-// Numbers of the templates and strings that every language library carries.
+// Numbers of the strings that every language library carries (the template
+// and control numbers are in PageControls.h, written from the templates).
 #pragma once
 
 #include <cstdint>
-
-namespace Tpl {
-enum : uint16_t {
-    Welcome = 102,
-    Licence = 129,
-    SelectDevice = 130,
-    SelectAddress = 131,
-    Progress = 132,
-    Summary = 133,
-    Result = 134,
-    Error = 135,
-    ErrorSPR = 136,
-    ErrorRevision = 137,
-};
-}
 
 namespace Str {
 enum : uint32_t {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "DialogTemplate.h"
+#include "PageControls.h"
 
 #include <gtest/gtest.h>
 
@@ -53,74 +54,74 @@ struct TemplateLayout {
 const std::vector<TemplateLayout>& templateTable() {
     using K = Kind;
     static const std::vector<TemplateLayout> table = {
-        {102,
+        {Tpl::Welcome,
          true,
-         {{1, K::DefaultButton, 416, 245, 50, 14},
-          {1039, K::Text, 7, 37, 459, 37},
-          {1040, K::Text, 7, 81, 459, 8}}},
-        {129,
+         {{Ctl::Welcome::Continue, K::DefaultButton, 416, 245, 50, 14},
+          {Ctl::Welcome::Body, K::Text, 7, 37, 459, 37},
+          {Ctl::Welcome::Click, K::Text, 7, 81, 459, 8}}},
+        {Tpl::Licence,
          false,
-         {{2, K::DefaultButton, 416, 245, 50, 14},
-          {1, K::Button, 352, 245, 50, 14},
-          {1038, K::Text, 7, 37, 459, 12},
-          {1039, K::Text, 7, 59, 459, 8},
-          {1000, K::MultiLineEdit, 9, 79, 455, 90},
-          {1040, K::Text, 7, 175, 459, 8}}},
-        {130,
+         {{Ctl::Licence::Disagree, K::DefaultButton, 416, 245, 50, 14},
+          {Ctl::Licence::Agree, K::Button, 352, 245, 50, 14},
+          {Ctl::Licence::Heading, K::Text, 7, 37, 459, 12},
+          {Ctl::Licence::MustAgree, K::Text, 7, 59, 459, 8},
+          {Ctl::Licence::Text, K::MultiLineEdit, 9, 79, 455, 90},
+          {Ctl::Licence::Click, K::Text, 7, 175, 459, 8}}},
+        {Tpl::SelectDevice,
          false,
-         {{1, K::DefaultButton, 416, 245, 50, 14},
-          {1067, K::Button, 7, 141, 90, 10},
-          {1066, K::Button, 352, 245, 50, 14},
-          {1038, K::Text, 7, 37, 459, 16},
-          {1004, K::ReportList, 7, 60, 459, 74},
-          {1039, K::Text, 7, 158, 459, 24}}},
-        {131,
+         {{Ctl::SelectDevice::Continue, K::DefaultButton, 416, 245, 50, 14},
+          {Ctl::SelectDevice::AddByAddress, K::Button, 7, 141, 90, 10},
+          {Ctl::SelectDevice::Rescan, K::Button, 352, 245, 50, 14},
+          {Ctl::SelectDevice::Heading, K::Text, 7, 37, 459, 16},
+          {Ctl::SelectDevice::List, K::ReportList, 7, 60, 459, 74},
+          {Ctl::SelectDevice::Help, K::Text, 7, 158, 459, 24}}},
+        {Tpl::SelectAddress,
          false,
-         {{2, K::DefaultButton, 352, 245, 50, 14},
-          {1, K::Button, 416, 245, 50, 14},
-          {1038, K::Text, 7, 37, 459, 12},
-          {1039, K::Text, 7, 65, 459, 8},
-          {1002, K::IpAddress, 7, 83, 100, 15}}},
-        {132,
+         {{Ctl::SelectAddress::Cancel, K::DefaultButton, 352, 245, 50, 14},
+          {Ctl::SelectAddress::Search, K::Button, 416, 245, 50, 14},
+          {Ctl::SelectAddress::Heading, K::Text, 7, 37, 459, 12},
+          {Ctl::SelectAddress::Prompt, K::Text, 7, 65, 459, 8},
+          {Ctl::SelectAddress::Address, K::IpAddress, 7, 83, 100, 15}}},
+        {Tpl::Progress,
          false,
-         {{1003, K::ProgressBar, 7, 104, 459, 14},
-          {1038, K::Text, 7, 37, 459, 12},
-          {1039, K::Text, 7, 55, 459, 8},
-          {1040, K::Text, 7, 77, 459, 17}}},
-        {133,
+         {{Ctl::Progress::Bar, K::ProgressBar, 7, 104, 459, 14},
+          {Ctl::Progress::Heading, K::Text, 7, 37, 459, 12},
+          {Ctl::Progress::Printer, K::Text, 7, 55, 459, 8},
+          {Ctl::Progress::Body, K::Text, 7, 77, 459, 17}}},
+        {Tpl::Summary,
          false,
-         {{1, K::DefaultButton, 352, 245, 50, 14},
-          {2, K::Button, 416, 245, 50, 14},
-          {1038, K::Text, 7, 37, 459, 12},
-          {1004, K::ReportList, 7, 56, 459, 78},
-          {1041, K::Text, 7, 141, 459, 16},
-          {1042, K::Text, 7, 164, 459, 8}}},
-        {134,
+         {{Ctl::Summary::Retry, K::DefaultButton, 352, 245, 50, 14},
+          {Ctl::Summary::Close, K::Button, 416, 245, 50, 14},
+          {Ctl::Summary::Heading, K::Text, 7, 37, 459, 12},
+          {Ctl::Summary::List, K::ReportList, 7, 56, 459, 78},
+          {Ctl::Summary::Help, K::Text, 7, 141, 459, 16},
+          {Ctl::Summary::NetworkHint, K::Text, 7, 164, 459, 8}}},
+        {Tpl::Result,
          false,
-         {{1, K::DefaultButton, 416, 245, 50, 14},
-          {1038, K::Text, 7, 37, 459, 12},
-          {1039, K::Text, 7, 54, 459, 8},
-          {1040, K::Text, 7, 75, 459, 8}}},
-        {135,
+         {{Ctl::Result::Continue, K::DefaultButton, 416, 245, 50, 14},
+          {Ctl::Result::Heading, K::Text, 7, 37, 459, 12},
+          {Ctl::Result::Printer, K::Text, 7, 54, 459, 8},
+          {Ctl::Result::Body, K::Text, 7, 75, 459, 8}}},
+        {Tpl::Error,
          true,
-         {{1, K::DefaultButton, 416, 245, 50, 14},
-          {1066, K::Button, 352, 245, 50, 14},
-          {1038, K::Text, 7, 60, 459, 75},
-          {1039, K::Text, 7, 37, 459, 16}}},
-        {136,
+         {{Ctl::Error::Continue, K::DefaultButton, 416, 245, 50, 14},
+          {Ctl::Error::Retry, K::Button, 352, 245, 50, 14},
+          {Ctl::Error::Body, K::Text, 7, 60, 459, 75},
+          {Ctl::Error::Heading, K::Text, 7, 37, 459, 16}}},
+        {Tpl::ErrorSPR,
          true,
-         {{1, K::DefaultButton, 416, 245, 50, 14},
-          {1038, K::Text, 7, 97, 459, 40},
-          {1039, K::Text, 7, 37, 459, 50},
-          {2, K::Button, 352, 245, 50, 14}}},
-        {137,
+         {{Ctl::ErrorSPR::Continue, K::DefaultButton, 416, 245, 50, 14},
+          {Ctl::ErrorSPR::Body, K::Text, 7, 97, 459, 40},
+          {Ctl::ErrorSPR::Heading, K::Text, 7, 37, 459, 50},
+          {Ctl::ErrorSPR::Cancel, K::Button, 352, 245, 50, 14}}},
+        {Tpl::ErrorRevision,
          true,
-         {{1, K::DefaultButton, 416, 245, 50, 14},
-          {1038, K::Text, 7, 37, 459, 16},
-          {1039, K::Text, 7, 60, 459, 16},
-          {1040, K::Text, 7, 76, 459, 16},
-          {1041, K::Text, 7, 100, 459, 32},
-          {1042, K::Text, 7, 132, 459, 24}}},
+         {{Ctl::ErrorRevision::Ok, K::DefaultButton, 416, 245, 50, 14},
+          {Ctl::ErrorRevision::Heading, K::Text, 7, 37, 459, 16},
+          {Ctl::ErrorRevision::Device, K::Text, 7, 60, 459, 16},
+          {Ctl::ErrorRevision::Package, K::Text, 7, 76, 459, 16},
+          {Ctl::ErrorRevision::Required, K::Text, 7, 100, 459, 32},
+          {Ctl::ErrorRevision::Advice, K::Text, 7, 132, 459, 24}}},
     };
     return table;
 }
@@ -584,7 +585,7 @@ TEST_P(LangLibrary, LoadsAsAnOrdinaryLibraryToo) {
     HMODULE module = LoadLibraryW(libraryPath(code_).c_str());
     ASSERT_NE(module, nullptr) << "error " << GetLastError();
     EXPECT_EQ(loadString(module, 1013), loadString(module_.get(), 1013));
-    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(102), RT_DIALOG), nullptr);
+    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(Tpl::Welcome), RT_DIALOG), nullptr);
     FreeLibrary(module);
 }
 
@@ -638,7 +639,7 @@ TEST(StubLibrary, LacksExactlyTheTemplatesLeftOut) {
     Module module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module) << "cannot load " << toUtf8(path);
     for (const TemplateLayout& layout : templateTable()) {
-        const bool left = layout.number == 130 || layout.number == 137;
+        const bool left = layout.number == Tpl::SelectDevice || layout.number == Tpl::ErrorRevision;
         EXPECT_EQ(FindResourceW(module.get(), MAKEINTRESOURCEW(layout.number), RT_DIALOG) ==
                       nullptr,
                   left)

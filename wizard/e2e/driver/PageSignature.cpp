@@ -1,61 +1,71 @@
 #include "PageSignature.h"
 
-#include <vector>
+#include "PageControls.h"
+
+#include <cstdint>
 
 namespace {
 
-struct Signature {
+// The scripts' name for each page template.
+struct PageName {
     const char* name;
-    std::vector<int> required;
-    std::vector<int> absent;
+    uint16_t number;
 };
 
-// Each page's controls as its template has them. A page is the one whose
-// required controls are all there and whose absent ones are not: several
-// pages share most of their numbers.
-const std::vector<Signature>& signatures() {
-    static const std::vector<Signature> all = {
-        {"welcome", {1, 1039, 1040}, {2, 1038, 1000, 1003, 1004}},
-        {"licence", {1, 2, 1000, 1038, 1039, 1040}, {}},
-        {"select", {1, 1004, 1038, 1039, 1066, 1067}, {}},
-        {"ip", {1, 2, 1002, 1038, 1039}, {}},
-        {"progress", {1003, 1038, 1039, 1040}, {1}},
-        {"summary", {1, 2, 1004, 1038, 1041, 1042}, {}},
-        {"result", {1, 1038, 1039, 1040}, {2, 1000, 1003, 1004, 1041, 1066}},
-        {"error", {1, 1038, 1039, 1066}, {1004, 1067}},
-        {"spr", {1, 2, 1038, 1039}, {1000, 1002, 1040}},
-        {"revision", {1, 1038, 1039, 1040, 1041, 1042}, {2, 1004}},
-    };
-    return all;
+const PageName kPages[] = {
+    {"welcome", Tpl::Welcome},        {"licence", Tpl::Licence},   {"select", Tpl::SelectDevice},
+    {"ip", Tpl::SelectAddress},       {"progress", Tpl::Progress}, {"summary", Tpl::Summary},
+    {"result", Tpl::Result},          {"error", Tpl::Error},       {"spr", Tpl::ErrorSPR},
+    {"revision", Tpl::ErrorRevision},
+};
+
+bool owns(const Ctl::PageTemplate& page, int id) {
+    for (size_t i = 0; i < page.count; ++i)
+        if (page.controls[i] == id)
+            return true;
+    return false;
 }
 
-bool fits(const Signature& s, const std::set<int>& controls) {
-    for (int id : s.required)
-        if (!controls.count(id))
+// A window shows a template when it has every control of that template and
+// none that only other templates have. Several pages share most of their
+// numbers; a child that no template has (the Select-device page's search
+// animation) does not count either way.
+bool shows(const Ctl::PageTemplate& page, const std::set<int>& controls) {
+    for (size_t i = 0; i < page.count; ++i)
+        if (!controls.count(page.controls[i]))
             return false;
-    for (int id : s.absent)
-        if (controls.count(id))
-            return false;
+    for (const Ctl::PageTemplate& other : Ctl::AllPages)
+        for (size_t i = 0; i < other.count; ++i)
+            if (controls.count(other.controls[i]) && !owns(page, other.controls[i]))
+                return false;
     return true;
+}
+
+const Ctl::PageTemplate* templateOf(uint16_t number) {
+    for (const Ctl::PageTemplate& page : Ctl::AllPages)
+        if (page.number == number)
+            return &page;
+    return nullptr;
 }
 
 } // namespace
 
 std::string PageSignature::identify(const std::set<int>& controls) {
     std::string found;
-    for (const Signature& s : signatures()) {
-        if (!fits(s, controls))
+    for (const PageName& p : kPages) {
+        const Ctl::PageTemplate* page = templateOf(p.number);
+        if (!page || !shows(*page, controls))
             continue;
         if (!found.empty())
             return std::string();
-        found = s.name;
+        found = p.name;
     }
     return found;
 }
 
 bool PageSignature::isKnown(const std::string& name) {
-    for (const Signature& s : signatures())
-        if (name == s.name)
+    for (const PageName& p : kPages)
+        if (name == p.name)
             return true;
     return false;
 }

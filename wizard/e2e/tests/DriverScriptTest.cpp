@@ -1,9 +1,12 @@
 #include "DriverScript.h"
+#include "PageControls.h"
 #include "PageSignature.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -57,4 +60,30 @@ TEST(PageSignature, AnUnknownOrAmbiguousSetOfControlsIsNoPage) {
     // The Result page's controls plus 1041 are neither Result nor Revision.
     EXPECT_EQ(PageSignature::identify({1, 1038, 1039, 1040, 1041}), "");
     EXPECT_EQ(PageSignature::identify({}), "");
+}
+
+// Every template the libraries ship is a page of its own to the driver, also
+// with a child no template has; with a control of another page beside its
+// own it is no longer that page.
+TEST(PageSignature, TellsEveryShippedTemplateApart) {
+    std::set<std::string> names;
+    for (const Ctl::PageTemplate& page : Ctl::AllPages) {
+        const std::set<int> own(page.controls, page.controls + page.count);
+        const std::string name = PageSignature::identify(own);
+        EXPECT_TRUE(PageSignature::isKnown(name)) << "template " << page.number;
+        names.insert(name);
+        std::set<int> withChild = own;
+        withChild.insert(0);
+        EXPECT_EQ(PageSignature::identify(withChild), name) << "template " << page.number;
+        for (const Ctl::PageTemplate& other : Ctl::AllPages) {
+            for (size_t i = 0; i < other.count; ++i) {
+                std::set<int> more = own;
+                if (more.insert(other.controls[i]).second) {
+                    EXPECT_NE(PageSignature::identify(more), name)
+                        << "template " << page.number << " with " << other.controls[i];
+                }
+            }
+        }
+    }
+    EXPECT_EQ(names.size(), std::size(Ctl::AllPages));
 }
