@@ -7,6 +7,7 @@
 #include "KIVOptions.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
+#include "PrinterCommands.h"
 #include "PrinterReplies.h"
 #include "SpoolerPorts.h"
 #include "TcpTransport.h"

@@ -2,9 +2,6 @@
 
 #include "VersionReply.h"
 
-const wchar_t* const VersionQueryCommand = L"A5000750E08100020510";
-const wchar_t* const IdentifierQueryCommand = L"A5000750E08100020013";
-
 std::wstring hex16(uint16_t value) {
     static const wchar_t digits[] = L"0123456789ABCDEF";
     std::wstring text(4, L'0');

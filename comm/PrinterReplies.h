@@ -7,10 +7,6 @@
 #include <string>
 #include <vector>
 
-// The version query and the identifier query sent while enumerating.
-extern const wchar_t* const VersionQueryCommand;
-extern const wchar_t* const IdentifierQueryCommand;
-
 // The version reply's tokens as the engine reads them (VersionReply.h).
 // Empty when the header (A5 . . 50 E0 81 .) is not there.
 std::vector<std::wstring> versionReplyTokens(const uint8_t* reply, size_t size);

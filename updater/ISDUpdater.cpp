@@ -7,6 +7,7 @@
 #include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "PackageFile.h"
+#include "PrinterCommands.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
 
@@ -16,13 +17,6 @@
 using EngineText::upperAscii;
 
 namespace {
-
-const wchar_t VersionQuery[] = L"A5000750E08100020510";
-const wchar_t StatusQuery[] = L"A5000750E08100020011";
-const wchar_t IdentifierQuery[] = L"A5000750E08100020013";
-const wchar_t FlashScanQuery[] = L"1B2A730108";
-const wchar_t FlashScanSetup1[] = L"A5000D50E082020300030000FFF00101";
-const wchar_t FlashScanSetup2[] = L"A5000550E0820202";
 
 const int VersionAttempts = 3;
 const int IdentifierAttempts = 3;
@@ -214,7 +208,7 @@ bool ISDUpdater::readVersionOnce(KIVDevice* device, const VersionParts& parts, M
     result.clear();
     unsigned char* reply = nullptr;
     uint32_t length = 0;
-    comTarget->sendPacket(device, VersionQuery, &reply, &length);
+    comTarget->sendPacket(device, VersionQueryCommand, &reply, &length);
     if (length == 0)
         return false;
     if (!VersionReply::headerMatches(reply, length)) {
@@ -257,22 +251,22 @@ bool ISDUpdater::readVersionOnce(KIVDevice* device, const VersionParts& parts, M
 bool ISDUpdater::readFlashScan(KIVDevice* device, MethodTrace& trace, std::wstring& value) {
     unsigned char* reply = nullptr;
     uint32_t length = 0;
-    comTarget->sendPacket(device, StatusQuery, &reply, &length);
+    comTarget->sendPacket(device, StatusQueryCommand, &reply, &length);
     if (length == 0) {
         trace.message(L"Printer Busy - Unable to read Flash Scan FW version from the device");
         return false;
     }
     length = 0;
-    comTarget->sendRaw(device, FlashScanQuery, &reply, &length, 1);
+    comTarget->sendRaw(device, FlashScanQueryCommand, &reply, &length, 1);
     if (length <= VersionReply::FlashScanMinimum) {
         unsigned char* ignored = nullptr;
         uint32_t ignoredLength = 0;
-        comTarget->sendPacket(device, FlashScanSetup1, &ignored, &ignoredLength);
-        comTarget->sendPacket(device, FlashScanSetup2, &ignored, &ignoredLength);
+        comTarget->sendPacket(device, FlashScanSetupCommand1, &ignored, &ignoredLength);
+        comTarget->sendPacket(device, FlashScanSetupCommand2, &ignored, &ignoredLength);
         bool found = false;
         for (int i = 0; i < FlashScanTries && !found; ++i) {
             length = 0;
-            comTarget->sendRaw(device, FlashScanQuery, &reply, &length, 1);
+            comTarget->sendRaw(device, FlashScanQueryCommand, &reply, &length, 1);
             clock_->sleepMs(FlashScanPauseMs);
             found = length > VersionReply::FlashScanMinimum;
         }
@@ -392,7 +386,7 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
     bool read = false;
     for (int attempt = 1; attempt <= IdentifierAttempts && !read; ++attempt) {
         length = 0;
-        comTarget->sendPacket(device, IdentifierQuery, &reply, &length);
+        comTarget->sendPacket(device, IdentifierQueryCommand, &reply, &length);
         // A reply too short to hold both identifiers is as unreadable as none.
         read = length > 0 && VersionReply::identifiers(reply, length, vendor, product);
     }
@@ -555,7 +549,7 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
 
     unsigned char* reply = nullptr;
     uint32_t length = 0;
-    comTarget->sendPacket(&run.record, StatusQuery, &reply, &length);
+    comTarget->sendPacket(&run.record, StatusQueryCommand, &reply, &length);
     if (length == 0) {
         trace.message(L"Printer Busy - Update Failed!");
         return UpdateFailed;

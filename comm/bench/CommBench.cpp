@@ -3,6 +3,7 @@
 // the file throughput over loopback. Run by comm/bench/run-comm.sh.
 #include "IComTarget.h"
 #include "KIVOptions.h"
+#include "PrinterCommands.h"
 #include "ScopedHandle.h"
 #include "SimControl.h"
 
@@ -79,17 +80,18 @@ int wmain() {
     uint32_t length = 0;
     report("isDeviceReady, printer present", 200, [&] { comm->isDeviceReady(&good); });
     report("sendPacket status query", 200,
-           [&] { comm->sendPacket(&good, L"A5000750E08100020011", &reply, &length); });
+           [&] { comm->sendPacket(&good, StatusQueryCommand, &reply, &length); });
     report("sendPacket version query", 200,
-           [&] { comm->sendPacket(&good, L"A5000750E08100020510", &reply, &length); });
+           [&] { comm->sendPacket(&good, VersionQueryCommand, &reply, &length); });
     report("sendRaw flash-scan query (no part: empty)", 50,
-           [&] { comm->sendRaw(&good, L"1B2A730108", &reply, &length, 1); });
+           [&] { comm->sendRaw(&good, FlashScanQueryCommand, &reply, &length, 1); });
     report("sendPacket to a silent printer", 3,
-           [&] { comm->sendPacket(&silent, L"A5000750E08100020011", &reply, &length); });
+           [&] { comm->sendPacket(&silent, StatusQueryCommand, &reply, &length); });
     // The engine asks the flash-scan part up to 30 times with a 1 s pause,
     // three times over, when the part never answers.
-    double scanTry = report("sendRaw flash-scan query, silent printer", 5,
-                            [&] { comm->sendRaw(&silent, L"1B2A730108", &reply, &length, 1); });
+    double scanTry = report("sendRaw flash-scan query, silent printer", 5, [&] {
+        comm->sendRaw(&silent, FlashScanQueryCommand, &reply, &length, 1);
+    });
     std::printf("%-44s %8.1f s   (30 x (try + 1 s pause); 3 attempts: %.0f s)\n",
                 "  flash-scan read without an answer", 30 * (scanTry + 1000) / 1000.0,
                 3 * 30 * (scanTry + 1000) / 1000.0);
