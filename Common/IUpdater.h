@@ -15,6 +15,26 @@ class KIVOptions;
 // through one updater) tells them apart by the calling thread.
 typedef void (*ProgressCallback)(int percent);
 
+// Why isCompatibleDevice refused a printer. A printer at an entered address
+// (record type 1) has codes of its own. The modes hand the reason on as the
+// result line's error code, where 2 and 3 read "ErrorIPNoPrinter" and
+// "ErrorIPWrongPrinter".
+enum CompatibilityReason : int32_t {
+    ReasonAddressNoAnswer = 2, // the printer at an entered address does not answer
+    ReasonWrongPrinter = 3,    // at an entered address, or of another vendor: it does not fit
+    ReasonNoAnswer = 9,        // any other printer does not answer
+    ReasonIncompatible = 10,   // any other printer does not fit the package
+};
+
+// The reason for a printer that does not answer, by its record's type.
+inline int32_t unreachableReason(const KIVDevice& device) {
+    return device.getType() == KIVDevice::TypeIpAddress ? ReasonAddressNoAnswer : ReasonNoAnswer;
+}
+
+inline bool isUnreachableReason(int32_t reason) {
+    return reason == ReasonAddressNoAnswer || reason == ReasonNoAnswer;
+}
+
 class IUpdater {
 public:
     // Results of update().

@@ -12,6 +12,11 @@
 #include <sstream>
 #include <thread>
 
+// A refusal's reason goes on the result line as its error code.
+static_assert(static_cast<int32_t>(ReasonAddressNoAnswer) == StatusMessenger::ErrorIPNoPrinter &&
+                  static_cast<int32_t>(ReasonWrongPrinter) == StatusMessenger::ErrorIPWrongPrinter,
+              "an entered address's reasons read as its result line's error names");
+
 namespace {
 
 // The engine's progress callback is a plain function pointer and carries no
@@ -52,14 +57,6 @@ public:
     ActiveUpdateScope(const ActiveUpdateScope&) = delete;
     ActiveUpdateScope& operator=(const ActiveUpdateScope&) = delete;
 };
-
-bool isUnreachableReason(int32_t reason) {
-    return reason == 2 || reason == 9;
-}
-
-int32_t unreachableCode(const KIVDevice& device) {
-    return device.getType() == KIVDevice::TypeIpAddress ? 2 : 9;
-}
 
 std::wstring str(uint32_t n) {
     return std::to_wstring(n);
@@ -238,7 +235,7 @@ void NoGuiRun::reportUnchecked(const KIVDevice& device, const std::wstring& name
     env_.console->line(L"  " + describeDevice(device) +
                        L": found, but it did not answer when checked; not updated");
     logLine(LogNonGuiMode, L"NoGuiRun::run(): Device not reachable! device=", name);
-    addOutcome(name, ResultUnreachable, unreachableCode(device));
+    addOutcome(name, ResultUnreachable, unreachableReason(device));
 }
 
 void NoGuiRun::enumerate(IpAddressArray* addresses) {
@@ -352,7 +349,8 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
                                     ? L": no printer answers at this address"
                                     : L": the printer at this address does not fit this package"));
         } else {
-            code = 9;
+            // Told as a printer that does not answer.
+            code = ReasonNoAnswer;
             result = ResultNameUnmatched;
             env_.console->line(L"  " + entry + L": no printer of this name or port was found");
         }
@@ -481,7 +479,6 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
 
     env_.console->line(head + L": updating to " + packageVersion_);
     const int32_t rc = flash(index, head);
-    const bool unreachableCode = device.getType() == KIVDevice::TypeIpAddress;
     switch (rc) {
     case IUpdater::UpdateOk: {
         env_.options->setDeviceStatusAt(index, KIVDevice::Updated);
@@ -508,7 +505,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         break;
     case IUpdater::UpdateUnreachable:
         env_.console->line(head + L": not reachable");
-        addPrinterOutcome(index, name, ResultUnreachable, unreachableCode ? 2 : 9, version);
+        addPrinterOutcome(index, name, ResultUnreachable, unreachableReason(device), version);
         break;
     default:
         env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);

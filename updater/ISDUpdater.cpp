@@ -95,7 +95,7 @@ bool sequenceKey(CIniReader& ini, size_t step, std::wstring& key) {
 }
 
 int32_t incompatibleReason(KIVDevice* device) {
-    return device->getType() == KIVDevice::TypeIpAddress ? 3 : 10;
+    return device->getType() == KIVDevice::TypeIpAddress ? ReasonWrongPrinter : ReasonIncompatible;
 }
 
 } // namespace
@@ -121,10 +121,6 @@ struct ISDUpdater::FlashRun {
     int32_t retryTimeout = 0;
     int32_t retries = 0;
 };
-
-int32_t ISDUpdater::unreachableReason(const KIVDevice* device) {
-    return device->getType() == KIVDevice::TypeIpAddress ? 2 : 9;
-}
 
 ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {}
 
@@ -352,7 +348,7 @@ bool ISDUpdater::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int3
     CIniReader ini;
     openConfig(ini, options);
     if (!deviceAnswers(device)) {
-        why = unreachableReason(device);
+        why = unreachableReason(*device);
         trace.message(L"Unable to verify device");
         return false;
     }
@@ -395,7 +391,7 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
         // Silence says nothing about what the printer is: it answered the
         // search, so it is out of reach, not a printer of another kind.
         if (length == 0) {
-            reason = unreachableReason(device);
+            reason = unreachableReason(*device);
             trace.message(L"No reply to the identifier query: device not reachable");
         } else {
             reason = incompatibleReason(device);
@@ -408,7 +404,7 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
         return false;
     }
     if (upperAscii(vid) != vendor) {
-        reason = 3;
+        reason = ReasonWrongPrinter;
         trace.message(L"Envalid VID");
         return false;
     }
@@ -429,7 +425,7 @@ bool ISDUpdater::checkModel(KIVOptions* options, KIVDevice* device, CIniReader& 
     std::wstring model = EngineText::before(readDeviceVersion(options, device, &read), L'_');
     if (!read) {
         // No version, no model: the printer is out of reach, not another model.
-        reason = unreachableReason(device);
+        reason = unreachableReason(*device);
         trace.message(L"Model name unreadable: device not reachable");
         return false;
     }
@@ -498,13 +494,13 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
             int32_t reason = 0;
             if (!deviceAnswers(record)) {
                 trace.message(L"Unable to verify device");
-                reason = unreachableReason(record);
+                reason = unreachableReason(*record);
             } else if (isCompatibleDevice(options, record, &reason)) {
                 keepCopy(devices, *record, readDeviceVersion(options, record));
                 continue;
             }
             // Only a printer that told what it is can be called the wrong one.
-            if (reason == unreachableReason(record)) {
+            if (reason == unreachableReason(*record)) {
                 trace.message(L"Device found but not checked: not reachable, device=",
                               record->getName());
                 markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);

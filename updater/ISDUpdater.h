@@ -43,10 +43,6 @@ public:
     int32_t forwardExtension1(uint32_t value) override;
     int32_t forwardExtension2(uint32_t value) override;
 
-    // The reason given for a device that does not answer: 2 at an entered
-    // address, 9 otherwise.
-    static int32_t unreachableReason(const KIVDevice* device);
-
     // Device records made by enumerations and not yet freed with their array.
     size_t recordsHeld() const;
 

@@ -61,7 +61,7 @@ bool UpdaterBoundary::isCompatibleDevice(KIVOptions* options, KIVDevice* device,
         return compatible;
     // The device's version could not be read: reported as not answering.
     if (reason && device)
-        *reason = ISDUpdater::unreachableReason(device);
+        *reason = unreachableReason(*device);
     return false;
 }
 

@@ -11,7 +11,8 @@
 
 namespace {
 
-const int32_t kNameUnmatchedError = 9;
+// Told as a printer that does not answer.
+const int32_t kNameUnmatchedError = ReasonNoAnswer;
 
 std::wstring trimmed(const std::wstring& text) {
     const wchar_t* blanks = L" \t\r\n\v\f";
