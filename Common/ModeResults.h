@@ -7,7 +7,7 @@
 
 enum RunResult : int32_t {
     ResultOk = 0,
-    ResultNoLanguage = 3,           // the wizard found no language library
+    ResultPagesMissing = 3,         // the wizard has no language library, or it lacks a page
     ResultConsentNeeded = 11,       // a firmware-letter change needs the user's consent
     ResultRevisionMismatch = 12,    // the printer refuses this firmware revision
     ResultUnreachable = 13,         // the printer does not answer (or none was found)

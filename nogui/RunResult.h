@@ -10,7 +10,8 @@
 // -d entry. Problems with a printer that was meant to be flashed come first,
 // most serious first: failed update, unreachable, revision mismatch, consent
 // needed. Otherwise printers that were left out: their common result when
-// they all share one, 17 when they differ. 0 when nothing went wrong.
+// they all share one, ResultSeveralNotUpdated when they differ. ResultOk when
+// nothing went wrong.
 int32_t combineResults(const std::vector<int32_t>& results);
 
 // A short English description of a result, for the console summary.

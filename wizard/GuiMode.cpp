@@ -9,6 +9,7 @@
 #include "LanguageChoice.h"
 #include "LanguageCode.h"
 #include "MethodTrace.h"
+#include "ModeResults.h"
 #include "ProgressValue.h"
 #include "LibraryLoader.h"
 #include "ScopedHandle.h"
@@ -137,7 +138,7 @@ int32_t GuiMode::executeUnguarded(KIVOptions* options) {
     updater_->getPackageVersionString(options, &context.packageVersion);
 
     if (!loadLanguage(context, *options))
-        return ResultNoLanguageLibrary;
+        return ResultPagesMissing;
 
     if (options->getDialogNum() != 0) {
         DialogPageHost pages(resources_);

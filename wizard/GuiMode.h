@@ -31,10 +31,6 @@ public:
     static int32_t runPagePreview(WizardContext& context, KIVOptions& options, PageHost& pages,
                                   HMODULE resources);
 
-    enum {
-        ResultNoLanguageLibrary = 3,
-    };
-
 private:
     int32_t initializeUnguarded(KIVOptions* options);
     int32_t executeUnguarded(KIVOptions* options);

@@ -61,7 +61,7 @@ WizardFlow::Step WizardFlow::stop(int32_t result) {
 // run ends as it does without any language library.
 WizardFlow::Step WizardFlow::missingPage(const wchar_t* page) {
     trace_->message(page, L" Dialog - could not be created (its template is missing)");
-    return stop(ResultPageMissing);
+    return stop(ResultPagesMissing);
 }
 
 WizardFlow::Step WizardFlow::runSteps() {

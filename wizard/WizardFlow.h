@@ -36,9 +36,6 @@ public:
         std::function<void()> resetProgress;
     };
 
-    // Run results of the wizard (besides those of RunResult).
-    enum { ResultPageMissing = 3 };
-
     WizardFlow(const Environment& env, WizardContext& context);
     ~WizardFlow();
     WizardFlow(const WizardFlow&) = delete;

@@ -265,7 +265,7 @@ TEST_F(WizardFlowTest, LicenceAnswersAndPagesThatCannotBeCreated) {
         options.clearDeviceList();
         engine.updated.clear();
         pages.script[kind] = {PageNotCreated, PageNotCreated, PageNotCreated};
-        EXPECT_EQ(run(), WizardFlow::ResultPageMissing);
+        EXPECT_EQ(run(), ResultPagesMissing);
         if (kind == PageKind::Progress) {
             // Known before the printer is touched: nobody could watch it.
             EXPECT_EQ(pages.count(kind), 0);
