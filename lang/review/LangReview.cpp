@@ -6,6 +6,7 @@
 //
 // Writes one BMP per page into the output folder (shoot.sh makes PNGs) and
 // prints a "clipped:" line for every text that does not fit its control.
+#include "PageControls.h"
 #include "WindowPicture.h"
 #include "WindowsSupport.h"
 #include <commctrl.h>
@@ -100,111 +101,112 @@ std::wstring composedErrorBody(const Page& p) {
 }
 
 void fillWelcome(Page& p) {
-    p.setString(1039, 1009);
-    p.setString(1040, 1010);
-    p.setString(IDOK, 1045);
+    p.setString(Ctl::Welcome::Body, 1009);
+    p.setString(Ctl::Welcome::Click, 1010);
+    p.setString(Ctl::Welcome::Continue, 1045);
 }
 
 void fillLicence(Page& p) {
-    p.setString(1038, 1011);
-    p.heading(1038, true);
-    p.setString(1039, 1012);
-    p.setString(1040, 1044);
-    p.set(1000, kLicenceSample);
-    p.setString(IDOK, 1046);
-    p.setString(IDCANCEL, 1047);
+    p.setString(Ctl::Licence::Heading, 1011);
+    p.heading(Ctl::Licence::Heading, true);
+    p.setString(Ctl::Licence::MustAgree, 1012);
+    p.setString(Ctl::Licence::Click, 1044);
+    p.set(Ctl::Licence::Text, kLicenceSample);
+    p.setString(Ctl::Licence::Agree, 1046);
+    p.setString(Ctl::Licence::Disagree, 1047);
 }
 
 void fillSelectDevice(Page& p) {
-    p.set(1038, p.text(1013) + L" " + kPackageVersion);
-    p.heading(1038, false);
-    p.listColumns(1004, 1050, 1051);
-    p.listRow(1004, 0, kNetworkLabel, kDeviceVersion);
-    p.listRow(1004, 1, kUsbLabel, p.text(1065));
-    p.setString(1039, 1069);
-    p.setString(IDOK, 1048);
-    p.setString(1066, 1068);
-    p.setString(1067, 1049);
+    p.set(Ctl::SelectDevice::Heading, p.text(1013) + L" " + kPackageVersion);
+    p.heading(Ctl::SelectDevice::Heading, false);
+    p.listColumns(Ctl::SelectDevice::List, 1050, 1051);
+    p.listRow(Ctl::SelectDevice::List, 0, kNetworkLabel, kDeviceVersion);
+    p.listRow(Ctl::SelectDevice::List, 1, kUsbLabel, p.text(1065));
+    p.setString(Ctl::SelectDevice::Help, 1069);
+    p.setString(Ctl::SelectDevice::Continue, 1048);
+    p.setString(Ctl::SelectDevice::Rescan, 1068);
+    p.setString(Ctl::SelectDevice::AddByAddress, 1049);
 }
 
 void fillIpEntry(Page& p) {
-    p.setString(1038, 1014);
-    p.heading(1038, true);
-    p.setString(1039, 1015);
-    SendDlgItemMessageW(p.dialog(), 1002, IPM_SETADDRESS, 0, MAKEIPADDRESS(192, 168, 1, 20));
-    p.setString(IDOK, 1053);
-    p.setString(IDCANCEL, 1052);
+    p.setString(Ctl::SelectAddress::Heading, 1014);
+    p.heading(Ctl::SelectAddress::Heading, true);
+    p.setString(Ctl::SelectAddress::Prompt, 1015);
+    SendDlgItemMessageW(p.dialog(), Ctl::SelectAddress::Address, IPM_SETADDRESS, 0,
+                        MAKEIPADDRESS(192, 168, 1, 20));
+    p.setString(Ctl::SelectAddress::Search, 1053);
+    p.setString(Ctl::SelectAddress::Cancel, 1052);
 }
 
 void fillProgress(Page& p) {
-    p.setString(1038, 1016);
-    p.heading(1038, true);
-    p.set(1039, p.text(1017) + L" " + kUsbLabel);
-    p.setString(1040, 1043);
-    SendDlgItemMessageW(p.dialog(), 1003, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    SendDlgItemMessageW(p.dialog(), 1003, PBM_SETPOS, 40, 0);
+    p.setString(Ctl::Progress::Heading, 1016);
+    p.heading(Ctl::Progress::Heading, true);
+    p.set(Ctl::Progress::Printer, p.text(1017) + L" " + kUsbLabel);
+    p.setString(Ctl::Progress::Body, 1043);
+    SendDlgItemMessageW(p.dialog(), Ctl::Progress::Bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendDlgItemMessageW(p.dialog(), Ctl::Progress::Bar, PBM_SETPOS, 40, 0);
 }
 
 void fillSummary(Page& p) {
-    p.setString(1038, 1020);
-    p.heading(1038, true);
-    p.setString(1041, 1021);
-    p.setString(1042, 1022);
-    p.listColumns(1004, 1056, 1057);
-    p.listRow(1004, 0, kUsbLabel, p.text(1063));
-    p.listRow(1004, 1, L"192.168.1.20", p.text(1064));
-    p.setString(IDOK, 1054);
-    p.setString(IDCANCEL, 1055);
+    p.setString(Ctl::Summary::Heading, 1020);
+    p.heading(Ctl::Summary::Heading, true);
+    p.setString(Ctl::Summary::Help, 1021);
+    p.setString(Ctl::Summary::NetworkHint, 1022);
+    p.listColumns(Ctl::Summary::List, 1056, 1057);
+    p.listRow(Ctl::Summary::List, 0, kUsbLabel, p.text(1063));
+    p.listRow(Ctl::Summary::List, 1, L"192.168.1.20", p.text(1064));
+    p.setString(Ctl::Summary::Retry, 1054);
+    p.setString(Ctl::Summary::Close, 1055);
 }
 
 void fillResult(Page& p) {
-    p.setString(1038, 1018);
-    p.heading(1038, true);
-    p.set(1039, kUsbLabel);
-    p.setString(1040, 1019);
-    p.setString(IDOK, 1058);
+    p.setString(Ctl::Result::Heading, 1018);
+    p.heading(Ctl::Result::Heading, true);
+    p.set(Ctl::Result::Printer, kUsbLabel);
+    p.setString(Ctl::Result::Body, 1019);
+    p.setString(Ctl::Result::Continue, 1058);
 }
 
 // Kind 2: no printer at the entered address; one button.
 void fillErrorNotFound(Page& p) {
-    p.setString(1039, 1025);
-    p.heading(1039, true);
-    p.setString(1038, 1026);
-    p.setString(IDOK, 1059);
-    p.hide(1066);
+    p.setString(Ctl::Error::Heading, 1025);
+    p.heading(Ctl::Error::Heading, true);
+    p.setString(Ctl::Error::Body, 1026);
+    p.setString(Ctl::Error::Continue, 1059);
+    p.hide(Ctl::Error::Retry);
 }
 
 // Kind 11: the printer did not answer; the composed body and a retry button.
 void fillErrorNoAnswer(Page& p) {
-    p.setString(1039, 1074);
-    p.heading(1039, true);
-    p.set(1038, composedErrorBody(p));
-    p.setString(IDOK, 1060);
-    p.setString(1066, 1054);
+    p.setString(Ctl::Error::Heading, 1074);
+    p.heading(Ctl::Error::Heading, true);
+    p.set(Ctl::Error::Body, composedErrorBody(p));
+    p.setString(Ctl::Error::Continue, 1060);
+    p.setString(Ctl::Error::Retry, 1054);
 }
 
 void fillSpr(Page& p) {
-    p.setString(1039, 1034);
-    p.heading(1039, false);
-    p.setString(1038, 1035);
-    p.setString(IDOK, 1061);
-    p.setString(IDCANCEL, 1060);
+    p.setString(Ctl::ErrorSPR::Heading, 1034);
+    p.heading(Ctl::ErrorSPR::Heading, false);
+    p.setString(Ctl::ErrorSPR::Body, 1035);
+    p.setString(Ctl::ErrorSPR::Continue, 1061);
+    p.setString(Ctl::ErrorSPR::Cancel, 1060);
 }
 
 void fillRevision(Page& p) {
-    p.setString(1038, 1036);
-    p.heading(1038, true);
+    p.setString(Ctl::ErrorRevision::Heading, 1036);
+    p.heading(Ctl::ErrorRevision::Heading, true);
     std::wstring deviceLine = p.text(1070) + L" " + kDeviceVersion;
-    p.set(1039, deviceLine);
-    p.set(1040, p.text(1071) + L" " + kPackageVersion);
+    p.set(Ctl::ErrorRevision::Device, deviceLine);
+    p.set(Ctl::ErrorRevision::Package, p.text(1071) + L" " + kPackageVersion);
     size_t underscore = deviceLine.find(L'_');
     wchar_t letter = underscore != std::wstring::npos && underscore + 1 < deviceLine.size()
                          ? deviceLine[underscore + 1]
                      : deviceLine.empty() ? L' '
                                           : deviceLine[0];
-    p.set(1041, p.text(1072) + L" " + letter);
-    p.setString(1042, 1073);
-    p.setString(IDOK, 1062);
+    p.set(Ctl::ErrorRevision::Required, p.text(1072) + L" " + letter);
+    p.setString(Ctl::ErrorRevision::Advice, 1073);
+    p.setString(Ctl::ErrorRevision::Ok, 1062);
 }
 
 struct Shot {
@@ -214,17 +216,17 @@ struct Shot {
 };
 
 const Shot kShots[] = {
-    {102, L"102-welcome", fillWelcome},
-    {129, L"129-licence", fillLicence},
-    {130, L"130-select-device", fillSelectDevice},
-    {131, L"131-ip-entry", fillIpEntry},
-    {132, L"132-progress", fillProgress},
-    {133, L"133-summary", fillSummary},
-    {134, L"134-result", fillResult},
-    {135, L"135-error-not-found", fillErrorNotFound},
-    {135, L"135-error-no-answer", fillErrorNoAnswer},
-    {136, L"136-firmware-letter", fillSpr},
-    {137, L"137-revision", fillRevision},
+    {Tpl::Welcome, L"102-welcome", fillWelcome},
+    {Tpl::Licence, L"129-licence", fillLicence},
+    {Tpl::SelectDevice, L"130-select-device", fillSelectDevice},
+    {Tpl::SelectAddress, L"131-ip-entry", fillIpEntry},
+    {Tpl::Progress, L"132-progress", fillProgress},
+    {Tpl::Summary, L"133-summary", fillSummary},
+    {Tpl::Result, L"134-result", fillResult},
+    {Tpl::Error, L"135-error-not-found", fillErrorNotFound},
+    {Tpl::Error, L"135-error-no-answer", fillErrorNoAnswer},
+    {Tpl::ErrorSPR, L"136-firmware-letter", fillSpr},
+    {Tpl::ErrorRevision, L"137-revision", fillRevision},
 };
 
 HBRUSH whiteBrush() {
