@@ -16,7 +16,7 @@ struct ErrorTexts {
     uint32_t heading;
     uint32_t body; // 0: the body is composed (composeErrorBody)
     uint32_t button;
-    bool retryButton; // button 1066 shown with the retry text
+    bool retryButton; // the Error page's Retry button shown
 };
 ErrorTexts errorTexts(int32_t kind);
 
