@@ -4,14 +4,6 @@
 
 namespace EngineText {
 
-std::wstring upperAscii(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    return text;
-}
-
 int32_t leadingInt(const std::wstring& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == L' ' || text[i] == L'\t'))

@@ -7,10 +7,6 @@
 
 namespace EngineText {
 
-// Only a to z change: the printer and config.ini texts are plain ASCII, and a
-// locale-dependent conversion would make the comparisons machine-dependent.
-std::wstring upperAscii(std::wstring text);
-
 // Leading decimal integer in the manner of the C runtime: blanks, an optional
 // sign, digits; anything else gives 0. Saturates instead of overflowing.
 int32_t leadingInt(const std::wstring& text);

@@ -1,6 +1,7 @@
 #include "FlashSequence.h"
 
 #include "EngineText.h"
+#include "TextCase.h"
 
 #include <cmath>
 
@@ -49,14 +50,13 @@ TimedItem parseTimedItem(const std::wstring& item) {
 CmdItem parseCmdItem(const std::wstring& item) {
     size_t first = item.find(L':');
     if (first == std::wstring::npos)
-        return CmdItem{EngineText::upperAscii(EngineText::trim(item)), std::wstring(), 0};
+        return CmdItem{upperAscii(EngineText::trim(item)), std::wstring(), 0};
     size_t last = item.rfind(L':');
     CmdItem cmd;
-    cmd.command = EngineText::upperAscii(EngineText::trim(item.substr(0, first)));
-    cmd.expected =
-        last > first
-            ? EngineText::upperAscii(EngineText::trim(item.substr(first + 1, last - first - 1)))
-            : std::wstring();
+    cmd.command = upperAscii(EngineText::trim(item.substr(0, first)));
+    cmd.expected = last > first
+                       ? upperAscii(EngineText::trim(item.substr(first + 1, last - first - 1)))
+                       : std::wstring();
     cmd.seconds = EngineText::leadingInt(item.substr(last + 1));
     return cmd;
 }

@@ -7,13 +7,12 @@
 #include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "PackageFile.h"
+#include "TextCase.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
 
 #include <new>
 #include <vector>
-
-using EngineText::upperAscii;
 
 namespace {
 

@@ -1,0 +1,17 @@
+#include "TextCase.h"
+
+#include <gtest/gtest.h>
+
+// A locale's case rules would turn "\u00e9" into "\u00c9" on one machine and
+// not on another; "\u0131" (dotless i) would even become an ASCII "I".
+TEST(TextCase, OnlyAsciiLettersChange) {
+    EXPECT_EQ(upperAscii(L"k206_g082511_0a-\u00e9z"), L"K206_G082511_0A-\u00e9Z");
+    EXPECT_EQ(lowerAscii(L"VID_7B1E-\u00c9Z@[`{"), L"vid_7b1e-\u00c9z@[`{");
+    EXPECT_TRUE(equalsIgnoringCase(L"Package", L"pACKAGE"));
+    EXPECT_TRUE(equalsIgnoringCase(L"", L""));
+    EXPECT_FALSE(equalsIgnoringCase(L"\u0131", L"I"));
+    EXPECT_FALSE(equalsIgnoringCase(L"\u00e9", L"\u00c9"));
+    // Same letters, one longer: not the same text.
+    EXPECT_FALSE(equalsIgnoringCase(L"Common", L"Common "));
+    EXPECT_FALSE(equalsIgnoringCase(L"@", L"`")); // 0x40 and 0x60 differ by the case bit
+}
