@@ -30,11 +30,6 @@ std::wstring replyForLog(const std::vector<uint8_t>& reply) {
     return text;
 }
 
-std::wstring firstValue(CIniReader& ini, const wchar_t* key) {
-    const std::vector<std::wstring>& values = ini.getKeyValue(key);
-    return values.empty() ? std::wstring() : values.front();
-}
-
 struct Probe {
     bool answered = false;
     PrinterIdentity identity;
@@ -223,7 +218,9 @@ uint32_t KIVComm::fileStallMs() {
     ini.setINIFileName(path);
     // A leading decimal number, as the engine reads its timers; anything
     // else gives 0, which leaves the plain limit.
-    long seconds = std::wcstol(firstValue(ini, L"FlashTimeout").c_str(), nullptr, 10);
+    std::wstring value;
+    ini.firstValue(L"FlashTimeout", value);
+    long seconds = std::wcstol(value.c_str(), nullptr, 10);
     if (seconds < 0 || seconds > 0x7FFFFFFF)
         seconds = 0;
     return CommTimeouts::fileStallMs(static_cast<int32_t>(seconds));

@@ -28,12 +28,12 @@ bool stdoutIsConsole() {
 long readNumber(KIVOptions* options, const wchar_t* key) {
     CIniReader ini;
     ini.setINIFileName(options->getConfigIniPath());
-    const std::vector<std::wstring>& values = ini.getKeyValue(key);
-    if (values.empty())
+    std::wstring text;
+    if (!ini.firstValue(key, text))
         return -1;
     wchar_t* end = nullptr;
-    const long value = std::wcstol(values[0].c_str(), &end, 10);
-    return end != values[0].c_str() ? value : -1;
+    const long value = std::wcstol(text.c_str(), &end, 10);
+    return end != text.c_str() ? value : -1;
 }
 
 uint32_t readBootSeconds(KIVOptions* options) {

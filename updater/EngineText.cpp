@@ -68,12 +68,4 @@ std::wstring before(const std::wstring& text, wchar_t separator) {
     return text.substr(0, text.find(separator));
 }
 
-std::wstring trim(const std::wstring& text) {
-    const wchar_t* blanks = L" \t";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 } // namespace EngineText

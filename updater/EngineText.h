@@ -23,8 +23,4 @@ std::vector<std::wstring> splitKeepEmpty(const std::wstring& text, wchar_t separ
 // The text before the first occurrence of separator (all of it without one).
 std::wstring before(const std::wstring& text, wchar_t separator);
 
-// Without the blanks and tabs around it: config.ini lists are often written
-// "31C7, 31C8", and the reader keeps the blank after each comma.
-std::wstring trim(const std::wstring& text);
-
 } // namespace EngineText
