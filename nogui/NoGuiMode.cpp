@@ -80,7 +80,8 @@ uint64_t monotonicMs() {
 
 } // namespace
 
-NoGuiMode::NoGuiMode() : updater_(nullptr) {
+// A run stopped somewhere unknown must not read as 0 to an installer.
+NoGuiMode::NoGuiMode() : GuardedUpdateMode(7, ResultUpdateFailed), updater_(nullptr) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiMode::NoGuiMode(): ");
 }
 
@@ -92,25 +93,6 @@ NoGuiMode::~NoGuiMode() {
             trace.message(L"Unable to free the Updater");
     });
     updater_ = nullptr;
-}
-
-int32_t NoGuiMode::initialize(KIVOptions* options) {
-    // The launcher catches nothing: an exception leaving the library would end
-    // the process with a code that an installer reads as some other outcome.
-    try {
-        return initializeUnguarded(options);
-    } catch (...) {
-        return 7;
-    }
-}
-
-int32_t NoGuiMode::executeUpdateMode(KIVOptions* options) {
-    try {
-        return executeUnguarded(options);
-    } catch (...) {
-        // The run stopped somewhere unknown; an installer must not read 0.
-        return ResultUpdateFailed;
-    }
 }
 
 int32_t NoGuiMode::initializeUnguarded(KIVOptions* options) {

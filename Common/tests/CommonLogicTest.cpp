@@ -1,6 +1,10 @@
+#include "GuardedUpdateMode.h"
 #include "TextCase.h"
 
 #include <gtest/gtest.h>
+
+#include <new>
+#include <string>
 
 // A locale's case rules would turn "\u00e9" into "\u00c9" on one machine and
 // not on another; "\u0131" (dotless i) would even become an ASCII "I".
@@ -14,4 +18,34 @@ TEST(TextCase, OnlyAsciiLettersChange) {
     // Same letters, one longer: not the same text.
     EXPECT_FALSE(equalsIgnoringCase(L"Common", L"Common "));
     EXPECT_FALSE(equalsIgnoringCase(L"@", L"`")); // 0x40 and 0x60 differ by the case bit
+}
+
+namespace {
+// Throws from the step named by its text, whatever the type thrown.
+class ThrowingMode : public GuardedUpdateMode {
+public:
+    explicit ThrowingMode(const char* throwing) : GuardedUpdateMode(7, 14), throwing_(throwing) {}
+    IUpdater* getUpdater() override { return nullptr; }
+
+private:
+    int32_t initializeUnguarded(KIVOptions*) override {
+        if (throwing_ == std::string("initialize"))
+            throw 1;
+        return 0;
+    }
+    int32_t executeUnguarded(KIVOptions*) override {
+        if (throwing_ == std::string("execute"))
+            throw std::bad_alloc();
+        return 32;
+    }
+    std::string throwing_;
+};
+} // namespace
+
+TEST(GuardedUpdateMode, AThrowBecomesTheModesFailureResult) {
+    EXPECT_EQ(ThrowingMode("initialize").initialize(nullptr), 7);
+    EXPECT_EQ(ThrowingMode("execute").executeUpdateMode(nullptr), 14);
+    ThrowingMode quiet("");
+    EXPECT_EQ(quiet.initialize(nullptr), 0);
+    EXPECT_EQ(quiet.executeUpdateMode(nullptr), 32);
 }
