@@ -1,6 +1,7 @@
 #include "UsbTransport.h"
 
 #include "CommTimeouts.h"
+#include "FileStream.h"
 #include "ScopedHandle.h"
 
 namespace {
@@ -111,9 +112,8 @@ Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
 }
 
 Transport::Result UsbTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
-    ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    FileStream file(path);
+    if (!file.isOpen())
         return FileError;
     ScopedFileHandle device = openDevice(path_);
     if (!device)
@@ -121,14 +121,6 @@ Transport::Result UsbTransport::sendFile(const std::wstring& path, uint32_t stal
     OverlappedIo io(device.get());
     if (!io.usable())
         return Unreachable;
-    std::vector<uint8_t> chunk(64 * 1024);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr))
-            return FileError;
-        if (read == 0)
-            return Ok;
-        if (!writeAll(io, chunk.data(), read, stallMs))
-            return SendFailed;
-    }
+    return file.sendTo(
+        [&](const uint8_t* data, size_t size) { return writeAll(io, data, size, stallMs); });
 }

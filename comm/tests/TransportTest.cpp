@@ -3,6 +3,7 @@
 #include "LoopbackServer.h"
 
 #include "CommTimeouts.h"
+#include "FileStream.h"
 #include "KIVComm.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
@@ -203,6 +204,35 @@ TEST(TcpTransport, FileIsStreamedWhole) {
     EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs),
               Transport::FileError);
     EXPECT_EQ(server.connections(), 1);
+}
+
+// Once the printer stops taking bytes, the rest of the file is not read; an
+// empty file is sent by sending nothing.
+TEST(FileStream, StopsAtTheFirstRefusedChunk) {
+    const char* path = "comm-filestream-test.fls";
+    std::ofstream(path, std::ios::binary) << std::string(200 * 1024, 'x');
+    size_t calls = 0, bytes = 0;
+    {
+        FileStream file(L"comm-filestream-test.fls");
+        ASSERT_TRUE(file.isOpen());
+        auto refuseSecond = [&](const uint8_t*, size_t size) {
+            bytes += size;
+            return ++calls < 2;
+        };
+        EXPECT_EQ(file.sendTo(refuseSecond), Transport::SendFailed);
+    }
+    EXPECT_EQ(calls, 2u);
+    EXPECT_LT(bytes, 200u * 1024);
+
+    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+    {
+        FileStream empty(L"comm-filestream-test.fls");
+        ASSERT_TRUE(empty.isOpen());
+        EXPECT_EQ(empty.sendTo([&](const uint8_t*, size_t) { return ++calls > 0; }), Transport::Ok);
+    }
+    EXPECT_EQ(calls, 2u);
+    std::remove(path);
+    EXPECT_FALSE(FileStream(L"comm-filestream-test.fls").isOpen());
 }
 
 namespace {
