@@ -1,6 +1,5 @@
 #include "DeviceAddress.h"
 #include "HexCommand.h"
-#include "PrinterIdentity.h"
 #include "PrinterReplies.h"
 #include "ReplyReader.h"
 
@@ -222,18 +221,4 @@ TEST(DeviceAddress, UsbIdentifiersFromInterfacePath) {
                                L"\\\\?\\usb#vid_7b1e&pid_31c"})
         EXPECT_FALSE(usbIdentifiersFromPath(bad, vid, pid)) << bad;
     EXPECT_EQ(vid, L"none");
-}
-
-// A part the printer did not tell is named as unread, and a printer that
-// reports an empty model is named by its fallback, not left blank.
-TEST(PrinterIdentity, UnreadPartsAreSaidSo) {
-    PrinterIdentity identity;
-    EXPECT_EQ(identity.forLog(), L"ids=unread model=unread");
-    EXPECT_EQ(identity.identifiersText(), L"");
-    identity.identifiersRead = true;
-    identity.vid = L"7B1E";
-    identity.pid = L"31C7";
-    identity.modelRead = true;
-    EXPECT_EQ(identity.forLog(), L"ids=7B1E:31C7 model=");
-    EXPECT_EQ(identity.nameOr(L"USB001"), L"USB001");
 }
