@@ -277,7 +277,6 @@ std::vector<Probe> probeAll(const std::vector<NetworkTarget>& targets) {
     }
     return results;
 }
-
 } // namespace
 
 int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresses) {
