@@ -80,6 +80,14 @@ const std::vector<std::wstring>& CIniReader::getKeyValue(const std::wstring& key
     return keyValues_;
 }
 
+bool CIniReader::firstValue(const std::wstring& key, std::wstring& value) {
+    const std::vector<std::wstring>& values = getKeyValue(key);
+    if (values.empty())
+        return false;
+    value = trimBlanks(values[0]);
+    return true;
+}
+
 const std::vector<std::wstring>& CIniReader::getSectionKeys(const std::wstring& section) {
     logLine(LogKIVInit, L"CIniReader::getSectionKeys section=", section);
     sectionKeys_.clear();

@@ -15,6 +15,9 @@ public:
     bool keyExists(const std::wstring& key);
     // Results stay valid until the next call of the same operation.
     const std::vector<std::wstring>& getKeyValue(const std::wstring& key);
+    // The first of those values without the blanks around it; false when the
+    // key has none (absent, or only empty values).
+    bool firstValue(const std::wstring& key, std::wstring& value);
     const std::vector<std::wstring>& getSectionKeys(const std::wstring& section);
 
 private:

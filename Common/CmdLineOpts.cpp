@@ -1,9 +1,9 @@
 #include "CmdLineOpts.h"
 
 #include "MethodTrace.h"
+#include "TextCase.h"
 
 #include <cwchar>
-#include <cwctype>
 
 namespace {
 
@@ -36,10 +36,7 @@ const wchar_t* knownOption(const std::wstring& text) {
 }
 
 bool containsExe(const std::wstring& text) {
-    std::wstring upper(text);
-    for (wchar_t& c : upper)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return upper.find(L".EXE") != std::wstring::npos;
+    return upperAscii(text).find(L".EXE") != std::wstring::npos;
 }
 
 } // namespace

@@ -22,6 +22,14 @@ void appendCommaPieces(const wchar_t* value, size_t count, std::vector<std::wstr
     appendSplit(value, count, L',', out);
 }
 
+std::wstring trimBlanks(const std::wstring& text) {
+    const wchar_t* blanks = L" \t";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 void appendNullSeparated(const wchar_t* list, size_t count, std::vector<std::wstring>& out) {
     appendSplit(list, count, L'\0', out);
 }

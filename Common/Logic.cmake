@@ -18,10 +18,15 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/PathCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StaleEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusMessenger.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextCase.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextConvert.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VersionReply.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Win32Exception.cpp)
 target_include_directories(kivcommon_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+
+kiv_logic_tests(common_logic_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
+  LIBS kivcommon)
 
 kiv_fuzz_target(cmdline_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/CmdLineFuzz.cpp

@@ -1,6 +1,6 @@
 #include "StaleEntry.h"
 
-#include <cwctype>
+#include "TextCase.h"
 
 bool isStaleRunFolderName(const std::wstring& name) {
     // Exactly the names createDirs gives: another program's folder that merely
@@ -20,15 +20,6 @@ bool isStaleRunFolderName(const std::wstring& name) {
 
 namespace {
 
-bool sameFold(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::towupper(a[i]) != std::towupper(b[i]))
-            return false;
-    return true;
-}
-
 const uint32_t kErrorAccessDenied = 5;
 const uint32_t kErrorAlreadyExists = 183;
 
@@ -36,8 +27,9 @@ const uint32_t kErrorAlreadyExists = 183;
 
 bool hasRunFolderLayout(const std::vector<FolderEntry>& entries) {
     for (const FolderEntry& e : entries) {
-        const bool ours = e.directory ? sameFold(e.name, L"Package") || sameFold(e.name, L"Common")
-                                      : sameFold(e.name, kRunLockFileName);
+        const bool ours = e.directory ? equalsIgnoringCase(e.name, L"Package") ||
+                                            equalsIgnoringCase(e.name, L"Common")
+                                      : equalsIgnoringCase(e.name, kRunLockFileName);
         if (!ours)
             return false;
     }
@@ -53,7 +45,7 @@ bool finalPathIsEntry(const std::wstring& parentFinal, const std::wstring& name,
                       const std::wstring& entryFinal) {
     if (parentFinal.empty() || name.empty())
         return false;
-    return sameFold(withBackslash(parentFinal) + name, entryFinal);
+    return equalsIgnoringCase(withBackslash(parentFinal) + name, entryFinal);
 }
 
 std::wstring withBackslash(std::wstring path) {

@@ -1,22 +1,12 @@
 #include "DeviceAddress.h"
 
+#include "TextCase.h"
+
 #include <cwctype>
 
 namespace {
 bool isHexDigit(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
-}
-
-std::wstring lowerCase(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
-
-std::wstring upperCase(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return text;
 }
 
 // The four hex digits after `tag`, where `tag` starts the path or follows a
@@ -37,7 +27,7 @@ bool taggedHex4(const std::wstring& lower, const std::wstring& original, const w
         if (ok && start + 4 < lower.size() && isHexDigit(lower[start + 4]))
             ok = false;
         if (ok) {
-            out = upperCase(original.substr(start, 4));
+            out = upperAscii(original.substr(start, 4));
             return true;
         }
     }
@@ -88,7 +78,7 @@ bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, u
 }
 
 bool usbIdentifiersFromPath(const std::wstring& path, std::wstring& vid, std::wstring& pid) {
-    std::wstring lower = lowerCase(path);
+    std::wstring lower = lowerAscii(path);
     std::wstring v, p;
     if (!taggedHex4(lower, path, L"vid_", v) || !taggedHex4(lower, path, L"pid_", p))
         return false;

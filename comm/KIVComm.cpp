@@ -31,30 +31,9 @@ std::wstring replyForLog(const std::vector<uint8_t>& reply) {
     return text;
 }
 
-const wchar_t* verdictText(PackageIdentity::Verdict verdict) {
-    switch (verdict) {
-    case PackageIdentity::Match:
-        return L"match";
-    case PackageIdentity::WrongVendor:
-        return L"vendor identifier differs";
-    case PackageIdentity::WrongProduct:
-        return L"product identifier not accepted";
-    case PackageIdentity::WrongModel:
-        return L"model differs";
-    default:
-        return L"identity unreadable";
-    }
-}
-
-std::wstring firstValue(CIniReader& ini, const wchar_t* key) {
-    const std::vector<std::wstring>& values = ini.getKeyValue(key);
-    return values.empty() ? std::wstring() : values.front();
-}
-
 struct Probe {
     bool answered = false;
     PrinterIdentity identity;
-    PackageIdentity::Verdict verdict = PackageIdentity::Unidentified;
 };
 
 struct NetworkTarget {
@@ -240,29 +219,12 @@ uint32_t KIVComm::fileStallMs() {
     ini.setINIFileName(path);
     // A leading decimal number, as the engine reads its timers; anything
     // else gives 0, which leaves the plain limit.
-    long seconds = std::wcstol(firstValue(ini, L"FlashTimeout").c_str(), nullptr, 10);
+    std::wstring value;
+    ini.firstValue(L"FlashTimeout", value);
+    long seconds = std::wcstol(value.c_str(), nullptr, 10);
     if (seconds < 0 || seconds > 0x7FFFFFFF)
         seconds = 0;
     return CommTimeouts::fileStallMs(static_cast<int32_t>(seconds));
-}
-
-PackageIdentity KIVComm::loadPackageIdentity(MethodTrace& trace) {
-    PackageIdentity package;
-    std::wstring path = options_ ? options_->getConfigIniPath() : std::wstring();
-    if (path.empty()) {
-        trace.message(L"no config.ini; every printer that answers is listed");
-        package.setVerifyIdentifiers(L"FALSE");
-        package.setExactModelMatch(L"FALSE");
-        return package;
-    }
-    CIniReader ini;
-    ini.setINIFileName(path);
-    package.setVerifyIdentifiers(firstValue(ini, L"VerifyPIDVID"));
-    package.setExactModelMatch(firstValue(ini, L"ExactModelMatch"));
-    package.setVendor(firstValue(ini, L"VID"));
-    package.setProducts(ini.getKeyValue(L"PIDs"));
-    package.setModel(firstValue(ini, L"ModelName"));
-    return package;
 }
 
 namespace {
@@ -270,7 +232,7 @@ namespace {
 // the engine's decision, with its own reads and log lines. The identifiers
 // and the model asked here only name the record and the log line; a silent
 // printer costs one reply time-out, not two.
-Probe probe(Transport& transport, const PackageIdentity& package) {
+Probe probe(Transport& transport) {
     Probe result;
     if (!transport.isReady())
         return result;
@@ -280,34 +242,25 @@ Probe probe(Transport& transport, const PackageIdentity& package) {
     if (transport.exchange(bytes, reply) == Transport::Ok)
         result.identity.identifiersRead = identifiersFromReply(
             reply.data(), reply.size(), result.identity.vid, result.identity.pid);
-    result.verdict = package.checkIdentifiers(result.identity);
     if (!result.identity.identifiersRead)
         return result;
     parseHexCommand(VersionQueryCommand, bytes);
     if (transport.exchange(bytes, reply) == Transport::Ok)
         result.identity.modelRead =
             modelFromVersionReply(reply.data(), reply.size(), result.identity.model);
-    if (result.verdict == PackageIdentity::Match)
-        result.verdict = package.checkModel(result.identity);
     return result;
-}
-
-// What a record is called when the printer did not tell its model.
-std::wstring nameOf(const PrinterIdentity& identity, const std::wstring& fallback) {
-    return identity.modelRead && !identity.model.empty() ? identity.model : fallback;
 }
 
 // Network printers are asked side by side: an absent address costs the
 // connect time-out and a silent printer the reply time-out, and a machine
 // with a few stale spooler ports would otherwise wait for each in turn.
-std::vector<Probe> probeAll(const std::vector<NetworkTarget>& targets,
-                            const PackageIdentity& package) {
+std::vector<Probe> probeAll(const std::vector<NetworkTarget>& targets) {
     const size_t batch = 8;
     std::vector<Probe> results(targets.size());
     auto work = [&](size_t i) {
         try {
             TcpTransport transport(targets[i].address, targets[i].port);
-            results[i] = probe(transport, package);
+            results[i] = probe(transport);
         } catch (...) {
         }
     };
@@ -325,10 +278,6 @@ std::vector<Probe> probeAll(const std::vector<NetworkTarget>& targets,
     }
     return results;
 }
-
-std::wstring identifiersText(const PrinterIdentity& identity) {
-    return identity.identifiersRead ? identity.vid + L":" + identity.pid : std::wstring();
-}
 } // namespace
 
 int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresses) {
@@ -336,11 +285,10 @@ int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresse
     if (!list)
         return BadArgument;
     try {
-        PackageIdentity package = loadPackageIdentity(trace);
         if (addresses)
-            enumerateAddresses(*list, *addresses, package, trace);
-        enumerateSpoolerPorts(*list, addresses, package, trace);
-        appendUsbPrinters(findUsbPrinters(), package, *list, trace);
+            enumerateAddresses(*list, *addresses, trace);
+        enumerateSpoolerPorts(*list, addresses, trace);
+        appendUsbPrinters(findUsbPrinters(), *list, trace);
         trace.message(L"devices listed=", static_cast<uint32_t>(list->size()));
     } catch (...) {
         trace.message(L"enumeration stopped by an error");
@@ -349,7 +297,7 @@ int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresse
 }
 
 void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses,
-                                 const PackageIdentity& package, MethodTrace& trace) {
+                                 MethodTrace& trace) {
     // An address entered twice is asked once and listed once.
     std::vector<NetworkTarget> targets;
     std::map<std::wstring, size_t> indexOf;
@@ -358,7 +306,7 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
         if (entry && indexOf.emplace(address, targets.size()).second)
             targets.push_back(NetworkTarget{address, DefaultPrinterPort});
     }
-    std::vector<Probe> probes = probeAll(targets, package);
+    std::vector<Probe> probes = probeAll(targets);
     std::vector<bool> listed(targets.size(), false);
     for (ipAddressObject* entry : addresses) {
         if (!entry)
@@ -373,15 +321,15 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
             continue;
         listed[i] = true;
         trace.message(L"address=", targets[i].address, L" status=", status, L" ",
-                      found.answered ? verdictText(found.verdict) : L"no answer");
+                      found.answered ? found.identity.forLog() : L"no answer");
         if (status != ipAddressObject::PrinterFound)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeIpAddress);
-        device->setName(nameOf(found.identity, targets[i].address));
+        device->setName(found.identity.nameOr(targets[i].address));
         device->setIPAddress(targets[i].address);
         device->setNumber(DefaultPrinterPort);
-        device->setExtra2(identifiersText(found.identity));
+        device->setExtra2(found.identity.identifiersText());
         list.push_back(device.release());
     }
 }
@@ -389,7 +337,7 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
 // A printer already reached through an entered address, or through an earlier
 // port with the same address and port number, is not listed again.
 void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
-                                    const PackageIdentity& package, MethodTrace& trace) {
+                                    MethodTrace& trace) {
     std::set<std::pair<std::wstring, uint16_t>> seen;
     if (addresses)
         for (const ipAddressObject* entry : *addresses)
@@ -413,27 +361,26 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
         names.push_back(values.name);
         targets.push_back(target);
     }
-    std::vector<Probe> probes = probeAll(targets, package);
+    std::vector<Probe> probes = probeAll(targets);
     for (size_t i = 0; i < targets.size(); ++i) {
         const Probe& found = probes[i];
         trace.message(L"port ", names[i], L" at ", targets[i].address, L":",
                       static_cast<uint32_t>(targets[i].port), L": ",
-                      found.answered ? verdictText(found.verdict) : L"no answer");
+                      found.answered ? found.identity.forLog() : L"no answer");
         if (!found.answered)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeNetwork);
-        device->setName(nameOf(found.identity, names[i]));
+        device->setName(found.identity.nameOr(names[i]));
         device->setIPAddress(targets[i].address);
         device->setPortName(names[i]);
         device->setNumber(targets[i].port);
-        device->setExtra2(identifiersText(found.identity));
+        device->setExtra2(found.identity.identifiersText());
         list.push_back(device.release());
     }
 }
 
-void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
-                                const PackageIdentity& package, KIVDeviceArray& list,
+void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers, KIVDeviceArray& list,
                                 MethodTrace& trace) {
     trace.message(L"USB printing interfaces=", static_cast<uint32_t>(printers.size()));
     for (size_t i = 0; i < printers.size(); ++i) {
@@ -442,22 +389,18 @@ void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
         identity.identifiersRead = !usb.vid.empty();
         identity.vid = usb.vid;
         identity.pid = usb.pid;
-        PackageIdentity::Verdict verdict = package.checkIdentifiers(identity);
         UsbTransport transport(usb.devicePath);
         std::vector<uint8_t> bytes, reply;
         parseHexCommand(VersionQueryCommand, bytes);
         const bool answered = transport.exchange(bytes, reply) == Transport::Ok;
         if (answered)
             identity.modelRead = modelFromVersionReply(reply.data(), reply.size(), identity.model);
-        if (verdict == PackageIdentity::Match)
-            verdict = package.checkModel(identity);
-        trace.message(L"USB ", usb.devicePath, L": ",
-                      answered ? verdictText(verdict) : L"no answer");
+        trace.message(L"USB ", usb.devicePath, L": ", answered ? identity.forLog() : L"no answer");
         if (!answered)
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeUsb);
-        device->setName(nameOf(identity, usbPortName(i + 1)));
+        device->setName(identity.nameOr(usbPortName(i + 1)));
         device->setPortName(usbPortName(i + 1));
         device->setExtra1(usb.devicePath);
         device->setExtra2(usb.vid + L":" + usb.pid);

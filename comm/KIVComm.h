@@ -11,10 +11,8 @@
 // the log; extra text 3 and both flags stay empty. A network record whose
 // number is 0 is reached on port 9100.
 //
-// Enumeration lists only the printers that config.ini (path from the options)
-// accepts, by the same keys the updater checks: VerifyPIDVID with VID and PIDs,
-// ExactModelMatch with ModelName. Without a path every printer that answers is
-// listed and the updater's own check decides.
+// Enumeration lists every printer that answers. What each one reported goes
+// to the log; whether it fits the package is the updater's check alone.
 //
 // Result codes of sendPacket, sendRaw and sendFile: Transport::Result, or
 // BadArgument (a null pointer) and BadCommand (command text that is not
@@ -24,7 +22,7 @@
 #include "IComTarget.h"
 #include "LoggerLease.h"
 #include "ScopedHandle.h"
-#include "PackageIdentity.h"
+#include "PrinterIdentity.h"
 #include "Transport.h"
 #include "UsbPrinters.h"
 
@@ -62,8 +60,7 @@ public:
     static std::unique_ptr<Transport> transportFor(const KIVDevice& device);
     // The USB part of the enumeration once the system has listed the printing
     // interfaces: identifiers from each path, the model asked over the device.
-    static void appendUsbPrinters(const std::vector<UsbPrinterPath>& printers,
-                                  const PackageIdentity& package, KIVDeviceArray& list,
+    static void appendUsbPrinters(const std::vector<UsbPrinterPath>& printers, KIVDeviceArray& list,
                                   MethodTrace& trace);
     // Reply buffers kept now, one per thread that asked and is still running.
     size_t replyBufferCount();
@@ -73,13 +70,11 @@ private:
                      unsigned char** reply, uint32_t* length);
     std::vector<uint8_t>& replyBuffer();
     void releaseEndedThreadsBuffers();
-    PackageIdentity loadPackageIdentity(MethodTrace& trace);
     // How long a file send waits for a printer that stopped taking bytes.
     uint32_t fileStallMs();
-    void enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses,
-                            const PackageIdentity& package, MethodTrace& trace);
+    void enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses, MethodTrace& trace);
     void enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
-                               const PackageIdentity& package, MethodTrace& trace);
+                               MethodTrace& trace);
 
     LoggerLease loggerLease_; // first: the last member to go
     KIVOptions* options_;

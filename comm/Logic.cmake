@@ -1,9 +1,10 @@
-# Reply framing, parsing and identity checks: no OS calls. Built the same way
-# by the Windows build and by the native one (native/).
+# Reply framing and parsing, and what a printer said about itself: no OS
+# calls. Built the same way by the Windows build and by the native one
+# (native/).
 add_library(kivcomm_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DeviceAddress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HexCommand.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PackageIdentity.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrinterIdentity.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PrinterReplies.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Transport.cpp)

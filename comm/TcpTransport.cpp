@@ -2,6 +2,7 @@
 
 #include "CommTimeouts.h"
 #include "DeviceAddress.h"
+#include "FileStream.h"
 #include "IpAddressCheck.h"
 #include "ScopedHandle.h"
 
@@ -159,9 +160,8 @@ Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,
 }
 
 Transport::Result TcpTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
-    ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    FileStream file(path);
+    if (!file.isOpen())
         return FileError;
     ScopedSocket s = connectTo(address_, port_);
     if (!s)
@@ -173,16 +173,10 @@ Transport::Result TcpTransport::sendFile(const std::wstring& path, uint32_t stal
     int sendBuffer = static_cast<int>(FileSendBufferBytes);
     ::setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&sendBuffer),
                  sizeof sendBuffer);
-    std::vector<uint8_t> chunk(64 * 1024);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr))
-            return FileError;
-        if (read == 0)
-            break;
-        if (!sendAll(s.get(), chunk.data(), read, stallMs))
-            return SendFailed;
-    }
+    const Result sent = file.sendTo(
+        [&](const uint8_t* data, size_t size) { return sendAll(s.get(), data, size, stallMs); });
+    if (sent != Ok)
+        return sent;
     ::shutdown(s.get(), SD_SEND);
     drainUntilClosed(s.get());
     return Ok;

@@ -1,17 +1,25 @@
 #include "UsbTransport.h"
 
 #include "CommTimeouts.h"
+#include "FileStream.h"
 #include "ScopedHandle.h"
 
 namespace {
+ScopedFileHandle openDevice(const std::wstring& path) {
+    return ScopedFileHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+}
+
 // Overlapped I/O is the only way to put a bound on a read or write of a
-// device handle: a plain ReadFile on a silent printer never returns.
+// device handle: a plain ReadFile on a silent printer never returns. The
+// device is opened for the one operation and closed with it.
 class OverlappedIo {
 public:
-    explicit OverlappedIo(HANDLE device)
-        : device_(device), event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    explicit OverlappedIo(const std::wstring& devicePath)
+        : device_(openDevice(devicePath)), event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-    bool usable() const { return event_.valid(); }
+    bool usable() const { return device_.valid() && event_.valid(); }
 
     // Returns true with the byte count when the operation ended in time;
     // otherwise cancels it and waits for the cancellation, so that the
@@ -21,20 +29,20 @@ public:
         OVERLAPPED ov = {};
         ov.hEvent = event_.get();
         ::ResetEvent(event_.get());
-        BOOL started = write ? ::WriteFile(device_, buffer, size, nullptr, &ov)
-                             : ::ReadFile(device_, buffer, size, nullptr, &ov);
+        BOOL started = write ? ::WriteFile(device_.get(), buffer, size, nullptr, &ov)
+                             : ::ReadFile(device_.get(), buffer, size, nullptr, &ov);
         if (!started && ::GetLastError() != ERROR_IO_PENDING)
             return false;
         if (::WaitForSingleObject(event_.get(), timeoutMs) != WAIT_OBJECT_0) {
-            ::CancelIo(device_);
-            ::GetOverlappedResult(device_, &ov, &done, TRUE);
+            ::CancelIo(device_.get());
+            ::GetOverlappedResult(device_.get(), &ov, &done, TRUE);
             return false;
         }
-        return ::GetOverlappedResult(device_, &ov, &done, FALSE) != FALSE;
+        return ::GetOverlappedResult(device_.get(), &ov, &done, FALSE) != FALSE;
     }
 
 private:
-    HANDLE device_;
+    ScopedFileHandle device_;
     ScopedKernelHandle event_;
 };
 
@@ -69,12 +77,6 @@ private:
     OverlappedIo& io_;
 };
 
-ScopedFileHandle openDevice(const std::wstring& path) {
-    return ScopedFileHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
-}
-
 bool writeAll(OverlappedIo& io, const uint8_t* data, size_t size, uint32_t stallMs) {
     while (size > 0) {
         DWORD chunk = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
@@ -97,10 +99,7 @@ bool UsbTransport::isReady() {
 Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
                                          std::vector<uint8_t>& reply) {
     reply.clear();
-    ScopedFileHandle device = openDevice(path_);
-    if (!device)
-        return Unreachable;
-    OverlappedIo io(device.get());
+    OverlappedIo io(path_);
     if (!io.usable())
         return Unreachable;
     if (!writeAll(io, command.data(), command.size(), CommTimeouts::SendStallMs))
@@ -111,24 +110,12 @@ Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
 }
 
 Transport::Result UsbTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
-    ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    FileStream file(path);
+    if (!file.isOpen())
         return FileError;
-    ScopedFileHandle device = openDevice(path_);
-    if (!device)
-        return Unreachable;
-    OverlappedIo io(device.get());
+    OverlappedIo io(path_);
     if (!io.usable())
         return Unreachable;
-    std::vector<uint8_t> chunk(64 * 1024);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr))
-            return FileError;
-        if (read == 0)
-            return Ok;
-        if (!writeAll(io, chunk.data(), read, stallMs))
-            return SendFailed;
-    }
+    return file.sendTo(
+        [&](const uint8_t* data, size_t size) { return writeAll(io, data, size, stallMs); });
 }

@@ -28,12 +28,12 @@ bool stdoutIsConsole() {
 long readNumber(KIVOptions* options, const wchar_t* key) {
     CIniReader ini;
     ini.setINIFileName(options->getConfigIniPath());
-    const std::vector<std::wstring>& values = ini.getKeyValue(key);
-    if (values.empty())
+    std::wstring text;
+    if (!ini.firstValue(key, text))
         return -1;
     wchar_t* end = nullptr;
-    const long value = std::wcstol(values[0].c_str(), &end, 10);
-    return end != values[0].c_str() ? value : -1;
+    const long value = std::wcstol(text.c_str(), &end, 10);
+    return end != text.c_str() ? value : -1;
 }
 
 uint32_t readBootSeconds(KIVOptions* options) {
@@ -80,7 +80,8 @@ uint64_t monotonicMs() {
 
 } // namespace
 
-NoGuiMode::NoGuiMode() : updater_(nullptr) {
+// A run stopped somewhere unknown must not read as 0 to an installer.
+NoGuiMode::NoGuiMode() : GuardedUpdateMode(7, ResultUpdateFailed), updater_(nullptr) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiMode::NoGuiMode(): ");
 }
 
@@ -92,25 +93,6 @@ NoGuiMode::~NoGuiMode() {
             trace.message(L"Unable to free the Updater");
     });
     updater_ = nullptr;
-}
-
-int32_t NoGuiMode::initialize(KIVOptions* options) {
-    // The launcher catches nothing: an exception leaving the library would end
-    // the process with a code that an installer reads as some other outcome.
-    try {
-        return initializeUnguarded(options);
-    } catch (...) {
-        return 7;
-    }
-}
-
-int32_t NoGuiMode::executeUpdateMode(KIVOptions* options) {
-    try {
-        return executeUnguarded(options);
-    } catch (...) {
-        // The run stopped somewhere unknown; an installer must not read 0.
-        return ResultUpdateFailed;
-    }
 }
 
 int32_t NoGuiMode::initializeUnguarded(KIVOptions* options) {

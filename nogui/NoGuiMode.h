@@ -3,7 +3,7 @@
 // for the launcher's exit-code table.
 #pragma once
 
-#include "IUpdateMode.h"
+#include "GuardedUpdateMode.h"
 #include "LoggerLease.h"
 
 #include <cstdint>
@@ -11,20 +11,18 @@
 
 class StatusMessenger;
 
-class NoGuiMode : public IUpdateMode {
+class NoGuiMode : public GuardedUpdateMode {
 public:
     NoGuiMode();
     ~NoGuiMode() override;
     NoGuiMode(const NoGuiMode&) = delete;
     NoGuiMode& operator=(const NoGuiMode&) = delete;
 
-    int32_t initialize(KIVOptions* options) override;
-    int32_t executeUpdateMode(KIVOptions* options) override;
     IUpdater* getUpdater() override { return updater_; }
 
 private:
-    int32_t initializeUnguarded(KIVOptions* options);
-    int32_t executeUnguarded(KIVOptions* options);
+    int32_t initializeUnguarded(KIVOptions* options) override;
+    int32_t executeUnguarded(KIVOptions* options) override;
 
     LoggerLease loggerLease_; // first: the last member to go
     IUpdater* updater_;

@@ -4,14 +4,6 @@
 
 namespace EngineText {
 
-std::wstring upperAscii(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    return text;
-}
-
 int32_t leadingInt(const std::wstring& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == L' ' || text[i] == L'\t'))
@@ -74,14 +66,6 @@ std::vector<std::wstring> splitKeepEmpty(const std::wstring& text, wchar_t separ
 
 std::wstring before(const std::wstring& text, wchar_t separator) {
     return text.substr(0, text.find(separator));
-}
-
-std::wstring trim(const std::wstring& text) {
-    const wchar_t* blanks = L" \t";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 } // namespace EngineText

@@ -7,10 +7,6 @@
 
 namespace EngineText {
 
-// Only a to z change: the printer and config.ini texts are plain ASCII, and a
-// locale-dependent conversion would make the comparisons machine-dependent.
-std::wstring upperAscii(std::wstring text);
-
 // Leading decimal integer in the manner of the C runtime: blanks, an optional
 // sign, digits; anything else gives 0. Saturates instead of overflowing.
 int32_t leadingInt(const std::wstring& text);
@@ -26,9 +22,5 @@ std::vector<std::wstring> splitKeepEmpty(const std::wstring& text, wchar_t separ
 
 // The text before the first occurrence of separator (all of it without one).
 std::wstring before(const std::wstring& text, wchar_t separator);
-
-// Without the blanks and tabs around it: config.ini lists are often written
-// "31C7, 31C8", and the reader keeps the blank after each comma.
-std::wstring trim(const std::wstring& text);
 
 } // namespace EngineText

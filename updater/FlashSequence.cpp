@@ -1,6 +1,8 @@
 #include "FlashSequence.h"
 
 #include "EngineText.h"
+#include "IniValueSplit.h"
+#include "TextCase.h"
 
 #include <cmath>
 
@@ -14,7 +16,7 @@ bool isHexDigit(wchar_t c) {
 
 // Empty (no wait) or decimal digits.
 bool isSecondsField(const std::wstring& text) {
-    std::wstring field = EngineText::trim(text);
+    std::wstring field = trimBlanks(text);
     for (wchar_t c : field) {
         if (c < L'0' || c > L'9')
             return false;
@@ -40,23 +42,21 @@ StepType stepTypeOf(const std::wstring& key) {
 TimedItem parseTimedItem(const std::wstring& item) {
     size_t colon = item.find(L':');
     if (colon == std::wstring::npos)
-        return TimedItem{EngineText::trim(item), 0};
+        return TimedItem{trimBlanks(item), 0};
     std::wstring rest = item.substr(colon + 1);
-    return TimedItem{EngineText::trim(item.substr(0, colon)),
+    return TimedItem{trimBlanks(item.substr(0, colon)),
                      EngineText::leadingInt(EngineText::before(rest, L':'))};
 }
 
 CmdItem parseCmdItem(const std::wstring& item) {
     size_t first = item.find(L':');
     if (first == std::wstring::npos)
-        return CmdItem{EngineText::upperAscii(EngineText::trim(item)), std::wstring(), 0};
+        return CmdItem{upperAscii(trimBlanks(item)), std::wstring(), 0};
     size_t last = item.rfind(L':');
     CmdItem cmd;
-    cmd.command = EngineText::upperAscii(EngineText::trim(item.substr(0, first)));
-    cmd.expected =
-        last > first
-            ? EngineText::upperAscii(EngineText::trim(item.substr(first + 1, last - first - 1)))
-            : std::wstring();
+    cmd.command = upperAscii(trimBlanks(item.substr(0, first)));
+    cmd.expected = last > first ? upperAscii(trimBlanks(item.substr(first + 1, last - first - 1)))
+                                : std::wstring();
     cmd.seconds = EngineText::leadingInt(item.substr(last + 1));
     return cmd;
 }
@@ -119,7 +119,7 @@ std::wstring itemFault(StepType type, const std::wstring& item) {
 }
 
 bool parseTimer(const std::wstring& value, int32_t minimum, int32_t& out) {
-    std::wstring text = EngineText::trim(value);
+    std::wstring text = trimBlanks(value);
     if (text.empty() || !isSecondsField(text))
         return false;
     out = EngineText::leadingInt(text);

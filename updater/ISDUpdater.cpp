@@ -4,17 +4,17 @@
 #include "EngineText.h"
 #include "MethodTrace.h"
 #include "FlashSequence.h"
+#include "IniValueSplit.h"
 #include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "PackageFile.h"
 #include "PrinterCommands.h"
+#include "TextCase.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
 
 #include <new>
 #include <vector>
-
-using EngineText::upperAscii;
 
 namespace {
 
@@ -33,28 +33,18 @@ void openConfig(CIniReader& ini, KIVOptions* options) {
     ini.setINIFileName(options->getConfigIniPath());
 }
 
-// The first value of a key, when the file has one. The reader's list is
-// empty for a key that is absent or has only empty values.
-bool firstValue(CIniReader& ini, const wchar_t* key, std::wstring& value) {
-    const std::vector<std::wstring>& values = ini.getKeyValue(key);
-    if (values.empty())
-        return false;
-    value = EngineText::trim(values[0]);
-    return true;
-}
-
 // Every value of a list key, without the blanks written after its commas.
 std::vector<std::wstring> trimmedValues(CIniReader& ini, const wchar_t* key) {
     std::vector<std::wstring> values = ini.getKeyValue(key);
     for (std::wstring& value : values)
-        value = EngineText::trim(value);
+        value = trimBlanks(value);
     return values;
 }
 
 // A key the package always supplies. Its absence is a broken package: the
 // operation fails with a line naming the key instead of reading nothing.
 bool requiredValue(CIniReader& ini, const wchar_t* key, std::wstring& value, MethodTrace& trace) {
-    if (firstValue(ini, key, value))
+    if (ini.firstValue(key, value))
         return true;
     trace.message(L"Missing key in config.ini: ", key);
     return false;
@@ -76,7 +66,7 @@ bool checkSwitchedOn(const wchar_t* key, const std::wstring& value, MethodTrace&
 
 // A firmware part is read and compared only when its key has a first value.
 bool configuredPart(CIniReader& ini, const wchar_t* key, std::wstring& value) {
-    return ini.keyExists(key) && firstValue(ini, key, value) && !value.empty();
+    return ini.keyExists(key) && ini.firstValue(key, value) && !value.empty();
 }
 
 void appendSegment(std::wstring& result, const std::wstring& value) {

@@ -76,7 +76,8 @@ const DWORD kProgressPreviewMs = 30000;
 } // namespace
 
 GuiMode::GuiMode()
-    : updater_(nullptr), statusReports_(false), reserved_(0), appMode_(1), resources_(nullptr) {
+    : GuardedUpdateMode(7, 14), updater_(nullptr), statusReports_(false), reserved_(0), appMode_(1),
+      resources_(nullptr) {
     MethodTrace trace(LogGUIMode, L"GuiMode::GuiMode(): ");
 }
 
@@ -86,15 +87,6 @@ GuiMode::~GuiMode() {
         trace.message(L"Unable to free the Updater");
     updater_ = nullptr;
     messenger_.reset();
-}
-
-int32_t GuiMode::initialize(KIVOptions* options) {
-    // Nothing thrown may reach the launcher, which catches nothing.
-    try {
-        return initializeUnguarded(options);
-    } catch (...) {
-        return 7;
-    }
 }
 
 int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
@@ -119,14 +111,6 @@ int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
         messenger_.reset(new StatusMessenger(std::wcout, LogGUIMode));
     }
     return 0;
-}
-
-int32_t GuiMode::executeUpdateMode(KIVOptions* options) {
-    try {
-        return executeUnguarded(options);
-    } catch (...) {
-        return 14;
-    }
 }
 
 int32_t GuiMode::executeUnguarded(KIVOptions* options) {

@@ -3,7 +3,7 @@
 // language library and shows the pages.
 #pragma once
 
-#include "IUpdateMode.h"
+#include "GuardedUpdateMode.h"
 #include "WindowsSupport.h"
 
 #include <cstdint>
@@ -13,15 +13,13 @@ class PageHost;
 class StatusMessenger;
 class WizardContext;
 
-class GuiMode : public IUpdateMode {
+class GuiMode : public GuardedUpdateMode {
 public:
     GuiMode();
     ~GuiMode() override;
     GuiMode(const GuiMode&) = delete;
     GuiMode& operator=(const GuiMode&) = delete;
 
-    int32_t initialize(KIVOptions* options) override;
-    int32_t executeUpdateMode(KIVOptions* options) override;
     IUpdater* getUpdater() override { return updater_; }
 
     void setAppMode(int32_t mode) { appMode_ = mode; }
@@ -32,8 +30,8 @@ public:
                                   HMODULE resources);
 
 private:
-    int32_t initializeUnguarded(KIVOptions* options);
-    int32_t executeUnguarded(KIVOptions* options);
+    int32_t initializeUnguarded(KIVOptions* options) override;
+    int32_t executeUnguarded(KIVOptions* options) override;
     bool loadLanguage(WizardContext& context, KIVOptions& options);
 
     IUpdater* updater_;

@@ -1,17 +1,11 @@
 #include "LanguageChoice.h"
 
-#include <cwctype>
+#include "TextCase.h"
 
 namespace {
 
-std::wstring upper(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
-
 std::wstring licencePattern(const std::wstring& folder, const std::wstring& code) {
-    return folder + L"EU*-*-" + upper(code) + L".txt";
+    return folder + L"EU*-*-" + upperAscii(code) + L".txt";
 }
 
 } // namespace
@@ -47,7 +41,7 @@ uint32_t licenceCodePage(const std::wstring& licencePath) {
     } pages[] = {
 #include "LicenceCodePages.inc"
     };
-    const std::wstring name = upper(licencePath.substr(licencePath.find_last_of(L"\\/") + 1));
+    const std::wstring name = upperAscii(licencePath.substr(licencePath.find_last_of(L"\\/") + 1));
     const std::wstring suffix = L".TXT";
     const size_t dash = name.rfind(L'-');
     if (dash == std::wstring::npos || name.size() < suffix.size() ||

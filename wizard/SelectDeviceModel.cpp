@@ -1,5 +1,7 @@
 #include "SelectDeviceModel.h"
 
+#include "PageTexts.h"
+
 SelectDeviceModel::SelectDeviceModel(const std::wstring& packageVersion,
                                      const std::wstring& upToDate)
     : waitLimitMs(60000), timerIntervalMs(1000), packageVersion_(packageVersion),
@@ -43,18 +45,13 @@ bool SelectDeviceModel::tick(bool devicesArrived) {
 }
 
 std::wstring SelectDeviceModel::rowLabel(const KIVDevice& device) {
-    switch (device.getType()) {
-    case KIVDevice::TypeNetwork: {
-        const std::wstring address = device.getIPAddress();
-        return address.empty() ? device.getName() : device.getName() + L" (" + address + L")";
-    }
-    case KIVDevice::TypeUsb:
-        return device.getPortName();
-    case KIVDevice::TypeIpAddress:
-        return device.getIPAddress();
-    default:
-        return device.getName();
-    }
+    // Several spooler ports may lead to printers of one model: the list
+    // tells them apart by address, where the other pages need only the name.
+    const std::wstring label = deviceLabel(device);
+    const std::wstring address = device.getIPAddress();
+    if (device.getType() != KIVDevice::TypeNetwork || address.empty())
+        return label;
+    return label + L" (" + address + L")";
 }
 
 std::wstring SelectDeviceModel::versionText(const KIVDevice& device) const {

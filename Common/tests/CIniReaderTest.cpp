@@ -40,6 +40,22 @@ TEST_F(IniFile, EmptyValueThenValueInALaterSection) {
     EXPECT_EQ(reader.getKeyValue(L"SprList"), (Texts{L"3"}));
 }
 
+// The first value comes from the first section that has one, without the
+// blank a "K206 , K306" list leaves behind it; a key of only empty values
+// has none, which the caller must tell from an empty first value.
+TEST_F(IniFile, FirstValueSkipsEmptySectionsAndBlanks) {
+    CIniReader reader;
+    reader.setINIFileName(
+        write("[A]\r\nModelName=\r\nVID=,\r\n[B]\r\nModelName=K206 \t, K306\r\n"));
+    std::wstring value = L"untouched";
+    ASSERT_TRUE(reader.firstValue(L"ModelName", value));
+    EXPECT_EQ(value, L"K206");
+    value = L"untouched";
+    EXPECT_FALSE(reader.firstValue(L"VID", value));
+    EXPECT_FALSE(reader.firstValue(L"Missing", value));
+    EXPECT_EQ(value, L"untouched");
+}
+
 TEST_F(IniFile, ResultIsReplacedByTheNextCallAndFileChangesAreSeen) {
     CIniReader reader;
     std::wstring path = write("[S]\r\nA=1,2\r\nB=3\r\n");

@@ -1,6 +1,5 @@
 #include "DeviceAddress.h"
 #include "HexCommand.h"
-#include "PackageIdentity.h"
 #include "PrinterReplies.h"
 #include "ReplyReader.h"
 
@@ -222,55 +221,4 @@ TEST(DeviceAddress, UsbIdentifiersFromInterfacePath) {
                                L"\\\\?\\usb#vid_7b1e&pid_31c"})
         EXPECT_FALSE(usbIdentifiersFromPath(bad, vid, pid)) << bad;
     EXPECT_EQ(vid, L"none");
-}
-
-namespace {
-PackageIdentity k206Package() {
-    PackageIdentity package;
-    package.setVerifyIdentifiers(L"true");
-    package.setExactModelMatch(L"true");
-    package.setVendor(L"7b1e");
-    package.setProducts({L"1234", L"31C7"});
-    package.setModel(L"K206");
-    return package;
-}
-
-PrinterIdentity printer(const wchar_t* vid, const wchar_t* pid, const wchar_t* model) {
-    PrinterIdentity identity;
-    identity.identifiersRead = true;
-    identity.vid = vid;
-    identity.pid = pid;
-    identity.modelRead = true;
-    identity.model = model;
-    return identity;
-}
-} // namespace
-
-TEST(PackageIdentity, EachMismatchIsNamed) {
-    PackageIdentity package = k206Package();
-    EXPECT_EQ(package.check(printer(L"7B1E", L"31C7", L"k206")), PackageIdentity::Match);
-    EXPECT_EQ(package.check(printer(L"7B1F", L"31C7", L"K206")), PackageIdentity::WrongVendor);
-    EXPECT_EQ(package.check(printer(L"7B1E", L"31C8", L"K206")), PackageIdentity::WrongProduct);
-    EXPECT_EQ(package.check(printer(L"7B1E", L"31C7", L"K306")), PackageIdentity::WrongModel);
-    EXPECT_EQ(package.check(printer(L"7B1E", L"31C7", L"K2066")), PackageIdentity::WrongModel);
-    PrinterIdentity mute = printer(L"7B1E", L"31C7", L"K206");
-    mute.modelRead = false;
-    EXPECT_EQ(package.check(mute), PackageIdentity::Unidentified);
-    mute.identifiersRead = false;
-    EXPECT_EQ(package.checkIdentifiers(mute), PackageIdentity::Unidentified);
-}
-
-TEST(PackageIdentity, SwitchesAndEmptyValuesTurnChecksOff) {
-    PackageIdentity package = k206Package();
-    package.setVerifyIdentifiers(L"false");
-    EXPECT_EQ(package.check(printer(L"0000", L"0000", L"K206")), PackageIdentity::Match);
-    package.setExactModelMatch(L"no");
-    EXPECT_EQ(package.check(printer(L"0000", L"0000", L"X")), PackageIdentity::Match);
-
-    PackageIdentity unset; // switches absent: both checks on, but nothing to compare with
-    EXPECT_TRUE(unset.verifiesIdentifiers());
-    EXPECT_TRUE(unset.verifiesModel());
-    EXPECT_EQ(unset.check(PrinterIdentity()), PackageIdentity::Match);
-    unset.setModel(L"K206");
-    EXPECT_EQ(unset.check(printer(L"0000", L"0000", L"K306")), PackageIdentity::WrongModel);
 }

@@ -3,9 +3,11 @@
 #include "LoopbackServer.h"
 
 #include "CommTimeouts.h"
+#include "FileStream.h"
 #include "KIVComm.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
+#include "TestSupport.h"
 #include "TcpTransport.h"
 #include "UsbTransport.h"
 #include "WindowsSupport.h"
@@ -204,6 +206,35 @@ TEST(TcpTransport, FileIsStreamedWhole) {
     EXPECT_EQ(server.connections(), 1);
 }
 
+// Once the printer stops taking bytes, the rest of the file is not read; an
+// empty file is sent by sending nothing.
+TEST(FileStream, StopsAtTheFirstRefusedChunk) {
+    const char* path = "comm-filestream-test.fls";
+    std::ofstream(path, std::ios::binary) << std::string(200 * 1024, 'x');
+    size_t calls = 0, bytes = 0;
+    {
+        FileStream file(L"comm-filestream-test.fls");
+        ASSERT_TRUE(file.isOpen());
+        auto refuseSecond = [&](const uint8_t*, size_t size) {
+            bytes += size;
+            return ++calls < 2;
+        };
+        EXPECT_EQ(file.sendTo(refuseSecond), Transport::SendFailed);
+    }
+    EXPECT_EQ(calls, 2u);
+    EXPECT_LT(bytes, 200u * 1024);
+
+    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+    {
+        FileStream empty(L"comm-filestream-test.fls");
+        ASSERT_TRUE(empty.isOpen());
+        EXPECT_EQ(empty.sendTo([&](const uint8_t*, size_t) { return ++calls > 0; }), Transport::Ok);
+    }
+    EXPECT_EQ(calls, 2u);
+    std::remove(path);
+    EXPECT_FALSE(FileStream(L"comm-filestream-test.fls").isOpen());
+}
+
 namespace {
 // One side of a named pipe playing a USB printer: answers each opening of the
 // pipe by the handler's reply, or stays silent.
@@ -300,33 +331,43 @@ TEST(UsbTransport, SilentDeviceIsBoundedAndMissingPathIsNotReady) {
     EXPECT_FALSE(UsbTransport(L"").isReady());
 }
 
-TEST(UsbTransport, AcceptedInterfacesBecomeUsbRecords) {
+// Every interface that answers is listed, whatever product it reports: the
+// fit is the engine's to judge, and the log says only what was read.
+TEST(UsbTransport, AnsweringInterfacesBecomeUsbRecords) {
     const char text[] = " FW K206_G082511_00 PNL";
     Bytes version = {0xA5, 0x00, 0x00, 0x50, 0xE0, 0x81, 0x00};
     version.insert(version.end(), text, text + sizeof text); // with its zero byte
     version[2] = static_cast<uint8_t>(version.size() - 3);
-    PipePrinter printer(L"usb#vid_7b1e&pid_31c7#" + pipeName(L"enum"), version, 0);
+    PipePrinter printer(L"usb#vid_7b1e&pid_0a1b#" + pipeName(L"enum"), version, 0);
     std::vector<UsbPrinterPath> found(2);
-    found[0].devicePath = L"\\\\.\\pipe\\usb#vid_7b1e&pid_31c8#nobody";
+    found[0].devicePath = L"\\\\.\\pipe\\usb#vid_7b1e&pid_31c7#nobody";
     found[0].vid = L"7B1E";
-    found[0].pid = L"31C8";
+    found[0].pid = L"31C7";
     found[1].devicePath = printer.path();
     found[1].vid = L"7B1E";
-    found[1].pid = L"31C7";
-    PackageIdentity package;
-    package.setVendor(L"7B1E");
-    package.setProducts({L"31C7"});
-    package.setModel(L"K206");
+    found[1].pid = L"0A1B";
     KIVDeviceArray list;
-    MethodTrace trace(LogCommInterface, L"test");
-    KIVComm::appendUsbPrinters(found, package, list, trace);
+    std::string logged;
+    {
+        ScopedTestLog log;
+        MethodTrace trace(LogCommInterface, L"test");
+        KIVComm::appendUsbPrinters(found, list, trace);
+        for (const std::string& line : log.texts())
+            logged += line + "\n";
+    }
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0]->getType(), KIVDevice::TypeUsb);
     EXPECT_EQ(list[0]->getName(), L"K206");
     EXPECT_EQ(list[0]->getPortName(), L"USB002"); // numbered by position among the interfaces
     EXPECT_EQ(list[0]->getExtra1(), printer.path());
+    EXPECT_EQ(list[0]->getExtra2(), L"7B1E:0A1B");
     EXPECT_EQ(printer.received(),
               (Bytes{0xA5, 0x00, 0x07, 0x50, 0xE0, 0x81, 0x00, 0x02, 0x05, 0x10}));
+    EXPECT_NE(logged.find(narrow(found[0].devicePath) + ": no answer\n"), std::string::npos)
+        << logged;
+    EXPECT_NE(logged.find(narrow(printer.path()) + ": ids=7B1E:0A1B model=K206\n"),
+              std::string::npos)
+        << logged;
     for (KIVDevice* device : list)
         delete device;
 }

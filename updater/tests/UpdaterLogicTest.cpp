@@ -30,10 +30,6 @@ std::vector<unsigned char> versionReply(const std::string& text, unsigned char s
 
 } // namespace
 
-TEST(EngineText, UpperCaseTouchesOnlyAsciiLetters) {
-    EXPECT_EQ(EngineText::upperAscii(L"k206_g082511_0a-\u00e9z"), L"K206_G082511_0A-\u00e9Z");
-}
-
 TEST(EngineText, LeadingIntegerReadsLikeTheRuntime) {
     EXPECT_EQ(EngineText::leadingInt(L"145"), 145);
     EXPECT_EQ(EngineText::leadingInt(L" 40s"), 40);

@@ -1,0 +1,21 @@
+#include "FileStream.h"
+
+#include <vector>
+
+FileStream::FileStream(const std::wstring& path)
+    : file_(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+Transport::Result FileStream::sendTo(const std::function<bool(const uint8_t*, size_t)>& write) {
+    std::vector<uint8_t> chunk(64 * 1024);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file_.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read,
+                        nullptr))
+            return Transport::FileError;
+        if (read == 0)
+            return Transport::Ok;
+        if (!write(chunk.data(), read))
+            return Transport::SendFailed;
+    }
+}
