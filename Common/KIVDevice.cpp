@@ -3,15 +3,15 @@
 #include "MethodTrace.h"
 
 KIVDevice::KIVDevice()
-    : type_(TypeNone), updateStatus_(NotHandled), flag1_(false), flag2_(false), number_(0) {
+    : type_(TypeNone), updateStatus_(NotHandled), flag1_(false), flag2_(false), tcpPort_(0) {
     MethodTrace trace(LogKIVInit, L"KIVDevice::KIVDevice(): ");
 }
 
 KIVDevice::KIVDevice(const KIVDevice& other)
     : type_(other.type_), updateStatus_(other.updateStatus_), name_(other.name_),
-      currVer_(other.currVer_), extra1_(other.extra1_), extra2_(other.extra2_),
-      portName_(other.portName_), ipAddress_(other.ipAddress_), extra3_(other.extra3_),
-      flag1_(other.flag1_), flag2_(other.flag2_), number_(other.number_) {
+      currVer_(other.currVer_), usbDevicePath_(other.usbDevicePath_),
+      hardwareIds_(other.hardwareIds_), portName_(other.portName_), ipAddress_(other.ipAddress_),
+      extra3_(other.extra3_), flag1_(other.flag1_), flag2_(other.flag2_), tcpPort_(other.tcpPort_) {
     MethodTrace trace(LogKIVInit, L"KIVDevice::KIVDevice(): ");
 }
 
@@ -22,14 +22,14 @@ KIVDevice& KIVDevice::operator=(const KIVDevice& other) {
     updateStatus_ = other.updateStatus_;
     name_ = other.name_;
     currVer_ = other.currVer_;
-    extra1_ = other.extra1_;
-    extra2_ = other.extra2_;
+    usbDevicePath_ = other.usbDevicePath_;
+    hardwareIds_ = other.hardwareIds_;
     portName_ = other.portName_;
     ipAddress_ = other.ipAddress_;
     extra3_ = other.extra3_;
     flag1_ = other.flag1_;
     flag2_ = other.flag2_;
-    number_ = other.number_;
+    tcpPort_ = other.tcpPort_;
     return *this;
 }
 

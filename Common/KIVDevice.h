@@ -37,32 +37,35 @@ public:
     void setPortName(const std::wstring& port) { portName_ = port; }
     void setIPAddress(const std::wstring& ip) { ipAddress_ = ip; }
     // The communication library's own fields, only copied by everyone else.
-    const std::wstring& getExtra1() const { return extra1_; }
-    const std::wstring& getExtra2() const { return extra2_; }
+    // The interface path a USB printer is opened by; empty for network devices.
+    const std::wstring& getUsbDevicePath() const { return usbDevicePath_; }
+    // The vendor and product identifiers, "VID:PID".
+    const std::wstring& getHardwareIds() const { return hardwareIds_; }
     const std::wstring& getExtra3() const { return extra3_; }
     bool getFlag1() const { return flag1_; }
     bool getFlag2() const { return flag2_; }
-    int32_t getNumber() const { return number_; }
-    void setExtra1(const std::wstring& s) { extra1_ = s; }
-    void setExtra2(const std::wstring& s) { extra2_ = s; }
+    // The TCP port of a network printer; 0 or out of range means the default.
+    int32_t getTcpPort() const { return tcpPort_; }
+    void setUsbDevicePath(const std::wstring& s) { usbDevicePath_ = s; }
+    void setHardwareIds(const std::wstring& s) { hardwareIds_ = s; }
     void setExtra3(const std::wstring& s) { extra3_ = s; }
     void setFlag1(bool f) { flag1_ = f; }
     void setFlag2(bool f) { flag2_ = f; }
-    void setNumber(int32_t n) { number_ = n; }
+    void setTcpPort(int32_t n) { tcpPort_ = n; }
 
 private:
     int32_t type_;
     int32_t updateStatus_;
     std::wstring name_;
     std::wstring currVer_;
-    std::wstring extra1_;
-    std::wstring extra2_;
+    std::wstring usbDevicePath_;
+    std::wstring hardwareIds_;
     std::wstring portName_;
     std::wstring ipAddress_;
     std::wstring extra3_;
     bool flag1_;
     bool flag2_;
-    int32_t number_;
+    int32_t tcpPort_;
 };
 
 // The growable array of device pointers handed across the library interfaces.

@@ -130,7 +130,7 @@ KIVDevice printerAt(int host) {
     device.setType(KIVDevice::TypeIpAddress);
     device.setName(L"K206");
     device.setIPAddress(simAddress(host));
-    device.setNumber(9100);
+    device.setTcpPort(9100);
     return device;
 }
 

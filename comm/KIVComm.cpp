@@ -58,8 +58,8 @@ KIVComm::~KIVComm() {
 
 std::unique_ptr<Transport> KIVComm::transportFor(const KIVDevice& device) {
     if (device.getType() == KIVDevice::TypeUsb)
-        return std::unique_ptr<Transport>(new UsbTransport(device.getExtra1()));
-    int32_t port = device.getNumber();
+        return std::unique_ptr<Transport>(new UsbTransport(device.getUsbDevicePath()));
+    int32_t port = device.getTcpPort();
     if (port <= 0 || port > 65535)
         port = DefaultPrinterPort;
     return std::unique_ptr<Transport>(
@@ -328,8 +328,8 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
         device->setType(KIVDevice::TypeIpAddress);
         device->setName(found.identity.nameOr(targets[i].address));
         device->setIPAddress(targets[i].address);
-        device->setNumber(DefaultPrinterPort);
-        device->setExtra2(found.identity.identifiersText());
+        device->setTcpPort(DefaultPrinterPort);
+        device->setHardwareIds(found.identity.identifiersText());
         list.push_back(device.release());
     }
 }
@@ -346,8 +346,8 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
                     std::make_pair(enteredAddress(entry->getAddress()), DefaultPrinterPort));
     for (const KIVDevice* device : list)
         if (device->getType() != KIVDevice::TypeUsb)
-            seen.insert(
-                std::make_pair(device->getIPAddress(), static_cast<uint16_t>(device->getNumber())));
+            seen.insert(std::make_pair(device->getIPAddress(),
+                                       static_cast<uint16_t>(device->getTcpPort())));
     std::vector<std::wstring> names;
     std::vector<NetworkTarget> targets;
     for (const SpoolerPortValues& values : readSpoolerPorts()) {
@@ -374,8 +374,8 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
         device->setName(found.identity.nameOr(names[i]));
         device->setIPAddress(targets[i].address);
         device->setPortName(names[i]);
-        device->setNumber(targets[i].port);
-        device->setExtra2(found.identity.identifiersText());
+        device->setTcpPort(targets[i].port);
+        device->setHardwareIds(found.identity.identifiersText());
         list.push_back(device.release());
     }
 }
@@ -402,8 +402,8 @@ void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers, KIV
         device->setType(KIVDevice::TypeUsb);
         device->setName(identity.nameOr(usbPortName(i + 1)));
         device->setPortName(usbPortName(i + 1));
-        device->setExtra1(usb.devicePath);
-        device->setExtra2(usb.vid + L":" + usb.pid);
+        device->setUsbDevicePath(usb.devicePath);
+        device->setHardwareIds(usb.vid + L":" + usb.pid);
         list.push_back(device.release());
     }
 }

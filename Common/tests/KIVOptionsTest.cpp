@@ -10,14 +10,14 @@ KIVDevice makeDevice(int n) {
     d.setType(KIVDevice::TypeNetwork);
     d.setName(L"K206 #" + std::to_wstring(n));
     d.setCurrVer(L"K206_G082511_0" + std::to_wstring(n));
-    d.setExtra1(L"e1");
-    d.setExtra2(L"e2");
+    d.setUsbDevicePath(L"e1");
+    d.setHardwareIds(L"e2");
     d.setPortName(L"IP_10.0.0." + std::to_wstring(n));
     d.setIPAddress(L"10.0.0." + std::to_wstring(n));
     d.setExtra3(L"e3");
     d.setFlag1(true);
     d.setFlag2(n % 2 == 0);
-    d.setNumber(100 + n);
+    d.setTcpPort(100 + n);
     d.setUpdateStatus(KIVDevice::NotHandled);
     return d;
 }
@@ -27,14 +27,14 @@ void expectSame(const KIVDevice& a, const KIVDevice& b) {
     EXPECT_EQ(a.getUpdateStatus(), b.getUpdateStatus());
     EXPECT_EQ(a.getName(), b.getName());
     EXPECT_EQ(a.getCurrVer(), b.getCurrVer());
-    EXPECT_EQ(a.getExtra1(), b.getExtra1());
-    EXPECT_EQ(a.getExtra2(), b.getExtra2());
+    EXPECT_EQ(a.getUsbDevicePath(), b.getUsbDevicePath());
+    EXPECT_EQ(a.getHardwareIds(), b.getHardwareIds());
     EXPECT_EQ(a.getPortName(), b.getPortName());
     EXPECT_EQ(a.getIPAddress(), b.getIPAddress());
     EXPECT_EQ(a.getExtra3(), b.getExtra3());
     EXPECT_EQ(a.getFlag1(), b.getFlag1());
     EXPECT_EQ(a.getFlag2(), b.getFlag2());
-    EXPECT_EQ(a.getNumber(), b.getNumber());
+    EXPECT_EQ(a.getTcpPort(), b.getTcpPort());
 }
 
 TEST(KIVDevice, NewRecordIsEmptyAndCopiesCarryAllFields) {
@@ -43,7 +43,7 @@ TEST(KIVDevice, NewRecordIsEmptyAndCopiesCarryAllFields) {
     EXPECT_EQ(empty.getUpdateStatus(), 0);
     EXPECT_TRUE(empty.getName().empty());
     EXPECT_FALSE(empty.getFlag1());
-    EXPECT_EQ(empty.getNumber(), 0);
+    EXPECT_EQ(empty.getTcpPort(), 0);
     KIVDevice original = makeDevice(4);
     KIVDevice copied(original);
     expectSame(copied, original);

@@ -57,7 +57,7 @@ TEST(CommLog, OperationsAreTracedWithTheirDevice) {
     KIVDevice device;
     device.setType(KIVDevice::TypeNetwork);
     device.setIPAddress(L"127.0.0.1");
-    device.setNumber(server.port());
+    device.setTcpPort(server.port());
     unsigned char* reply = nullptr;
     uint32_t length = 0;
     comm->sendPacket(&device, L"A5000750E08100020011", &reply, &length);

@@ -128,7 +128,7 @@ protected:
         KIVDevice device;
         device.setType(port ? KIVDevice::TypeNetwork : KIVDevice::TypeIpAddress);
         device.setIPAddress(simAddress(host));
-        device.setNumber(port);
+        device.setTcpPort(port);
         return device;
     }
 
@@ -194,12 +194,12 @@ TEST_F(CommSim, EnteredAddressesGetStatusesAndEveryAnsweringPrinterIsListed) {
     for (size_t i = 0; i < found.size(); ++i) {
         EXPECT_EQ(found[i].getIPAddress(), simAddress(hosts[i]));
         EXPECT_EQ(found[i].getType(), KIVDevice::TypeIpAddress);
-        EXPECT_EQ(found[i].getNumber(), 9100);
+        EXPECT_EQ(found[i].getTcpPort(), 9100);
         // A printer that does not tell its model is named by its address.
         EXPECT_EQ(found[i].getName(), names[i] ? names[i] : simAddress(hosts[i]));
     }
-    EXPECT_EQ(found[0].getExtra2(), L"7B1E:31C7");
-    EXPECT_EQ(found[3].getExtra2(), L"7B1E:31C8");
+    EXPECT_EQ(found[0].getHardwareIds(), L"7B1E:31C7");
+    EXPECT_EQ(found[3].getHardwareIds(), L"7B1E:31C8");
 }
 
 // Command-line entries keep their blanks ("-d A, 1.2.3.4") and pass the
@@ -418,7 +418,7 @@ TEST_F(CommSim, SpoolerPortsAreListedWithTheirPort) {
     EXPECT_EQ(spooled.getName(), L"K206");
     EXPECT_EQ(spooled.getIPAddress(), simAddress(17));
     EXPECT_EQ(spooled.getPortName(), std::wstring(TestPortPrefix) + L"good");
-    EXPECT_EQ(spooled.getNumber(), 9101);
+    EXPECT_EQ(spooled.getTcpPort(), 9101);
 
     // The record reaches the printer on the port's own number.
     KIVDevice copy = spooled;

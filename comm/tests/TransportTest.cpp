@@ -38,7 +38,7 @@ KIVDevice networkDevice(uint16_t port) {
     KIVDevice device;
     device.setType(KIVDevice::TypeNetwork);
     device.setIPAddress(L"127.0.0.1");
-    device.setNumber(port);
+    device.setTcpPort(port);
     return device;
 }
 } // namespace
@@ -300,7 +300,7 @@ TEST(UsbTransport, DeviceInterfaceExchangeThroughTheComObject) {
     PipePrinter printer(pipeName(L"answer"), StatusReply, 300);
     KIVDevice device;
     device.setType(KIVDevice::TypeUsb);
-    device.setExtra1(printer.path());
+    device.setUsbDevicePath(printer.path());
     KIVComm comm(nullptr);
     unsigned char* reply = nullptr;
     uint32_t length = 0;
@@ -359,8 +359,8 @@ TEST(UsbTransport, AnsweringInterfacesBecomeUsbRecords) {
     EXPECT_EQ(list[0]->getType(), KIVDevice::TypeUsb);
     EXPECT_EQ(list[0]->getName(), L"K206");
     EXPECT_EQ(list[0]->getPortName(), L"USB002"); // numbered by position among the interfaces
-    EXPECT_EQ(list[0]->getExtra1(), printer.path());
-    EXPECT_EQ(list[0]->getExtra2(), L"7B1E:0A1B");
+    EXPECT_EQ(list[0]->getUsbDevicePath(), printer.path());
+    EXPECT_EQ(list[0]->getHardwareIds(), L"7B1E:0A1B");
     EXPECT_EQ(printer.received(),
               (Bytes{0xA5, 0x00, 0x07, 0x50, 0xE0, 0x81, 0x00, 0x02, 0x05, 0x10}));
     EXPECT_NE(logged.find(narrow(found[0].devicePath) + ": no answer\n"), std::string::npos)
@@ -465,7 +465,7 @@ TEST(KIVComm, DeviceListsAndReservedOperations) {
 TEST(KIVComm, RecordChoosesTheTransport) {
     KIVDevice usb;
     usb.setType(KIVDevice::TypeUsb);
-    usb.setExtra1(L"\\\\?\\usb#vid_7b1e&pid_31c7#1#{x}");
+    usb.setUsbDevicePath(L"\\\\?\\usb#vid_7b1e&pid_31c7#1#{x}");
     EXPECT_EQ(KIVComm::transportFor(usb)->describe(), L"\\\\?\\usb#vid_7b1e&pid_31c7#1#{x}");
     KIVDevice entered;
     entered.setType(KIVDevice::TypeIpAddress);
@@ -473,6 +473,6 @@ TEST(KIVComm, RecordChoosesTheTransport) {
     EXPECT_EQ(KIVComm::transportFor(entered)->describe(), L"127.0.0.3:9100");
     KIVDevice spooled = networkDevice(9101);
     EXPECT_EQ(KIVComm::transportFor(spooled)->describe(), L"127.0.0.1:9101");
-    spooled.setNumber(70000);
+    spooled.setTcpPort(70000);
     EXPECT_EQ(KIVComm::transportFor(spooled)->describe(), L"127.0.0.1:9100");
 }

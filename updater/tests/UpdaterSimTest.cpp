@@ -99,7 +99,7 @@ protected:
         device.setType(KIVDevice::TypeIpAddress);
         device.setName(L"K206");
         device.setIPAddress(simAddress(host));
-        device.setNumber(9100);
+        device.setTcpPort(9100);
         options_->clearDeviceList();
         options_->addDeviceToList(device);
         return updater_->update(options_, 0, &recordProgress, sprAnswered);
@@ -256,7 +256,7 @@ TEST_F(UpdaterSim, VersionReplyWhoseLengthByteIsABlankIsReadWhole) {
     device.setType(KIVDevice::TypeIpAddress);
     device.setName(L"K206");
     device.setIPAddress(simAddress(Flash));
-    device.setNumber(9100);
+    device.setTcpPort(9100);
     options_->addDeviceToList(device);
     std::wstring version;
     updater_->getDeviceVersionString(options_, 0, &version);
