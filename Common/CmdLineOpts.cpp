@@ -82,7 +82,7 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
         trace.message(L"CL option: ", option, L": ", arg(pos + 1));
         if (pos + 1 >= argc) {
             trace.message(L"Param without argument!: ", option);
-            return true;
+            return false;
         }
         if (!applyOption(current, arg(pos + 1))) {
             bad = true;
@@ -92,7 +92,7 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
     }
     if (!bad)
         trace.message(L"Command line parsing successful!");
-    return bad;
+    return !bad;
 }
 
 bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) {

@@ -10,7 +10,8 @@ public:
     CmdLineOpts();
     virtual ~CmdLineOpts();
 
-    // Returns true when any argument was bad or lacked its value.
+    // True when every argument was understood; false when any was bad or lacked
+    // its value (the run goes on with what was recognised either way).
     bool parseCmdLine(int argc, const wchar_t* const* argv);
 
     int32_t getAppMode();

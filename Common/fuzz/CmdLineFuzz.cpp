@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         argv.push_back(a.c_str());
 
     CmdLineOpts opts;
-    bool bad = opts.parseCmdLine(static_cast<int>(argv.size()), argv.data());
+    bool parsed = opts.parseCmdLine(static_cast<int>(argv.size()), argv.data());
     int32_t mode = opts.getAppMode();
     FUZZ_CHECK(mode >= 1 && mode <= 3);
     FUZZ_CHECK(opts.getDialogNum() >= 0);
@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Without any argument but the program, whatever its name, nothing can be wrong.
     if (args.size() <= 1)
-        FUZZ_CHECK(!bad);
+        FUZZ_CHECK(parsed);
     return 0;
 }

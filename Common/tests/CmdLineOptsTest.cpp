@@ -23,7 +23,7 @@ Parsed parse(std::initializer_list<const wchar_t*> args) {
     std::vector<const wchar_t*> argv(args);
     CmdLineOpts opts;
     Parsed p;
-    p.bad = opts.parseCmdLine(static_cast<int>(argv.size()), argv.data());
+    p.bad = !opts.parseCmdLine(static_cast<int>(argv.size()), argv.data());
     p.mode = opts.getAppMode();
     p.errors = opts.getErrors();
     p.force = opts.getForceMode();
