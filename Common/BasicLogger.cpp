@@ -93,7 +93,8 @@ struct BasicLogger::Impl {
 BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Impl) {
     impl_->nameWidth = nameWidth;
     try {
-        impl_->lock.reset(new Mutex(false, lockNameFor(path), true));
+        impl_->lock.reset(
+            new Mutex(Mutex::Ownership::NotOwned, lockNameFor(path), Mutex::Access::Everyone));
     } catch (const Win32Exception&) {
         g_disabled = true;
     }

@@ -9,11 +9,12 @@ namespace {
 const wchar_t* const kSource = L".\\Common\\Mutex";
 }
 
-Mutex::Mutex(bool initiallyOwned, const std::wstring& name, bool everyoneSecurity)
+Mutex::Mutex(Ownership ownership, const std::wstring& name, Access access)
     : name_(name), count_(0), owner_(0) {
+    const bool initiallyOwned = ownership == Ownership::InitiallyOwned;
     SECURITY_ATTRIBUTES* attributes = nullptr;
     std::unique_ptr<SecurityEveryone> security;
-    if (everyoneSecurity) {
+    if (access == Access::Everyone) {
         security.reset(new SecurityEveryone(false));
         attributes = security->getSecurityAttributes();
     }

@@ -10,8 +10,13 @@
 
 class Mutex {
 public:
+    // Whether the creating thread holds the mutex at once.
+    enum class Ownership { NotOwned, InitiallyOwned };
+    // Everyone lets a process of another user open the same name.
+    enum class Access { Default, Everyone };
+
     // Throws Win32Exception when the mutex cannot be created or opened.
-    Mutex(bool initiallyOwned, const std::wstring& name, bool everyoneSecurity);
+    Mutex(Ownership ownership, const std::wstring& name, Access access);
     // Closes the handle; a hold still open is given up by the system.
     ~Mutex();
     Mutex(const Mutex&) = delete;

@@ -29,15 +29,15 @@ bool tryFromOtherThread(Mutex& mutex, uint32_t ms) {
 }
 
 TEST(Mutex, ZeroWaitNeverTakesIt) {
-    Mutex mutex(false, uniqueName(L"KIVTEST_ZERO_"), true);
+    Mutex mutex(Mutex::Ownership::NotOwned, uniqueName(L"KIVTEST_ZERO_"), Mutex::Access::Everyone);
     EXPECT_FALSE(mutex.acquire(0));
     EXPECT_TRUE(tryFromOtherThread(mutex, 100)) << "acquire(0) must not have taken it";
 }
 
 TEST(Mutex, TwoObjectsOfOneNameExcludeEachOther) {
     std::wstring name = uniqueName(L"KIVTEST_SAME_");
-    Mutex launcherSide(false, name, true);
-    Mutex librarySide(false, name, true);
+    Mutex launcherSide(Mutex::Ownership::NotOwned, name, Mutex::Access::Everyone);
+    Mutex librarySide(Mutex::Ownership::NotOwned, name, Mutex::Access::Everyone);
     ASSERT_TRUE(launcherSide.acquire(INFINITE));
     EXPECT_FALSE(tryFromOtherThread(librarySide, 50));
     launcherSide.release();
@@ -45,7 +45,8 @@ TEST(Mutex, TwoObjectsOfOneNameExcludeEachOther) {
 }
 
 TEST(Mutex, NestedHoldsAreGivenUpByOneRelease) {
-    Mutex mutex(true, uniqueName(L"KIVTEST_NEST_"), false);
+    Mutex mutex(Mutex::Ownership::InitiallyOwned, uniqueName(L"KIVTEST_NEST_"),
+                Mutex::Access::Default);
     ASSERT_TRUE(mutex.acquire(INFINITE));
     ASSERT_TRUE(mutex.acquire(INFINITE));
     EXPECT_FALSE(tryFromOtherThread(mutex, 50));
@@ -54,7 +55,7 @@ TEST(Mutex, NestedHoldsAreGivenUpByOneRelease) {
 }
 
 TEST(Mutex, ReleaseByAnotherThreadDoesNothing) {
-    Mutex mutex(false, uniqueName(L"KIVTEST_OTHER_"), true);
+    Mutex mutex(Mutex::Ownership::NotOwned, uniqueName(L"KIVTEST_OTHER_"), Mutex::Access::Everyone);
     ASSERT_TRUE(mutex.acquire(INFINITE));
     std::thread([&] { EXPECT_NO_THROW(mutex.release()); }).join();
     EXPECT_FALSE(tryFromOtherThread(mutex, 50)) << "still held by this thread";
@@ -62,7 +63,8 @@ TEST(Mutex, ReleaseByAnotherThreadDoesNothing) {
 }
 
 TEST(Mutex, AbandonedMutexIsTakenNormally) {
-    Mutex mutex(false, uniqueName(L"KIVTEST_ABANDON_"), true);
+    Mutex mutex(Mutex::Ownership::NotOwned, uniqueName(L"KIVTEST_ABANDON_"),
+                Mutex::Access::Everyone);
     std::thread([&] { ASSERT_TRUE(mutex.acquire(INFINITE)); }).join();
     EXPECT_TRUE(mutex.acquire(1000));
     mutex.release();
@@ -72,7 +74,8 @@ TEST(Mutex, AbandonedMutexIsTakenNormally) {
 // Many threads share one Mutex object, as the threads of a module share the
 // logger's: the hand-over between threads must never corrupt the holds.
 TEST(InterProcessLock, SharedMutexObjectSerialisesManyThreads) {
-    Mutex mutex(false, uniqueName(L"KIVTEST_SHARED_"), true);
+    Mutex mutex(Mutex::Ownership::NotOwned, uniqueName(L"KIVTEST_SHARED_"),
+                Mutex::Access::Everyone);
     int counter = 0;
     std::atomic<int> inside{0};
     std::atomic<int> overlaps{0};
@@ -102,7 +105,7 @@ TEST(InterProcessLock, SharedMutexObjectSerialisesManyThreads) {
 }
 
 TEST(InterProcessLock, NamelessMutexIsRefused) {
-    Mutex nameless(false, L"", false);
+    Mutex nameless(Mutex::Ownership::NotOwned, L"", Mutex::Access::Default);
     try {
         InterProcessLock hold(&nameless);
         ADD_FAILURE() << "expected a throw";
@@ -146,7 +149,7 @@ TEST(SecurityEveryone, GrantsGenericAllToTheWorld) {
 
 TEST(SecurityEveryone, MutexCreatedWithItOpensByName) {
     std::wstring name = uniqueName(L"KIVTEST_SEC_");
-    Mutex mutex(false, name, true);
+    Mutex mutex(Mutex::Ownership::NotOwned, name, Mutex::Access::Everyone);
     HANDLE opened = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
     EXPECT_NE(opened, nullptr);
     if (opened)
