@@ -41,8 +41,7 @@ bool containsExe(const std::wstring& text) {
 
 } // namespace
 
-CmdLineOpts::CmdLineOpts()
-    : appMode_(1), lFlag_(false), errors_(false), force_(true), dialogNum_(0) {
+CmdLineOpts::CmdLineOpts() : appMode_(1), errors_(false), force_(true), dialogNum_(0) {
     MethodTrace trace(LogKIVInit, L"CmdLineOpts::CmdLineOpts(): ");
 }
 
@@ -103,8 +102,12 @@ bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) 
         appMode_ = mode;
         return true;
     }
-    if (option == L"-l")
-        return applySwitch(value, lFlag_);
+    // Installers pass -l; its value is checked like the other switches, but
+    // nothing in the program depends on it.
+    if (option == L"-l") {
+        bool ignored = false;
+        return applySwitch(value, ignored);
+    }
     if (option == L"-e")
         return applySwitch(value, errors_);
     if (option == L"-f")

@@ -27,7 +27,6 @@ private:
 
     std::wstring appPath_;
     int32_t appMode_;
-    bool lFlag_;
     bool errors_;
     bool force_;
     int32_t dialogNum_;

@@ -17,7 +17,7 @@ std::wstring indexedName(const wchar_t* prefix, uint32_t index) {
 
 } // namespace
 
-KIVOptions::KIVOptions() : updaterValue_(0) {
+KIVOptions::KIVOptions() {
     MethodTrace trace(LogKIVInit, L"KIVOptions::KIVOptions(): ");
     deviceList_.clear();
 }

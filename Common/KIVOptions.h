@@ -27,11 +27,9 @@ public:
     int32_t addDeviceToList(const KIVDevice& device);
     void clearDeviceList();
     int32_t setDeviceStatusAt(uint32_t index, int32_t status);
-    void setUpdaterValue(int32_t value) { updaterValue_ = value; }
 
 private:
     RsrcMgr rsrcMgr_;
     KIVDeviceArray deviceList_;
     std::wstring cfgIniPath_;
-    int32_t updaterValue_;
 };

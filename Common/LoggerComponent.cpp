@@ -7,10 +7,6 @@ std::wstring LoggerComponent::getName() const {
     return name_;
 }
 
-void LoggerComponent::setDefaultMask(uint32_t mask) {
-    defaultMask_ = mask;
-}
-
 uint32_t LoggerComponent::getDefaultMask() const {
     return defaultMask_;
 }

@@ -8,7 +8,6 @@ class LoggerComponent {
 public:
     LoggerComponent(const wchar_t* name, uint32_t defaultMask = 0xFFFFFFFFu);
     virtual std::wstring getName() const;
-    virtual void setDefaultMask(uint32_t mask);
     virtual uint32_t getDefaultMask() const;
     virtual ~LoggerComponent();
 

@@ -24,9 +24,7 @@ std::wstring RsrcMgr::getCommonPath() {
     return commonDir_;
 }
 
-void RsrcMgr::setDirectories(const std::wstring& root, const std::wstring& package,
-                             const std::wstring& common) {
-    rootDir_ = root;
+void RsrcMgr::setDirectories(const std::wstring& package, const std::wstring& common) {
     packageDir_ = package;
     commonDir_ = common;
 }

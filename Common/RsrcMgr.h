@@ -32,14 +32,12 @@ public:
 
     // For callers that already have unpacked folders (tests, tools). Each path
     // must end with a backslash.
-    void setDirectories(const std::wstring& root, const std::wstring& package,
-                        const std::wstring& common);
+    void setDirectories(const std::wstring& package, const std::wstring& common);
 
     // How long runSfx lets a package program run before it ends it.
     void setSfxTimeout(uint32_t milliseconds) { sfxTimeoutMs_ = milliseconds; }
 
 private:
-    std::wstring rootDir_;
     std::wstring packageDir_;
     std::wstring commonDir_;
     // The lock file of this run's folder (a file handle, null when none),

@@ -206,7 +206,7 @@ int32_t RsrcMgr::createDirs() {
         ::CloseHandle(runLock_);
     runLock_ = lock.release();
     // The paths are published only once all three folders exist.
-    setDirectories(root, package, common);
+    setDirectories(package, common);
     trace.message(L"Temporary directories created successfully!");
     return 0;
 }

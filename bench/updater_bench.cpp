@@ -143,7 +143,7 @@ int main() {
     }
     const std::wstring folder = exeFolder();
     KIVOptions options;
-    options.getRsrcMgr().setDirectories(folder, folder, folder + L"..\\comm\\");
+    options.getRsrcMgr().setDirectories(folder, folder + L"..\\comm\\");
     options.setCfgIniPath(folder + L"updater-bench-config.ini");
     if (!writeText(folder + L"updater-bench-config.ini", benchConfig)) {
         std::fprintf(stderr, "updater_bench: cannot write config.ini\n");

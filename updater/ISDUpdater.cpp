@@ -125,8 +125,6 @@ ISDUpdater::~ISDUpdater() {
 
 int32_t ISDUpdater::initialize(KIVOptions* options) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::initialize(): ");
-    if (options)
-        options->setUpdaterValue(0);
     // A second call must not leak the object of the first.
     delete comTarget;
     comTarget = nullptr;

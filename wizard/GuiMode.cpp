@@ -75,9 +75,7 @@ const DWORD kProgressPreviewMs = 30000;
 
 } // namespace
 
-GuiMode::GuiMode()
-    : GuardedUpdateMode(7, 14), updater_(nullptr), statusReports_(false), reserved_(0), appMode_(1),
-      resources_(nullptr) {
+GuiMode::GuiMode() : GuardedUpdateMode(7, 14), updater_(nullptr), appMode_(1), resources_(nullptr) {
     MethodTrace trace(LogGUIMode, L"GuiMode::GuiMode(): ");
 }
 
@@ -106,10 +104,8 @@ int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
             return rc;
         }
     }
-    if (options->getErrors()) {
-        statusReports_ = true;
+    if (options->getErrors())
         messenger_.reset(new StatusMessenger(std::wcout, LogGUIMode));
-    }
     return 0;
 }
 

@@ -35,9 +35,7 @@ private:
     bool loadLanguage(WizardContext& context, KIVOptions& options);
 
     IUpdater* updater_;
-    bool statusReports_;
     std::unique_ptr<StatusMessenger> messenger_;
-    int32_t reserved_;
     int32_t appMode_;
     // The pages' templates and texts; loaded once, never unloaded in a run.
     HMODULE resources_;

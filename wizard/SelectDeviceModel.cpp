@@ -29,10 +29,6 @@ void SelectDeviceModel::toggle(size_t index) {
     marks_[index] = marks_[index] == 1 ? 0 : 1;
 }
 
-void SelectDeviceModel::setMark(size_t index, bool marked) {
-    marks_[index] = marked ? 1 : 0;
-}
-
 bool SelectDeviceModel::tick(bool devicesArrived) {
     if (!devicesArrived) {
         const uint64_t waited = static_cast<uint64_t>(ticks_) * timerIntervalMs;

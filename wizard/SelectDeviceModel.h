@@ -35,7 +35,6 @@ public:
 
     // A click on a row flips its mark.
     void toggle(size_t index);
-    void setMark(size_t index, bool marked);
     bool marked(size_t index) const { return marks_[index] != 0; }
 
     // One timer tick while the page waits. Returns true when the page stops

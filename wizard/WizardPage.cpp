@@ -110,15 +110,6 @@ void WizardPage::setString(int control, uint32_t id) {
     setText(control, text(id));
 }
 
-std::wstring WizardPage::itemText(int control) const {
-    HWND window = item(control);
-    const int length = ::GetWindowTextLengthW(window);
-    std::wstring value(static_cast<size_t>(length) + 1, L'\0');
-    const int got = ::GetWindowTextW(window, &value[0], length + 1);
-    value.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return value;
-}
-
 void WizardPage::makeHeading(int control, bool taller) {
     HWND window = item(control);
     HFONT current = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));

@@ -57,7 +57,6 @@ protected:
     std::wstring text(uint32_t id) const { return loadText(resources_, id); }
     void setText(int control, const std::wstring& value);
     void setString(int control, uint32_t id);
-    std::wstring itemText(int control) const;
     // The control's font at weight 700, optionally 1.5 times as high.
     void makeHeading(int control, bool taller);
     HWND item(int control) const;

@@ -9,7 +9,7 @@ namespace {
 
 IUpdater* makeFrom(const std::wstring& packageFolder, int32_t& rc) {
     KIVOptions options;
-    options.getRsrcMgr().setDirectories(L"", packageFolder, L"");
+    options.getRsrcMgr().setDirectories(packageFolder, L"");
     rc = -1;
     return IUpdater::makeUpdater(&options, &rc);
 }

@@ -83,7 +83,7 @@ TEST(KIVOptions, ConfigPathAndRsrcPaths) {
     options.setCfgIniPath(L"C:\\t\\Package\\config.ini");
     EXPECT_EQ(options.getConfigIniPath(), L"C:\\t\\Package\\config.ini");
     EXPECT_TRUE(options.getRsrcMgr().getPackagePath().empty());
-    options.getRsrcMgr().setDirectories(L"C:\\t\\", L"C:\\t\\Package\\", L"C:\\t\\Common\\");
+    options.getRsrcMgr().setDirectories(L"C:\\t\\Package\\", L"C:\\t\\Common\\");
     EXPECT_EQ(options.getRsrcMgr().getPackagePath(), L"C:\\t\\Package\\");
     EXPECT_EQ(options.getRsrcMgr().getCommonPath(), L"C:\\t\\Common\\");
 }

@@ -62,7 +62,7 @@ TEST_F(UpdateModeBinding, NoGuiModeComesFromTheCommonFolderAndIsReleased) {
     KIVOptions options;
     setMode(options, L"2");
     std::wstring ok = stubFolder(L"ok");
-    options.getRsrcMgr().setDirectories(ok, ok, ok);
+    options.getRsrcMgr().setDirectories(ok, ok);
     int32_t rc = -1;
     IUpdateMode* mode = IUpdateMode::makeUpdateMode(&options, &rc);
     ASSERT_NE(mode, nullptr);
@@ -91,7 +91,7 @@ TEST_F(UpdateModeBinding, EveryFailureGivesSevenAndNoObject) {
         KIVOptions options;
         setMode(options, L"2");
         std::wstring dir = stubFolder(c.folder);
-        options.getRsrcMgr().setDirectories(dir, dir, dir);
+        options.getRsrcMgr().setDirectories(dir, dir);
         size_t mark = logMark();
         int32_t rc = -1;
         EXPECT_EQ(IUpdateMode::makeUpdateMode(&options, &rc), nullptr);
@@ -112,7 +112,7 @@ TEST_F(UpdateModeBinding, UnknownFoldersNeverSearchTheDllPath) {
     for (const wchar_t* folder : {L"", L"relative\\"}) {
         KIVOptions options;
         setMode(options, L"2");
-        options.getRsrcMgr().setDirectories(folder, folder, folder);
+        options.getRsrcMgr().setDirectories(folder, folder);
         int32_t rc = -1;
         EXPECT_EQ(IUpdateMode::makeUpdateMode(&options, &rc), nullptr);
         EXPECT_EQ(rc, 7);

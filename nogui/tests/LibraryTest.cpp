@@ -48,7 +48,7 @@ TEST(NoGuiLibrary, ModeWithoutEngineFailsToInitializeAndIsReleasedCleanly) {
     std::wstring empty = std::wstring(temp) + L"nogui-no-engine\\";
     ::CreateDirectoryW(empty.c_str(), nullptr);
     KIVOptions options;
-    options.getRsrcMgr().setDirectories(empty, empty, empty);
+    options.getRsrcMgr().setDirectories(empty, empty);
     EXPECT_EQ(mode->initialize(&options), 7);
     EXPECT_EQ(mode->getUpdater(), nullptr);
     delete mode;
@@ -69,7 +69,7 @@ TEST(NoGuiLibrary, AnEngineFaultThatThrowsStaysInsideTheEngine) {
     ASSERT_NE(mode, nullptr);
 
     KIVOptions options;
-    options.getRsrcMgr().setDirectories(folder, folder, folder);
+    options.getRsrcMgr().setDirectories(folder, folder);
     ASSERT_EQ(mode->initialize(&options), 0);
     IUpdater* engine = mode->getUpdater();
     ASSERT_NE(engine, nullptr);

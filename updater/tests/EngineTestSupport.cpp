@@ -82,8 +82,7 @@ EngineTest::EngineTest() {
     com_ = new FakeComTarget(clock_);
     com_->destroyed = &comDestroyed_;
     updater_.reset(new ISDUpdater(com_, clock_));
-    options_.getRsrcMgr().setDirectories(folder_.path(), folder_.path() + L"pkg\\",
-                                         folder_.path() + L"common\\");
+    options_.getRsrcMgr().setDirectories(folder_.path() + L"pkg\\", folder_.path() + L"common\\");
     options_.setCfgIniPath(folder_.path() + L"config.ini");
     // The flash script names files that must be in the package folder.
     CreateDirectoryW((folder_.path() + L"pkg").c_str(), nullptr);

@@ -880,10 +880,10 @@ TEST_F(Lifecycle, ArraysExtensionsAndDestruction) {
 TEST_F(Lifecycle, InitializeWithoutTheCommunicationLibrary) {
     writeConfig();
     ISDUpdater* updater = new ISDUpdater(nullptr, clock_);
-    options_.getRsrcMgr().setDirectories(L"", L"", L"");
+    options_.getRsrcMgr().setDirectories(L"", L"");
     EXPECT_EQ(updater->initialize(&options_), 7);
     EXPECT_EQ(logged("IComTarget::makeComTarget(): LoadLibrary() failed on path= KIVComm.dll"), 1u);
-    options_.getRsrcMgr().setDirectories(folder_.path(), folder_.path(), folder_.path());
+    options_.getRsrcMgr().setDirectories(folder_.path(), folder_.path());
     EXPECT_EQ(updater->initialize(&options_), 7);
     EXPECT_EQ(logged("IComTarget::makeComTarget(): LoadLibrary() failed on path= " +
                      narrow(folder_.path()) + "KIVComm.dll"),

@@ -48,7 +48,7 @@ size_t countText(const ScopedTestLog& log, const std::string& text) {
 
 int32_t initializeWith(UpdaterLibrary& lib, const std::wstring& commonFolder, IUpdater*& updater,
                        KIVOptions& options) {
-    options.getRsrcMgr().setDirectories(commonFolder, commonFolder, commonFolder);
+    options.getRsrcMgr().setDirectories(commonFolder, commonFolder);
     updater = lib.make();
     if (!updater)
         return -1;

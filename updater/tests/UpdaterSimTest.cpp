@@ -57,7 +57,7 @@ protected:
                   copyTo(exeFolder() + L"flash-K206.fls", package + L"flash.fls") &&
                   copyTo(exeFolder() + L"..\\comm\\KIVComm.dll", common + L"KIVComm.dll");
         options_ = new KIVOptions();
-        options_->getRsrcMgr().setDirectories(root_->path(), package, common);
+        options_->getRsrcMgr().setDirectories(package, common);
         options_->setCfgIniPath(package + L"config.ini");
         writeConfig(PackageConfig());
         // The library's logger reads the switch when it is brought up.

@@ -84,7 +84,7 @@ int wmain(int argc, wchar_t** argv) {
     KIVOptions options;
     const wchar_t* args[] = {L"PagePreview.exe", L"-dialog", argv[3]};
     options.parseCmdLine(3, args);
-    options.getRsrcMgr().setDirectories(argv[2], argv[2], argv[2]);
+    options.getRsrcMgr().setDirectories(argv[2], argv[2]);
 
     const std::wstring package = L"K206_G082511_00";
     std::vector<KIVDevice> devices = {

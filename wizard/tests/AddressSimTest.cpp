@@ -37,7 +37,7 @@ TEST(AddressAgainstSimulator, ErrorKindsAndAFittingPrinter) {
     ASSERT_TRUE(copyTo(winFile(KIV_SHORT_CONFIG), package + L"config.ini"));
 
     PageSetup s(L"en");
-    s.options.getRsrcMgr().setDirectories(root.path(), package, common);
+    s.options.getRsrcMgr().setDirectories(package, common);
     s.options.setCfgIniPath(package + L"config.ini");
     int32_t rc = -1;
     IUpdater* updater = IUpdater::makeUpdater(&s.options, &rc);

@@ -32,7 +32,7 @@ HMODULE languageLibrary(const std::wstring& code) {
 PageSetup::PageSetup(const std::wstring& code, const std::wstring& packageFolder)
     : lang(languageLibrary(code)), context(&options, &updater) {
     const std::wstring art = winPath(KIV_ART_DIR);
-    options.getRsrcMgr().setDirectories(art, packageFolder.empty() ? art : packageFolder, art);
+    options.getRsrcMgr().setDirectories(packageFolder.empty() ? art : packageFolder, art);
     context.packageVersion = updater.packageVersion;
 }
 
