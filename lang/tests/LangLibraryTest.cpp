@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -25,18 +26,6 @@ const char* const kAllCodes[] = {"ar",    "cs", "da", "de", "el", "en", "es",   
 
 const WORD kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 
-// The string numbers every library must answer, from the English table.
-std::set<unsigned> expectedStringNumbers() {
-    std::set<unsigned> numbers{1005};
-    for (unsigned n = 1008; n <= 1037; ++n)
-        numbers.insert(n);
-    for (unsigned n = 1043; n <= 1065; ++n)
-        numbers.insert(n);
-    for (unsigned n = 1068; n <= 1074; ++n)
-        numbers.insert(n);
-    return numbers;
-}
-
 enum class Kind { DefaultButton, Button, Text, MultiLineEdit, ReportList, IpAddress, ProgressBar };
 
 struct ControlLayout {
@@ -48,83 +37,9 @@ struct ControlLayout {
 struct TemplateLayout {
     WORD number;
     bool visible;
+    short cx, cy;
     std::vector<ControlLayout> controls;
 };
-
-const std::vector<TemplateLayout>& templateTable() {
-    using K = Kind;
-    static const std::vector<TemplateLayout> table = {
-        {Tpl::Welcome,
-         true,
-         {{Ctl::Welcome::Continue, K::DefaultButton, 416, 245, 50, 14},
-          {Ctl::Welcome::Body, K::Text, 7, 37, 459, 37},
-          {Ctl::Welcome::Click, K::Text, 7, 81, 459, 8}}},
-        {Tpl::Licence,
-         false,
-         {{Ctl::Licence::Disagree, K::DefaultButton, 416, 245, 50, 14},
-          {Ctl::Licence::Agree, K::Button, 352, 245, 50, 14},
-          {Ctl::Licence::Heading, K::Text, 7, 37, 459, 12},
-          {Ctl::Licence::MustAgree, K::Text, 7, 59, 459, 8},
-          {Ctl::Licence::Text, K::MultiLineEdit, 9, 79, 455, 90},
-          {Ctl::Licence::Click, K::Text, 7, 175, 459, 8}}},
-        {Tpl::SelectDevice,
-         false,
-         {{Ctl::SelectDevice::Continue, K::DefaultButton, 416, 245, 50, 14},
-          {Ctl::SelectDevice::AddByAddress, K::Button, 7, 141, 90, 10},
-          {Ctl::SelectDevice::Rescan, K::Button, 352, 245, 50, 14},
-          {Ctl::SelectDevice::Heading, K::Text, 7, 37, 459, 16},
-          {Ctl::SelectDevice::List, K::ReportList, 7, 60, 459, 74},
-          {Ctl::SelectDevice::Help, K::Text, 7, 158, 459, 24}}},
-        {Tpl::SelectAddress,
-         false,
-         {{Ctl::SelectAddress::Cancel, K::DefaultButton, 352, 245, 50, 14},
-          {Ctl::SelectAddress::Search, K::Button, 416, 245, 50, 14},
-          {Ctl::SelectAddress::Heading, K::Text, 7, 37, 459, 12},
-          {Ctl::SelectAddress::Prompt, K::Text, 7, 65, 459, 8},
-          {Ctl::SelectAddress::Address, K::IpAddress, 7, 83, 100, 15}}},
-        {Tpl::Progress,
-         false,
-         {{Ctl::Progress::Bar, K::ProgressBar, 7, 104, 459, 14},
-          {Ctl::Progress::Heading, K::Text, 7, 37, 459, 12},
-          {Ctl::Progress::Printer, K::Text, 7, 55, 459, 8},
-          {Ctl::Progress::Body, K::Text, 7, 77, 459, 17}}},
-        {Tpl::Summary,
-         false,
-         {{Ctl::Summary::Retry, K::DefaultButton, 352, 245, 50, 14},
-          {Ctl::Summary::Close, K::Button, 416, 245, 50, 14},
-          {Ctl::Summary::Heading, K::Text, 7, 37, 459, 12},
-          {Ctl::Summary::List, K::ReportList, 7, 56, 459, 78},
-          {Ctl::Summary::Help, K::Text, 7, 141, 459, 16},
-          {Ctl::Summary::NetworkHint, K::Text, 7, 164, 459, 8}}},
-        {Tpl::Result,
-         false,
-         {{Ctl::Result::Continue, K::DefaultButton, 416, 245, 50, 14},
-          {Ctl::Result::Heading, K::Text, 7, 37, 459, 12},
-          {Ctl::Result::Printer, K::Text, 7, 54, 459, 8},
-          {Ctl::Result::Body, K::Text, 7, 75, 459, 8}}},
-        {Tpl::Error,
-         true,
-         {{Ctl::Error::Continue, K::DefaultButton, 416, 245, 50, 14},
-          {Ctl::Error::Retry, K::Button, 352, 245, 50, 14},
-          {Ctl::Error::Body, K::Text, 7, 60, 459, 75},
-          {Ctl::Error::Heading, K::Text, 7, 37, 459, 16}}},
-        {Tpl::ErrorSPR,
-         true,
-         {{Ctl::ErrorSPR::Continue, K::DefaultButton, 416, 245, 50, 14},
-          {Ctl::ErrorSPR::Body, K::Text, 7, 97, 459, 40},
-          {Ctl::ErrorSPR::Heading, K::Text, 7, 37, 459, 50},
-          {Ctl::ErrorSPR::Cancel, K::Button, 352, 245, 50, 14}}},
-        {Tpl::ErrorRevision,
-         true,
-         {{Ctl::ErrorRevision::Ok, K::DefaultButton, 416, 245, 50, 14},
-          {Ctl::ErrorRevision::Heading, K::Text, 7, 37, 459, 16},
-          {Ctl::ErrorRevision::Device, K::Text, 7, 60, 459, 16},
-          {Ctl::ErrorRevision::Package, K::Text, 7, 76, 459, 16},
-          {Ctl::ErrorRevision::Required, K::Text, 7, 100, 459, 32},
-          {Ctl::ErrorRevision::Advice, K::Text, 7, 132, 459, 24}}},
-    };
-    return table;
-}
 
 bool isRightToLeft(const std::string& code) {
     return code == "ar" || code == "he";
@@ -238,6 +153,135 @@ std::string toUtf8(const std::wstring& in) {
     return readStrings(sourcePath(code), texts);
 }
 
+// The string numbers every library must answer: those of the English source.
+const std::set<unsigned>& expectedStringNumbers() {
+    static const std::set<unsigned> numbers = [] {
+        std::set<unsigned> found;
+        std::map<unsigned, std::wstring> english;
+        if (readSource("en", english))
+            for (const auto& entry : english)
+                found.insert(entry.first);
+        return found;
+    }();
+    return numbers;
+}
+
+std::string trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    const size_t last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+bool isNumber(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// What a control statement of the template source must come out as.
+bool kindOf(const std::string& keyword, const std::string& windowClass, Kind& kind) {
+    const std::pair<const char*, Kind> byKeyword[] = {{"DEFPUSHBUTTON", Kind::DefaultButton},
+                                                      {"PUSHBUTTON", Kind::Button},
+                                                      {"LTEXT", Kind::Text},
+                                                      {"EDITTEXT", Kind::MultiLineEdit}};
+    const std::pair<const char*, Kind> byClass[] = {{"SysListView32", Kind::ReportList},
+                                                    {"SysIPAddress32", Kind::IpAddress},
+                                                    {"msctls_progress32", Kind::ProgressBar}};
+    for (const auto& k : byKeyword)
+        if (keyword == k.first)
+            return kind = k.second, true;
+    if (keyword == "CONTROL")
+        for (const auto& c : byClass)
+            if (windowClass == c.first)
+                return kind = c.second, true;
+    return false;
+}
+
+// One control statement: the first number outside the quoted texts is the
+// control's, the four after it its place and size.
+bool parseControl(std::string statement, ControlLayout& control) {
+    std::vector<std::string> quoted;
+    for (size_t open; (open = statement.find('"')) != std::string::npos;) {
+        const size_t close = statement.find('"', open + 1);
+        if (close == std::string::npos)
+            return false;
+        quoted.push_back(statement.substr(open + 1, close - open - 1));
+        statement.replace(open, close - open + 1, ",");
+    }
+    statement = trimmed(statement);
+    const size_t keywordEnd = statement.find_first_of(" \t,");
+    const std::string keyword = statement.substr(0, keywordEnd);
+    std::vector<long> numbers;
+    size_t start = keywordEnd;
+    while (start != std::string::npos && numbers.size() < 5) {
+        const size_t comma = statement.find(',', start + 1);
+        const std::string field = trimmed(statement.substr(start + 1, comma - start - 1));
+        if (isNumber(field))
+            numbers.push_back(std::stol(field));
+        start = comma;
+    }
+    const std::string windowClass = quoted.size() > 1 ? quoted[1] : std::string();
+    if (numbers.size() < 5 || !kindOf(keyword, windowClass, control.kind))
+        return false;
+    control.id = static_cast<DWORD>(numbers[0]);
+    control.x = static_cast<short>(numbers[1]);
+    control.y = static_cast<short>(numbers[2]);
+    control.cx = static_cast<short>(numbers[3]);
+    control.cy = static_cast<short>(numbers[4]);
+    return true;
+}
+
+// The templates as their source lays them out, read from the file every
+// library is built from.
+::testing::AssertionResult readTemplates(std::vector<TemplateLayout>& templates) {
+    const std::wstring path = envPath(L"KIV_LANG_SOURCE_DIR") + L"\\templates.rc.in";
+    std::string bytes;
+    if (!readFile(path, bytes))
+        return ::testing::AssertionFailure() << "cannot read " << toUtf8(path);
+    templates.clear();
+    bool inside = false;
+    int lineNo = 0;
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        start = end + 1;
+        ++lineNo;
+        const size_t comment = line.find("//");
+        line = trimmed(line.substr(0, comment));
+        int number = 0, cx = 0, cy = 0;
+        if (std::sscanf(line.c_str(), "%d DIALOGEX 0, 0, %d, %d", &number, &cx, &cy) == 3) {
+            templates.push_back(TemplateLayout{static_cast<WORD>(number),
+                                               false,
+                                               static_cast<short>(cx),
+                                               static_cast<short>(cy),
+                                               {}});
+        } else if (line.compare(0, 6, "STYLE ") == 0 && !templates.empty()) {
+            templates.back().visible = line.find("WS_VISIBLE") != std::string::npos;
+        } else if (line == "BEGIN" || line == "END") {
+            inside = line == "BEGIN";
+        } else if (inside && !line.empty()) {
+            ControlLayout control;
+            if (templates.empty() || !parseControl(line, control))
+                return ::testing::AssertionFailure()
+                       << toUtf8(path) << " line " << lineNo << ": control not understood";
+            templates.back().controls.push_back(control);
+        }
+    }
+    if (templates.empty())
+        return ::testing::AssertionFailure() << toUtf8(path) << ": no template";
+    return ::testing::AssertionSuccess();
+}
+
+const std::vector<TemplateLayout>& templateTable() {
+    static const std::vector<TemplateLayout> table = [] {
+        std::vector<TemplateLayout> templates;
+        if (!readTemplates(templates))
+            templates.clear();
+        return templates;
+    }();
+    return table;
+}
+
 // The text of a string resource exactly as stored, trailing blanks included.
 std::wstring loadString(HMODULE module, unsigned number) {
     const wchar_t* text = nullptr;
@@ -332,8 +376,8 @@ void expectTemplateMatchesTable(const std::string& code, const TemplateLayout& l
     EXPECT_TRUE(hasAll(t.style, frame)) << std::hex << t.style;
     EXPECT_FALSE(t.style & WS_CHILD);
     EXPECT_EQ((t.style & WS_VISIBLE) != 0, layout.visible);
-    EXPECT_EQ(t.cx, 473);
-    EXPECT_EQ(t.cy, 266);
+    EXPECT_EQ(t.cx, layout.cx);
+    EXPECT_EQ(t.cy, layout.cy);
     EXPECT_TRUE(t.hasFont);
     EXPECT_EQ(t.pointSize, 8);
     EXPECT_EQ(t.typeface, u"MS Shell Dlg");
@@ -355,6 +399,9 @@ void expectTemplateMatchesTable(const std::string& code, const TemplateLayout& l
         EXPECT_EQ(item->y, c.y);
         EXPECT_EQ(item->cx, c.cx);
         EXPECT_EQ(item->cy, c.cy);
+        // Nothing may be cut off by the frame, whatever the source says.
+        EXPECT_TRUE(item->x >= 0 && item->y >= 0 && item->x + item->cx <= t.cx &&
+                    item->y + item->cy <= t.cy);
     }
 }
 
@@ -490,6 +537,8 @@ protected:
     void SetUp() override {
         code_ = GetParam();
         ASSERT_TRUE(foldersGiven());
+        ASSERT_FALSE(templateTable().empty()) << "templates.rc.in not read";
+        ASSERT_FALSE(expectedStringNumbers().empty()) << "en\\strings.txt not read";
         ASSERT_TRUE(fileExists(sourcePath(code_))) << "no " << code_ << "\\strings.txt";
         module_ = loadAsData(code_);
         ASSERT_TRUE(module_) << "cannot load " << toUtf8(libraryPath(code_)) << " as data, error "
@@ -587,6 +636,23 @@ TEST_P(LangLibrary, LoadsAsAnOrdinaryLibraryToo) {
     EXPECT_EQ(loadString(module, 1013), loadString(module_.get(), 1013));
     EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(Tpl::Welcome), RT_DIALOG), nullptr);
     FreeLibrary(module);
+}
+
+// The test reads the template source on its own; it must see the templates
+// and controls the pages are numbered by.
+TEST(TemplateSource, AgreesWithThePagesNumbers) {
+    ASSERT_TRUE(foldersGiven());
+    std::vector<TemplateLayout> templates;
+    ASSERT_TRUE(readTemplates(templates));
+    ASSERT_EQ(templates.size(), std::size(Ctl::AllPages));
+    for (size_t i = 0; i < templates.size(); ++i) {
+        const Ctl::PageTemplate& page = Ctl::AllPages[i];
+        EXPECT_EQ(templates[i].number, page.number);
+        std::vector<DWORD> read, numbered(page.controls, page.controls + page.count);
+        for (const ControlLayout& c : templates[i].controls)
+            read.push_back(c.id);
+        EXPECT_EQ(read, numbered) << "template " << page.number;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LangLibrary, ::testing::ValuesIn(kAllCodes),

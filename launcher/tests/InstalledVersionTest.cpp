@@ -140,3 +140,12 @@ TEST_F(InstalledVersion, AFailedWriteIsLoggedAndPrintedOnce) {
     const size_t at = log.find(line);
     EXPECT_TRUE(at != std::string::npos && log.find(line, at + 1) == std::string::npos) << log;
 }
+
+TEST(InstalledVersionNames, KeyByExactVendorAndBlanksAsUnderscores) {
+    EXPECT_EQ(installedVersionKey(L"Tavrin"), L"Software\\TavrinInkjet\\KIV");
+    EXPECT_EQ(installedVersionKey(L"Oskel"), L"Software\\OskelInkjet\\KIV");
+    EXPECT_EQ(installedVersionKey(L"OSKEL"), L"");
+    EXPECT_EQ(installedVersionKey(L"Oskel "), L"");
+    EXPECT_EQ(installedVersionValueName(L"Oskel K206w All"), L"Oskel_K206w_All");
+    EXPECT_EQ(installedVersionValueName(L""), L"");
+}

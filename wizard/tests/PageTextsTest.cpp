@@ -24,17 +24,17 @@ TEST(PageTexts, DeviceLabelIsPortForUsbAddressForEnteredPrintersElseName) {
 TEST(PageTexts, ErrorKindsAndTheirTexts) {
     const ErrorTexts noPrinter = errorTexts(2);
     EXPECT_TRUE(noPrinter.known);
-    EXPECT_EQ(noPrinter.heading, 1025u);
-    EXPECT_EQ(noPrinter.body, 1026u);
-    EXPECT_EQ(noPrinter.button, 1059u);
+    EXPECT_EQ(noPrinter.heading, Str::ErrNoPrinterHeading);
+    EXPECT_EQ(noPrinter.body, Str::ErrNoPrinterBody);
+    EXPECT_EQ(noPrinter.button, Str::ErrContinue);
     EXPECT_FALSE(noPrinter.retryButton);
-    EXPECT_EQ(errorTexts(1).body, 1024u);
-    EXPECT_EQ(errorTexts(3).heading, 1027u);
+    EXPECT_EQ(errorTexts(1).body, Str::ErrBadFileBody);
+    EXPECT_EQ(errorTexts(3).heading, Str::ErrWrongPrinterHeading);
     EXPECT_EQ(errorTexts(4).body, 0u);
     const ErrorTexts silent = errorTexts(11);
-    EXPECT_EQ(silent.heading, 1074u);
+    EXPECT_EQ(silent.heading, Str::ErrCommunicationHeading);
     EXPECT_EQ(silent.body, 0u);
-    EXPECT_EQ(silent.button, 1060u);
+    EXPECT_EQ(silent.button, Str::Cancel);
     EXPECT_TRUE(silent.retryButton);
     for (int32_t kind : {0, 5, 10, 12, 13, -1})
         EXPECT_FALSE(errorTexts(kind).known) << kind;
@@ -43,9 +43,9 @@ TEST(PageTexts, ErrorKindsAndTheirTexts) {
 TEST(PageTexts, ComposedBodyOutcomeAndRevisionLetter) {
     const std::wstring steps[4] = {L"a", L"b", L"c", L"d"};
     EXPECT_EQ(composeErrorBody(L"USB001", steps), L"USB001\n\na\nb\nc\nd");
-    EXPECT_EQ(outcomeString(KIVDevice::Updated), 1063u);
-    EXPECT_EQ(outcomeString(KIVDevice::UpdateFailed), 1064u);
-    EXPECT_EQ(outcomeString(KIVDevice::NotHandled), 1064u);
+    EXPECT_EQ(outcomeString(KIVDevice::Updated), Str::Success);
+    EXPECT_EQ(outcomeString(KIVDevice::UpdateFailed), Str::Failed);
+    EXPECT_EQ(outcomeString(KIVDevice::NotHandled), Str::Failed);
 
     EXPECT_EQ(revisionLetter(L"K417_C020513_00|PANEL_X"), L"C");
     EXPECT_EQ(revisionLetter(L"K417"), L"K");
