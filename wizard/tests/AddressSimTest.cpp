@@ -3,9 +3,11 @@
 // another model, and one with a fitting printer.
 #include "IUpdater.h"
 #include "KIVSelectIP.h"
+#include "PageControls.h"
 #include "PageDriver.h"
 #include "PageTestSupport.h"
 #include "SimControl.h"
+#include "StringIds.h"
 #include "TestSupport.h"
 
 #include <commctrl.h>
@@ -22,7 +24,8 @@ bool copyTo(const std::wstring& from, const std::wstring& to) {
 void typeAddress(HWND dialog, const std::wstring& address) {
     unsigned a = 0, b = 0, c = 0, d = 0;
     ASSERT_EQ(swscanf(address.c_str(), L"%u.%u.%u.%u", &a, &b, &c, &d), 4) << address;
-    ::SendDlgItemMessageW(dialog, 1002, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
+    ::SendDlgItemMessageW(dialog, Ctl::SelectAddress::Address, IPM_SETADDRESS, 0,
+                          MAKEIPADDRESS(a, b, c, d));
 }
 
 TEST(AddressAgainstSimulator, ErrorKindsAndAFittingPrinter) {
@@ -47,25 +50,26 @@ TEST(AddressAgainstSimulator, ErrorKindsAndAFittingPrinter) {
 
     const DWORD self = ::GetCurrentThreadId();
     KIVSelectIP entry(&s.context, s.lang);
-    EXPECT_EQ(run(entry,
-                  [&](HWND d) {
-                      const struct {
-                          int host;
-                          uint32_t heading;
-                      } failing[] = {{9, 1025}, {4, 1027}};
-                      for (const auto& f : failing) {
-                          typeAddress(d, simAddress(f.host));
-                          click(d, 1);
-                          HWND error = waitForDialog(self, d);
-                          ASSERT_TRUE(error) << f.host;
-                          EXPECT_EQ(text(error, 1039), s.t(f.heading)) << f.host;
-                          click(error, 1);
-                          EXPECT_TRUE(waitGone(error));
-                      }
-                      typeAddress(d, simAddress(2));
-                      click(d, 1);
-                  }),
-              1);
+    EXPECT_EQ(
+        run(entry,
+            [&](HWND d) {
+                const struct {
+                    int host;
+                    uint32_t heading;
+                } failing[] = {{9, Str::ErrNoPrinterHeading}, {4, Str::ErrWrongPrinterHeading}};
+                for (const auto& f : failing) {
+                    typeAddress(d, simAddress(f.host));
+                    click(d, Ctl::SelectAddress::Search);
+                    HWND error = waitForDialog(self, d);
+                    ASSERT_TRUE(error) << f.host;
+                    EXPECT_EQ(text(error, Ctl::Error::Heading), s.t(f.heading)) << f.host;
+                    click(error, Ctl::Error::Continue);
+                    EXPECT_TRUE(waitGone(error));
+                }
+                typeAddress(d, simAddress(2));
+                click(d, Ctl::SelectAddress::Search);
+            }),
+        1);
     ASSERT_TRUE(s.context.addedDevice);
     EXPECT_EQ(s.context.addedDevice->getIPAddress(), simAddress(2));
     EXPECT_EQ(s.context.addedDevice->getType(), KIVDevice::TypeIpAddress);

@@ -3,7 +3,9 @@
 // cannot be opened; and the results of its buttons, Escape and close box.
 #include "KIVEula.h"
 #include "PageDriver.h"
+#include "PageControls.h"
 #include "PageTestSupport.h"
+#include "StringIds.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +22,8 @@ std::wstring shownLicence(PageSetup& s, const std::wstring& path) {
     KIVEula eula(&s.context, s.lang);
     EXPECT_EQ(run(eula,
                   [&](HWND d) {
-                      shown = text(d, 1000);
-                      click(d, 1);
+                      shown = text(d, Ctl::Licence::Text);
+                      click(d, Ctl::Licence::Agree);
                   }),
               1);
     return shown;
@@ -37,21 +39,22 @@ TEST_P(Licence, TextsAndResults) {
     KIVEula eula(&s.context, s.lang);
     EXPECT_EQ(run(eula,
                   [&](HWND d) {
-                      EXPECT_EQ(text(d, 0), s.t(1005));
-                      EXPECT_EQ(text(d, 1038), s.t(1011));
-                      EXPECT_EQ(controlFont(d, 1038).lfWeight, 700);
-                      EXPECT_EQ(controlFont(d, 1038).lfHeight,
-                                static_cast<LONG>(controlFont(d, 1039).lfHeight * 1.5));
-                      EXPECT_EQ(text(d, 1039), s.t(1012));
-                      EXPECT_EQ(text(d, 1040), s.t(1044));
-                      EXPECT_EQ(text(d, 1), s.t(1046));
-                      EXPECT_EQ(text(d, 2), s.t(1047));
-                      EXPECT_EQ(text(d, 1000), L"Terms.\r\nMore terms.");
-                      click(d, 1);
+                      EXPECT_EQ(text(d, 0), s.t(Str::Title));
+                      EXPECT_EQ(text(d, Ctl::Licence::Heading), s.t(Str::LicenceHeading));
+                      EXPECT_EQ(controlFont(d, Ctl::Licence::Heading).lfWeight, 700);
+                      EXPECT_EQ(controlFont(d, Ctl::Licence::Heading).lfHeight,
+                                static_cast<LONG>(controlFont(d, Ctl::Licence::MustAgree).lfHeight *
+                                                  1.5));
+                      EXPECT_EQ(text(d, Ctl::Licence::MustAgree), s.t(Str::LicenceMustAgree));
+                      EXPECT_EQ(text(d, Ctl::Licence::Click), s.t(Str::LicenceClick));
+                      EXPECT_EQ(text(d, Ctl::Licence::Agree), s.t(Str::Agree));
+                      EXPECT_EQ(text(d, Ctl::Licence::Disagree), s.t(Str::Disagree));
+                      EXPECT_EQ(text(d, Ctl::Licence::Text), L"Terms.\r\nMore terms.");
+                      click(d, Ctl::Licence::Agree);
                   }),
               1);
     KIVEula disagree(&s.context, s.lang);
-    EXPECT_EQ(run(disagree, [&](HWND d) { click(d, 2); }), 2);
+    EXPECT_EQ(run(disagree, [&](HWND d) { click(d, Ctl::Licence::Disagree); }), 2);
     KIVEula escape(&s.context, s.lang);
     EXPECT_EQ(run(escape, [&](HWND d) { pressKey(d, VK_ESCAPE); }), 2);
     KIVEula closed(&s.context, s.lang);

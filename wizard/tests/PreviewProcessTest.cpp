@@ -1,8 +1,10 @@
 // The real program: "KIV.exe -m 1 -dialog N" shows page N, and the user's
 // locale chooses the licence and the language of the pages.
+#include "PageControls.h"
 #include "PageDriver.h"
 #include "PageTestSupport.h"
 #include "LanguageCode.h"
+#include "StringIds.h"
 #include "WizardPage.h"
 
 #include <gtest/gtest.h>
@@ -113,24 +115,35 @@ TEST(Preview, EveryDialogNumberShowsItsPage) {
         int number;
         int control;
         uint32_t string;
-    } pages[] = {{1, 1039, 1009},  {2, 1038, 1011},  {3, 1039, 1069},  {4, 1038, 1014},
-                 {6, 1038, 1018},  {7, 1038, 1020},  {8, 1039, 1023},  {9, 1039, 1025},
-                 {10, 1039, 1027}, {11, 1039, 1029}, {12, 1039, 1034}, {13, 1038, 1036},
-                 {14, 1039, 1074}};
+    } pages[] = {{1, Ctl::Welcome::Body, Str::WelcomeBody},
+                 {2, Ctl::Licence::Heading, Str::LicenceHeading},
+                 {3, Ctl::SelectDevice::Help, Str::SelectHelp},
+                 {4, Ctl::SelectAddress::Heading, Str::AddressHeading},
+                 {6, Ctl::Result::Heading, Str::ResultHeading},
+                 {7, Ctl::Summary::Heading, Str::SummaryHeading},
+                 {8, Ctl::Error::Heading, Str::ErrBadFileHeading},
+                 {9, Ctl::Error::Heading, Str::ErrNoPrinterHeading},
+                 {10, Ctl::Error::Heading, Str::ErrWrongPrinterHeading},
+                 {11, Ctl::Error::Heading, Str::ErrUpdateHeading},
+                 {12, Ctl::ErrorSPR::Heading, Str::SprHeading},
+                 {13, Ctl::ErrorRevision::Heading, Str::RevHeading},
+                 {14, Ctl::Error::Heading, Str::ErrCommunicationHeading}};
     for (const Expect& e : pages) {
         Child child;
         start(child, kExe, L"-m 1 -dialog " + std::to_wstring(e.number));
         HWND page = findPage(child);
         ASSERT_TRUE(page) << e.number;
         EXPECT_EQ(text(page, e.control), en.t(e.string)) << e.number;
-        EXPECT_EQ(text(page, 0), en.t(1005)) << e.number;
+        EXPECT_EQ(text(page, 0), en.t(Str::Title)) << e.number;
         if (e.number == 13) {
-            EXPECT_EQ(text(page, 1039), en.t(1070) + L" K417_C020513_00");
-            EXPECT_EQ(text(page, 1040), en.t(1071) + L" K417_D031507_00");
-            EXPECT_EQ(text(page, 1041), en.t(1072) + L" C");
+            EXPECT_EQ(text(page, Ctl::ErrorRevision::Device),
+                      en.t(Str::RevDevice) + L" K417_C020513_00");
+            EXPECT_EQ(text(page, Ctl::ErrorRevision::Package),
+                      en.t(Str::RevPackage) + L" K417_D031507_00");
+            EXPECT_EQ(text(page, Ctl::ErrorRevision::Required), en.t(Str::RevRequired) + L" C");
         }
         if (e.number == 14) {
-            EXPECT_TRUE(visible(page, 1066));
+            EXPECT_TRUE(visible(page, Ctl::Error::Retry));
         }
         if (e.number == 6) {
             // No 5-second timer in a preview.
@@ -149,8 +162,8 @@ TEST(Preview, ProgressPageStaysThirtySecondsThenTheRunEnds) {
     HWND page = findPage(child);
     ASSERT_TRUE(page);
     const ULONGLONG shown = ::GetTickCount64();
-    EXPECT_EQ(text(page, 1038), en.t(1016));
-    EXPECT_EQ(text(page, 1040), en.t(1043));
+    EXPECT_EQ(text(page, Ctl::Progress::Heading), en.t(Str::ProgressHeading));
+    EXPECT_EQ(text(page, Ctl::Progress::Body), en.t(Str::ProgressBody));
     EXPECT_EQ(child.wait(60000), 0u);
     const ULONGLONG kept = ::GetTickCount64() - shown;
     EXPECT_GE(kept, 25000u);
@@ -179,9 +192,10 @@ TEST(LanguageChoice, UserLocaleChoosesLicenceAndPages) {
     start(child, kExe, L"-m 1 -dialog 2");
     HWND page = findPage(child);
     ASSERT_TRUE(page) << spec;
-    EXPECT_EQ(text(page, 1038), expected.t(1011)) << spec;
-    EXPECT_EQ(text(page, 1039), expected.t(1012)) << spec;
-    EXPECT_EQ(firstLine(text(page, 1000)), sourceLicenceFirstLine(part[3].c_str())) << spec;
+    EXPECT_EQ(text(page, Ctl::Licence::Heading), expected.t(Str::LicenceHeading)) << spec;
+    EXPECT_EQ(text(page, Ctl::Licence::MustAgree), expected.t(Str::LicenceMustAgree)) << spec;
+    EXPECT_EQ(firstLine(text(page, Ctl::Licence::Text)), sourceLicenceFirstLine(part[3].c_str()))
+        << spec;
     endPage(page);
     EXPECT_EQ(child.wait(30000), 0u) << spec;
 }
