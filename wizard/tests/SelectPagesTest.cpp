@@ -4,8 +4,10 @@
 #include "KIVSelectDevice.h"
 #include "KIVSelectIP.h"
 #include "KIVWelcome.h"
+#include "PageControls.h"
 #include "PageDriver.h"
 #include "PageTestSupport.h"
+#include "StringIds.h"
 #include "TestSupport.h"
 
 #include <commctrl.h>
@@ -15,7 +17,7 @@ namespace {
 
 using namespace driver;
 
-const int kList = 1004;
+const int kList = Ctl::SelectDevice::List;
 
 HWND animation(HWND dialog) {
     return ::FindWindowExW(dialog, nullptr, ANIMATE_CLASSW, nullptr);
@@ -29,7 +31,8 @@ std::vector<bool> selected(HWND d) {
 }
 
 void typeAddress(HWND dialog, BYTE a, BYTE b, BYTE c, BYTE e) {
-    ::SendDlgItemMessageW(dialog, 1002, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, e));
+    ::SendDlgItemMessageW(dialog, Ctl::SelectAddress::Address, IPM_SETADDRESS, 0,
+                          MAKEIPADDRESS(a, b, c, e));
 }
 
 class SelectPages : public ::testing::TestWithParam<const wchar_t*> {};
@@ -42,48 +45,49 @@ TEST_P(SelectPages, EnumerationDoneBeforeThePageOpens) {
                   L"K206_G010111_00"),
          s.device(KIVDevice::TypeUsb, L"Desk", L"USB001", L"", s.updater.packageVersion)});
     KIVSelectDevice page(&s.context, s.lang);
-    EXPECT_EQ(run(page,
-                  [&](HWND d) {
-                      EXPECT_EQ(text(d, 0), s.t(1005));
-                      std::wstring heading = s.t(1013);
-                      if (heading.empty() || heading.back() != L' ')
-                          heading += L' ';
-                      EXPECT_EQ(text(d, 1038), heading + s.updater.packageVersion);
-                      EXPECT_EQ(controlFont(d, 1038).lfWeight, 700);
-                      EXPECT_EQ(text(d, 1039), s.t(1069));
-                      EXPECT_TRUE(visible(d, 1039));
-                      EXPECT_EQ(text(d, 1), s.t(1048));
-                      EXPECT_EQ(text(d, 1066), s.t(1068));
-                      EXPECT_EQ(text(d, 1067), s.t(1049));
-                      EXPECT_EQ(listHeader(d, kList, 0), s.t(1050));
-                      EXPECT_EQ(listHeader(d, kList, 1), s.t(1051));
-                      EXPECT_EQ(listColumnWidth(d, kList, 0), 249);
-                      // The version column takes the rest of the list, so the
-                      // up-to-date text is not cut short.
-                      const std::wstring upToDate = s.t(1065);
-                      const int needed = static_cast<int>(
-                          ::SendDlgItemMessageW(d, kList, LVM_GETSTRINGWIDTHW, 0,
-                                                reinterpret_cast<LPARAM>(upToDate.c_str())));
-                      EXPECT_GE(listColumnWidth(d, kList, 1), 200);
-                      EXPECT_GE(listColumnWidth(d, kList, 1), needed + 12);
-                      const std::vector<ListRow> rows = listRows(d, kList);
-                      EXPECT_EQ(rows.size(), 2u);
-                      if (rows.size() == 2) {
-                          EXPECT_EQ(rows[0].first + L"|" + rows[0].second,
-                                    L"Office (10.0.0.7)|K206_G010111_00");
-                          EXPECT_EQ(rows[1].first + L"|" + rows[1].second, L"USB001|" + s.t(1065));
-                      }
-                      EXPECT_FALSE(enabled(d, 1));
-                      EXPECT_TRUE(enabled(d, 1066));
-                      EXPECT_TRUE(enabled(d, 1067));
-                      EXPECT_FALSE(::IsWindowVisible(animation(d)));
-                      pressKey(d, VK_ESCAPE);
-                      pressKey(d, VK_RETURN);
-                      ::Sleep(300);
-                      EXPECT_TRUE(::IsWindow(d));
-                      closeBox(d);
-                  }),
-              8);
+    EXPECT_EQ(
+        run(page,
+            [&](HWND d) {
+                EXPECT_EQ(text(d, 0), s.t(Str::Title));
+                std::wstring heading = s.t(Str::SelectHeading);
+                if (heading.empty() || heading.back() != L' ')
+                    heading += L' ';
+                EXPECT_EQ(text(d, Ctl::SelectDevice::Heading), heading + s.updater.packageVersion);
+                EXPECT_EQ(controlFont(d, Ctl::SelectDevice::Heading).lfWeight, 700);
+                EXPECT_EQ(text(d, Ctl::SelectDevice::Help), s.t(Str::SelectHelp));
+                EXPECT_TRUE(visible(d, Ctl::SelectDevice::Help));
+                EXPECT_EQ(text(d, Ctl::SelectDevice::Continue), s.t(Str::SelectContinue));
+                EXPECT_EQ(text(d, Ctl::SelectDevice::Rescan), s.t(Str::Rescan));
+                EXPECT_EQ(text(d, Ctl::SelectDevice::AddByAddress), s.t(Str::AddByAddress));
+                EXPECT_EQ(listHeader(d, kList, 0), s.t(Str::ColumnPrinter));
+                EXPECT_EQ(listHeader(d, kList, 1), s.t(Str::ColumnVersion));
+                EXPECT_EQ(listColumnWidth(d, kList, 0), 249);
+                // The version column takes the rest of the list, so the
+                // up-to-date text is not cut short.
+                const std::wstring upToDate = s.t(Str::UpToDate);
+                const int needed = static_cast<int>(::SendDlgItemMessageW(
+                    d, kList, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(upToDate.c_str())));
+                EXPECT_GE(listColumnWidth(d, kList, 1), 200);
+                EXPECT_GE(listColumnWidth(d, kList, 1), needed + 12);
+                const std::vector<ListRow> rows = listRows(d, kList);
+                EXPECT_EQ(rows.size(), 2u);
+                if (rows.size() == 2) {
+                    EXPECT_EQ(rows[0].first + L"|" + rows[0].second,
+                              L"Office (10.0.0.7)|K206_G010111_00");
+                    EXPECT_EQ(rows[1].first + L"|" + rows[1].second,
+                              L"USB001|" + s.t(Str::UpToDate));
+                }
+                EXPECT_FALSE(enabled(d, Ctl::SelectDevice::Continue));
+                EXPECT_TRUE(enabled(d, Ctl::SelectDevice::Rescan));
+                EXPECT_TRUE(enabled(d, Ctl::SelectDevice::AddByAddress));
+                EXPECT_FALSE(::IsWindowVisible(animation(d)));
+                pressKey(d, VK_ESCAPE);
+                pressKey(d, VK_RETURN);
+                ::Sleep(300);
+                EXPECT_TRUE(::IsWindow(d));
+                closeBox(d);
+            }),
+        8);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, SelectPages, ::testing::Values(L"en", L"ar", L"ja"));
@@ -95,12 +99,14 @@ TEST(SelectDevice, NothingFoundGivesUpAfterTheWaitLimit) {
     page.model().timerIntervalMs = 20;
     EXPECT_EQ(run(page,
                   [&](HWND d) {
-                      EXPECT_FALSE(visible(d, 1039));
-                      EXPECT_FALSE(enabled(d, 1066));
+                      EXPECT_FALSE(visible(d, Ctl::SelectDevice::Help));
+                      EXPECT_FALSE(enabled(d, Ctl::SelectDevice::Rescan));
                       EXPECT_TRUE(waitFor([&] {
-                          return enabled(d, 1066) && enabled(d, 1067) && visible(d, 1039);
+                          return enabled(d, Ctl::SelectDevice::Rescan) &&
+                                 enabled(d, Ctl::SelectDevice::AddByAddress) &&
+                                 visible(d, Ctl::SelectDevice::Help);
                       }));
-                      EXPECT_FALSE(enabled(d, 1));
+                      EXPECT_FALSE(enabled(d, Ctl::SelectDevice::Continue));
                       EXPECT_FALSE(::IsWindowVisible(animation(d)));
                       EXPECT_TRUE(listRows(d, kList).empty());
                       closeBox(d);
@@ -116,7 +122,10 @@ TEST(SelectDevice, AnEmptyResultEndsTheWaitAtOnce) {
     page.model().timerIntervalMs = 20;
     EXPECT_EQ(run(page,
                   [&](HWND d) {
-                      EXPECT_TRUE(waitFor([&] { return enabled(d, 1066) && enabled(d, 1067); }));
+                      EXPECT_TRUE(waitFor([&] {
+                          return enabled(d, Ctl::SelectDevice::Rescan) &&
+                                 enabled(d, Ctl::SelectDevice::AddByAddress);
+                      }));
                       EXPECT_FALSE(::IsWindowVisible(animation(d)));
                       closeBox(d);
                   }),
@@ -133,9 +142,11 @@ TEST(SelectDevice, ResultArrivingWhileWaitingFillsTheList) {
                       EXPECT_TRUE(::IsWindowVisible(animation(d)));
                       s.context.publishDevices(s.context.beginEnumeration(), {usb});
                       // The only printer is chosen at once.
-                      EXPECT_TRUE(waitFor(
-                          [&] { return selected(d) == std::vector<bool>{true} && enabled(d, 1); }));
-                      click(d, 1);
+                      EXPECT_TRUE(waitFor([&] {
+                          return selected(d) == std::vector<bool>{true} &&
+                                 enabled(d, Ctl::SelectDevice::Continue);
+                      }));
+                      click(d, Ctl::SelectDevice::Continue);
                   }),
               1);
     EXPECT_EQ(page.selection(), std::vector<int32_t>{0});
@@ -156,14 +167,14 @@ TEST(SelectDevice, ClicksMarkAndUnmarkRows) {
                               << row << ": " << ::testing::PrintToString(selected(d));
                       };
                       after(1, {false, true, false});
-                      EXPECT_TRUE(enabled(d, 1));
+                      EXPECT_TRUE(enabled(d, Ctl::SelectDevice::Continue));
                       after(2, {false, true, true});
                       after(1, {false, false, true});
                       after(2, {false, false, false});
-                      EXPECT_FALSE(enabled(d, 1));
+                      EXPECT_FALSE(enabled(d, Ctl::SelectDevice::Continue));
                       after(2, {false, false, true});
                       after(0, {true, false, true});
-                      click(d, 1);
+                      click(d, Ctl::SelectDevice::Continue);
                   }),
               1);
     EXPECT_EQ(page.selection(), (std::vector<int32_t>{0, 2}));
@@ -177,7 +188,7 @@ TEST(SelectDevice, SinglePrinterStaysChosenOnItsFirstClick) {
     EXPECT_EQ(run(page,
                   [&](HWND d) {
                       EXPECT_EQ(selected(d), std::vector<bool>{true});
-                      EXPECT_TRUE(enabled(d, 1));
+                      EXPECT_TRUE(enabled(d, Ctl::SelectDevice::Continue));
                       // The chosen row is in the list that has the keyboard.
                       GUITHREADINFO gui = {};
                       gui.cbSize = sizeof gui;
@@ -186,8 +197,8 @@ TEST(SelectDevice, SinglePrinterStaysChosenOnItsFirstClick) {
                       clickRow(d, kList, 0);
                       ::Sleep(200);
                       EXPECT_EQ(selected(d), std::vector<bool>{true});
-                      EXPECT_TRUE(enabled(d, 1));
-                      click(d, 1);
+                      EXPECT_TRUE(enabled(d, Ctl::SelectDevice::Continue));
+                      click(d, Ctl::SelectDevice::Continue);
                   }),
               1);
     EXPECT_EQ(page.selection(), std::vector<int32_t>{0});
@@ -210,13 +221,14 @@ TEST(SelectDevice, RescanRunsAWorkerWhoseArrayOutlivesThePage) {
             page.model().timerIntervalMs = 20;
             EXPECT_EQ(run(page,
                           [&](HWND d) {
-                              click(d, 1066);
+                              click(d, Ctl::SelectDevice::Rescan);
                               EXPECT_TRUE(waitFor([&] {
                                   const std::vector<ListRow> rows = listRows(d, kList);
                                   return rows.size() == 1 && rows[0].first == L"USB009";
                               }));
-                              click(d, 1066);
-                              EXPECT_TRUE(waitFor([&] { return enabled(d, 1066); }));
+                              click(d, Ctl::SelectDevice::Rescan);
+                              EXPECT_TRUE(
+                                  waitFor([&] { return enabled(d, Ctl::SelectDevice::Rescan); }));
                               closeBox(d);
                           }),
                       8);
@@ -251,51 +263,51 @@ TEST(SelectDevice, AddingByAddress) {
     EXPECT_EQ(run(page,
                   [&](HWND d) {
                       // An address already listed: no message, no new row.
-                      click(d, 1067);
+                      click(d, Ctl::SelectDevice::AddByAddress);
                       HWND entry = waitForDialog(self, d);
                       ASSERT_TRUE(entry);
-                      EXPECT_EQ(text(entry, 1038), s.t(1014));
-                      EXPECT_EQ(text(entry, 1039), s.t(1015));
-                      EXPECT_EQ(text(entry, 1), s.t(1053));
-                      EXPECT_EQ(text(entry, 2), s.t(1052));
+                      EXPECT_EQ(text(entry, Ctl::SelectAddress::Heading), s.t(Str::AddressHeading));
+                      EXPECT_EQ(text(entry, Ctl::SelectAddress::Prompt), s.t(Str::AddressPrompt));
+                      EXPECT_EQ(text(entry, Ctl::SelectAddress::Search), s.t(Str::AddressSearch));
+                      EXPECT_EQ(text(entry, Ctl::SelectAddress::Cancel), s.t(Str::AddressCancel));
                       typeAddress(entry, 10, 0, 0, 7);
-                      click(entry, 1);
+                      click(entry, Ctl::SelectAddress::Search);
                       EXPECT_TRUE(waitGone(entry));
                       EXPECT_EQ(listRows(d, kList).size(), 1u);
                       EXPECT_TRUE(s.updater.probedAddresses.empty());
 
                       // Nothing answers: Error page of kind 2, the entry page stays.
-                      click(d, 1067);
+                      click(d, Ctl::SelectDevice::AddByAddress);
                       entry = waitForDialog(self, d);
                       typeAddress(entry, 10, 0, 0, 99);
-                      click(entry, 1);
+                      click(entry, Ctl::SelectAddress::Search);
                       HWND error = waitForDialog(self, entry);
                       ASSERT_TRUE(error);
-                      EXPECT_EQ(text(error, 1039), s.t(1025));
-                      click(error, 1);
+                      EXPECT_EQ(text(error, Ctl::Error::Heading), s.t(Str::ErrNoPrinterHeading));
+                      click(error, Ctl::Error::Continue);
                       EXPECT_TRUE(waitGone(error));
                       // A foreign printer: kind 3.
                       typeAddress(entry, 10, 0, 0, 10);
-                      click(entry, 1);
+                      click(entry, Ctl::SelectAddress::Search);
                       error = waitForDialog(self, entry);
                       ASSERT_TRUE(error);
-                      EXPECT_EQ(text(error, 1039), s.t(1027));
-                      click(error, 1);
+                      EXPECT_EQ(text(error, Ctl::Error::Heading), s.t(Str::ErrWrongPrinterHeading));
+                      click(error, Ctl::Error::Continue);
                       EXPECT_TRUE(waitGone(error));
                       EXPECT_TRUE(::IsWindowVisible(entry));
-                      EXPECT_TRUE(enabled(entry, 1));
+                      EXPECT_TRUE(enabled(entry, Ctl::SelectAddress::Search));
                       // A fitting printer: a new row, up to date.
                       typeAddress(entry, 10, 0, 0, 9);
-                      click(entry, 1);
+                      click(entry, Ctl::SelectAddress::Search);
                       EXPECT_TRUE(waitGone(entry));
                       const std::vector<ListRow> rows = listRows(d, kList);
                       EXPECT_EQ(rows.size(), 2u);
                       if (rows.size() == 2) {
                           EXPECT_EQ(rows[1].first + L"|" + rows[1].second,
-                                    L"10.0.0.9|" + s.t(1065));
+                                    L"10.0.0.9|" + s.t(Str::UpToDate));
                       }
                       // Cancel and the close box both give 8 and add nothing.
-                      click(d, 1067);
+                      click(d, Ctl::SelectDevice::AddByAddress);
                       entry = waitForDialog(self, d);
                       pressKey(entry, VK_ESCAPE);
                       EXPECT_TRUE(waitGone(entry));
@@ -327,17 +339,18 @@ TEST(SelectDevice, AResultAfterTheGiveUpLeavesTheRowsAndTheChoiceAlone) {
     const DWORD self = ::GetCurrentThreadId();
     EXPECT_EQ(run(page,
                   [&](HWND d) {
-                      ASSERT_TRUE(waitFor([&] { return enabled(d, 1067); }));
-                      click(d, 1067);
+                      ASSERT_TRUE(
+                          waitFor([&] { return enabled(d, Ctl::SelectDevice::AddByAddress); }));
+                      click(d, Ctl::SelectDevice::AddByAddress);
                       HWND entry = waitForDialog(self, d);
                       ASSERT_TRUE(entry);
                       typeAddress(entry, 10, 0, 0, 9);
-                      click(entry, 1);
+                      click(entry, Ctl::SelectAddress::Search);
                       EXPECT_TRUE(waitGone(entry));
                       EXPECT_FALSE(s.context.publishDevices(search, {office}));
                       EXPECT_EQ(listRows(d, kList).size(), 1u);
-                      EXPECT_TRUE(waitFor([&] { return enabled(d, 1); }));
-                      click(d, 1);
+                      EXPECT_TRUE(waitFor([&] { return enabled(d, Ctl::SelectDevice::Continue); }));
+                      click(d, Ctl::SelectDevice::Continue);
                   }),
               1);
     ASSERT_EQ(page.chosen().size(), 1u);
@@ -389,8 +402,8 @@ TEST(SelectAddress, EnterSearchesOnAWorkerWhileThePageAnswers) {
             pressKey(d, VK_RETURN);
             ASSERT_EQ(::WaitForSingleObject(engine.started, 5000), WAIT_OBJECT_0);
             EXPECT_TRUE(answersWithin(d, 100));
-            EXPECT_FALSE(enabled(d, 1));
-            EXPECT_FALSE(enabled(d, 2));
+            EXPECT_FALSE(enabled(d, Ctl::SelectAddress::Search));
+            EXPECT_FALSE(enabled(d, Ctl::SelectAddress::Cancel));
             if (closeWhileSearching) {
                 closeBox(d);
                 ::Sleep(200);
@@ -418,11 +431,11 @@ TEST(SelectAddress, AddressIsNotMirrored) {
     EXPECT_EQ(run(entry,
                   [&](HWND d) {
                       EXPECT_NE(::GetWindowLongPtrW(d, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
-                      HWND address = ::GetDlgItem(d, 1002);
+                      HWND address = ::GetDlgItem(d, Ctl::SelectAddress::Address);
                       ASSERT_TRUE(address);
                       EXPECT_EQ(::GetWindowLongPtrW(address, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
                       typeAddress(d, 192, 168, 1, 20);
-                      EXPECT_EQ(text(d, 1002), L"192.168.1.20");
+                      EXPECT_EQ(text(d, Ctl::SelectAddress::Address), L"192.168.1.20");
                       // The field holding 192 is the leftmost on the screen.
                       HWND leftmost = nullptr;
                       LONG left = 0;
@@ -466,7 +479,7 @@ TEST(PageTrace, SelectDeviceAndWelcomeWriteTheirLines) {
                 clickRow(d, kList, 0);
                 clickRow(d, kList, 1);
                 EXPECT_TRUE(waitFor([&] { return selected(d) == std::vector<bool>{true, true}; }));
-                click(d, 1);
+                click(d, Ctl::SelectDevice::Continue);
             }),
         1);
     KIVWelcome welcome(&s.context, s.lang);

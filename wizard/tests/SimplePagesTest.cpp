@@ -9,9 +9,11 @@
 #include "KIVStatus.h"
 #include "KIVUpdate.h"
 #include "KIVWelcome.h"
+#include "PageControls.h"
 #include "PageDriver.h"
 #include "PageTestSupport.h"
 #include "ProgressValue.h"
+#include "StringIds.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -27,7 +29,7 @@ void expectStillOpen(HWND dialog) {
 }
 
 void expectCommonLook(HWND dialog, const PageSetup& s) {
-    EXPECT_EQ(text(dialog, 0), s.t(1005));
+    EXPECT_EQ(text(dialog, 0), s.t(Str::Title));
     EXPECT_EQ(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
 }
 
@@ -48,13 +50,13 @@ TEST_P(Pages, Welcome) {
     EXPECT_EQ(run(welcome,
                   [&](HWND d) {
                       expectCommonLook(d, s);
-                      EXPECT_EQ(text(d, 1039), s.t(1009));
-                      EXPECT_EQ(text(d, 1040), s.t(1010));
-                      EXPECT_EQ(text(d, 1), s.t(1045));
-                      EXPECT_FALSE(text(d, 1039).empty());
+                      EXPECT_EQ(text(d, Ctl::Welcome::Body), s.t(Str::WelcomeBody));
+                      EXPECT_EQ(text(d, Ctl::Welcome::Click), s.t(Str::WelcomeClick));
+                      EXPECT_EQ(text(d, Ctl::Welcome::Continue), s.t(Str::WelcomeContinue));
+                      EXPECT_FALSE(text(d, Ctl::Welcome::Body).empty());
                       pressKey(d, VK_ESCAPE);
                       expectStillOpen(d);
-                      click(d, 1);
+                      click(d, Ctl::Welcome::Continue);
                   }),
               1);
     KIVWelcome again(&s.context, s.lang);
@@ -69,23 +71,25 @@ TEST_P(Pages, ProgressShowsTheValueAndEndsAt100) {
     KIVStatus status(&s.context, s.lang);
     EXPECT_EQ(progressValue(), 0);
     status.tickMs = 50;
-    EXPECT_EQ(run(status,
-                  [&](HWND d) {
-                      expectCommonLook(d, s);
-                      expectHeading(d, 1038, 1040, true);
-                      EXPECT_EQ(text(d, 1038), s.t(1016));
-                      EXPECT_EQ(text(d, 1039), s.t(1017) + L" USB002");
-                      EXPECT_EQ(text(d, 1040), s.t(1043));
-                      setProgressValue(42);
-                      EXPECT_TRUE(waitFor(
-                          [&] { return ::SendDlgItemMessageW(d, 1003, PBM_GETPOS, 0, 0) == 42; }));
-                      pressKey(d, VK_ESCAPE);
-                      pressKey(d, VK_RETURN);
-                      expectStillOpen(d);
-                      setProgressValue(100);
-                      EXPECT_TRUE(waitGone(d));
-                  }),
-              1);
+    EXPECT_EQ(
+        run(status,
+            [&](HWND d) {
+                expectCommonLook(d, s);
+                expectHeading(d, Ctl::Progress::Heading, Ctl::Progress::Body, true);
+                EXPECT_EQ(text(d, Ctl::Progress::Heading), s.t(Str::ProgressHeading));
+                EXPECT_EQ(text(d, Ctl::Progress::Printer), s.t(Str::ProgressPrinter) + L" USB002");
+                EXPECT_EQ(text(d, Ctl::Progress::Body), s.t(Str::ProgressBody));
+                setProgressValue(42);
+                EXPECT_TRUE(waitFor([&] {
+                    return ::SendDlgItemMessageW(d, Ctl::Progress::Bar, PBM_GETPOS, 0, 0) == 42;
+                }));
+                pressKey(d, VK_ESCAPE);
+                pressKey(d, VK_RETURN);
+                expectStillOpen(d);
+                setProgressValue(100);
+                EXPECT_TRUE(waitGone(d));
+            }),
+        1);
     KIVStatus closed(&s.context, s.lang);
     EXPECT_EQ(run(closed, [&](HWND d) { closeBox(d); }), 8);
 }
@@ -98,19 +102,19 @@ TEST_P(Pages, ResultMovesOnByItselfExceptInAPreview) {
     EXPECT_EQ(run(result,
                   [&](HWND d) {
                       expectCommonLook(d, s);
-                      expectHeading(d, 1038, 1040, true);
-                      EXPECT_EQ(text(d, 1038), s.t(1018));
-                      EXPECT_EQ(text(d, 1039), L"10.2.3.4");
-                      EXPECT_EQ(text(d, 1040), s.t(1019));
-                      EXPECT_EQ(text(d, 1), s.t(1058));
-                      EXPECT_TRUE(visible(d, 1));
+                      expectHeading(d, Ctl::Result::Heading, Ctl::Result::Body, true);
+                      EXPECT_EQ(text(d, Ctl::Result::Heading), s.t(Str::ResultHeading));
+                      EXPECT_EQ(text(d, Ctl::Result::Printer), L"10.2.3.4");
+                      EXPECT_EQ(text(d, Ctl::Result::Body), s.t(Str::ResultBody));
+                      EXPECT_EQ(text(d, Ctl::Result::Continue), s.t(Str::ResultContinue));
+                      EXPECT_TRUE(visible(d, Ctl::Result::Continue));
                       EXPECT_TRUE(waitGone(d));
                   }),
               1);
     KIVUpdate last(&s.context, s.lang, true);
     EXPECT_EQ(run(last,
                   [&](HWND d) {
-                      EXPECT_FALSE(visible(d, 1));
+                      EXPECT_FALSE(visible(d, Ctl::Result::Continue));
                       pressKey(d, VK_ESCAPE);
                       expectStillOpen(d);
                       closeBox(d);
@@ -124,7 +128,7 @@ TEST_P(Pages, ResultMovesOnByItselfExceptInAPreview) {
     EXPECT_EQ(run(preview,
                   [&](HWND d) {
                       expectStillOpen(d);
-                      click(d, 1);
+                      click(d, Ctl::Result::Continue);
                   }),
               1);
 }
@@ -137,34 +141,36 @@ TEST_P(Pages, SummaryListsTheOutcomes) {
     s.options.setDeviceStatusAt(0, KIVDevice::Updated);
     s.options.setDeviceStatusAt(2, KIVDevice::UpdateFailed);
     KIVFinish summary(&s.context, s.lang);
-    EXPECT_EQ(run(summary,
-                  [&](HWND d) {
-                      expectCommonLook(d, s);
-                      expectHeading(d, 1038, 1041, true);
-                      EXPECT_EQ(text(d, 1038), s.t(1020));
-                      EXPECT_EQ(text(d, 1041), s.t(1021));
-                      EXPECT_EQ(text(d, 1042), s.t(1022));
-                      EXPECT_EQ(text(d, 1), s.t(1054));
-                      EXPECT_EQ(text(d, 2), s.t(1055));
-                      EXPECT_EQ(listHeader(d, 1004, 0), s.t(1056));
-                      EXPECT_EQ(listHeader(d, 1004, 1), s.t(1057));
-                      EXPECT_EQ(listColumnWidth(d, 1004, 0), 249);
-                      EXPECT_GE(listColumnWidth(d, 1004, 1), 200);
-                      const std::vector<ListRow> rows = listRows(d, 1004);
-                      EXPECT_EQ(rows.size(), 3u);
-                      if (rows.size() == 3) {
-                          EXPECT_EQ(rows[0].first + L"|" + rows[0].second, L"USB001|" + s.t(1063));
-                          EXPECT_EQ(rows[1].first + L"|" + rows[1].second, L"B|" + s.t(1064));
-                          EXPECT_EQ(rows[2].first + L"|" + rows[2].second,
-                                    L"10.0.0.3|" + s.t(1064));
-                      }
-                      click(d, 1);
-                  }),
-              1);
+    EXPECT_EQ(
+        run(summary,
+            [&](HWND d) {
+                expectCommonLook(d, s);
+                expectHeading(d, Ctl::Summary::Heading, Ctl::Summary::Help, true);
+                EXPECT_EQ(text(d, Ctl::Summary::Heading), s.t(Str::SummaryHeading));
+                EXPECT_EQ(text(d, Ctl::Summary::Help), s.t(Str::SummaryHelp));
+                EXPECT_EQ(text(d, Ctl::Summary::NetworkHint), s.t(Str::SummaryNetworkHint));
+                EXPECT_EQ(text(d, Ctl::Summary::Retry), s.t(Str::Retry));
+                EXPECT_EQ(text(d, Ctl::Summary::Close), s.t(Str::Close));
+                EXPECT_EQ(listHeader(d, Ctl::Summary::List, 0), s.t(Str::SummaryColumnPrinter));
+                EXPECT_EQ(listHeader(d, Ctl::Summary::List, 1), s.t(Str::SummaryColumnResult));
+                EXPECT_EQ(listColumnWidth(d, Ctl::Summary::List, 0), 249);
+                EXPECT_GE(listColumnWidth(d, Ctl::Summary::List, 1), 200);
+                const std::vector<ListRow> rows = listRows(d, Ctl::Summary::List);
+                EXPECT_EQ(rows.size(), 3u);
+                if (rows.size() == 3) {
+                    EXPECT_EQ(rows[0].first + L"|" + rows[0].second,
+                              L"USB001|" + s.t(Str::Success));
+                    EXPECT_EQ(rows[1].first + L"|" + rows[1].second, L"B|" + s.t(Str::Failed));
+                    EXPECT_EQ(rows[2].first + L"|" + rows[2].second,
+                              L"10.0.0.3|" + s.t(Str::Failed));
+                }
+                click(d, Ctl::Summary::Retry);
+            }),
+        1);
     KIVFinish escape(&s.context, s.lang);
     EXPECT_EQ(run(escape, [&](HWND d) { pressKey(d, VK_ESCAPE); }), 2);
     KIVFinish second(&s.context, s.lang);
-    EXPECT_EQ(run(second, [&](HWND d) { click(d, 2); }), 2);
+    EXPECT_EQ(run(second, [&](HWND d) { click(d, Ctl::Summary::Close); }), 2);
     KIVFinish closed(&s.context, s.lang);
     EXPECT_EQ(run(closed, [&](HWND d) { closeBox(d); }), 8);
 }
@@ -172,47 +178,47 @@ TEST_P(Pages, SummaryListsTheOutcomes) {
 TEST_P(Pages, ErrorKinds) {
     PageSetup s(GetParam());
     s.options.addDeviceToList(*s.device(KIVDevice::TypeUsb, L"A", L"USB004", L"", L"v1"));
-    const std::wstring composed =
-        L"USB004\n\n" + s.t(1030) + L"\n" + s.t(1031) + L"\n" + s.t(1032) + L"\n" + s.t(1033);
+    const std::wstring composed = L"USB004\n\n" + s.t(Str::ErrStep1) + L"\n" + s.t(Str::ErrStep2) +
+                                  L"\n" + s.t(Str::ErrStep3) + L"\n" + s.t(Str::ErrStep4);
     struct Kind {
         int32_t kind;
         uint32_t heading;
         std::wstring body;
         uint32_t button;
-    } kinds[] = {{1, 1023, s.t(1024), 1059},
-                 {2, 1025, s.t(1026), 1059},
-                 {3, 1027, s.t(1028), 1059},
-                 {4, 1029, composed, 1059}};
+    } kinds[] = {{1, Str::ErrBadFileHeading, s.t(Str::ErrBadFileBody), Str::ErrContinue},
+                 {2, Str::ErrNoPrinterHeading, s.t(Str::ErrNoPrinterBody), Str::ErrContinue},
+                 {3, Str::ErrWrongPrinterHeading, s.t(Str::ErrWrongPrinterBody), Str::ErrContinue},
+                 {4, Str::ErrUpdateHeading, composed, Str::ErrContinue}};
     for (const Kind& k : kinds) {
         KIVError error(&s.context, s.lang, k.kind);
         EXPECT_EQ(run(error,
                       [&](HWND d) {
                           expectCommonLook(d, s);
-                          expectHeading(d, 1039, 1038, true);
-                          EXPECT_EQ(text(d, 1039), s.t(k.heading)) << k.kind;
-                          EXPECT_EQ(text(d, 1038), k.body) << k.kind;
-                          EXPECT_EQ(text(d, 1), s.t(k.button)) << k.kind;
-                          EXPECT_FALSE(visible(d, 1066)) << k.kind;
+                          expectHeading(d, Ctl::Error::Heading, Ctl::Error::Body, true);
+                          EXPECT_EQ(text(d, Ctl::Error::Heading), s.t(k.heading)) << k.kind;
+                          EXPECT_EQ(text(d, Ctl::Error::Body), k.body) << k.kind;
+                          EXPECT_EQ(text(d, Ctl::Error::Continue), s.t(k.button)) << k.kind;
+                          EXPECT_FALSE(visible(d, Ctl::Error::Retry)) << k.kind;
                           pressKey(d, VK_ESCAPE);
                           closeBox(d);
                           expectStillOpen(d);
-                          click(d, 1);
+                          click(d, Ctl::Error::Continue);
                       }),
                   1);
     }
     KIVError silent(&s.context, s.lang, 11);
     EXPECT_EQ(run(silent,
                   [&](HWND d) {
-                      EXPECT_EQ(text(d, 1039), s.t(1074));
-                      EXPECT_EQ(text(d, 1038), composed);
-                      EXPECT_EQ(text(d, 1), s.t(1060));
-                      EXPECT_TRUE(visible(d, 1066));
-                      EXPECT_EQ(text(d, 1066), s.t(1054));
-                      click(d, 1066);
+                      EXPECT_EQ(text(d, Ctl::Error::Heading), s.t(Str::ErrCommunicationHeading));
+                      EXPECT_EQ(text(d, Ctl::Error::Body), composed);
+                      EXPECT_EQ(text(d, Ctl::Error::Continue), s.t(Str::Cancel));
+                      EXPECT_TRUE(visible(d, Ctl::Error::Retry));
+                      EXPECT_EQ(text(d, Ctl::Error::Retry), s.t(Str::Retry));
+                      click(d, Ctl::Error::Retry);
                   }),
               2);
     KIVError giveUp(&s.context, s.lang, 11);
-    EXPECT_EQ(run(giveUp, [&](HWND d) { click(d, 1); }), 1);
+    EXPECT_EQ(run(giveUp, [&](HWND d) { click(d, Ctl::Error::Continue); }), 1);
     // A kind the page does not know ends it at once.
     for (int32_t kind : {0, 5, 12}) {
         KIVError unknown(&s.context, s.lang, kind);
@@ -226,16 +232,16 @@ TEST_P(Pages, SprAsksToGoOn) {
     EXPECT_EQ(run(spr,
                   [&](HWND d) {
                       expectCommonLook(d, s);
-                      expectHeading(d, 1039, 1038, false);
-                      EXPECT_EQ(text(d, 1039), s.t(1034));
-                      EXPECT_EQ(text(d, 1038), s.t(1035));
-                      EXPECT_EQ(text(d, 1), s.t(1061));
-                      EXPECT_EQ(text(d, 2), s.t(1060));
-                      click(d, 1);
+                      expectHeading(d, Ctl::ErrorSPR::Heading, Ctl::ErrorSPR::Body, false);
+                      EXPECT_EQ(text(d, Ctl::ErrorSPR::Heading), s.t(Str::SprHeading));
+                      EXPECT_EQ(text(d, Ctl::ErrorSPR::Body), s.t(Str::SprBody));
+                      EXPECT_EQ(text(d, Ctl::ErrorSPR::Continue), s.t(Str::SprContinue));
+                      EXPECT_EQ(text(d, Ctl::ErrorSPR::Cancel), s.t(Str::Cancel));
+                      click(d, Ctl::ErrorSPR::Continue);
                   }),
               1);
     KIVErrorSPR stop(&s.context, s.lang);
-    EXPECT_EQ(run(stop, [&](HWND d) { click(d, 2); }), 2);
+    EXPECT_EQ(run(stop, [&](HWND d) { click(d, Ctl::ErrorSPR::Cancel); }), 2);
     KIVErrorSPR escape(&s.context, s.lang);
     EXPECT_EQ(run(escape, [&](HWND d) { pressKey(d, VK_ESCAPE); }), 2);
     KIVErrorSPR closed(&s.context, s.lang);
@@ -247,29 +253,33 @@ TEST_P(Pages, RevisionShowsBothVersionsAndTheLetter) {
     s.context.deviceVersion = L"K417_C020513_00";
     s.context.packageVersion = L"K417_D031507_00";
     KIVErrorRev rev(&s.context, s.lang);
-    EXPECT_EQ(run(rev,
-                  [&](HWND d) {
-                      expectCommonLook(d, s);
-                      expectHeading(d, 1038, 1042, true);
-                      EXPECT_EQ(text(d, 1038), s.t(1036));
-                      EXPECT_EQ(text(d, 1039), s.t(1070) + L" K417_C020513_00");
-                      EXPECT_EQ(text(d, 1040), s.t(1071) + L" K417_D031507_00");
-                      EXPECT_EQ(text(d, 1041), s.t(1072) + L" C");
-                      EXPECT_EQ(text(d, 1042), s.t(1073));
-                      EXPECT_EQ(text(d, 1), s.t(1062));
-                      pressKey(d, VK_ESCAPE);
-                      closeBox(d);
-                      expectStillOpen(d);
-                      click(d, 1);
-                  }),
-              1);
+    EXPECT_EQ(
+        run(rev,
+            [&](HWND d) {
+                expectCommonLook(d, s);
+                expectHeading(d, Ctl::ErrorRevision::Heading, Ctl::ErrorRevision::Advice, true);
+                EXPECT_EQ(text(d, Ctl::ErrorRevision::Heading), s.t(Str::RevHeading));
+                EXPECT_EQ(text(d, Ctl::ErrorRevision::Device),
+                          s.t(Str::RevDevice) + L" K417_C020513_00");
+                EXPECT_EQ(text(d, Ctl::ErrorRevision::Package),
+                          s.t(Str::RevPackage) + L" K417_D031507_00");
+                EXPECT_EQ(text(d, Ctl::ErrorRevision::Required), s.t(Str::RevRequired) + L" C");
+                EXPECT_EQ(text(d, Ctl::ErrorRevision::Advice), s.t(Str::RevAdvice));
+                EXPECT_EQ(text(d, Ctl::ErrorRevision::Ok), s.t(Str::RevOk));
+                pressKey(d, VK_ESCAPE);
+                closeBox(d);
+                expectStillOpen(d);
+                click(d, Ctl::ErrorRevision::Ok);
+            }),
+        1);
     s.context.deviceVersion = L"K417";
     KIVErrorRev plain(&s.context, s.lang);
     EXPECT_EQ(run(plain,
                   [&](HWND d) {
                       // Not the first letter of the label before the version.
-                      EXPECT_EQ(text(d, 1041), s.t(1072) + L" K");
-                      click(d, 1);
+                      EXPECT_EQ(text(d, Ctl::ErrorRevision::Required),
+                                s.t(Str::RevRequired) + L" K");
+                      click(d, Ctl::ErrorRevision::Ok);
                   }),
               1);
 }
@@ -278,19 +288,20 @@ INSTANTIATE_TEST_SUITE_P(Languages, Pages, ::testing::Values(L"en", L"ar", L"ja"
 
 TEST(PagesEnglish, ReferenceTextsAndRightToLeftFrames) {
     PageSetup en(L"en");
-    EXPECT_EQ(en.t(1005), L"Kivmara");
-    EXPECT_EQ(en.t(1010), L"Click Continue to begin.");
+    EXPECT_EQ(en.t(Str::Title), L"Kivmara");
+    EXPECT_EQ(en.t(Str::WelcomeClick), L"Click Continue to begin.");
     PageSetup ar(L"ar");
     KIVWelcome welcome(&ar.context, ar.lang);
     EXPECT_EQ(run(welcome,
                   [&](HWND d) {
                       EXPECT_NE(::GetWindowLongPtrW(d, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
-                      EXPECT_NE(text(d, 1039), en.t(1009));
+                      EXPECT_NE(text(d, Ctl::Welcome::Body), en.t(Str::WelcomeBody));
                       // Its texts read right to left as well.
-                      EXPECT_NE(::GetWindowLongPtrW(::GetDlgItem(d, 1039), GWL_EXSTYLE) &
-                                    WS_EX_RTLREADING,
-                                0);
-                      click(d, 1);
+                      EXPECT_NE(
+                          ::GetWindowLongPtrW(::GetDlgItem(d, Ctl::Welcome::Body), GWL_EXSTYLE) &
+                              WS_EX_RTLREADING,
+                          0);
+                      click(d, Ctl::Welcome::Continue);
                   }),
               1);
 }
@@ -307,7 +318,7 @@ TEST(PagesEnglish, MissingBackgroundPictureGivesWhite) {
                       HDC dc = ::GetDC(d);
                       EXPECT_EQ(::GetPixel(dc, 3, 3), RGB(255, 255, 255));
                       ::ReleaseDC(d, dc);
-                      click(d, 1);
+                      click(d, Ctl::Welcome::Continue);
                   }),
               1);
 }
