@@ -202,8 +202,10 @@ void RsrcMgr::closeRunLock(void*) {}
 // Initialization files, read the way the system reads them: "[name]" opens a
 // section, "key=value" lines follow; names match without regard to case and
 // the first section or key of a name wins; blanks around names and values go,
-// and so does one pair of quotes around a whole value. Lines starting with
-// ";" and lines without "=" are no entries. The file is read as 8-bit text.
+// and so does one pair of quotes around a whole value. A line starting with
+// ";" is a comment only for the list of a section's keys: asked for by name,
+// it is a key like any other. Lines without "=" are no entries. The file is
+// read as 8-bit text.
 
 namespace {
 
@@ -239,7 +241,7 @@ std::vector<ProfileSection> readProfile(const wchar_t* path) {
         for (char c : raw)
             line += static_cast<wchar_t>(static_cast<unsigned char>(c));
         line = trimmed(line);
-        if (line.empty() || line[0] == L';')
+        if (line.empty())
             continue;
         if (line[0] == L'[') {
             size_t close = line.find(L']');
@@ -312,8 +314,10 @@ uint32_t profileString(const wchar_t* section, const wchar_t* key, const wchar_t
             continue;
         if (!key) {
             std::vector<std::wstring> names;
-            for (const auto& entry : s.entries)
-                names.push_back(entry.first);
+            for (const auto& entry : s.entries) {
+                if (entry.first.compare(0, 1, L";") != 0)
+                    names.push_back(entry.first);
+            }
             return copyList(names, buffer, size);
         }
         for (const auto& entry : s.entries) {

@@ -60,7 +60,7 @@ TEST_F(IniFile, BlanksQuotesAndCommentLines) {
     EXPECT_EQ(reader.getKeyValue(L"Vendor"), (Texts{L"Oskel", L" Tavrin"}));
     EXPECT_EQ(reader.getKeyValue(L"Model"), (Texts{L"K206"}));
     EXPECT_FALSE(reader.keyExists(L"Hidden"));
-    EXPECT_FALSE(reader.keyExists(L";Hidden"));
+    EXPECT_EQ(reader.getSectionKeys(L"S"), (Texts{L"Vendor", L"Model"}));
 }
 
 TEST_F(IniFile, SectionKeysInFileOrderIncludingEmptyValues) {
