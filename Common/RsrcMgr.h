@@ -39,6 +39,9 @@ public:
     void setSfxTimeout(uint32_t milliseconds) { sfxTimeoutMs_ = milliseconds; }
 
 private:
+    // Lives with the unpacking, the only code that takes the lock.
+    static void closeRunLock(void* lock);
+
     std::wstring rootDir_;
     std::wstring packageDir_;
     std::wstring commonDir_;
