@@ -28,7 +28,7 @@ namespace {
 
 class ConfirmingPages : public PageHost {
 public:
-    PageOutcome show(const PageRequest&, WizardContext&) override { return {PageConfirm, {}}; }
+    PageOutcome show(const PageRequest&, WizardContext&) override { return {PageConfirm, {}, {}}; }
 };
 
 class InstantWorkers : public WizardWorkers {
