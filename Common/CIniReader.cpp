@@ -2,10 +2,12 @@
 
 #include "IniValueSplit.h"
 #include "MethodTrace.h"
-#include "WindowsSupport.h"
+#include "ProfileFile.h"
+
+#include <cstdint>
 
 namespace {
-const DWORD kBufferChars = 2000;
+const uint32_t kBufferChars = 2000;
 }
 
 CIniReader::CIniReader() : lastCount_(0) {
@@ -27,11 +29,11 @@ namespace {
 // until it returns true. Returns the count of the name list.
 template <class Visit> int forEachSection(const std::wstring& path, Visit visit) {
     std::wstring names(kBufferChars, L'\0');
-    DWORD count = GetPrivateProfileSectionNamesW(&names[0], kBufferChars, path.c_str());
+    uint32_t count = profileSectionNames(&names[0], kBufferChars, path.c_str());
     if (count > kBufferChars)
         count = kBufferChars;
     std::wstring section;
-    for (DWORD i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         if (names[i] != L'\0') {
             section += names[i];
             continue;
@@ -53,8 +55,8 @@ bool CIniReader::keyExists(const std::wstring& key) {
     bool found = false;
     std::wstring value(kBufferChars, L'\0');
     lastCount_ = forEachSection(path_, [&](const std::wstring& section) {
-        DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", &value[0],
-                                               kBufferChars, path_.c_str());
+        uint32_t count = profileString(section.c_str(), key.c_str(), L"", &value[0], kBufferChars,
+                                       path_.c_str());
         lastCount_ = static_cast<int>(count);
         found = count > 0;
         return found;
@@ -69,8 +71,8 @@ const std::vector<std::wstring>& CIniReader::getKeyValue(const std::wstring& key
         return keyValues_;
     std::wstring value(kBufferChars, L'\0');
     lastCount_ = forEachSection(path_, [&](const std::wstring& section) {
-        DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", &value[0],
-                                               kBufferChars, path_.c_str());
+        uint32_t count = profileString(section.c_str(), key.c_str(), L"", &value[0], kBufferChars,
+                                       path_.c_str());
         lastCount_ = static_cast<int>(count);
         if (count > 0)
             appendCommaPieces(value.data(), count < kBufferChars ? count : kBufferChars - 1,
@@ -94,8 +96,8 @@ const std::vector<std::wstring>& CIniReader::getSectionKeys(const std::wstring& 
     if (path_.empty())
         return sectionKeys_;
     std::wstring keys(kBufferChars, L'\0');
-    DWORD count = GetPrivateProfileStringW(section.c_str(), nullptr, L"", &keys[0], kBufferChars,
-                                           path_.c_str());
+    uint32_t count =
+        profileString(section.c_str(), nullptr, L"", &keys[0], kBufferChars, path_.c_str());
     if (count > kBufferChars)
         count = kBufferChars;
     lastCount_ = static_cast<int>(count);

@@ -21,6 +21,15 @@ public:
     virtual int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                                uint32_t* length) = 0;
     virtual int32_t reserved3() { return 0; }
+    // As sendPacket; flag says how soon the printer answers a raw command.
+    enum RawFlag : int32_t {
+        // A query answered at once or not at all (the flash-scan version),
+        // asked again and again: each try gives up soon.
+        RawAnswersAtOnce = 1,
+        // A command of the flash sequence: the printer may first finish what
+        // it is doing. Any other value counts as this.
+        RawAnswersInTime = 2,
+    };
     virtual int32_t sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                             uint32_t* length, int32_t flag) = 0;
     virtual int32_t sendFile(KIVDevice* device, const wchar_t* path) = 0;

@@ -2,6 +2,7 @@
 # them into kivcommon with the OS-bound files; the native build (native/)
 # compiles the same files for its sanitized tests and fuzzers.
 add_library(kivcommon_logic OBJECT
+  ${CMAKE_CURRENT_LIST_DIR}/CIniReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CmdLineOpts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ConsoleLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Exception.cpp
@@ -16,6 +17,7 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/MethodTrace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MsgText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PathCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RsrcMgr.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StaleEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusMessenger.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextCase.cpp
@@ -27,6 +29,12 @@ target_include_directories(kivcommon_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
   LIBS kivcommon)
+
+# The configuration reader over the system's initialization-file reads: the
+# Windows ones here, the native build's own there, on the same files.
+kiv_logic_tests(config_reader_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CIniReaderTest.cpp
+  LIBS kivtestsupport)
 
 kiv_fuzz_target(cmdline_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/CmdLineFuzz.cpp

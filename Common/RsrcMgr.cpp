@@ -2,7 +2,6 @@
 #include "RsrcMgr.h"
 
 #include "MethodTrace.h"
-#include "WindowsSupport.h"
 
 RsrcMgr::RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::RsrcMgr(): ");
@@ -11,7 +10,7 @@ RsrcMgr::RsrcMgr() {
 RsrcMgr::~RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::~RsrcMgr(): ");
     if (runLock_)
-        ::CloseHandle(runLock_);
+        closeRunLock(runLock_);
 }
 
 std::wstring RsrcMgr::getPackagePath() {

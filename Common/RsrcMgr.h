@@ -38,6 +38,9 @@ public:
     void setSfxTimeout(uint32_t milliseconds) { sfxTimeoutMs_ = milliseconds; }
 
 private:
+    // Lives with the unpacking, the only code that takes the lock.
+    static void closeRunLock(void* lock);
+
     std::wstring packageDir_;
     std::wstring commonDir_;
     // The lock file of this run's folder (a file handle, null when none),

@@ -134,6 +134,10 @@ int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
     return 0;
 }
 
+void RsrcMgr::closeRunLock(void* lock) {
+    ::CloseHandle(lock);
+}
+
 int32_t RsrcMgr::createDirs() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::createDirs: ");
     wchar_t temp[kTempBufferChars];
@@ -203,7 +207,7 @@ int32_t RsrcMgr::createDirs() {
     // Held until this object goes at the end of the run; if the process dies
     // first, the system lets go of it.
     if (runLock_)
-        ::CloseHandle(runLock_);
+        closeRunLock(runLock_);
     runLock_ = lock.release();
     // The paths are published only once all three folders exist.
     setDirectories(package, common);

@@ -8,12 +8,15 @@ namespace CommTimeouts {
 // A printer on the local network accepts within a few milliseconds; one second
 // covers a busy network without making an absent printer expensive.
 constexpr uint32_t ConnectMs = 1000;
-// The printer parses an A5 command before it answers.
+// The printer parses a command before it answers, and a busy printer (one
+// that erases flash between the commands of an update) takes its time: a
+// reply that starts within this long is taken, framed or raw.
 constexpr uint32_t FirstByteMs = 2000;
-// A raw query (the flash-scan version) is answered at once or not at all:
-// the engine asks it up to 30 times a second apart, so a long wait here
-// would multiply into minutes for a printer without that part.
-constexpr uint32_t RawFirstByteMs = 250;
+// A raw query that the caller says is answered at once or not at all (the
+// flash-scan version): the engine asks it up to 30 times a second apart, so
+// a long wait here would multiply into minutes for a printer without that
+// part.
+constexpr uint32_t AtOnceFirstByteMs = 250;
 // Raw replies have no length; a pause this long ends them.
 constexpr uint32_t RawIdleMs = 200;
 // A framed reply that stalls this long between its bytes is given up.

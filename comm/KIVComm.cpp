@@ -112,16 +112,17 @@ bool KIVComm::isDeviceReady(KIVDevice* device) {
 
 int32_t KIVComm::sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                             uint32_t* length) {
-    return exchange(L"KIVComm::sendPacket(): ", device, command, reply, length);
+    return exchange(L"KIVComm::sendPacket(): ", device, command, reply, length, RawStart::InTime);
 }
 
 int32_t KIVComm::sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
-                         uint32_t* length, int32_t /*flag*/) {
-    return exchange(L"KIVComm::sendRaw(): ", device, command, reply, length);
+                         uint32_t* length, int32_t flag) {
+    return exchange(L"KIVComm::sendRaw(): ", device, command, reply, length,
+                    flag == RawAnswersAtOnce ? RawStart::AtOnce : RawStart::InTime);
 }
 
 int32_t KIVComm::exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,
-                          unsigned char** reply, uint32_t* length) {
+                          unsigned char** reply, uint32_t* length, RawStart rawStart) {
     MethodTrace trace(LogCommInterface, traceName);
     if (length)
         *length = 0;
@@ -145,7 +146,7 @@ int32_t KIVComm::exchange(const wchar_t* traceName, KIVDevice* device, const wch
         }
         std::unique_ptr<Transport> transport = transportFor(*device);
         std::vector<uint8_t> answer;
-        Transport::Result result = transport->exchange(bytes, answer);
+        Transport::Result result = transport->exchange(bytes, answer, rawStart);
         trace.message(L"device=", transport->describe(), L" cmd=", command, L" rc=",
                       static_cast<int32_t>(result), L" reply=", replyForLog(answer));
         buffer = answer;

@@ -44,8 +44,9 @@ public:
     bool isDeviceReady(KIVDevice* device) override;
     int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                        uint32_t* length) override;
-    // flag: the engine always passes 1; raw and framed replies are told apart
-    // by the command's first byte, so it changes nothing.
+    // Raw and framed replies are told apart by the command's first byte;
+    // flag only shortens the wait for the start of a raw reply
+    // (RawAnswersAtOnce).
     int32_t sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                     uint32_t* length, int32_t flag) override;
     int32_t sendFile(KIVDevice* device, const wchar_t* path) override;
@@ -67,7 +68,7 @@ public:
 
 private:
     int32_t exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,
-                     unsigned char** reply, uint32_t* length);
+                     unsigned char** reply, uint32_t* length, RawStart rawStart);
     std::vector<uint8_t>& replyBuffer();
     void releaseEndedThreadsBuffers();
     // How long a file send waits for a printer that stopped taking bytes.

@@ -147,7 +147,7 @@ bool TcpTransport::isReady() {
 }
 
 Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,
-                                         std::vector<uint8_t>& reply) {
+                                         std::vector<uint8_t>& reply, RawStart rawStart) {
     reply.clear();
     ScopedSocket s = connectTo(address_, port_);
     if (!s)
@@ -155,7 +155,7 @@ Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,
     if (!sendAll(s.get(), command.data(), command.size(), CommTimeouts::SendStallMs))
         return SendFailed;
     SocketChannel channel(s.get());
-    reply = collectReply(channel, ReplyReader::modeForCommand(command));
+    reply = collectReply(channel, ReplyReader::modeForCommand(command), rawStart);
     return reply.empty() ? NoReply : Ok;
 }
 

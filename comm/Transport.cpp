@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-std::vector<uint8_t> collectReply(ByteChannel& channel, ReplyReader::Mode mode) {
+std::vector<uint8_t> collectReply(ByteChannel& channel, ReplyReader::Mode mode, RawStart rawStart) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline =
         Clock::now() + std::chrono::milliseconds(CommTimeouts::ReplyTotalMs);
@@ -12,9 +12,11 @@ std::vector<uint8_t> collectReply(ByteChannel& channel, ReplyReader::Mode mode) 
     uint8_t buffer[4096];
     while (!reader.complete()) {
         const bool raw = reader.mode() == ReplyReader::Raw;
-        uint32_t wait = reader.receivedAny()
-                            ? (raw ? CommTimeouts::RawIdleMs : CommTimeouts::FrameGapMs)
-                            : (raw ? CommTimeouts::RawFirstByteMs : CommTimeouts::FirstByteMs);
+        uint32_t wait = CommTimeouts::FirstByteMs;
+        if (reader.receivedAny())
+            wait = raw ? CommTimeouts::RawIdleMs : CommTimeouts::FrameGapMs;
+        else if (raw && rawStart == RawStart::AtOnce)
+            wait = CommTimeouts::AtOnceFirstByteMs;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             break;

@@ -10,6 +10,11 @@
 #include <string>
 #include <vector>
 
+// How soon a raw reply must start. InTime: the first-byte wait of every
+// command. AtOnce: a query that the printer answers at once or never, and that
+// the caller asks again and again.
+enum class RawStart { InTime, AtOnce };
+
 class Transport {
 public:
     enum Result {
@@ -24,8 +29,13 @@ public:
     // Whether the printer takes a link right now.
     virtual bool isReady() = 0;
     // Sends the command and reads one reply (framed for A5 commands, raw for
-    // others); reply is empty unless the result is Ok.
-    virtual Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply) = 0;
+    // others); reply is empty unless the result is Ok. rawStart matters only
+    // for a raw reply.
+    virtual Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply,
+                            RawStart rawStart) = 0;
+    Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply) {
+        return exchange(command, reply, RawStart::InTime);
+    }
     // Streams the whole file on one link; SendFailed once the printer has
     // taken no byte for stallMs.
     virtual Result sendFile(const std::wstring& path, uint32_t stallMs) = 0;
@@ -46,4 +56,4 @@ public:
 
 // Reads one reply with the bounds of CommTimeouts: first byte, gap or idle
 // between bytes, and the whole reply. Returns what ReplyReader::finish gives.
-std::vector<uint8_t> collectReply(ByteChannel& channel, ReplyReader::Mode mode);
+std::vector<uint8_t> collectReply(ByteChannel& channel, ReplyReader::Mode mode, RawStart rawStart);

@@ -97,7 +97,7 @@ bool UsbTransport::isReady() {
 }
 
 Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
-                                         std::vector<uint8_t>& reply) {
+                                         std::vector<uint8_t>& reply, RawStart rawStart) {
     reply.clear();
     OverlappedIo io(path_);
     if (!io.usable())
@@ -105,7 +105,7 @@ Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
     if (!writeAll(io, command.data(), command.size(), CommTimeouts::SendStallMs))
         return SendFailed;
     DeviceChannel channel(io);
-    reply = collectReply(channel, ReplyReader::modeForCommand(command));
+    reply = collectReply(channel, ReplyReader::modeForCommand(command), rawStart);
     return reply.empty() ? NoReply : Ok;
 }
 

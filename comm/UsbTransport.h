@@ -9,7 +9,9 @@ public:
     explicit UsbTransport(const std::wstring& devicePath);
 
     bool isReady() override;
-    Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply) override;
+    using Transport::exchange;
+    Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply,
+                    RawStart rawStart) override;
     Result sendFile(const std::wstring& path, uint32_t stallMs) override;
     std::wstring describe() const override { return path_; }
 

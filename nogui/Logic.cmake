@@ -8,10 +8,10 @@ add_library(nogui_core STATIC
 target_include_directories(nogui_core PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(nogui_core PUBLIC kivcommon)
 
-# Progress and result lines; the run against the fake engine needs the
-# options object, and so the package manager, and stays in nogui_tests.
+# Progress and result lines, and the run against the fake engine.
 kiv_logic_tests(nogui_logic_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/tests/ProgressTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/ResultTest.cpp
-  LIBS nogui_core)
+    ${CMAKE_CURRENT_LIST_DIR}/tests/NoGuiRunTest.cpp
+  LIBS nogui_core kivfakes)

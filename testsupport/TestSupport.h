@@ -20,6 +20,7 @@ private:
 
 std::wstring exeFolder(); // ends with a backslash
 bool fileExists(const std::wstring& path);
+void createFolder(const std::wstring& path);
 std::string readFileBytes(const std::wstring& path);
 void writeFileBytes(const std::wstring& path, const std::string& bytes);
 bool deleteFileRetrying(const std::wstring& path);

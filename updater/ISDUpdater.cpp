@@ -241,7 +241,8 @@ bool ISDUpdater::readFlashScan(KIVDevice* device, MethodTrace& trace, std::wstri
         return false;
     }
     length = 0;
-    comTarget->sendRaw(device, FlashScanQueryCommand, &reply, &length, 1);
+    comTarget->sendRaw(device, FlashScanQueryCommand, &reply, &length,
+                       IComTarget::RawAnswersAtOnce);
     if (length <= VersionReply::FlashScanMinimum) {
         unsigned char* ignored = nullptr;
         uint32_t ignoredLength = 0;
@@ -250,7 +251,8 @@ bool ISDUpdater::readFlashScan(KIVDevice* device, MethodTrace& trace, std::wstri
         bool found = false;
         for (int i = 0; i < FlashScanTries && !found; ++i) {
             length = 0;
-            comTarget->sendRaw(device, FlashScanQueryCommand, &reply, &length, 1);
+            comTarget->sendRaw(device, FlashScanQueryCommand, &reply, &length,
+                               IComTarget::RawAnswersAtOnce);
             clock_->sleepMs(FlashScanPauseMs);
             found = length > VersionReply::FlashScanMinimum;
         }
@@ -725,7 +727,10 @@ int32_t ISDUpdater::runCommand(FlashRun& run, const std::wstring& item, int32_t&
     seconds = cmd.seconds;
     unsigned char* reply = nullptr;
     uint32_t length = 0;
-    comTarget->sendRaw(&run.record, cmd.command.c_str(), &reply, &length, 1);
+    // A printer may still be busy with the step before (erasing, writing
+    // flash) and start its answer late; that is not "No Response".
+    comTarget->sendRaw(&run.record, cmd.command.c_str(), &reply, &length,
+                       IComTarget::RawAnswersInTime);
     run.trace.message(L"Cmd Sent=", cmd.command);
     if (FlashSequence::acceptsAnyReply(cmd.expected))
         return UpdateOk;

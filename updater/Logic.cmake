@@ -12,7 +12,23 @@ kiv_logic_tests(updater_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/UpdaterLogicTest.cpp
   LIBS updater_logic)
 
+# The engine. It reaches the system through its clock, the package's files
+# and the link library; each build adds its own of those to this library
+# (updater/CMakeLists.txt, native/).
+add_library(updater_engine STATIC ${CMAKE_CURRENT_LIST_DIR}/ISDUpdater.cpp)
+target_link_libraries(updater_engine PUBLIC updater_logic kivcommon)
+
+kiv_logic_tests(updater_engine_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/tests/ISDUpdaterTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/EngineTestSupport.cpp
+  LIBS updater_engine kivfakes)
+
 kiv_fuzz_target(version_compare_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/VersionCompareFuzz.cpp
   LIBS updater_logic
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/version_compare)
+kiv_fuzz_target(flash_sequence_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/FlashSequenceFuzz.cpp
+  LIBS updater_engine kivfakes
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/flash_sequence)

@@ -1,6 +1,7 @@
 // The Progress page: a progress bar while the update worker flashes one
-// printer. It closes itself (1) at its first tick that sees 100 percent.
-// Enter and Escape do nothing.
+// printer. It closes itself (1) as soon as the worker reports 100 percent,
+// and at the latest at its first tick that sees it. Enter and Escape do
+// nothing.
 #pragma once
 
 #include "WizardPage.h"
@@ -12,6 +13,7 @@ public:
     // resets it before the worker starts, and does not close: the worker is
     // never stopped from outside and the engine's own bounded waits end it.
     KIVStatus(WizardContext* context, HMODULE resources, bool duringUpdate = false);
+    ~KIVStatus() override;
 
     uint32_t tickMs; // 1000
 
@@ -23,6 +25,10 @@ protected:
 
 private:
     void showProgress();
+    void stopWatching();
+    // Runs on the thread that reported 100: only posts to the page.
+    static void onProgressEnded();
     ScopedTimer timer_;
     bool duringUpdate_;
+    HWND watched_;
 };

@@ -9,6 +9,8 @@
 #include "UpdateOutcome.h"
 #include "WizardContext.h"
 
+#include <algorithm>
+
 namespace {
 
 // Told as a printer that does not answer.
@@ -193,6 +195,7 @@ WizardFlow::Step WizardFlow::verifyList() {
     listArrays_.push_back(found);
     env_.updater->enumerateCompatibleDevices(env_.options, found, &addresses);
 
+    std::vector<const KIVDevice*> queued;
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::wstring entry = trimmed(entries[i]);
         // A blank entry would equal the empty address of every USB printer.
@@ -201,8 +204,14 @@ WizardFlow::Step WizardFlow::verifyList() {
             reportUnmatched(entry, addresses, recordOf, i);
             continue;
         }
+        // Its name and its address are one printer: it is flashed once.
+        if (std::find(queued.begin(), queued.end(), device) != queued.end()) {
+            trace_->message(L"Device already in the list! device=", entry);
+            continue;
+        }
         int32_t error = 0;
         if (env_.updater->isCompatibleDevice(env_.options, device, &error)) {
+            queued.push_back(device);
             trace_->message(L"Verifying device=", device->getName());
             const int32_t rc = env_.options->addDeviceToList(*device);
             if (rc != 0) {
@@ -215,8 +224,13 @@ WizardFlow::Step WizardFlow::verifyList() {
         report(device->getName(), error);
         trace_->message(L"Invalid device! device=", entry, L" err=", error);
         ++notUpdated_;
-        result_ = device->getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
-                                                                : ResultIncompatible;
+        // A printer that did not answer the check may well fit: it is
+        // unreachable, not the wrong printer.
+        if (isUnreachableReason(error))
+            result_ = ResultUnreachable;
+        else
+            result_ = device->getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
+                                                                    : ResultIncompatible;
     }
     return Go;
 }

@@ -69,6 +69,16 @@ TEST_F(IniFile, ResultIsReplacedByTheNextCallAndFileChangesAreSeen) {
     EXPECT_EQ(reader.getKeyValue(L"B"), (Texts{L"4"}));
 }
 
+TEST_F(IniFile, BlanksQuotesAndCommentLines) {
+    CIniReader reader;
+    reader.setINIFileName(write("; KIV Config File\r\n[S]\r\n  Vendor  =  \"Oskel, Tavrin\"  \r\n"
+                                ";Hidden=1\r\nModel = 'K206' \r\n"));
+    EXPECT_EQ(reader.getKeyValue(L"Vendor"), (Texts{L"Oskel", L" Tavrin"}));
+    EXPECT_EQ(reader.getKeyValue(L"Model"), (Texts{L"K206"}));
+    EXPECT_FALSE(reader.keyExists(L"Hidden"));
+    EXPECT_EQ(reader.getSectionKeys(L"S"), (Texts{L"Vendor", L"Model"}));
+}
+
 TEST_F(IniFile, SectionKeysInFileOrderIncludingEmptyValues) {
     CIniReader reader;
     reader.setINIFileName(write("[UpdateSequence]\r\n3.Files=b.fls\r\n1.Exec=\r\n"

@@ -96,6 +96,18 @@ int wmain() {
                 "  flash-scan read without an answer", 30 * (scanTry + 1000) / 1000.0,
                 3 * 30 * (scanTry + 1000) / 1000.0);
 
+    // A printer that starts every answer 1.5 s late: a command of the flash
+    // sequence must still get its reply; silent, it must not cost much more.
+    KIVDevice late = printerAt(20);
+    uint32_t lateLength = 0;
+    report("sendRaw sequence command, answer after 1.5 s", 5, [&] {
+        comm->sendRaw(&late, L"AABB", &reply, &length, IComTarget::RawAnswersInTime);
+        lateLength = length;
+    });
+    std::printf("%-44s %8u bytes (2 expected)\n", "  its reply", static_cast<unsigned>(lateLength));
+    report("sendRaw sequence command, silent printer", 3,
+           [&] { comm->sendRaw(&silent, L"AABB", &reply, &length, IComTarget::RawAnswersInTime); });
+
     std::vector<ipAddressObject> entered;
     for (int host : {10, 11, 12, 13, 14, 15})
         entered.push_back(ipAddressObject(simAddress(host)));

@@ -1,7 +1,5 @@
 #include "EngineTestSupport.h"
 
-#include "WindowsSupport.h"
-
 ConfigText::ConfigText() {
     entries_ = {
         {"DeviceInfo", "Vendor", "Oskel"},
@@ -85,7 +83,7 @@ EngineTest::EngineTest() {
     options_.getRsrcMgr().setDirectories(folder_.path() + L"pkg\\", folder_.path() + L"common\\");
     options_.setCfgIniPath(folder_.path() + L"config.ini");
     // The flash script names files that must be in the package folder.
-    CreateDirectoryW((folder_.path() + L"pkg").c_str(), nullptr);
+    createFolder(folder_.path() + L"pkg");
     addPackageFile(L"flash.fls");
     addDevice(L"P1", KIVDevice::TypeUsb);
     progress.clear();

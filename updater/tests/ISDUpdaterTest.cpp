@@ -2,9 +2,7 @@
 // comparison, compatibility, enumeration and the flash sequence.
 #include "EngineTestSupport.h"
 
-#include <chrono>
 #include <cmath>
-#include <ctime>
 #include <functional>
 #include <thread>
 
@@ -877,30 +875,6 @@ TEST_F(Lifecycle, ArraysExtensionsAndDestruction) {
     EXPECT_EQ(bare.forwardExtension1(5), 0);
 }
 
-TEST_F(Lifecycle, InitializeWithoutTheCommunicationLibrary) {
-    writeConfig();
-    ISDUpdater* updater = new ISDUpdater(nullptr, clock_);
-    options_.getRsrcMgr().setDirectories(L"", L"");
-    EXPECT_EQ(updater->initialize(&options_), 7);
-    EXPECT_EQ(logged("IComTarget::makeComTarget(): LoadLibrary() failed on path= KIVComm.dll"), 1u);
-    options_.getRsrcMgr().setDirectories(folder_.path(), folder_.path());
-    EXPECT_EQ(updater->initialize(&options_), 7);
-    EXPECT_EQ(logged("IComTarget::makeComTarget(): LoadLibrary() failed on path= " +
-                     narrow(folder_.path()) + "KIVComm.dll"),
-              1u);
-    // Without a communication object every device counts as not answering.
-    EXPECT_EQ(updater->update(&options_, 0, nullptr, false), IUpdater::UpdateUnreachable);
-    int32_t reason = 0;
-    KIVDevice device;
-    EXPECT_FALSE(updater->isCompatibleDevice(&options_, &device, &reason));
-    EXPECT_EQ(reason, 9);
-    KIVDeviceArray devices;
-    EXPECT_EQ(updater->enumerateCompatibleDevices(&options_, &devices, nullptr), 0);
-    EXPECT_TRUE(devices.empty());
-    delete updater;
-    EXPECT_GE(lineIndex("+ISDUpdater::~ISDUpdater(): "), 0);
-}
-
 // ---------------------------------------------------------------------------
 // Several printers through one engine
 
@@ -943,18 +917,4 @@ TEST_F(FlashUpdate, AnotherThreadsComparisonDoesNotDecideThisUpdate) {
     EXPECT_FALSE(otherNewer);
     EXPECT_EQ(com->printer(L"P1").aio, "K206_G082511_00");
     EXPECT_EQ(logged("ISDUpdater::update(): Update completed!"), 1u);
-}
-
-// The engine's deadlines must not move when someone sets the calendar clock:
-// its seconds come from a counter that starts near the machine's start, not
-// from the date, and still advance with real time.
-TEST(SystemClock, CountsElapsedTimeNotTheDate) {
-    EngineClock& clock = EngineClock::system();
-    const int64_t before = clock.now();
-    const int64_t calendar = static_cast<int64_t>(std::time(nullptr));
-    EXPECT_GT(calendar - before, 10LL * 365 * 24 * 3600) << "reads the calendar";
-    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
-    const int64_t after = clock.now();
-    EXPECT_GE(after - before, 2);
-    EXPECT_LE(after - before, 10);
 }

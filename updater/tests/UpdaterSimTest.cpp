@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -85,6 +88,7 @@ protected:
         ASSERT_EQ(initRc_, 0);
         ASSERT_TRUE(simRestore("flash"));
         options_->clearDeviceList();
+        writeConfig(PackageConfig());
         reports.clear();
     }
 
@@ -247,6 +251,55 @@ TEST_F(UpdaterSim, PrinterFaultsEndWithCode9) {
     config.sequence = "1.Cmds=aabb:A50002A50003:0\r\n";
     EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateFailed);
     EXPECT_EQ(logged("ISDUpdater::update(): Invalid Response=A5000101"), 1u);
+}
+
+// A printer that starts every answer 1.5 s late still takes the whole update;
+// the flash-scan part of one that never answers that query is given up in
+// the time the engine's 30 tries a second apart allow, not minutes.
+TEST_F(UpdaterSim, LateAnswersPassAndASilentFlashScanPartIsGivenUpInTime) {
+    ASSERT_TRUE(simSet("flash", "ReplySeconds", "1.5"));
+    ASSERT_TRUE(simSet("flash", "Cmd.AABB", "0102"));
+    PackageConfig config;
+    config.sequence = "1.Cmds=aabb:0102:0\r\n2.Files=flash.fls:0\r\n";
+    const size_t sent = logged("ISDUpdater::update(): Cmd Sent=AABB");
+    const size_t unanswered = logged("ISDUpdater::update(): No Response");
+    EXPECT_EQ(updateAt(Flash, config), IUpdater::UpdateOk);
+    EXPECT_EQ(logged("ISDUpdater::update(): Cmd Sent=AABB"), sent + 1);
+    EXPECT_EQ(logged("ISDUpdater::update(): No Response"), unanswered);
+    EXPECT_EQ(simStateField("flash", "accepted"), "1");
+
+    // No flash-scan part, and the link held open after the empty answer.
+    ASSERT_TRUE(simRestore("flash"));
+    ASSERT_TRUE(simSet("flash", "KeepOpen", "1"));
+    config = PackageConfig();
+    config.flashScanVersion = "FSV_010111_00";
+    writeConfig(config);
+    KIVDevice device;
+    device.setType(KIVDevice::TypeIpAddress);
+    device.setName(L"K206");
+    device.setIPAddress(simAddress(Flash));
+    options_->addDeviceToList(device);
+    const std::string givenUp = "ISDUpdater::getDeviceVersionString(): Unable to read Flash Scan "
+                                "FW version from the device";
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    std::wstring version = L"unset";
+    std::thread reader([&] { updater_->getDeviceVersionString(options_, 0, &version); });
+    long long spentMs = -1;
+    while (spentMs < 0 && Clock::now() - start < std::chrono::seconds(60)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (logged(givenUp) > 0)
+            spentMs =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    }
+    // The part answers from now on: the next attempt reads it at once.
+    simSet("flash", "FlashScanVersion", "FSV_010111_00");
+    reader.join();
+    std::printf("flash-scan read of a silent part given up after %lld ms\n", spentMs);
+    EXPECT_GT(spentMs, 0) << "not given up within a minute";
+    EXPECT_LT(spentMs, 50000);
+    EXPECT_EQ(logged(givenUp), 1u);
+    EXPECT_EQ(version, L"K206_G010111_00|FSV_010111_00");
 }
 
 TEST_F(UpdaterSim, VersionReplyWhoseLengthByteIsABlankIsReadWhole) {

@@ -94,6 +94,27 @@ TEST_P(Pages, ProgressShowsTheValueAndEndsAt100) {
     EXPECT_EQ(run(closed, [&](HWND d) { closeBox(d); }), 8);
 }
 
+// The end of the update closes the page when it is reported, not at the
+// page's next look at the value (here never within the test).
+TEST_P(Pages, ProgressClosesWhenTheUpdateEndsWithoutWaitingForItsTick) {
+    PageSetup s(GetParam());
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeUsb, L"Desk", L"USB002", L"", L"v"));
+    s.context.currentIndex = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        KIVStatus status(&s.context, s.lang);
+        status.tickMs = 600000;
+        EXPECT_EQ(run(status,
+                      [&](HWND d) {
+                          setProgressValue(99);
+                          expectStillOpen(d);
+                          setProgressValue(100);
+                          EXPECT_TRUE(waitGone(d));
+                      }),
+                  1)
+            << pass;
+    }
+}
+
 TEST_P(Pages, ResultMovesOnByItselfExceptInAPreview) {
     PageSetup s(GetParam());
     s.options.addDeviceToList(*s.device(KIVDevice::TypeIpAddress, L"N", L"", L"10.2.3.4", L"v"));

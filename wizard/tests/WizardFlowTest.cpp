@@ -386,7 +386,8 @@ TEST_F(WizardFlowTest, RetryFromSummaryEnumeratesAgainAndKeepsCounting) {
 TEST_F(WizardFlowTest, ModeThreeChecksTheListAgainstASynchronousEnumeration) {
     ScopedTestLog log;
     engine.printers = {printer(L"PrinterA", L"10.0.0.2")};
-    args({L"-m", L"3", L"-e", L"1", L"-d", L"PrinterA,192.168.0.9"});
+    // Its port name names it a second time: it is still flashed once.
+    args({L"-m", L"3", L"-e", L"1", L"-d", L"PrinterA,192.168.0.9,IP_10.0.0.2"});
     EXPECT_EQ(run(), ResultOk);
     EXPECT_EQ(notUpdated, 1);
     EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"PrinterA"});
@@ -423,6 +424,7 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
     // not fit (the engine lists them, the check refuses them).
     struct Refusing : FakeUpdater {
         int32_t listedType = KIVDevice::TypeNetwork;
+        int32_t reason = 10;
         int32_t enumerateCompatibleDevices(KIVOptions* o, KIVDeviceArray* d,
                                            IpAddressArray* a) override {
             const int32_t rc = FakeUpdater::enumerateCompatibleDevices(o, d, a);
@@ -430,23 +432,28 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
                 device->setType(listedType);
             return rc;
         }
-        bool isCompatibleDevice(KIVOptions*, KIVDevice*, int32_t* reason) override {
-            *reason = 10;
+        bool isCompatibleDevice(KIVOptions*, KIVDevice*, int32_t* why) override {
+            *why = reason;
             return false;
         }
     };
     const struct {
         const wchar_t* entry;
         int32_t type;
+        int32_t reason;
         int32_t result;
-    } cases[] = {{L"Nobody", KIVDevice::TypeNetwork, ResultNameUnmatched},
-                 {L"10.0.0.9", KIVDevice::TypeNetwork, ResultAddressUnmatched},
-                 {L"K206", KIVDevice::TypeIpAddress, ResultIncompatibleAddress},
-                 {L"IP_10.0.0.5", KIVDevice::TypeUsb, ResultIncompatible}};
+    } cases[] = {{L"Nobody", KIVDevice::TypeNetwork, 10, ResultNameUnmatched},
+                 {L"10.0.0.9", KIVDevice::TypeNetwork, 10, ResultAddressUnmatched},
+                 {L"K206", KIVDevice::TypeIpAddress, 3, ResultIncompatibleAddress},
+                 {L"IP_10.0.0.5", KIVDevice::TypeUsb, 10, ResultIncompatible},
+                 // Found, but silent when checked: it may well fit.
+                 {L"K206", KIVDevice::TypeIpAddress, 2, ResultUnreachable},
+                 {L"IP_10.0.0.5", KIVDevice::TypeNetwork, 9, ResultUnreachable}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.entry)));
         Refusing refusing;
         refusing.listedType = c.type;
+        refusing.reason = c.reason;
         refusing.printers = {printer(L"K206", L"10.0.0.5")};
         KIVOptions fresh;
         const wchar_t* a[] = {L"KIV.EXE", L"-m", L"3", L"-d", c.entry};

@@ -1,0 +1,13 @@
+// The system's reads of an initialization file, which the configuration
+// reader is built on. They keep the system's contract: the result is copied
+// into buffer, NUL-terminated, and the count of characters copied without the
+// final NUL is returned; a list (section names, or the key names of a section
+// when key is null) ends with two NULs, and one cut short by the buffer
+// returns size - 2.
+#pragma once
+
+#include <cstdint>
+
+uint32_t profileSectionNames(wchar_t* buffer, uint32_t size, const wchar_t* path);
+uint32_t profileString(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
+                       wchar_t* buffer, uint32_t size, const wchar_t* path);
