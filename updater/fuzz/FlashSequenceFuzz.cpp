@@ -145,8 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedLink* link = new FuzzedLink(clock, in);
     ISDUpdater engine(link, clock);
     KIVOptions options;
-    options.getRsrcMgr().setDirectories(package.folder.path(), package.folder.path() + L"pkg\\",
-                                        package.folder.path());
+    options.getRsrcMgr().setDirectories(package.folder.path() + L"pkg\\", package.folder.path());
     options.setCfgIniPath(package.config());
     KIVDevice device;
     device.setName(L"P1");
