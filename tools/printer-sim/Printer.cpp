@@ -78,10 +78,18 @@ std::string Printer::stateLine() const {
 
 bool Printer::set(const std::string& key, const std::string& value, std::string& error) {
     bool ok;
+    bool switchedOn = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ok = setKey(cfg_, key, value, false, error);
+        // Nothing else can touch a closed listener: opening it here is safe.
+        switchedOn = ok && !cfg_.offline && !away_ && !listenerShut_ && !listen_;
     }
+    // A printer switched on listens before the answer goes back, so that a
+    // search started right after the answer finds it, however busy the
+    // machine is.
+    if (switchedOn)
+        syncListener();
     if (ok)
         changed_();
     return ok;

@@ -333,6 +333,9 @@ TEST_F(SimTest, OfflinePrinterRefusesUntilSwitchedOn) {
     EXPECT_FALSE(canConnect(p()));
     EXPECT_TRUE(canConnect(sim.addr(3))) << "the other printer is on";
     EXPECT_EQ("OK\n", sim.control("SET p Offline 0"));
+    // Switched on by the time the answer comes: a search right after it
+    // finds the printer.
+    EXPECT_TRUE(canConnect(p()));
     ASSERT_GE(waitUntilBack(p(), 2), 0);
     EXPECT_EQ("K206_G010111_00", aioOf(exchange(p(), kVersionQuery)));
     EXPECT_EQ("OK\n", sim.control("SET p Offline 1"));
