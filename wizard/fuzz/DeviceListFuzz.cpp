@@ -13,6 +13,7 @@
 // - the run result is one the wizard can end with.
 #include "FakeUpdater.h"
 #include "FuzzInput.h"
+#include "../tests/InstantWorkers.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "ModeResults.h"
@@ -29,36 +30,6 @@ namespace {
 class ConfirmingPages : public PageHost {
 public:
     PageOutcome show(const PageRequest&, WizardContext&) override { return {PageConfirm, {}, {}}; }
-};
-
-class InstantWorkers : public WizardWorkers {
-public:
-    explicit InstantWorkers(FakeUpdater& engine) : engine_(engine) {}
-    ~InstantWorkers() override {
-        for (KIVDeviceArray* array : arrays_)
-            engine_.freeDeviceArray(&array);
-    }
-    void startEnumeration(WizardContext& context) override {
-        const uint64_t generation = context.beginEnumeration();
-        KIVDeviceArray* array = nullptr;
-        engine_.createDeviceArray(&array);
-        arrays_.push_back(array);
-        engine_.enumerateCompatibleDevices(context.options, array, nullptr);
-        context.publishDevices(generation, *array);
-    }
-    void waitEnumerations() override {}
-    bool startUpdate(const UpdateJob& job) override {
-        code_ = engine_.update(job.options, job.index, job.progress, false) == 0
-                    ? UpdateOutcome::Updated
-                    : UpdateOutcome::Failed;
-        return true;
-    }
-    uint32_t waitUpdate() override { return code_; }
-
-private:
-    FakeUpdater& engine_;
-    std::vector<KIVDeviceArray*> arrays_;
-    uint32_t code_ = 0;
 };
 
 std::wstring withoutBlanks(const std::wstring& text) {

@@ -2,6 +2,7 @@
 // fake engine: page sequences, run results, the count of printers left out,
 // mode 3's command-line list, and the log read back from the file.
 #include "FakeUpdater.h"
+#include "InstantWorkers.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "ModeResults.h"
@@ -67,56 +68,6 @@ private:
     static int32_t defaultFor(PageKind kind) {
         return kind == PageKind::Summary ? PageSecond : PageConfirm;
     }
-};
-
-// Workers that finish at once; an update's exit code is scripted, or follows
-// the engine's answer (0 stays 0, anything else fails).
-class InstantWorkers : public WizardWorkers {
-public:
-    explicit InstantWorkers(FakeUpdater& engine) : engine_(engine) {}
-    ~InstantWorkers() override {
-        for (KIVDeviceArray* array : arrays_)
-            engine_.freeDeviceArray(&array);
-    }
-    std::deque<uint32_t> exitCodes;
-    int enumerationWaits = 0;
-    int updatesRunning = 0;
-    // A search counts as running, as a real one may, until it is waited for.
-    bool searching = false;
-
-    void startEnumeration(WizardContext& context) override {
-        searching = true;
-        const uint64_t generation = context.beginEnumeration();
-        KIVDeviceArray* array = nullptr;
-        engine_.createDeviceArray(&array);
-        arrays_.push_back(array);
-        engine_.enumerateCompatibleDevices(context.options, array, nullptr);
-        context.publishDevices(generation, *array);
-    }
-    void waitEnumerations() override {
-        ++enumerationWaits;
-        searching = false;
-    }
-    bool startUpdate(const UpdateJob& job) override {
-        ++updatesRunning;
-        const int32_t r = engine_.update(job.options, job.index, job.progress, false);
-        if (!exitCodes.empty()) {
-            code_ = exitCodes.front();
-            exitCodes.pop_front();
-        } else {
-            code_ = r == 0 ? UpdateOutcome::Updated : UpdateOutcome::Failed;
-        }
-        return true;
-    }
-    uint32_t waitUpdate() override {
-        updatesRunning = 0;
-        return code_;
-    }
-
-private:
-    FakeUpdater& engine_;
-    std::vector<KIVDeviceArray*> arrays_;
-    uint32_t code_ = 0;
 };
 
 // The engine has no locks: counts the questions about one printer that were
