@@ -64,4 +64,5 @@ echo "== Testing build/native (clang, sanitizers, fuzzers)"
 kiv_step "configure build/native" cmake -S native -B build/native
 kiv_step "build build/native" cmake --build build/native -j"$(nproc)"
 go_on "test build/native" ctest --test-dir build/native --output-on-failure -j2 "$@"
+echo "== Disk: build/ takes $(du -sh build | cut -f1); $(df -h --output=avail build | tail -1 | tr -d ' ') left"
 exit "$status"
