@@ -28,7 +28,8 @@ bool applySwitch(const wchar_t* value, bool& flag) {
 }
 
 const wchar_t* knownOption(const std::wstring& text) {
-    static const wchar_t* const kOptions[] = {L"-m", L"-l", L"-e", L"-f", L"-dialog", L"-d"};
+    static const wchar_t* const kOptions[] = {L"-m",      L"-l", L"-e",     L"-f",
+                                              L"-dialog", L"-d", L"-report"};
     for (const wchar_t* name : kOptions)
         if (text == name)
             return name;
@@ -117,6 +118,12 @@ bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) 
         if (number < 0)
             return false;
         dialogNum_ = number;
+        return true;
+    }
+    if (option == L"-report") {
+        if (*value == L'\0')
+            return false;
+        reportPath_ = value;
         return true;
     }
     // -d: consecutive commas count as one; a lone blank is no device.

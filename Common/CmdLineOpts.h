@@ -20,6 +20,9 @@ public:
     int32_t getDialogNum();
     std::vector<std::wstring>& getDeviceList();
     const std::wstring& getAppPath() const { return appPath_; }
+    // Where the run's report goes; empty: no report. Read without a log line,
+    // so that a run without the option logs as it always did.
+    const std::wstring& getReportPath() const { return reportPath_; }
 
 private:
     // False when the value is invalid for the option (the field keeps its value).
@@ -31,4 +34,5 @@ private:
     bool force_;
     int32_t dialogNum_;
     std::vector<std::wstring> deviceList_;
+    std::wstring reportPath_;
 };

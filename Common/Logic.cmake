@@ -18,6 +18,8 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/MsgText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PathCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RsrcMgr.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RunReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RunReportJson.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StaleEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusMessenger.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextCase.cpp
@@ -26,9 +28,22 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/Win32Exception.cpp)
 target_include_directories(kivcommon_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
+# The run report's JSON library (Debian's nlohmann-json3-dev, header-only).
+# Only its own folder is copied into the build tree: a cross build that took
+# /usr/include would pull in the Linux C library's headers.
+find_path(KIV_NLOHMANN_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH
+          NO_DEFAULT_PATH)
+if(NOT KIV_NLOHMANN_INCLUDE)
+  message(FATAL_ERROR "nlohmann/json.hpp not found: install nlohmann-json3-dev (tools/setup.sh)")
+endif()
+file(COPY ${KIV_NLOHMANN_INCLUDE}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/staging-include)
+target_include_directories(kivcommon_logic SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/staging-include)
+
 kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/RunReportTest.cpp
   LIBS kivcommon)
+target_include_directories(common_logic_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/staging-include)
 
 # The configuration reader over the system's initialization-file reads: the
 # Windows ones here, the native build's own there, on the same files.

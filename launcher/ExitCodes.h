@@ -24,3 +24,6 @@ bool isMalformedForcedExitValue(uint32_t regType, uint32_t size);
 
 // The exit code for a non-zero result of executeUpdateMode.
 int exitCodeForModeResult(int32_t result);
+
+// What an exit code tells a caller, in a few words, for the run's report.
+const wchar_t* exitCodeMeaning(int code);

@@ -140,6 +140,7 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
         // With -e 1 a failed record is a result line too.
         recordInstalledVersion(options, run.packageVersion(), messenger_ ? &std::wcout : nullptr);
     }
+    run.fillReport(options->getReport());
     options->clearDeviceList();
     trace.setResult(std::to_wstring(result));
     return result;

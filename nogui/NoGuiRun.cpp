@@ -118,24 +118,49 @@ int NoGuiRun::updatedCount() const {
     return n;
 }
 
-void NoGuiRun::addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
-                          const std::wstring& version) {
-    outcomes_.push_back(Outcome{name, result, errorCode, version});
+void NoGuiRun::addOutcome(const Outcome& outcome) {
+    outcomes_.push_back(outcome);
     if (!env_.messenger)
         return;
     // Through the console, so that the line does not tear the progress lines
     // of printers still in flight.
-    env_.console->above(
-        [&] { env_.messenger->displayStatus(name, result != ResultOk, errorCode, nullptr); });
+    env_.console->above([&] {
+        env_.messenger->displayStatus(outcome.name, outcome.result != ResultOk, outcome.errorCode,
+                                      nullptr);
+    });
+}
+
+void NoGuiRun::describePrinter(const KIVDevice& device, Outcome& outcome) {
+    outcome.address = device.getIPAddress();
+    outcome.port = device.getPortName();
+    outcome.type = device.getType();
+    outcome.before = device.getCurrVer();
 }
 
 void NoGuiRun::addPrinterOutcome(uint32_t index, const std::wstring& name, int32_t result,
                                  int32_t errorCode, const std::wstring& version) {
+    const uint64_t now = env_.clockMs ? env_.clockMs() : 0;
     std::lock_guard<std::mutex> guard(turnsLock_);
     if (index >= turns_.size() || turns_[index].hasOutcome)
         return;
-    turns_[index].hasOutcome = true;
-    turns_[index].outcome = Outcome{name, result, errorCode, version};
+    Turn& turn = turns_[index];
+    turn.hasOutcome = true;
+    // The printer's description was noted when its turn began.
+    Outcome& outcome = turn.outcome;
+    outcome.name = name;
+    outcome.result = result;
+    outcome.errorCode = errorCode;
+    outcome.version = version;
+    outcome.ms = now - std::min(now, turn.startMs);
+}
+
+void NoGuiRun::beginTurn(uint32_t index, const KIVDevice& device) {
+    const uint64_t now = env_.clockMs ? env_.clockMs() : 0;
+    std::lock_guard<std::mutex> guard(turnsLock_);
+    if (index >= turns_.size())
+        return;
+    turns_[index].startMs = now;
+    describePrinter(device, turns_[index].outcome);
 }
 
 bool NoGuiRun::hasOutcome(uint32_t index) {
@@ -173,8 +198,7 @@ void NoGuiRun::publishReady() {
     while (nextToPublish_ < turns_.size() && turns_[nextToPublish_].ended) {
         const Turn& turn = turns_[nextToPublish_++];
         if (turn.hasOutcome)
-            addOutcome(turn.outcome.name, turn.outcome.result, turn.outcome.errorCode,
-                       turn.outcome.version);
+            addOutcome(turn.outcome);
     }
 }
 
@@ -235,7 +259,9 @@ void NoGuiRun::reportUnchecked(const KIVDevice& device, const std::wstring& name
     env_.console->line(L"  " + describeDevice(device) +
                        L": found, but it did not answer when checked; not updated");
     logLine(LogNonGuiMode, L"NoGuiRun::run(): Device not reachable! device=", name);
-    addOutcome(name, ResultUnreachable, unreachableReason(device));
+    Outcome outcome{name, ResultUnreachable, unreachableReason(device)};
+    describePrinter(device, outcome);
+    addOutcome(outcome);
 }
 
 void NoGuiRun::enumerate(IpAddressArray* addresses) {
@@ -355,7 +381,10 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
             env_.console->line(L"  " + entry + L": no printer of this name or port was found");
         }
         trace.message(L"Invalid device! device=", entry, L" err=Invalid name", code);
-        addOutcome(entry, result, code);
+        Outcome outcome{entry, result, code};
+        if (recordOf[i] >= 0)
+            outcome.address = entry;
+        addOutcome(outcome);
     }
 }
 
@@ -445,6 +474,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     KIVDevice device;
     if (env_.options->getDeviceAt(index, device) != 0)
         return;
+    beginTurn(index, device);
     const std::wstring name = index < lineNames_.size() ? lineNames_[index] : reportName(device);
     const std::wstring head =
         L"[" + str(index + 1) + L"/" + str(count) + L"] " + describeDevice(device);

@@ -15,6 +15,7 @@
 #include <vector>
 
 class KIVOptions;
+class RunReport;
 class StatusMessenger;
 
 class NoGuiRun {
@@ -38,6 +39,12 @@ public:
         int32_t result;       // a RunResult
         int32_t errorCode;    // the result line's error code
         std::wstring version; // firmware after the run, when known
+        // For the run's report: the printer, when there is one, and its turn.
+        std::wstring address;
+        std::wstring port;
+        int32_t type = 0;
+        std::wstring before; // firmware when found
+        uint64_t ms = 0;
     };
 
     explicit NoGuiRun(const Environment& env);
@@ -51,6 +58,8 @@ public:
     int32_t run();
 
     const std::vector<Outcome>& outcomes() const { return outcomes_; }
+    // Every outcome, in order, as the run's report records them.
+    void fillReport(RunReport& report) const;
     int updatedCount() const;
     const std::wstring& packageVersion() const { return packageVersion_; }
 
@@ -79,13 +88,15 @@ private:
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
     int32_t flash(uint32_t index, const std::wstring& label);
-    void addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
-                    const std::wstring& version = std::wstring());
+    void addOutcome(const Outcome& outcome);
+    static void describePrinter(const KIVDevice& device, Outcome& outcome);
     // A printer's outcome is held until every printer before it in the list
     // has one, so that the outcomes and result lines keep the list's order.
     void addPrinterOutcome(uint32_t index, const std::wstring& name, int32_t result,
                            int32_t errorCode, const std::wstring& version = std::wstring());
     bool hasOutcome(uint32_t index);
+    // The printer's turn begins: its clock and description for the report.
+    void beginTurn(uint32_t index, const KIVDevice& device);
     // The printer's turn is over (with or without an outcome).
     void endTurn(uint32_t index);
     void publishReady();
@@ -105,6 +116,7 @@ private:
 
     // One per listed printer while the updates run, guarded by turnsLock_.
     struct Turn {
+        uint64_t startMs = 0;
         bool ended = false;
         bool hasOutcome = false;
         Outcome outcome;
