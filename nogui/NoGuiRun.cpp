@@ -259,7 +259,10 @@ void NoGuiRun::reportUnchecked(const KIVDevice& device, const std::wstring& name
     env_.console->line(L"  " + describeDevice(device) +
                        L": found, but it did not answer when checked; not updated");
     logLine(LogNonGuiMode, L"NoGuiRun::run(): Device not reachable! device=", name);
-    Outcome outcome{name, ResultUnreachable, unreachableReason(device)};
+    Outcome outcome;
+    outcome.name = name;
+    outcome.result = ResultUnreachable;
+    outcome.errorCode = unreachableReason(device);
     describePrinter(device, outcome);
     addOutcome(outcome);
 }
@@ -381,7 +384,10 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
             env_.console->line(L"  " + entry + L": no printer of this name or port was found");
         }
         trace.message(L"Invalid device! device=", entry, L" err=Invalid name", code);
-        Outcome outcome{entry, result, code};
+        Outcome outcome;
+        outcome.name = entry;
+        outcome.result = result;
+        outcome.errorCode = code;
         if (recordOf[i] >= 0)
             outcome.address = entry;
         addOutcome(outcome);

@@ -35,10 +35,10 @@ public:
 
     // What happened to one printer or one unmatched -d entry.
     struct Outcome {
-        std::wstring name;    // as in the result line
-        int32_t result;       // a RunResult
-        int32_t errorCode;    // the result line's error code
-        std::wstring version; // firmware after the run, when known
+        std::wstring name;     // as in the result line
+        int32_t result = 0;    // a RunResult
+        int32_t errorCode = 0; // the result line's error code
+        std::wstring version;  // firmware after the run, when known
         // For the run's report: the printer, when there is one, and its turn.
         std::wstring address;
         std::wstring port;

@@ -1,5 +1,6 @@
 #include "FakeUpdater.h"
 #include "NoGuiRun.h"
+#include "RunReport.h"
 #include "RunResult.h"
 #include "StatusMessenger.h"
 
@@ -53,6 +54,7 @@ protected:
     ConsoleOutput console{out, false};
     std::unique_ptr<StatusMessenger> messenger;
     std::vector<NoGuiRun::Outcome> outcomes;
+    std::unique_ptr<RunReport> report;
     std::atomic<uint64_t> now{0};
     uint32_t parallel = 1;
 
@@ -76,6 +78,8 @@ protected:
         NoGuiRun r(env);
         int32_t rc = r.run();
         outcomes = r.outcomes();
+        report = std::make_unique<RunReport>();
+        r.fillReport(*report);
         return rc;
     }
 
@@ -596,3 +600,36 @@ TEST_F(NoGuiRunTest, ProgressReachesThePrinterOfTheReportingThread) {
 }
 
 } // namespace
+
+// Printers updated side by side finish in any order; each record in the report
+// still describes its own printer, in the list's order, with what was read
+// before and after and the time its own turn took.
+TEST_F(ParallelRunTest, ReportDescribesEachPrinterOfAParallelRun) {
+    runFleet(4);
+    std::vector<std::wstring> got;
+    for (const RunReport::Printer& p : report->printers()) {
+        got.push_back(p.name + L"=" + std::to_wstring(p.outcome) + L"/" + p.address + L"/" +
+                      p.port + L"/" + p.firmwareBefore + L"/" + p.firmwareAfter);
+        EXPECT_EQ(p.seconds > 0, p.name != L"Nowhere") << p.name << L" " << p.seconds;
+    }
+    const std::wstring old = L"K206_G010111_00", now = L"K206_G082511_00";
+    auto printer = [&](int i, RunReport::Outcome outcome, const std::wstring& after) {
+        const std::wstring ip = L"10.0.0." + std::to_wstring(10 + i);
+        return L"P" + std::to_wstring(i) + L"=" + std::to_wstring(outcome) + L"/" + ip + L"/IP_" +
+               ip + L"/" + old + L"/" + after;
+    };
+    // An entry that matched nothing is told while the printers are sought.
+    EXPECT_EQ(got, (std::vector<std::wstring>{
+                       L"Nowhere=" + std::to_wstring(RunReport::NotFound) + L"////",
+                       printer(0, RunReport::Updated, now),
+                       printer(1, RunReport::Incompatible, old),
+                       printer(2, RunReport::Failed, L""),
+                       printer(3, RunReport::Updated, now),
+                       printer(4, RunReport::Incompatible, old),
+                       printer(5, RunReport::UpToDate, old),
+                       printer(6, RunReport::Updated, now),
+                       printer(7, RunReport::Failed, L""),
+                       printer(8, RunReport::Unreachable, L""),
+                       printer(9, RunReport::Updated, now),
+                   }));
+}
