@@ -40,6 +40,8 @@ int exitCodeForModeResult(int32_t result) {
         return 10;
     case ResultUnreachable:
         return 11;
+    case ResultUpdateDue:
+        return 12;
     default:
         return ExitModeFailed;
     }

@@ -7,6 +7,7 @@
 #include "ConsoleOutput.h"
 #include "IUpdater.h"
 #include "KIVDevice.h"
+#include "RunResult.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,9 @@ public:
         uint32_t bootSeconds;              // the package's BootTimeout
         // Printers updated at once; 1 updates them one after another.
         uint32_t parallel = 1;
+        // Only read the versions and tell which printers need an update;
+        // nothing is sent to a printer that could change it (-check 1).
+        bool checkOnly = false;
     };
 
     // What happened to one printer or one unmatched -d entry.
@@ -38,6 +42,8 @@ public:
         int32_t result;       // a RunResult
         int32_t errorCode;    // the result line's error code
         std::wstring version; // firmware after the run, when known
+        // What a check-only run found; NotChecked in an ordinary run.
+        CheckVerdict verdict = CheckVerdict::NotChecked;
     };
 
     explicit NoGuiRun(const Environment& env);
@@ -76,6 +82,9 @@ private:
     void takeTurn(uint32_t index, uint32_t count);
     void updatePrinter(uint32_t index, uint32_t count);
     bool packageIsNewer(uint32_t index);
+    // A check-only run's verdict on a printer that fits the package.
+    void checkPrinter(uint32_t index, const KIVDevice& device, const std::wstring& head,
+                      const std::wstring& name);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
     int32_t flash(uint32_t index, const std::wstring& label);
@@ -92,6 +101,8 @@ private:
     // Publishes every outcome not yet published; called once no turn runs.
     void publishRemaining();
     void printSummary(int32_t result);
+    void printCheckSummary();
+    void printUpdateSummary();
 
     Environment env_;
     std::wstring packageVersion_;

@@ -370,6 +370,47 @@ TEST_F(NoGuiEndToEnd, ARecordTheUserMayNotWriteIsSaidAndTheRunStillSucceeds) {
         << r.output;
 }
 
+// Old, current, foreign and silent printers side by side: each gets its
+// verdict, the run says an update is due, and no printer was sent anything
+// but the queries that read it.
+TEST_F(NoGuiEndToEnd, CheckOnlyRunReportsEachPrinterAndSendsNothing) {
+    MachineValue logSwitch(package.brandKey, L"kivlog", 1);
+    ASSERT_TRUE(logSwitch.ok());
+    ::DeleteFileW(logPath().c_str());
+    const char* sections[] = {"checkold", "checkcurrent", "checkforeign", "checksilent"};
+    for (const char* s : sections)
+        ASSERT_TRUE(simRestore(s)) << s;
+    RunResult r = runKiv(L"-m 2 -e 1 -check 1 -d " + simAddress(40) + L"," + simAddress(41) + L"," +
+                         simAddress(42) + L"," + simAddress(43));
+    EXPECT_EQ(r.exitCode, 12u) << r.output;
+    const char* lines[] = {
+        "Failure, ErrorCode: DeviceUpdateDue", "Failure, ErrorCode: DeviceAlreadyUpToDate",
+        "Failure, ErrorCode: ErrorIPWrongPrinter", "Failure, ErrorCode: ErrorIPNoPrinter"};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(contains(r.output, deviceLine(addr(40 + i), lines[i]))) << r.output;
+    EXPECT_TRUE(contains(r.output, "Summary (check only): 1 update due, 1 up to date, 1 does not "
+                                   "fit this package, 1 no answer, 0 not found, 0 not checked."))
+        << r.output;
+    std::string sent; // every counter of something other than a query that is not 0
+    for (const char* s : sections)
+        for (const char* field : {"received", "resets", "commands", "discarded"})
+            if (simStateField(s, field) != "0")
+                sent += " " + std::string(s) + "." + field + "=" + simStateField(s, field);
+    EXPECT_EQ(sent, "") << simState();
+    EXPECT_NE(simStateField("checkold", "queries"), "0") << "the check did read the printer";
+    EXPECT_EQ(simStateField("checkold", "aio"), "K206_G010111_00");
+    const std::string log = readLog(logPath().c_str());
+    EXPECT_TRUE(contains(log, "NoGuiRun::run(): Check-only run: versions are read and compared, "
+                              "no printer is updated"))
+        << log;
+    EXPECT_FALSE(contains(log, "ISDUpdater::update(): ")) << log;
+
+    // Nothing due: the printer with the package's firmware alone is up to date.
+    RunResult current = runKiv(L"-m 2 -e 1 -check 1 -d " + simAddress(41));
+    EXPECT_EQ(current.exitCode, 7u) << current.output;
+    EXPECT_EQ(simStateField("checkcurrent", "received"), "0");
+}
+
 // ---------------------------------------------------------------------------
 // A fleet: twenty printers, updated side by side and one at a time
 
