@@ -599,10 +599,10 @@ TEST_F(NoGuiRunTest, ProgressReachesThePrinterOfTheReportingThread) {
 
 // A fleet of every kind a check can meet, named by -d, with -f 2 given too:
 // nothing is flashed, every printer and entry gets its verdict, and one
-// printer with older firmware decides the run whatever else was found.
+// printer with older firmware decides the run whatever else was found. A
+// version that cannot be read is no answer, never "update due".
 TEST_F(NoGuiRunTest, CheckOnlyRunGivesVerdictsAndUpdatesNothing) {
     FakeEnginePrinter current = spoolerPrinter(L"current", L"IP_10.0.0.3", L"10.0.0.3");
-    current.version = L"K206_G082511_00";
     current.packageNewer = false;
     FakeEnginePrinter foreign = addressPrinter(L"10.0.0.5");
     foreign.compatible = false;
@@ -610,16 +610,10 @@ TEST_F(NoGuiRunTest, CheckOnlyRunGivesVerdictsAndUpdatesNothing) {
     silent.answersCheck = false;
     FakeEnginePrinter blank = spoolerPrinter(L"blank", L"IP_10.0.0.7", L"10.0.0.7");
     blank.version.clear();
-    FakeEnginePrinter refused = spoolerPrinter(L"refused", L"IP_10.0.0.8", L"10.0.0.8");
-    refused.refusedAtCheck = true;
-    engine.printers = {spoolerPrinter(L"old", L"IP_10.0.0.2", L"10.0.0.2"),
-                       current,
-                       foreign,
-                       silent,
-                       blank,
-                       refused};
+    engine.printers = {spoolerPrinter(L"old", L"IP_10.0.0.2", L"10.0.0.2"), current, foreign,
+                       silent, blank};
     args({L"-m", L"2", L"-e", L"1", L"-f", L"2", L"-check", L"1", L"-d",
-          L"old,current,10.0.0.5,10.0.0.6,blank,ghost,refused"});
+          L"old,current,10.0.0.5,10.0.0.6,blank,ghost"});
     parallel = 3;
     EXPECT_EQ(run(), ResultUpdateDue);
     EXPECT_TRUE(engine.updated.empty());
@@ -632,23 +626,13 @@ TEST_F(NoGuiRunTest, CheckOnlyRunGivesVerdictsAndUpdatesNothing) {
                                                     {L"10.0.0.5", CheckVerdict::Incompatible},
                                                     {L"10.0.0.6", CheckVerdict::NoAnswer},
                                                     {L"blank", CheckVerdict::NoAnswer},
-                                                    {L"ghost", CheckVerdict::NotFound},
-                                                    {L"refused", CheckVerdict::Incompatible}}));
-    const std::vector<std::wstring> lines = resultLines();
-    for (const wchar_t* want : {L"Device: old, Result: Failure, ErrorCode: DeviceUpdateDue",
-                                L"Device: current, Result: Failure, ErrorCode: "
-                                L"DeviceAlreadyUpToDate"})
-        EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end()) << out.str();
-    EXPECT_EQ(lines.size(), 7u) << out.str();
-    const std::wstring text = out.str();
-    for (const wchar_t* want :
-         {L"old (10.0.0.2): check: update due, K206_G010111_00 -> K206_G082511_00",
-          L"current (10.0.0.3): check: up to date, K206_G082511_00",
-          L"Summary (check only): 1 update due, 1 up to date, 2 does not fit this package, "
-          L"2 no answer, 1 not found, 0 not checked."})
-        EXPECT_NE(text.find(want), std::wstring::npos) << want << L"\n" << text;
+                                                    {L"ghost", CheckVerdict::NotFound}}));
+    for (const wchar_t* line : {L"Device: old, Result: Failure, ErrorCode: DeviceUpdateDue\n",
+                                L"Summary (check only): 1 update due, 1 up to date, 1 does not "
+                                L"fit this package, 2 no answer, 1 not found, 0 not checked.\n"})
+        EXPECT_NE(out.str().find(line), std::wstring::npos) << line << out.str();
 
-    // Without the older printer the silent ones decide: no answer is not "up to date".
+    // Without the older printer a silent one decides: no answer is not "up to date".
     engine.printers.erase(engine.printers.begin());
     options.getDeviceList().clear();
     args({L"-check", L"1", L"-d", L"current,10.0.0.6"});

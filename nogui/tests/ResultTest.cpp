@@ -31,14 +31,6 @@ TEST(CombineResults, LeftOutPrintersShareOrDiffer) {
               ResultSeveralNotUpdated);
 }
 
-TEST(CombineResults, CheckOnlyAnswersFirstWhetherAnUpdateIsDue) {
-    EXPECT_EQ(combineCheckResults({ResultUnreachable, ResultUpdateDue, ResultUpdateFailed}),
-              ResultUpdateDue);
-    EXPECT_EQ(combineCheckResults({ResultUpToDate, ResultUpToDate}), ResultUpToDate);
-    EXPECT_EQ(combineCheckResults({ResultUpToDate, ResultUnreachable}), ResultUnreachable);
-    EXPECT_EQ(combineCheckResults({ResultUpToDate, ResultIncompatible}), ResultSeveralNotUpdated);
-}
-
 TEST(StatusMessenger, LineFormatAndErrorNames) {
     EXPECT_EQ(StatusMessenger::formatLine(L"PrinterA", true, 7),
               L"Device: PrinterA, Result: Failure, ErrorCode: DeviceAlreadyUpToDate");

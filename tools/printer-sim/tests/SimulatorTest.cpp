@@ -338,13 +338,14 @@ TEST_F(SimTest, StateCountsConnectionsByWhatTheyCarried) {
     exchange(p(), {0x1B, 0x2A, 0x73, 0x31});             // configured, raw
     exchange(p(), {0xA5, 0x00, 0x03, 0x50, 0xE0, 0x98}); // framed, known to nobody
     exchange(p(), {0x1B, 0x2A, 0x73, 0x32, 0x07, 0x07}); // raw, not understood
-    EXPECT_EQ("4 2 1 0", state("queries") + " " + state("commands") + " " + state("discarded") +
-                             " " + state("received"));
+    auto counts = [this] {
+        return state("queries") + " " + state("commands") + " " + state("discarded");
+    };
+    EXPECT_EQ("4 2 1", counts());
     ASSERT_TRUE(sendFile(p(), makeFls("K206", "K206_G082511_00", "", "", 1000)));
-    EXPECT_EQ("4 2 1 1", state("queries") + " " + state("commands") + " " + state("discarded") +
-                             " " + state("received"));
+    EXPECT_EQ("4 2 1 1", counts() + " " + state("received"));
     EXPECT_EQ("OK\n", sim.control("RESTORE p"));
-    EXPECT_EQ("0 0 0", state("queries") + " " + state("commands") + " " + state("discarded"));
+    EXPECT_EQ("0 0 0", counts());
 }
 
 TEST_F(SimTest, OfflinePrinterRefusesUntilSwitchedOn) {
