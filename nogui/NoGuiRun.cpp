@@ -529,7 +529,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
 
 // A version that cannot be read is no answer here: the ordinary run would
 // flash such a printer and let the verification decide, but a check that
-// cannot read it knows nothing about it.
+// cannot read it knows nothing about it. Nothing but queries goes out.
 void NoGuiRun::checkPrinter(uint32_t index, const KIVDevice& device, const std::wstring& head,
                             const std::wstring& name) {
     std::wstring version;
@@ -543,7 +543,19 @@ void NoGuiRun::checkPrinter(uint32_t index, const KIVDevice& device, const std::
         env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index));
     logLine(LogNonGuiMode, L"NoGuiRun::checkPrinter(): device=", name, L" firmware=", version,
             due ? L" update due" : L" up to date");
-    if (due) {
+    // An update the printer would refuse is not due: the update run would
+    // end with the refusal, so the check gives it now, with the same result.
+    const int32_t revision =
+        due ? env_.updater->checkRevision(env_.options, static_cast<int32_t>(index))
+            : IUpdater::UpdateOk;
+    if (revision == IUpdater::UpdateRevisionMismatch) {
+        env_.console->line(head + L": check: the printer does not accept this firmware revision");
+        addPrinterOutcome(index, name, ResultRevisionMismatch, StatusMessenger::ErrorBadFW,
+                          version);
+    } else if (revision == IUpdater::UpdateUnreachable) {
+        env_.console->line(head + L": check: no answer when the version was read");
+        addPrinterOutcome(index, name, ResultUnreachable, unreachableReason(device));
+    } else if (due) {
         env_.console->line(head + L": check: update due, " + version + L" -> " + packageVersion_);
         addPrinterOutcome(index, name, ResultUpdateDue, StatusMessenger::DeviceUpdateDue, version);
     } else {

@@ -37,6 +37,8 @@ CheckVerdict checkVerdict(int32_t result, int32_t errorCode) {
         return CheckVerdict::UpToDate;
     case ResultIncompatible:
     case ResultIncompatibleAddress:
+    case ResultRevisionMismatch: // refuses this package's firmware
+    case ResultConsentNeeded:    // only with a consent this mode never gives
         return CheckVerdict::Incompatible;
     case ResultUnreachable:
         return CheckVerdict::NoAnswer;
@@ -58,7 +60,7 @@ const wchar_t* verdictText(CheckVerdict verdict) {
     case CheckVerdict::UpToDate:
         return L"up to date";
     case CheckVerdict::Incompatible:
-        return L"does not fit this package";
+        return L"incompatible";
     case CheckVerdict::NoAnswer:
         return L"no answer";
     case CheckVerdict::NotFound:

@@ -20,7 +20,7 @@ enum class CheckVerdict {
     NotChecked,   // an ordinary run: its result says what happened
     UpdateDue,    // fits the package and has older firmware
     UpToDate,     // fits the package and has its firmware or newer
-    Incompatible, // told what it is, and the package does not fit it
+    Incompatible, // does not fit the package, or would refuse its firmware
     NoAnswer,     // found or named by address, but it did not answer the check
     NotFound,     // a -d name or port name that matched no printer
 };

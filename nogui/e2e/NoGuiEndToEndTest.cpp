@@ -370,24 +370,28 @@ TEST_F(NoGuiEndToEnd, ARecordTheUserMayNotWriteIsSaidAndTheRunStillSucceeds) {
         << r.output;
 }
 
-// Old, current, foreign and silent printers side by side: each gets its
-// verdict, the run says an update is due, and no printer was sent anything
-// but the queries that read it.
+// Old, current, foreign, silent and other-letter printers side by side: each
+// gets its verdict, the run says an update is due, and no printer was sent
+// anything but the queries that read it.
 TEST_F(NoGuiEndToEnd, CheckOnlyRunReportsEachPrinterAndSendsNothing) {
     MachineValue logSwitch(package.brandKey, L"kivlog", 1);
     ASSERT_TRUE(logSwitch.ok());
     ::DeleteFileW(logPath().c_str());
-    const char* sections[] = {"checkold", "checkcurrent", "checkforeign", "checksilent"};
-    for (const char* s : sections)
-        ASSERT_TRUE(simRestore(s)) << s;
-    RunResult r = runKiv(L"-m 2 -e 1 -check 1 -d " + simAddress(40) + L"," + simAddress(41) + L"," +
-                         simAddress(42) + L"," + simAddress(43));
+    const char* sections[] = {"checkold", "checkcurrent", "checkforeign", "checksilent",
+                              "checkletter"};
+    const char* lines[] = {"DeviceUpdateDue", "DeviceAlreadyUpToDate", "ErrorIPWrongPrinter",
+                           "ErrorIPNoPrinter", "ErrorBadFW"};
+    std::wstring list;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(simRestore(sections[i])) << sections[i];
+        list += (i ? L"," : L"") + simAddress(40 + i);
+    }
+    RunResult r = runKiv(L"-m 2 -e 1 -check 1 -d " + list);
     EXPECT_EQ(r.exitCode, 12u) << r.output;
-    const char* lines[] = {
-        "Failure, ErrorCode: DeviceUpdateDue", "Failure, ErrorCode: DeviceAlreadyUpToDate",
-        "Failure, ErrorCode: ErrorIPWrongPrinter", "Failure, ErrorCode: ErrorIPNoPrinter"};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(contains(r.output, deviceLine(addr(40 + i), lines[i]))) << r.output;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(contains(
+            r.output, deviceLine(addr(40 + i), std::string("Failure, ErrorCode: ") + lines[i])))
+            << r.output;
     std::string sent; // every counter of something other than a query that is not 0
     for (const char* s : sections)
         for (const char* field : {"received", "resets", "commands", "discarded"})

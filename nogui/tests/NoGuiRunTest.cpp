@@ -610,10 +610,16 @@ TEST_F(NoGuiRunTest, CheckOnlyRunGivesVerdictsAndUpdatesNothing) {
     silent.answersCheck = false;
     FakeEnginePrinter blank = spoolerPrinter(L"blank", L"IP_10.0.0.7", L"10.0.0.7");
     blank.version.clear();
-    engine.printers = {spoolerPrinter(L"old", L"IP_10.0.0.2", L"10.0.0.2"), current, foreign,
-                       silent, blank};
+    FakeEnginePrinter letter = spoolerPrinter(L"letter", L"IP_10.0.0.8", L"10.0.0.8");
+    letter.revisionResult = IUpdater::UpdateRevisionMismatch;
+    engine.printers = {spoolerPrinter(L"old", L"IP_10.0.0.2", L"10.0.0.2"),
+                       current,
+                       foreign,
+                       silent,
+                       blank,
+                       letter};
     args({L"-m", L"2", L"-e", L"1", L"-f", L"2", L"-check", L"1", L"-d",
-          L"old,current,10.0.0.5,10.0.0.6,blank,ghost"});
+          L"old,current,10.0.0.5,10.0.0.6,blank,ghost,letter"});
     parallel = 3;
     EXPECT_EQ(run(), ResultUpdateDue);
     EXPECT_TRUE(engine.updated.empty());
@@ -626,10 +632,12 @@ TEST_F(NoGuiRunTest, CheckOnlyRunGivesVerdictsAndUpdatesNothing) {
                                                     {L"10.0.0.5", CheckVerdict::Incompatible},
                                                     {L"10.0.0.6", CheckVerdict::NoAnswer},
                                                     {L"blank", CheckVerdict::NoAnswer},
-                                                    {L"ghost", CheckVerdict::NotFound}}));
+                                                    {L"ghost", CheckVerdict::NotFound},
+                                                    {L"letter", CheckVerdict::Incompatible}}));
     for (const wchar_t* line : {L"Device: old, Result: Failure, ErrorCode: DeviceUpdateDue\n",
-                                L"Summary (check only): 1 update due, 1 up to date, 1 does not "
-                                L"fit this package, 2 no answer, 1 not found, 0 not checked.\n"})
+                                L"Summary (check only): 1 update due, 1 up to date, 2 "
+                                L"incompatible, 2 no answer, 1 not found, 0 not checked.\n",
+                                L"Device: letter, Result: Failure, ErrorCode: ErrorBadFW\n"})
         EXPECT_NE(out.str().find(line), std::wstring::npos) << line << out.str();
 
     // Without the older printer a silent one decides: no answer is not "up to date".
