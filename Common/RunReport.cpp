@@ -14,6 +14,8 @@ RunReport::Outcome RunReport::outcomeOf(int32_t runResult) {
         return Updated;
     case ResultUpToDate:
         return UpToDate;
+    case ResultUpdateDue:
+        return UpdateDue;
     case ResultUnreachable:
         return Unreachable;
     // The printer refuses what this package carries, or its change could

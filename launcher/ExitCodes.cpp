@@ -40,6 +40,8 @@ int exitCodeForModeResult(int32_t result) {
         return 10;
     case ResultUnreachable:
         return 11;
+    case ResultUpdateDue:
+        return 12;
     default:
         return ExitModeFailed;
     }
@@ -71,6 +73,8 @@ const wchar_t* exitCodeMeaning(int code) {
         return L"a listed printer does not fit this package";
     case 11:
         return L"a printer could not be reached, or no compatible printer was found";
+    case 12:
+        return L"check only: a printer needs an update; nothing was sent";
     default:
         return L"unknown";
     }

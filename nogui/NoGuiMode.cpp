@@ -131,6 +131,7 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     env.clockMs = &monotonicMs;
     env.bootSeconds = readBootSeconds(options);
     env.parallel = readParallelUpdates(options);
+    env.checkOnly = options->getCheckOnly();
     trace.message(L"Printers updated at once=", env.parallel);
 
     NoGuiRun run(env);

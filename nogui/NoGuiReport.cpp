@@ -2,8 +2,33 @@
 #include "NoGuiRun.h"
 #include "RunReport.h"
 
+namespace {
+
+// A check-only run's verdict was decided once, with its result line; the
+// report tells that, not a second reading of the result.
+RunReport::Outcome outcomeOf(const NoGuiRun::Outcome& o) {
+    switch (o.verdict) {
+    case CheckVerdict::UpdateDue:
+        return RunReport::UpdateDue;
+    case CheckVerdict::UpToDate:
+        return RunReport::UpToDate;
+    case CheckVerdict::Incompatible:
+        return RunReport::Incompatible;
+    case CheckVerdict::NoAnswer:
+        return RunReport::Unreachable;
+    case CheckVerdict::NotFound:
+        return RunReport::NotFound;
+    case CheckVerdict::NotChecked:
+    default:
+        return RunReport::outcomeOf(o.result);
+    }
+}
+
+} // namespace
+
 void NoGuiRun::fillReport(RunReport& report) const {
     report.setPackageVersion(packageVersion_);
+    report.setCheckOnly(env_.checkOnly);
     for (const Outcome& o : outcomes_) {
         RunReport::Printer p;
         p.name = o.name;
@@ -11,7 +36,7 @@ void NoGuiRun::fillReport(RunReport& report) const {
         p.port = o.port;
         p.type = o.type;
         p.firmwareBefore = o.before;
-        p.outcome = RunReport::outcomeOf(o.result);
+        p.outcome = outcomeOf(o);
         // Only an update reads the firmware back; a printer left alone
         // still has what it had, and after a failure nobody knows.
         if (p.outcome == RunReport::Updated)

@@ -120,6 +120,8 @@ int NoGuiRun::updatedCount() const {
 
 void NoGuiRun::addOutcome(const Outcome& outcome) {
     outcomes_.push_back(outcome);
+    outcomes_.back().verdict =
+        env_.checkOnly ? checkVerdict(outcome.result, outcome.errorCode) : CheckVerdict::NotChecked;
     if (!env_.messenger)
         return;
     // Through the console, so that the line does not tear the progress lines
@@ -210,12 +212,16 @@ int32_t NoGuiRun::run() {
     lineNames_.clear();
     env_.updater->getPackageVersionString(env_.options, &packageVersion_);
     env_.console->line(L"KIV console update, package firmware " + packageVersion_);
+    if (env_.checkOnly) {
+        trace.message(L"Check-only run: versions are read and compared, no printer is updated");
+        env_.console->line(L"Check only: the printers are checked, none is updated.");
+    }
 
     findPrinters();
 
     updatePrinters(env_.options->getDevListSize());
 
-    int32_t result = combineResults([this] {
+    int32_t result = (env_.checkOnly ? combineCheckResults : combineResults)([this] {
         std::vector<int32_t> results;
         for (const Outcome& o : outcomes_)
             results.push_back(o.result);
@@ -505,6 +511,11 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         return;
     }
 
+    if (env_.checkOnly) {
+        checkPrinter(index, device, head, name);
+        return;
+    }
+
     if (!env_.options->getForceMode() && !packageIsNewer(index)) {
         env_.console->line(head + L": already up to date, skipped");
         trace.message(L"Update not attempted, device already up to date. device=", name);
@@ -552,6 +563,44 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     trace.message(L"End updating device=", name, L" rc=", rc);
 }
 
+// A version that cannot be read is no answer here: the ordinary run would
+// flash such a printer and let the verification decide, but a check that
+// cannot read it knows nothing about it. Nothing but queries goes out.
+void NoGuiRun::checkPrinter(uint32_t index, const KIVDevice& device, const std::wstring& head,
+                            const std::wstring& name) {
+    std::wstring version;
+    env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(index), &version);
+    if (version.empty()) {
+        env_.console->line(head + L": check: no answer when the version was read");
+        addPrinterOutcome(index, name, ResultUnreachable, unreachableReason(device));
+        return;
+    }
+    const bool due =
+        env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index));
+    logLine(LogNonGuiMode, L"NoGuiRun::checkPrinter(): device=", name, L" firmware=", version,
+            due ? L" update due" : L" up to date");
+    // An update the printer would refuse is not due: the update run would
+    // end with the refusal, so the check gives it now, with the same result.
+    const int32_t revision =
+        due ? env_.updater->checkRevision(env_.options, static_cast<int32_t>(index))
+            : IUpdater::UpdateOk;
+    if (revision == IUpdater::UpdateRevisionMismatch) {
+        env_.console->line(head + L": check: the printer does not accept this firmware revision");
+        addPrinterOutcome(index, name, ResultRevisionMismatch, StatusMessenger::ErrorBadFW,
+                          version);
+    } else if (revision == IUpdater::UpdateUnreachable) {
+        env_.console->line(head + L": check: no answer when the version was read");
+        addPrinterOutcome(index, name, ResultUnreachable, unreachableReason(device));
+    } else if (due) {
+        env_.console->line(head + L": check: update due, " + version + L" -> " + packageVersion_);
+        addPrinterOutcome(index, name, ResultUpdateDue, StatusMessenger::DeviceUpdateDue, version);
+    } else {
+        env_.console->line(head + L": check: up to date, " + version);
+        addPrinterOutcome(index, name, ResultUpToDate, StatusMessenger::DeviceAlreadyUpToDate,
+                          version);
+    }
+}
+
 void NoGuiRun::failPrinter(uint32_t index) {
     KIVDevice device;
     const bool known = env_.options->getDeviceAt(index, device) == 0;
@@ -560,7 +609,8 @@ void NoGuiRun::failPrinter(uint32_t index) {
                                   : (known ? reportName(device) : str(index + 1));
     env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
     env_.console->line(L"[" + str(index + 1) + L"] " + name +
-                       L": update FAILED (unexpected error)");
+                       (env_.checkOnly ? L": check FAILED (unexpected error)"
+                                       : L": update FAILED (unexpected error)"));
     addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
 }
 
@@ -582,6 +632,32 @@ int32_t NoGuiRun::flash(uint32_t index, const std::wstring& label) {
 }
 
 void NoGuiRun::printSummary(int32_t result) {
+    if (env_.checkOnly)
+        printCheckSummary();
+    else
+        printUpdateSummary();
+    env_.console->line(std::wstring(L"Result ") + std::to_wstring(result) + L": " +
+                       describeResult(result) + L".");
+}
+
+void NoGuiRun::printCheckSummary() {
+    const CheckVerdict verdicts[] = {CheckVerdict::UpdateDue,    CheckVerdict::UpToDate,
+                                     CheckVerdict::Incompatible, CheckVerdict::NoAnswer,
+                                     CheckVerdict::NotFound,     CheckVerdict::NotChecked};
+    std::wostringstream s;
+    s << L"Summary (check only):";
+    const wchar_t* separator = L" ";
+    for (CheckVerdict verdict : verdicts) {
+        const auto n = std::count_if(outcomes_.begin(), outcomes_.end(),
+                                     [&](const Outcome& o) { return o.verdict == verdict; });
+        s << separator << n << L" " << verdictText(verdict);
+        separator = L", ";
+    }
+    s << L".";
+    env_.console->line(s.str());
+}
+
+void NoGuiRun::printUpdateSummary() {
     uint32_t updated = 0, upToDate = 0, failed = 0, other = 0;
     for (const Outcome& o : outcomes_) {
         if (o.result == ResultOk)
@@ -597,6 +673,4 @@ void NoGuiRun::printSummary(int32_t result) {
     s << L"Summary: " << updated << L" updated, " << upToDate << L" up to date, " << failed
       << L" failed, " << other << L" left out for other reasons.";
     env_.console->line(s.str());
-    env_.console->line(std::wstring(L"Result ") + std::to_wstring(result) + L": " +
-                       describeResult(result) + L".");
 }

@@ -7,6 +7,7 @@
 #include "ConsoleOutput.h"
 #include "IUpdater.h"
 #include "KIVDevice.h"
+#include "RunResult.h"
 
 #include <cstdint>
 #include <functional>
@@ -31,6 +32,9 @@ public:
         uint32_t bootSeconds;              // the package's BootTimeout
         // Printers updated at once; 1 updates them one after another.
         uint32_t parallel = 1;
+        // Only read the versions and tell which printers need an update;
+        // nothing is sent to a printer that could change it (-check 1).
+        bool checkOnly = false;
     };
 
     // What happened to one printer or one unmatched -d entry.
@@ -45,6 +49,8 @@ public:
         int32_t type = 0;
         std::wstring before; // firmware when found
         uint64_t ms = 0;
+        // What a check-only run found; NotChecked in an ordinary run.
+        CheckVerdict verdict = CheckVerdict::NotChecked;
     };
 
     explicit NoGuiRun(const Environment& env);
@@ -85,6 +91,9 @@ private:
     void takeTurn(uint32_t index, uint32_t count);
     void updatePrinter(uint32_t index, uint32_t count);
     bool packageIsNewer(uint32_t index);
+    // A check-only run's verdict on a printer that fits the package.
+    void checkPrinter(uint32_t index, const KIVDevice& device, const std::wstring& head,
+                      const std::wstring& name);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
     int32_t flash(uint32_t index, const std::wstring& label);
@@ -103,6 +112,8 @@ private:
     // Publishes every outcome not yet published; called once no turn runs.
     void publishRemaining();
     void printSummary(int32_t result);
+    void printCheckSummary();
+    void printUpdateSummary();
 
     Environment env_;
     std::wstring packageVersion_;

@@ -70,8 +70,14 @@ check "$work/reports/failures.json" exitCode=4 outcomes=not-found,not-found,fail
 grep -q "Device: $net.3, Result: Failure, ErrorCode: ErrorUpdateFailed" "$work/failures.out" ||
     fail "failures: the result lines changed: $(cat "$work/failures.out")"
 
-# Paths that cannot be written: the update runs as it does without the option.
+# A check-only run sends nothing and tells what is due.
 before=$(accepted spare)
+kiv check-only 12 -m 2 -check 1 -d "$net.6,$net.5,$net.9" -report "$(win "$work/reports/check.json")"
+check "$work/reports/check.json" checkOnly=true exitCode=12 outcomes=unreachable,update-due,up-to-date \
+    errors=ErrorIPNoPrinter,DeviceUpdateDue,DeviceAlreadyUpToDate
+[ "$(accepted spare)" = "$before" ] || fail "check-only: the printer was sent firmware"
+
+# Paths that cannot be written: the update runs as it does without the option.
 kiv missing-folder 0 -m 2 -d "$net.6" -report "$(win "$work/no/such/folder/r.json")"
 unwritten missing-folder
 [ "$(accepted spare)" = "accepted=$((${before#accepted=} + 1))" ] ||
@@ -86,6 +92,6 @@ for refused in "$(win "$work/reports")\\CON" "$(win "$work/reports")\\a<b.json" 
     kiv refused 7 -m 2 -f 2 -d "$net.5" -report "$refused"
     unwritten refused
 done
-[ "$(ls "$work/reports" | sort | tr '\n' ' ')" = "failures.json kept.json run.json " ] ||
+[ "$(ls "$work/reports" | sort | tr '\n' ' ')" = "check.json failures.json kept.json run.json " ] ||
     fail "files left by refused paths: $(ls "$work/reports")"
 exit "$status"
