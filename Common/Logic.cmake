@@ -17,6 +17,7 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/MethodTrace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MsgText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PathCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProfileMemo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RsrcMgr.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StaleEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusMessenger.cpp
@@ -28,6 +29,7 @@ target_include_directories(kivcommon_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
 kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/ProfileMemoTest.cpp
   LIBS kivcommon)
 
 # The configuration reader over the system's initialization-file reads: the
