@@ -61,30 +61,32 @@ measure() { # exe args...
     t0=$(ms)
     echo "0 sim - $(ticks "$sim_pid")" >"$samples"
     echo "0 server - $(ticks "$server_pid")" >>"$samples"
-    # Each console line with the moment it came out.
-    "$build/wine-run" "$exe" "$@" 2>&1 </dev/null |
-        perl -MTime::HiRes=time -ne 'BEGIN { $| = 1; $t0 = '"$t0"' } printf "%d %s", time * 1000 - $t0, $_' \
-            >"$out" &
+    # Each console line with the moment it came out. The program is the
+    # process that wine-run becomes: it is sampled by its id, since a search
+    # of the process list every tenth of a second would cost more CPU than
+    # some of the phases measured.
+    rm -f "$out.fifo" && mkfifo "$out.fifo"
+    perl -MTime::HiRes=time -ne 'BEGIN { $| = 1; $t0 = '"$t0"' } printf "%d %s", time * 1000 - $t0, $_' \
+        <"$out.fifo" >"$out" &
+    local stamper=$!
+    "$build/wine-run" "$exe" "$@" >"$out.fifo" 2>&1 </dev/null &
     local runner=$!
     while kill -0 "$runner" 2>/dev/null; do
         local now=$(($(ms) - t0))
-        # The Windows program is its own Linux process; its command line
-        # names the program's folder.
-        for pid in $(pgrep -f "$(basename "$(dirname "$exe")").KIV\.exe" || true); do
-            [ -r "/proc/$pid/status" ] || continue
-            awk -v now="$now" -v pid="$pid" -v t="$(ticks "$pid")" \
-                '/^VmHWM:/ { m = $2 } /^Threads:/ { n = $2 } END { if (m) print now, "kiv", pid, t, m, n }' \
-                "/proc/$pid/status" >>"$samples" 2>/dev/null || true
-        done
-        [ -n "$server_pid" ] || server_pid=$(our_wineserver)
+        awk -v now="$now" -v t="$(ticks "$runner")" \
+            '/^VmHWM:/ { m = $2 } /^Threads:/ { n = $2 } END { if (m) print now, "kiv", 0, t, m, n }' \
+            "/proc/$runner/status" >>"$samples" 2>/dev/null || true
+        [ -r "/proc/${server_pid:-0}/stat" ] || server_pid=$(our_wineserver)
         echo "$now server - $(ticks "$server_pid")" >>"$samples"
         echo "$now sim - $(ticks "$sim_pid")" >>"$samples"
         sleep 0.1
     done
     set +e
     wait "$runner"
-    rc=${PIPESTATUS[0]}
+    rc=$?
+    wait "$stamper"
     set -e
+    rm -f "$out.fifo"
     wall=$(($(ms) - t0))
     echo "$wall server - $(ticks "$server_pid")" >>"$samples"
     echo "$wall sim - $(ticks "$sim_pid")" >>"$samples"
