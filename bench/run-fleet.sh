@@ -4,11 +4,14 @@
 # program updating one printer alone, on this machine in one go. Prints the
 # wall times and their ratio (the goal: at most 1.5), and for each run the
 # peak resident memory and the most threads of the KIV.exe process (as Linux
-# sees it under Wine, so Wine's own threads are counted too).
+# sees it under Wine, so Wine's own threads are counted too), and a profile:
+# the run's phases with the CPU that the program, the wineserver and the
+# simulator spent in each (see measure below).
 # KIV_FLEET_DEFAULT=1 also times the fleet through short/KIV.exe, which takes
 # the package's default number of printers at once. KIV_FLEET_PROGRAM=<path>
 # times another build of the 64-wide program instead (an earlier one, to
-# compare).
+# compare). KIV_FLEET_KEEP=<prefix> keeps each run's console lines, with the
+# moment each came out, in <prefix>.0, <prefix>.1, ...
 #
 #   bash bench/run-fleet.sh [build folder] [printers]
 # The build folder (default build/) must be built; it builds nothing.
