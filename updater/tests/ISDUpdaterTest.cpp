@@ -453,10 +453,9 @@ namespace {
 // callers at once, each reply in a buffer of its caller's own. The first
 // readiness probe is held until a probe of another printer is under way too
 // (for a second at most), so that checks made side by side are seen to be.
-class SharedLink : public IComTarget {
+class SharedLink : public FakeComTarget {
 public:
-    explicit SharedLink(FakeClock& clock) : printers(clock) {}
-    FakeComTarget printers;
+    explicit SharedLink(FakeClock& clock) : FakeComTarget(clock) {}
     size_t mostAtOnce = 0;
 
     bool isDeviceReady(KIVDevice* device) override {
@@ -467,29 +466,18 @@ public:
             gaveUp_ =
                 !overlap_.wait_for(lock, std::chrono::seconds(1), [&] { return mostAtOnce > 1; });
         --probing_;
-        return printers.isDeviceReady(device);
+        return FakeComTarget::isDeviceReady(device);
     }
     int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                        uint32_t* length) override {
         std::lock_guard<std::mutex> guard(lock_);
-        return ownCopy(printers.sendPacket(device, command, reply, length), reply, length);
+        return ownCopy(FakeComTarget::sendPacket(device, command, reply, length), reply, length);
     }
     int32_t sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                     uint32_t* length, int32_t flag) override {
         std::lock_guard<std::mutex> guard(lock_);
-        return ownCopy(printers.sendRaw(device, command, reply, length, flag), reply, length);
+        return ownCopy(FakeComTarget::sendRaw(device, command, reply, length, flag), reply, length);
     }
-    int32_t sendFile(KIVDevice* device, const wchar_t* path) override {
-        std::lock_guard<std::mutex> guard(lock_);
-        return printers.sendFile(device, path);
-    }
-    int32_t enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresses) override {
-        return printers.enumerateDevices(list, addresses);
-    }
-    void createDeviceList(KIVDeviceArray** out) override { printers.createDeviceList(out); }
-    void freeDeviceList(KIVDeviceArray** list) override { printers.freeDeviceList(list); }
-    int32_t extension1(uint32_t value) override { return printers.extension1(value); }
-    int32_t extension2(uint32_t value) override { return printers.extension2(value); }
 
 private:
     static int32_t ownCopy(int32_t rc, unsigned char** reply, uint32_t* length) {
@@ -516,10 +504,10 @@ TEST_F(Enumeration, ChecksPrintersSideBySideAndListsThemInTheOrderFound) {
         KIVDevice d;
         d.setName(names[i]);
         d.setType(KIVDevice::TypeNetwork);
-        link->printers.attached.push_back(d);
-        link->printers.printer(names[i]).aio = "K206_G0" + std::to_string(i + 1) + "0111_00";
+        link->attached.push_back(d);
+        link->printer(names[i]).aio = "K206_G0" + std::to_string(i + 1) + "0111_00";
     }
-    link->printers.printer(L"otherPid").pid = 0x0001;
+    link->printer(L"otherPid").pid = 0x0001;
     KIVDeviceArray* devices = nullptr;
     engine.createDeviceArray(&devices);
     ASSERT_NE(devices, nullptr);
