@@ -3,6 +3,7 @@
 #include "IniValueSplit.h"
 #include "MethodTrace.h"
 #include "ProfileFile.h"
+#include "ProfileMemo.h"
 
 #include <cstdint>
 
@@ -25,11 +26,27 @@ void CIniReader::setINIFileName(const std::wstring& path) {
 
 namespace {
 
+ProfileMemo& profileMemo() {
+    static ProfileMemo memo(&profileFileBytes);
+    return memo;
+}
+
+uint32_t readValue(ProfileMemo::Lookup& lookup, const std::wstring& path,
+                   const std::wstring& section, const wchar_t* key, wchar_t* buffer) {
+    const std::wstring what = key ? L"v" + section + L'\0' + key : L"k" + section;
+    return lookup.read(what, buffer, kBufferChars, [&](wchar_t* into, uint32_t size) {
+        return profileString(section.c_str(), key, L"", into, size, path.c_str());
+    });
+}
+
 // Calls visit(section) for every section name of the file, in file order,
 // until it returns true. Returns the count of the name list.
-template <class Visit> int forEachSection(const std::wstring& path, Visit visit) {
+template <class Visit>
+int forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit visit) {
     std::wstring names(kBufferChars, L'\0');
-    uint32_t count = profileSectionNames(&names[0], kBufferChars, path.c_str());
+    uint32_t count = lookup.read(L"n", &names[0], kBufferChars, [&](wchar_t* into, uint32_t size) {
+        return profileSectionNames(into, size, path.c_str());
+    });
     if (count > kBufferChars)
         count = kBufferChars;
     std::wstring section;
@@ -54,9 +71,9 @@ bool CIniReader::keyExists(const std::wstring& key) {
         return false;
     bool found = false;
     std::wstring value(kBufferChars, L'\0');
-    lastCount_ = forEachSection(path_, [&](const std::wstring& section) {
-        uint32_t count = profileString(section.c_str(), key.c_str(), L"", &value[0], kBufferChars,
-                                       path_.c_str());
+    ProfileMemo::Lookup lookup(profileMemo(), path_);
+    lastCount_ = forEachSection(lookup, path_, [&](const std::wstring& section) {
+        uint32_t count = readValue(lookup, path_, section, key.c_str(), &value[0]);
         lastCount_ = static_cast<int>(count);
         found = count > 0;
         return found;
@@ -70,9 +87,9 @@ const std::vector<std::wstring>& CIniReader::getKeyValue(const std::wstring& key
     if (path_.empty())
         return keyValues_;
     std::wstring value(kBufferChars, L'\0');
-    lastCount_ = forEachSection(path_, [&](const std::wstring& section) {
-        uint32_t count = profileString(section.c_str(), key.c_str(), L"", &value[0], kBufferChars,
-                                       path_.c_str());
+    ProfileMemo::Lookup lookup(profileMemo(), path_);
+    lastCount_ = forEachSection(lookup, path_, [&](const std::wstring& section) {
+        uint32_t count = readValue(lookup, path_, section, key.c_str(), &value[0]);
         lastCount_ = static_cast<int>(count);
         if (count > 0)
             appendCommaPieces(value.data(), count < kBufferChars ? count : kBufferChars - 1,
@@ -96,8 +113,8 @@ const std::vector<std::wstring>& CIniReader::getSectionKeys(const std::wstring& 
     if (path_.empty())
         return sectionKeys_;
     std::wstring keys(kBufferChars, L'\0');
-    uint32_t count =
-        profileString(section.c_str(), nullptr, L"", &keys[0], kBufferChars, path_.c_str());
+    ProfileMemo::Lookup lookup(profileMemo(), path_);
+    uint32_t count = readValue(lookup, path_, section, nullptr, &keys[0]);
     if (count > kBufferChars)
         count = kBufferChars;
     lastCount_ = static_cast<int>(count);

@@ -17,6 +17,7 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/MethodTrace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MsgText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PathCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProfileMemo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RsrcMgr.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunReportJson.cpp
@@ -42,6 +43,7 @@ target_include_directories(kivcommon_logic SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/st
 kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/RunReportTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/ProfileMemoTest.cpp
   LIBS kivcommon)
 target_include_directories(common_logic_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/staging-include)
 

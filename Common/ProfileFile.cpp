@@ -1,5 +1,6 @@
 #include "ProfileFile.h"
 
+#include "ScopedHandle.h"
 #include "WindowsSupport.h"
 
 uint32_t profileSectionNames(wchar_t* buffer, uint32_t size, const wchar_t* path) {
@@ -9,4 +10,22 @@ uint32_t profileSectionNames(wchar_t* buffer, uint32_t size, const wchar_t* path
 uint32_t profileString(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
                        wchar_t* buffer, uint32_t size, const wchar_t* path) {
     return ::GetPrivateProfileStringW(section, key, fallback, buffer, size, path);
+}
+
+bool profileFileBytes(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    char chunk[4096];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr))
+            return false;
+        if (read == 0)
+            return true;
+        bytes.append(chunk, read);
+    }
 }

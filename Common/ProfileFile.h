@@ -7,7 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 uint32_t profileSectionNames(wchar_t* buffer, uint32_t size, const wchar_t* path);
 uint32_t profileString(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
                        wchar_t* buffer, uint32_t size, const wchar_t* path);
+// The file's bytes as they are now, read without keeping it from other
+// programs; false when it cannot be read.
+bool profileFileBytes(const std::wstring& path, std::string& bytes);

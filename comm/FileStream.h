@@ -13,7 +13,8 @@
 
 class FileStream {
 public:
-    explicit FileStream(const std::wstring& path);
+    // chunkBytes: how much is read and handed on at a time.
+    explicit FileStream(const std::wstring& path, size_t chunkBytes = 64 * 1024);
 
     bool isOpen() const { return file_.valid(); }
 
@@ -25,4 +26,5 @@ public:
 
 private:
     ScopedFileHandle file_;
+    size_t chunkBytes_;
 };

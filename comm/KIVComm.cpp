@@ -9,6 +9,7 @@
 #include "MethodTrace.h"
 #include "PrinterCommands.h"
 #include "PrinterReplies.h"
+#include "SideBySide.h"
 #include "SpoolerPorts.h"
 #include "TcpTransport.h"
 #include "UsbPrinters.h"
@@ -19,7 +20,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <set>
-#include <thread>
 
 namespace {
 // Long replies (a file's worth of raw bytes) would flood the log.
@@ -254,29 +254,19 @@ Probe probe(Transport& transport) {
 
 // Network printers are asked side by side: an absent address costs the
 // connect time-out and a silent printer the reply time-out, and a machine
-// with a few stale spooler ports would otherwise wait for each in turn.
+// with a few stale spooler ports would otherwise wait for each in turn. Each
+// thread takes the next printer as soon as it is done, so one absent address
+// holds up no other.
 std::vector<Probe> probeAll(const std::vector<NetworkTarget>& targets) {
-    const size_t batch = 8;
+    const size_t width = 16;
     std::vector<Probe> results(targets.size());
-    auto work = [&](size_t i) {
+    runSideBySide(targets.size(), width, [&](size_t i) {
         try {
             TcpTransport transport(targets[i].address, targets[i].port);
             results[i] = probe(transport);
         } catch (...) {
         }
-    };
-    for (size_t first = 0; first < targets.size(); first += batch) {
-        std::vector<std::thread> workers;
-        for (size_t i = first; i < std::min(targets.size(), first + batch); ++i) {
-            try {
-                workers.emplace_back(work, i);
-            } catch (...) {
-                work(i); // no thread to be had: ask this one here
-            }
-        }
-        for (std::thread& worker : workers)
-            worker.join();
-    }
+    });
     return results;
 }
 } // namespace

@@ -11,6 +11,10 @@
 
 namespace {
 const uint32_t FileSendBufferBytes = 256 * 1024;
+// Every send is a call through the system's socket layer (under Wine a round
+// trip to its server, which the transfers of a whole fleet share): a file
+// goes out in pieces as large as the send buffer.
+const size_t SendPieceBytes = FileSendBufferBytes;
 
 struct SocketTraits {
     using handle_type = SOCKET;
@@ -88,7 +92,8 @@ ScopedSocket connectTo(const std::wstring& address, uint16_t port) {
 
 bool sendAll(SOCKET s, const uint8_t* data, size_t size, uint32_t stallMs) {
     while (size > 0) {
-        int chunk = size > 0x10000 ? 0x10000 : static_cast<int>(size);
+        int chunk =
+            size > SendPieceBytes ? static_cast<int>(SendPieceBytes) : static_cast<int>(size);
         int sent = ::send(s, reinterpret_cast<const char*>(data), chunk, 0);
         if (sent > 0) {
             data += sent;
@@ -160,7 +165,7 @@ Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,
 }
 
 Transport::Result TcpTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
-    FileStream file(path);
+    FileStream file(path, SendPieceBytes);
     if (!file.isOpen())
         return FileError;
     ScopedSocket s = connectTo(address_, port_);

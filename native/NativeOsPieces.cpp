@@ -299,6 +299,15 @@ uint32_t copyList(const std::vector<std::wstring>& names, wchar_t* buffer, uint3
 
 } // namespace
 
+bool profileFileBytes(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    std::ifstream in(nativePath(path), std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
 uint32_t profileSectionNames(wchar_t* buffer, uint32_t size, const wchar_t* path) {
     std::vector<std::wstring> names;
     for (const ProfileSection& section : readProfile(path))

@@ -45,7 +45,7 @@ uint32_t readBootSeconds(KIVOptions* options) {
 // Each one in flight is a thread that mostly waits for its printer; the cap
 // keeps a mistyped value from asking for thousands of them.
 uint32_t readParallelUpdates(KIVOptions* options) {
-    const uint32_t Default = 8, Cap = 64;
+    const uint32_t Default = 64, Cap = 64;
     const long value = readNumber(options, L"ParallelUpdates");
     if (value < 1)
         return Default;

@@ -9,6 +9,7 @@
 #include "KIVOptions.h"
 #include "PackageFile.h"
 #include "PrinterCommands.h"
+#include "SideBySide.h"
 #include "TextCase.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
@@ -28,6 +29,10 @@ const uint32_t FlashScanPauseMs = 1000;
 const uint32_t ResetPollMs = 500;
 const uint32_t WaitStepMs = 2000;
 const int VerifiedPercent = 99;
+// Printers an enumeration checks at once. Each check is a few short
+// exchanges, mostly spent waiting; a silent printer holds its thread for the
+// reply time-outs only, so a few of them do not hold up the rest.
+const size_t CheckWidth = 16;
 
 void openConfig(CIniReader& ini, KIVOptions* options) {
     ini.setINIFileName(options->getConfigIniPath());
@@ -112,9 +117,13 @@ struct ISDUpdater::FlashRun {
     int32_t retries = 0;
 };
 
-ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {}
+ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {
+    checkWidth_ = CheckWidth;
+}
 
-ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock) : comTarget(target), clock_(&clock) {
+// A scripted target answers one caller at a time unless told otherwise.
+ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock)
+    : comTarget(target), clock_(&clock), checkWidth_(1) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::ISDUpdater(): ");
 }
 
@@ -478,21 +487,42 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
     if (!list || list->empty()) {
         trace.message(L"Unable to find any devices");
     } else {
-        for (KIVDevice* record : *list) {
-            if (!record)
-                continue;
+        // Each check is mostly waiting for the printer's replies: printers
+        // are checked side by side, and their records still go into the
+        // arrays in the order the search listed them.
+        struct Check {
+            bool compatible = false;
             int32_t reason = 0;
+            std::wstring version;
+        };
+        std::vector<Check> checks(list->size());
+        runSideBySide(list->size(), checkWidth_, [&](size_t i) {
+            KIVDevice* record = (*list)[i];
+            if (!record)
+                return;
+            Check& check = checks[i];
             if (!deviceAnswers(record)) {
                 trace.message(L"Unable to verify device");
-                reason = unreachableReason(*record);
-            } else if (isCompatibleDevice(options, record, &reason)) {
-                keepCopy(devices, *record, readDeviceVersion(options, record));
-                continue;
+                check.reason = unreachableReason(*record);
+            } else if (isCompatibleDevice(options, record, &check.reason)) {
+                check.compatible = true;
+                check.version = readDeviceVersion(options, record);
+                return;
             }
-            // Only a printer that told what it is can be called the wrong one.
-            if (reason == unreachableReason(*record)) {
+            if (check.reason == unreachableReason(*record))
                 trace.message(L"Device found but not checked: not reachable, device=",
                               record->getName());
+        });
+        for (size_t i = 0; i < list->size(); ++i) {
+            KIVDevice* record = (*list)[i];
+            if (!record)
+                continue;
+            const Check& check = checks[i];
+            if (check.compatible) {
+                keepCopy(devices, *record, check.version);
+            } else if (check.reason == unreachableReason(*record)) {
+                // Only a printer that told what it is can be called the wrong
+                // one.
                 markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);
                 keepCopy(unchecked, *record, std::wstring());
             } else {

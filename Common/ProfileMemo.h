@@ -1,0 +1,67 @@
+// The answers of the system's initialization-file reads, kept with the bytes
+// of the file they were read from. Each system read opens the file, looks for
+// a mapping of it in the registry and closes it again, one section at a time
+// and under one lock for the whole process; the engine asks some hundred keys
+// per printer, and printers updated side by side then wait for each other.
+// An answer is given again only while the file holds exactly the bytes it was
+// read from: one read of the file per lookup checks that, however the file was
+// changed (a rewrite of the same size within the file system's clock tick
+// included).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+class ProfileMemo {
+    // What one system read put into the buffer (up to and with the NULs
+    // after the text) and the count it returned.
+    struct Answer {
+        std::wstring text;
+        uint32_t count;
+    };
+
+public:
+    // Reads the whole file; false when it cannot be read.
+    using ReadBytes = std::function<bool(const std::wstring& path, std::string& bytes)>;
+    // One system read into buffer (see ProfileFile.h); returns its count.
+    using SystemRead = std::function<uint32_t(wchar_t* buffer, uint32_t size)>;
+
+    explicit ProfileMemo(ReadBytes readBytes);
+
+    // One lookup of the configuration reader: the system reads it makes go
+    // through read(), and are answered from the memo while the file's bytes
+    // are those of the last lookup.
+    class Lookup {
+    public:
+        Lookup(ProfileMemo& memo, const std::wstring& path);
+        ~Lookup();
+        Lookup(const Lookup&) = delete;
+        Lookup& operator=(const Lookup&) = delete;
+
+        // what names the read (section and key); the result is the one the
+        // system gives for it, cut to size as the system cuts it.
+        uint32_t read(const std::wstring& what, wchar_t* buffer, uint32_t size,
+                      const SystemRead& system);
+
+    private:
+        ProfileMemo& memo_;
+        std::wstring path_;
+        std::string bytes_;
+        bool usable_;
+        // Answers read from the system during this lookup: kept only when
+        // the file still holds the same bytes afterwards.
+        std::map<std::wstring, Answer> fresh_;
+    };
+
+private:
+    struct File {
+        std::string bytes;
+        std::map<std::wstring, Answer> answers;
+    };
+    ReadBytes readBytes_;
+    std::mutex lock_;
+    std::map<std::wstring, File> files_;
+};
