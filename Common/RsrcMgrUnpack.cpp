@@ -7,6 +7,7 @@
 #include "StaleEntry.h"
 
 #include <cstdlib>
+#include <memory>
 #include <system_error>
 #include <ctime>
 #include <vector>
@@ -434,13 +435,22 @@ void RsrcMgr::removeFoundDirs(const StaleDirs& found, FinalPathOf resolve) {
 void RsrcMgr::startStaleRemoval() {
     if (staleRemoval_.joinable() || staleDirs_.names.empty())
         return;
-    StaleDirs found = std::move(staleDirs_);
-    staleDirs_ = StaleDirs();
+    // Called from destructors, so nothing may leave here. Without a thread to
+    // spare the folders go now; without memory they stay for a later run.
     try {
-        staleRemoval_ =
-            std::thread([this, found] { removeFoundDirs(found, &RsrcMgr::finalPathOf); });
-    } catch (const std::system_error&) {
-        removeFoundDirs(found, &RsrcMgr::finalPathOf); // no thread to spare: now, then
+        std::shared_ptr<const StaleDirs> found = std::make_shared<StaleDirs>(std::move(staleDirs_));
+        staleDirs_ = StaleDirs();
+        try {
+            staleRemoval_ = std::thread([this, found] {
+                try {
+                    removeFoundDirs(*found, &RsrcMgr::finalPathOf);
+                } catch (...) {
+                }
+            });
+        } catch (const std::system_error&) {
+            removeFoundDirs(*found, &RsrcMgr::finalPathOf);
+        }
+    } catch (...) {
     }
 }
 
