@@ -95,6 +95,7 @@ struct BasicLogger::Impl {
     CONDITION_VARIABLE queueDone = CONDITION_VARIABLE_INIT;
     std::vector<PendingLine*> queue;
     bool writing = false;
+    DWORD writer = 0; // the thread writing, while writing
 };
 
 struct BasicLogger::PendingLine {
@@ -262,6 +263,14 @@ void BasicLogger::writeLine(const LoggerComponent& component, uint32_t level, co
 
 void BasicLogger::submit(PendingLine& line) {
     AcquireSRWLockExclusive(&impl_->queueLock);
+    // A line from the writing thread itself (a hook that logs) cannot wait
+    // for its own write to end; it goes out on its own, the lock being its
+    // thread's already.
+    if (impl_->writing && impl_->writer == GetCurrentThreadId()) {
+        ReleaseSRWLockExclusive(&impl_->queueLock);
+        writeBatch(std::vector<PendingLine*>(1, &line));
+        return;
+    }
     try {
         impl_->queue.push_back(&line);
     } catch (...) {
@@ -276,6 +285,7 @@ void BasicLogger::submit(PendingLine& line) {
         std::vector<PendingLine*> batch;
         batch.swap(impl_->queue);
         impl_->writing = true;
+        impl_->writer = GetCurrentThreadId();
         ReleaseSRWLockExclusive(&impl_->queueLock);
         try {
             writeBatch(batch);

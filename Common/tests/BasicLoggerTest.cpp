@@ -573,3 +573,42 @@ TEST(LoggerFileBetweenLines, RenamedOrDeletedWhileLinesGoOutTheNextLinesLandInTh
     }
     EXPECT_EQ(previous, next - 1) << "the last line is in the last file";
 }
+
+namespace {
+
+// Brings the file back the first time a line finds it missing, and says so
+// in the log, from inside the write of that line.
+class RecreatingLogger : public BasicLogger {
+public:
+    using BasicLogger::BasicLogger;
+    void onLogFileMissing() override {
+        if (recreated++ == 0) {
+            writeFileBytes(getPath(), "");
+            log(LogKIVInit, LogLevelMessage, L"log file was missing");
+        }
+    }
+    int recreated = 0;
+};
+
+DWORD WINAPI logLostLine(void* logger) {
+    static_cast<BasicLogger*>(logger)->log(LogKIVInit, LogLevelMessage, L"lost with the file");
+    return 0;
+}
+
+} // namespace
+
+TEST(LoggerFileBetweenLines, AHookThatLogsDuringAWriteDoesNotWaitForThatWrite) {
+    TempFolder folder;
+    // Left alive if the line never returns: its thread still uses it.
+    RecreatingLogger* logger = new RecreatingLogger(folder.path() + L"hook.txt", 25);
+    ScopedKernelHandle worker(CreateThread(nullptr, 0, &logLostLine, logger, 0, nullptr));
+    ASSERT_EQ(WaitForSingleObject(worker.get(), 10000), WAIT_OBJECT_0)
+        << "the line waits for itself";
+    logger->log(LogKIVInit, LogLevelMessage, L"after");
+    std::vector<std::string> texts;
+    for (const std::string& line : splitCrLf(readFileBytes(logger->getPath())))
+        texts.push_back(line.size() > 50 ? line.substr(50) : line);
+    const std::vector<std::string> expected = {"log file was missing", "after"};
+    EXPECT_EQ(texts, expected);
+    delete logger;
+}
