@@ -88,6 +88,25 @@ struct BasicLogger::Impl {
     std::map<std::wstring, CachedSetting> settings;
     // Lines lost to a held lock since the last line that got through.
     std::atomic<uint32_t> droppedLines{0};
+    // Lines of this process's threads waiting for the file. Whichever thread
+    // finds nobody writing writes all of them in one go; each caller returns
+    // only once its own line has been written (or dropped).
+    SRWLOCK queueLock = SRWLOCK_INIT;
+    CONDITION_VARIABLE queueDone = CONDITION_VARIABLE_INIT;
+    std::vector<PendingLine*> queue;
+    bool writing = false;
+    DWORD writer = 0; // the thread writing, while writing
+};
+
+struct BasicLogger::PendingLine {
+    const LoggerComponent* component;
+    bool forced;
+    bool withClock;
+    LogLineHeader header; // all but the clock, which is read as the line goes out
+    int depth;
+    std::wstring prefix, suffix;
+    const wchar_t* text;
+    bool done = false;
 };
 
 BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Impl) {
@@ -221,85 +240,149 @@ void BasicLogger::log(const LoggerComponent& component, uint32_t level, const wc
 }
 
 void BasicLogger::writeLine(const LoggerComponent& component, uint32_t level, const wchar_t* text) {
-    LogLineHeader header;
+    PendingLine line;
     uint32_t setting = 0;
     getCachedSetting(clockKey(), setting, 1, kSettingMaxAgeMs);
-    header.withClock = setting > 0;
+    line.header.withClock = setting > 0;
     getCachedSetting(processIdKey(), setting, 0, kSettingMaxAgeMs);
-    header.withProcessId = setting > 0;
+    line.header.withProcessId = setting > 0;
     getCachedSetting(threadIdKey(), setting, 0, kSettingMaxAgeMs);
-    header.withThreadId = setting > 0;
+    line.header.withThreadId = setting > 0;
     if (!impl_->lock)
         return;
+    line.component = &component;
+    line.forced = (level & LogLevelForce) != 0;
+    line.header.processId = GetCurrentProcessId();
+    line.header.threadId = GetCurrentThreadId();
+    line.depth = getDepth(GetCurrentThreadId());
+    line.prefix = getLinePrefix(component, level, text);
+    line.suffix = getLineSuffix(component, level, text);
+    line.text = text;
+    submit(line);
+}
 
+void BasicLogger::submit(PendingLine& line) {
+    AcquireSRWLockExclusive(&impl_->queueLock);
+    // A line from the writing thread itself (a hook that logs) cannot wait
+    // for its own write to end; it goes out on its own, the lock being its
+    // thread's already.
+    if (impl_->writing && impl_->writer == GetCurrentThreadId()) {
+        ReleaseSRWLockExclusive(&impl_->queueLock);
+        writeBatch(std::vector<PendingLine*>(1, &line));
+        return;
+    }
+    try {
+        impl_->queue.push_back(&line);
+    } catch (...) {
+        ReleaseSRWLockExclusive(&impl_->queueLock);
+        throw; // the line is lost, as any line that cannot be written
+    }
+    while (!line.done) {
+        if (impl_->writing) {
+            SleepConditionVariableSRW(&impl_->queueDone, &impl_->queueLock, INFINITE, 0);
+            continue;
+        }
+        std::vector<PendingLine*> batch;
+        batch.swap(impl_->queue);
+        impl_->writing = true;
+        impl_->writer = GetCurrentThreadId();
+        ReleaseSRWLockExclusive(&impl_->queueLock);
+        try {
+            writeBatch(batch);
+        } catch (...) {
+            // Lines that cannot be written are lost; logging never fails a caller.
+        }
+        AcquireSRWLockExclusive(&impl_->queueLock);
+        for (PendingLine* written : batch)
+            written->done = true;
+        impl_->writing = false;
+        WakeAllConditionVariable(&impl_->queueDone);
+    }
+    ReleaseSRWLockExclusive(&impl_->queueLock);
+}
+
+void BasicLogger::writeBatch(const std::vector<PendingLine*>& batch) {
     InterProcessLock hold(impl_->lock.get(),
                           impl_->droppedLines.load() ? kLockRetryMs : kLockWaitMs);
     if (!hold.held()) {
-        ++impl_->droppedLines;
+        impl_->droppedLines += static_cast<uint32_t>(batch.size());
         return;
     }
-    if (header.withClock) {
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        header.year = now.wYear;
-        header.month = now.wMonth;
-        header.day = now.wDay;
-        header.hour = now.wHour;
-        header.minute = now.wMinute;
-        header.second = now.wSecond;
-        header.millis = now.wMilliseconds;
-    }
-    header.processId = GetCurrentProcessId();
-    header.threadId = GetCurrentThreadId();
-    const int depth = getDepth(GetCurrentThreadId());
-    std::wstring line;
+    // The clock is read under the lock, so that the file's time stamps run
+    // in the order of its lines whatever process wrote them.
+    std::wstring text;
+    std::string bytes, forcedBytes, lineBytes;
+    bool anyForced = false;
     const uint32_t dropped = impl_->droppedLines.exchange(0);
-    if (dropped != 0) {
-        const std::wstring note = L"Log lines dropped (log lock busy): " + std::to_wstring(dropped);
-        appendLogLine(line, header, component.name(), impl_->nameWidth, depth, note.c_str(), L"");
+    for (size_t i = 0; i < batch.size(); ++i) {
+        PendingLine& line = *batch[i];
+        if (line.header.withClock) {
+            SYSTEMTIME now;
+            GetLocalTime(&now);
+            line.header.year = now.wYear;
+            line.header.month = now.wMonth;
+            line.header.day = now.wDay;
+            line.header.hour = now.wHour;
+            line.header.minute = now.wMinute;
+            line.header.second = now.wSecond;
+            line.header.millis = now.wMilliseconds;
+        }
+        text.clear();
+        if (i == 0 && dropped != 0) {
+            const std::wstring note =
+                L"Log lines dropped (log lock busy): " + std::to_wstring(dropped);
+            appendLogLine(text, line.header, line.component->name(), impl_->nameWidth, line.depth,
+                          note.c_str(), L"");
+        }
+        text += line.prefix;
+        appendLogLine(text, line.header, line.component->name(), impl_->nameWidth, line.depth,
+                      line.text, line.suffix);
+        // Characters the file's 8-bit text cannot hold are marked, not allowed
+        // to cost the line: user names put them into every temporary path.
+        narrowLatin1Replacing(text, lineBytes);
+        bytes += lineBytes;
+        if (line.forced) {
+            forcedBytes += lineBytes;
+            anyForced = true;
+        }
     }
-    line += getLinePrefix(component, level, text);
-    appendLogLine(line, header, component.name(), impl_->nameWidth, depth, text,
-                  getLineSuffix(component, level, text));
-    // Characters the file's 8-bit text cannot hold are marked, not allowed to
-    // cost the line: user names put them into every temporary path.
-    std::string bytes;
-    narrowLatin1Replacing(line, bytes);
-    appendToFile(level, bytes);
+    if (!appendToFile(false, bytes) && anyForced)
+        appendToFile(true, forcedBytes);
 }
 
-void BasicLogger::appendToFile(uint32_t level, const std::string& bytes) {
-    SECURITY_ATTRIBUTES* security =
-        impl_->fileSecurity ? impl_->fileSecurity->getSecurityAttributes() : nullptr;
-    const DWORD access = GENERIC_READ | GENERIC_WRITE;
+bool BasicLogger::appendToFile(bool forced, const std::string& bytes) {
+    // Appending only: every write lands at the end of the file as it is then,
+    // with no separate move to the end.
+    const DWORD access = FILE_APPEND_DATA;
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    ScopedFileHandle file(CreateFileW(impl_->path.c_str(), access, share, security, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        DWORD error = GetLastError();
-        onLogFileMissing();
-        // The file's existence is the start gate: a line must not bring back
-        // a file that was deleted to stop the log. Only forced lines create
-        // it; the others are dropped, and unless the file is merely held by
-        // another program the gate is read again at once.
-        if (!(level & LogLevelForce)) {
+    ScopedFileHandle file;
+    if (!forced) {
+        file.reset(CreateFileW(impl_->path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) {
+            DWORD error = GetLastError();
+            onLogFileMissing();
+            // The file's existence is the start gate: a line must not bring
+            // back a file that was deleted to stop the log. Only forced lines
+            // create it; the others are dropped, and unless the file is merely
+            // held by another program the gate is read again at once.
             if (!isInUseElsewhere(error)) {
                 CriticalSectionLock guard(impl_->settingsLock);
                 impl_->settings.erase(startLogKey());
             }
-            return;
+            return false;
         }
+    } else {
+        SECURITY_ATTRIBUTES* security =
+            impl_->fileSecurity ? impl_->fileSecurity->getSecurityAttributes() : nullptr;
         file.reset(CreateFileW(impl_->path.c_str(), access, share, security, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid())
-            return;
+            return false;
     }
-    LARGE_INTEGER zero;
-    zero.QuadPart = 0;
-    if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END))
-        return;
     DWORD written = 0;
     WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return true;
 }
 
 void BasicLogger::deleteLogFile() {

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Mutex;
 class SecurityEveryone;
@@ -57,8 +58,11 @@ public:
     const std::wstring& getPath() const;
 
 private:
+    struct PendingLine;
     void writeLine(const LoggerComponent& component, uint32_t level, const wchar_t* text);
-    void appendToFile(uint32_t level, const std::string& bytes);
+    void submit(PendingLine& line);
+    void writeBatch(const std::vector<PendingLine*>& batch);
+    bool appendToFile(bool forced, const std::string& bytes);
 
     struct Impl;
     std::unique_ptr<Impl> impl_;

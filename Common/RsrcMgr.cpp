@@ -9,6 +9,7 @@ RsrcMgr::RsrcMgr() {
 
 RsrcMgr::~RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::~RsrcMgr(): ");
+    finishStaleRemoval();
     if (runLock_)
         closeRunLock(runLock_);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
+#include <vector>
 
 class RsrcMgr {
 public:
@@ -29,6 +31,13 @@ public:
     // cannot make.
     void removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve);
     uint32_t deleteDirectory(const std::wstring& path, bool recursive);
+    // createDirs only finds the folders of earlier runs; they are removed on
+    // a thread of their own, started by initialize once the packages are
+    // unpacked (or here), so that nobody waits for them at start-up.
+    void startStaleRemoval();
+    // Removes them now if that has not started, and waits until it is done.
+    // The destructor does the same.
+    void finishStaleRemoval();
 
     // For callers that already have unpacked folders (tests, tools). Each path
     // must end with a backslash.
@@ -37,9 +46,20 @@ public:
     // How long runSfx lets a package program run before it ends it.
     void setSfxTimeout(uint32_t milliseconds) { sfxTimeoutMs_ = milliseconds; }
 
+    // The folders of earlier runs in one temporary folder, as found there.
+    struct StaleDirs {
+        std::wstring base;      // the temporary folder, with its backslash
+        std::wstring baseFinal; // the same as the file system resolves it
+        std::vector<std::wstring> names;
+        std::vector<uint32_t> attributes;
+    };
+
 private:
     // Lives with the unpacking, the only code that takes the lock.
     static void closeRunLock(void* lock);
+    // False (and nothing found) when the folder cannot be resolved or listed.
+    static bool findStaleDirs(const std::wstring& tempDir, FinalPathOf resolve, StaleDirs& found);
+    void removeFoundDirs(const StaleDirs& found, FinalPathOf resolve);
 
     std::wstring packageDir_;
     std::wstring commonDir_;
@@ -47,4 +67,6 @@ private:
     // open for the whole run; other runs leave a folder alone while it is held.
     void* runLock_ = nullptr;
     uint32_t sfxTimeoutMs_ = 90000;
+    StaleDirs staleDirs_;
+    std::thread staleRemoval_;
 };

@@ -7,6 +7,8 @@
 #include "StaleEntry.h"
 
 #include <cstdlib>
+#include <memory>
+#include <system_error>
 #include <ctime>
 #include <vector>
 
@@ -101,6 +103,13 @@ bool removeLink(const std::wstring& path, DWORD attrs) {
 
 int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::initialize: ");
+    // Every file removed is a round trip through the file system that the
+    // unpacking would otherwise wait for; after it, the removal overlaps
+    // whatever the run does next.
+    struct StartRemovalAtEnd {
+        RsrcMgr& mgr;
+        ~StartRemovalAtEnd() { mgr.startStaleRemoval(); }
+    } removal{*this};
     if (createDirs() != 0) {
         trace.message(L"Unable to create resource directories in system temp directory.");
         return 4;
@@ -152,7 +161,9 @@ int32_t RsrcMgr::createDirs() {
         return 4;
     }
     std::wstring tempDir(temp, n);
-    removeStaleDirs(tempDir);
+    // Found before this run's own folder exists, so it is never among them.
+    finishStaleRemoval();
+    findStaleDirs(tempDir, &RsrcMgr::finalPathOf, staleDirs_);
 
     std::wstring root;
     ScopedFileHandle lock;
@@ -360,43 +371,51 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir) {
 }
 
 void RsrcMgr::removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve) {
-    const std::wstring base = withBackslash(tempDir);
+    StaleDirs found;
+    if (findStaleDirs(tempDir, resolve, found))
+        removeFoundDirs(found, resolve);
+}
+
+bool RsrcMgr::findStaleDirs(const std::wstring& tempDir, FinalPathOf resolve, StaleDirs& found) {
+    found = StaleDirs();
+    found.base = withBackslash(tempDir);
     // TEMP may itself be a link (a folder moved to another drive): its
     // entries resolve through it, so it is compared resolved too.
-    const std::wstring tempFinal = resolve(tempDir, true);
-    if (tempFinal.empty()) {
+    found.baseFinal = resolve(tempDir, true);
+    if (found.baseFinal.empty()) {
         // Nothing in it can be shown to be the entry it names, so nothing goes.
         logLine(LogKIVInit,
                 L"RsrcMgr::removeStaleDirs: Unable to resolve temporary directory, "
                 L"folders of earlier runs are kept: Path=",
                 tempDir, L", Err code=", static_cast<uint32_t>(::GetLastError()));
-        return;
+        return false;
     }
-    struct Found {
-        std::wstring name;
-        DWORD attrs;
-    };
-    std::vector<Found> stale;
     WIN32_FIND_DATAW fd;
-    {
-        ScopedFindHandle find(::FindFirstFileW((base + L"*.*").c_str(), &fd));
-        if (!find)
-            return;
-        do {
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                isStaleRunFolderName(fd.cFileName))
-                stale.push_back({fd.cFileName, fd.dwFileAttributes});
-        } while (::FindNextFileW(find.get(), &fd));
-    }
-    for (const Found& f : stale) {
-        std::wstring path = base + f.name;
+    ScopedFindHandle find(::FindFirstFileW((found.base + L"*.*").c_str(), &fd));
+    if (!find)
+        return false;
+    do {
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            isStaleRunFolderName(fd.cFileName)) {
+            found.names.push_back(fd.cFileName);
+            found.attributes.push_back(fd.dwFileAttributes);
+        }
+    } while (::FindNextFileW(find.get(), &fd));
+    return true;
+}
+
+void RsrcMgr::removeFoundDirs(const StaleDirs& found, FinalPathOf resolve) {
+    for (size_t i = 0; i < found.names.size(); ++i) {
+        const std::wstring& name = found.names[i];
+        const DWORD attrs = found.attributes[i];
+        std::wstring path = found.base + name;
         // A name that resolves elsewhere is a link the platform follows:
         // deleting through it would reach outside TEMP.
         const std::wstring folderFinal = resolve(path, false);
-        if (!finalPathIsEntry(tempFinal, f.name, folderFinal))
+        if (!finalPathIsEntry(found.baseFinal, name, folderFinal))
             continue;
-        if (f.attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
-            removeLink(path, f.attrs);
+        if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
+            removeLink(path, attrs);
             continue;
         }
         std::vector<FolderEntry> entries;
@@ -411,6 +430,34 @@ void RsrcMgr::removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve) 
         ::DeleteFileW((withBackslash(path) + kRunLockFileName).c_str());
         ::RemoveDirectoryW(path.c_str());
     }
+}
+
+void RsrcMgr::startStaleRemoval() {
+    if (staleRemoval_.joinable() || staleDirs_.names.empty())
+        return;
+    // Called from destructors, so nothing may leave here. Without a thread to
+    // spare the folders go now; without memory they stay for a later run.
+    try {
+        std::shared_ptr<const StaleDirs> found = std::make_shared<StaleDirs>(std::move(staleDirs_));
+        staleDirs_ = StaleDirs();
+        try {
+            staleRemoval_ = std::thread([this, found] {
+                try {
+                    removeFoundDirs(*found, &RsrcMgr::finalPathOf);
+                } catch (...) {
+                }
+            });
+        } catch (const std::system_error&) {
+            removeFoundDirs(*found, &RsrcMgr::finalPathOf);
+        }
+    } catch (...) {
+    }
+}
+
+void RsrcMgr::finishStaleRemoval() {
+    startStaleRemoval();
+    if (staleRemoval_.joinable())
+        staleRemoval_.join();
 }
 
 uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {

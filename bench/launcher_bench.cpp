@@ -1,7 +1,10 @@
 // Figures of the launcher's start-up: time from process start to "Resource
 // initialization successful!" (read from the log's time stamps), the whole
 // run of a program that stops right after unpacking, and the peak memory.
-// Usage: launcher_bench KIV.exe [runs]
+// Each logged run is paired with three starts of a program that does nothing
+// (the launcher and its two package programs are three starts), run right
+// before it, so that the pair sees the same load on the machine.
+// Usage: launcher_bench KIV.exe trivial.exe [runs]
 #include "WindowsSupport.h"
 
 #include "ScopedHandle.h"
@@ -107,6 +110,26 @@ RunFigures runOnce(const std::wstring& exe, const std::wstring& temp, const std:
     return f;
 }
 
+// Three starts, one after the other, of a program that does nothing.
+double threeStarts(const std::wstring& trivial) {
+    LARGE_INTEGER freq, t0, t1;
+    ::QueryPerformanceFrequency(&freq);
+    ::QueryPerformanceCounter(&t0);
+    for (int i = 0; i < 3; ++i) {
+        std::wstring cmd = L"\"" + trivial + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(trivial.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &si, &pi))
+            return -1;
+        ScopedKernelHandle process(pi.hProcess), thread(pi.hThread);
+        ::WaitForSingleObject(pi.hProcess, INFINITE);
+    }
+    ::QueryPerformanceCounter(&t1);
+    return double(t1.QuadPart - t0.QuadPart) * 1000.0 / double(freq.QuadPart);
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
@@ -115,23 +138,29 @@ double median(std::vector<double> v) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: launcher_bench KIV.exe [runs]\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: launcher_bench KIV.exe trivial.exe [runs]\n");
         return 2;
     }
     const std::wstring exe = argv[1];
-    const int runs = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
+    const std::wstring trivial = argv[2];
+    const int runs = argc > 3 ? std::max(1, _wtoi(argv[3])) : 5;
     const std::wstring temp = folder(L"kivbench_temp");
     const std::wstring profile = folder(L"kivbench_profile");
 
-    std::vector<double> toResources, wallLogged, wallQuiet, peak;
+    std::vector<double> toResources, wallLogged, wallQuiet, peak, starts;
     setLogSwitch(true);
     for (int i = 0; i < runs; ++i) {
+        const double three = threeStarts(trivial);
         RunFigures f = runOnce(exe, temp, profile);
         if (f.toResourcesMs >= 0)
             toResources.push_back(f.toResourcesMs);
         wallLogged.push_back(f.wallMs);
         peak.push_back(f.peakMiB);
+        starts.push_back(three);
+        // One line per pair, for the script that adds the native unzip.
+        std::printf("pair %d: start to unpacked %.1f ms, three trivial starts %.1f ms\n", i + 1,
+                    f.toResourcesMs, three);
     }
     setLogSwitch(false);
     for (int i = 0; i < runs; ++i)
@@ -141,6 +170,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("  process start -> \"Resource initialization successful!\": %8.1f ms"
                 " (log on, %zu of %d runs logged the line)\n",
                 median(toResources), toResources.size(), runs);
+    std::printf("  three starts of a program that does nothing:            %8.1f ms\n",
+                median(starts));
     std::printf("  whole run, log on:                                      %8.1f ms\n",
                 median(wallLogged));
     std::printf("  whole run, log off:                                     %8.1f ms\n",

@@ -195,8 +195,11 @@ bool systemDottedAddress(const char* text, uint32_t& hostOrder) {
     return true;
 }
 
-// Natively nothing is unpacked, so no run lock is ever taken.
+// Natively nothing is unpacked, so no run lock is ever taken and no folder
+// of an earlier run is ever found.
 void RsrcMgr::closeRunLock(void*) {}
+void RsrcMgr::startStaleRemoval() {}
+void RsrcMgr::finishStaleRemoval() {}
 
 // ---------------------------------------------------------------------------
 // Initialization files, read the way the system reads them: "[name]" opens a

@@ -119,8 +119,29 @@ void discard(const std::vector<Staged>& staged) {
         ::DeleteFileW(s.temp.c_str());
 }
 
+// The folder part of a relative path ("" for a name in the target folder).
+std::wstring parentOf(const std::wstring& path) {
+    const size_t sep = path.rfind(L'\\');
+    return sep == std::wstring::npos ? std::wstring() : path.substr(0, sep);
+}
+
 // Puts one staged file in place; an existing file of that name is kept aside.
-bool place(Staged& s) {
+// Folders made (or found) once are not asked for again: every question is a
+// round trip to the file system, and most entries share a few folders.
+bool place(Staged& s, std::set<std::wstring>& folders) {
+    const std::wstring parent = parentOf(s.final);
+    if (!parent.empty() && !folders.count(parent)) {
+        if (!makeFolders(s.final, false))
+            return false;
+        folders.insert(parent);
+    }
+    // Most names are new: only a name that is taken needs its file kept aside.
+    if (::MoveFileExW(s.temp.c_str(), s.final.c_str(), 0)) {
+        s.placed = true;
+        return true;
+    }
+    if (::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS)
+        return false;
     DWORD attrs = ::GetFileAttributesW(s.final.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
         // Overwriting must also work for a read-only file left by an earlier run.
@@ -132,7 +153,7 @@ bool place(Staged& s) {
         s.keptAside = true;
         s.keptAttributes = attrs;
     }
-    s.placed = makeFolders(s.final, false) && ::MoveFileExW(s.temp.c_str(), s.final.c_str(), 0);
+    s.placed = ::MoveFileExW(s.temp.c_str(), s.final.c_str(), 0) != FALSE;
     return s.placed;
 }
 
@@ -189,13 +210,17 @@ int extractAll(const ZipArchive& zip) {
             return st == ZipStatus::WriteFailed ? ExitWrite : ExitDamaged;
         }
     }
-    for (const std::wstring& f : folders)
+    std::set<std::wstring> made;
+    for (const std::wstring& f : folders) {
         if (!makeFolders(f, true)) {
             discard(staged);
             return ExitWrite;
         }
+        for (std::wstring p = f; !p.empty(); p = parentOf(p))
+            made.insert(p);
+    }
     for (Staged& s : staged) {
-        if (!place(s)) {
+        if (!place(s, made)) {
             undo(staged);
             return ExitWrite;
         }

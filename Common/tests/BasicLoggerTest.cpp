@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -489,3 +490,125 @@ TEST(LoggerLockWait, LinesWaitBoundedTimeAndTheNextLineCountsTheDropped) {
 }
 
 } // namespace
+
+namespace {
+
+// The index of each "free <n>" line of a file, in file order.
+std::vector<int> freeLineIndexes(const std::wstring& path) {
+    std::vector<int> indexes;
+    for (const std::string& line : splitCrLf(readFileBytes(path))) {
+        int n = -1;
+        if (line.size() > 50 && std::sscanf(line.c_str() + 50, "free %d", &n) == 1)
+            indexes.push_back(n);
+    }
+    return indexes;
+}
+
+// Another program's move: it may meet a line being written (the file open
+// for that moment, shared for reading and writing only) and tries again.
+bool retryWhileInUse(const std::function<bool()>& attempt) {
+    for (int tries = 0; tries < 200; ++tries) {
+        if (attempt())
+            return true;
+        if (GetLastError() != ERROR_SHARING_VIOLATION && GetLastError() != ERROR_ACCESS_DENIED)
+            return false;
+        Sleep(1);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(LoggerFileBetweenLines, RenamedOrDeletedWhileLinesGoOutTheNextLinesLandInTheFreshFile) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    std::atomic<bool> stop{false};
+    std::atomic<int> next{0};
+    // Straight to the file: the start gate, which would shut for a while
+    // after a line meets no file, is not what this is about.
+    std::thread writer([&] {
+        while (!stop)
+            BasicLogger::getInstance().log(LogKIVInit, LogLevelMessage,
+                                           L"free " + std::to_wstring(next++));
+    });
+    // Rotated twice by renaming, then once by deleting, each time replaced
+    // by an empty file at once, while the writer goes on.
+    std::vector<std::wstring> files;
+    for (int round = 0; round < 3; ++round) {
+        const int before = next;
+        while (next < before + 50)
+            Sleep(1);
+        const std::wstring old = log.path() + L"." + std::to_wstring(round);
+        const bool moved =
+            round < 2 ? retryWhileInUse([&] { return MoveFileW(log.path().c_str(), old.c_str()); })
+                      : retryWhileInUse([&] { return DeleteFileW(log.path().c_str()); });
+        EXPECT_TRUE(moved) << "round " << round << ": error " << GetLastError();
+        // A handle left open would keep a deleted name from being created again.
+        ScopedFileHandle fresh(CreateFileW(log.path().c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_TRUE(fresh.valid()) << "round " << round << ": error " << GetLastError();
+        if (round < 2)
+            files.push_back(old);
+    }
+    const int last = next;
+    while (next < last + 50)
+        Sleep(1);
+    stop = true;
+    writer.join();
+    files.push_back(log.path());
+
+    // Lines written while no file was there are lost (the file is the start
+    // gate); every other line is in exactly one file, in order, and each
+    // fresh file took the lines that followed.
+    int previous = -1;
+    for (const std::wstring& file : files) {
+        std::vector<int> indexes = freeLineIndexes(file);
+        EXPECT_FALSE(indexes.empty()) << "no line landed in a fresh file";
+        for (int n : indexes) {
+            EXPECT_GT(n, previous);
+            previous = n;
+        }
+        DeleteFileW(file.c_str());
+    }
+    EXPECT_EQ(previous, next - 1) << "the last line is in the last file";
+}
+
+namespace {
+
+// Brings the file back the first time a line finds it missing, and says so
+// in the log, from inside the write of that line.
+class RecreatingLogger : public BasicLogger {
+public:
+    using BasicLogger::BasicLogger;
+    void onLogFileMissing() override {
+        if (recreated++ == 0) {
+            writeFileBytes(getPath(), "");
+            log(LogKIVInit, LogLevelMessage, L"log file was missing");
+        }
+    }
+    int recreated = 0;
+};
+
+DWORD WINAPI logLostLine(void* logger) {
+    static_cast<BasicLogger*>(logger)->log(LogKIVInit, LogLevelMessage, L"lost with the file");
+    return 0;
+}
+
+} // namespace
+
+TEST(LoggerFileBetweenLines, AHookThatLogsDuringAWriteDoesNotWaitForThatWrite) {
+    TempFolder folder;
+    // Left alive if the line never returns: its thread still uses it.
+    RecreatingLogger* logger = new RecreatingLogger(folder.path() + L"hook.txt", 25);
+    ScopedKernelHandle worker(CreateThread(nullptr, 0, &logLostLine, logger, 0, nullptr));
+    ASSERT_EQ(WaitForSingleObject(worker.get(), 10000), WAIT_OBJECT_0)
+        << "the line waits for itself";
+    logger->log(LogKIVInit, LogLevelMessage, L"after");
+    std::vector<std::string> texts;
+    for (const std::string& line : splitCrLf(readFileBytes(logger->getPath())))
+        texts.push_back(line.size() > 50 ? line.substr(50) : line);
+    const std::vector<std::string> expected = {"log file was missing", "after"};
+    EXPECT_EQ(texts, expected);
+    delete logger;
+}
