@@ -18,7 +18,6 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/log/MsgText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/PathCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/config/RsrcMgr.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/../launcher/StaleEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mode/StatusMessenger.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/TextCase.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/TextConvert.cpp

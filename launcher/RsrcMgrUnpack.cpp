@@ -97,6 +97,10 @@ bool removeLink(const std::wstring& path, DWORD attrs) {
     return ::DeleteFileW(path.c_str()) != FALSE;
 }
 
+void closeRunLockHandle(void* lock) {
+    ::CloseHandle(lock);
+}
+
 } // namespace
 
 int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
@@ -132,10 +136,6 @@ int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
     }
     trace.message(L"Resource initialization successful!");
     return 0;
-}
-
-void RsrcMgr::closeRunLock(void* lock) {
-    ::CloseHandle(lock);
 }
 
 int32_t RsrcMgr::createDirs() {
@@ -206,9 +206,10 @@ int32_t RsrcMgr::createDirs() {
     }
     // Held until this object goes at the end of the run; if the process dies
     // first, the system lets go of it.
-    if (runLock_)
-        closeRunLock(runLock_);
+    if (runLock_ && closeRunLock_)
+        closeRunLock_(runLock_);
     runLock_ = lock.release();
+    closeRunLock_ = &closeRunLockHandle;
     // The paths are published only once all three folders exist.
     setDirectories(package, common);
     trace.message(L"Temporary directories created successfully!");

@@ -8,7 +8,6 @@
 #include "LogLineFormat.h"
 #include "NativePath.h"
 #include "ProfileFile.h"
-#include "RsrcMgr.h"
 #include "SystemAddressParser.h"
 #include "TextConvert.h"
 #include "Win32Exception.h"
@@ -194,9 +193,6 @@ bool systemDottedAddress(const char* text, uint32_t& hostOrder) {
     hostOrder = ntohl(address);
     return true;
 }
-
-// Natively nothing is unpacked, so no run lock is ever taken.
-void RsrcMgr::closeRunLock(void*) {}
 
 // ---------------------------------------------------------------------------
 // Initialization files, read the way the system reads them: "[name]" opens a

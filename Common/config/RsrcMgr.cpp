@@ -9,8 +9,8 @@ RsrcMgr::RsrcMgr() {
 
 RsrcMgr::~RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::~RsrcMgr(): ");
-    if (runLock_)
-        closeRunLock(runLock_);
+    if (runLock_ && closeRunLock_)
+        closeRunLock_(runLock_);
 }
 
 std::wstring RsrcMgr::getPackagePath() {

@@ -1,5 +1,7 @@
 // Unpacks the two embedded packages into a fresh folder under %TEMP% and
-// remembers where they went.
+// remembers where they went. Every module reads the folders through the run's
+// options; only the launcher unpacks, so the unpacking is defined there
+// (launcher/RsrcMgrUnpack.cpp).
 #pragma once
 
 #include <cstdint>
@@ -38,13 +40,13 @@ public:
     void setSfxTimeout(uint32_t milliseconds) { sfxTimeoutMs_ = milliseconds; }
 
 private:
-    // Lives with the unpacking, the only code that takes the lock.
-    static void closeRunLock(void* lock);
-
     std::wstring packageDir_;
     std::wstring commonDir_;
     // The lock file of this run's folder (a file handle, null when none),
     // open for the whole run; other runs leave a folder alone while it is held.
     void* runLock_ = nullptr;
+    // Set by the unpacking (launcher/), the only code that takes the lock, so
+    // that every other module can hold this record without the OS call.
+    void (*closeRunLock_)(void* lock) = nullptr;
     uint32_t sfxTimeoutMs_ = 90000;
 };
