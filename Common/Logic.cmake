@@ -1,5 +1,5 @@
 # The common library's files that make no OS call. The Windows build archives
-# them into kivcommon with the OS-bound files; the native build (native/)
+# them into kivcommon_os with the OS-bound files; the native build (native/)
 # compiles the same files for its sanitized tests and fuzzers.
 add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/config/CIniReader.cpp
@@ -33,7 +33,7 @@ target_include_directories(kivcommon_logic PUBLIC ${KIV_COMMON_INCLUDE_DIRS})
 
 kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
-  LIBS kivcommon)
+  LIBS kivcommon_os)
 
 # The configuration reader over the system's initialization-file reads: the
 # Windows ones here, the native build's own there, on the same files.
@@ -43,17 +43,17 @@ kiv_logic_tests(config_reader_tests
 
 kiv_fuzz_target(cmdline_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/CmdLineFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/cmdline)
 kiv_fuzz_target(ini_value_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IniValueFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ini_value)
 kiv_fuzz_target(log_line_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/LogLineFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/log_line)
 kiv_fuzz_target(ip_address_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IpAddressFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ip_address)
