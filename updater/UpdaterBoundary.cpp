@@ -81,13 +81,7 @@ int32_t UpdaterBoundary::enumerateFoundDevices(KIVOptions* options, KIVDeviceArr
 }
 
 void UpdaterBoundary::createDeviceArray(KIVDeviceArray** out) {
-    if (!noThrow(false,
-                 [&] {
-                     engine_->createDeviceArray(out);
-                     return true;
-                 }) &&
-        out)
-        *out = nullptr;
+    noThrowMake(out, [&] { engine_->createDeviceArray(out); });
 }
 
 void UpdaterBoundary::freeDeviceArray(KIVDeviceArray** array) {
