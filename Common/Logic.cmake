@@ -18,6 +18,8 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/log/MsgText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/PathCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/config/RsrcMgr.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mode/RunReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mode/RunReportJson.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mode/StatusMessenger.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/TextCase.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/TextConvert.cpp
@@ -31,9 +33,22 @@ foreach(part text error os log device config mode)
 endforeach()
 target_include_directories(kivcommon_logic PUBLIC ${KIV_COMMON_INCLUDE_DIRS})
 
+# The run report's JSON library (Debian's nlohmann-json3-dev, header-only).
+# Only its own folder is copied into the build tree: a cross build that took
+# /usr/include would pull in the Linux C library's headers.
+find_path(KIV_NLOHMANN_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH
+          NO_DEFAULT_PATH)
+if(NOT KIV_NLOHMANN_INCLUDE)
+  message(FATAL_ERROR "nlohmann/json.hpp not found: install nlohmann-json3-dev (tools/setup.sh)")
+endif()
+file(COPY ${KIV_NLOHMANN_INCLUDE}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/staging-include)
+target_include_directories(kivcommon_logic SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/staging-include)
+
 kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/RunReportTest.cpp
   LIBS kivcommon_os)
+target_include_directories(common_logic_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/staging-include)
 
 # The configuration reader over the system's initialization-file reads: the
 # Windows ones here, the native build's own there, on the same files.

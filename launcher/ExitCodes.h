@@ -10,8 +10,9 @@ enum LauncherExitCode : int {
     ExitModeFailed = 4,
 };
 
-// A forced exit code from the registry is honoured only in the range that a
-// run itself can produce.
+// A forced exit code from the registry is honoured only in the range of an
+// update run's codes, 0 to 11. A check-only run's 12 stays out of it: a
+// machine that holds 12 today runs normally, and must go on doing so.
 bool isForcedExitCode(uint32_t value);
 
 // Whether a "KivRetCode" registry value forces the exit code: only a 4-byte
@@ -24,3 +25,6 @@ bool isMalformedForcedExitValue(uint32_t regType, uint32_t size);
 
 // The exit code for a non-zero result of executeUpdateMode.
 int exitCodeForModeResult(int32_t result);
+
+// What an exit code tells a caller, in a few words, for the run's report.
+const wchar_t* exitCodeMeaning(int code);

@@ -1,6 +1,7 @@
 #include "LauncherRun.h"
 
 #include "BasicLogger.h"
+#include "ConsoleLine.h"
 #include "ConsoleVisibility.h"
 #include "Exception.h"
 #include "ExitCodes.h"
@@ -8,12 +9,16 @@
 #include "KIVOptions.h"
 #include "MethodTrace.h"
 #include "MsgText.h"
+#include "ReportFile.h"
 #include "ScopedHandle.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <exception>
+#include <iostream>
 #include <vector>
 
 namespace {
@@ -89,6 +94,7 @@ int LauncherRun::run() {
 }
 
 int LauncherRun::runSteps() {
+    startTime_ = static_cast<int64_t>(std::time(nullptr));
     int forced = 0;
     if (readForcedExitCode(forced))
         return forced; // nothing else happens, not even logging
@@ -106,6 +112,7 @@ int LauncherRun::runSteps() {
     pointAtConfig();
     bool closingLines = false;
     int code = runUpdateMode(closingLines);
+    writeReport(code);
     return finish(code, closingLines);
 }
 
@@ -188,6 +195,33 @@ int LauncherRun::runUpdateMode(bool& closingLines) {
         return ExitModeFailed;
     closingLines = true;
     return ExitSuccess;
+}
+
+// The report tells what happened; whether it could be written has no say in
+// the exit code, which tells the update's own result.
+void LauncherRun::writeReport(int exitCode) {
+    const std::wstring& path = options_->getReportPath();
+    if (path.empty())
+        return;
+    RunReport& report = options_->getReport();
+    report.setProgramVersion(KIV_PROGRAM_VERSION);
+    report.setMode(options_->getAppMode());
+    report.setStart(startTime_);
+    report.setEnd(static_cast<int64_t>(std::time(nullptr)));
+    report.setExit(exitCode, exitCodeMeaning(exitCode));
+    std::wstring problem;
+    try {
+        if (writeReportFile(path, report.toJson(), problem)) {
+            logLine(LogKIVInit, L"Report written: ", path);
+            return;
+        }
+    } catch (const std::exception& e) {
+        problem = L"it could not be made (" +
+                  std::wstring(e.what(), e.what() + std::strlen(e.what())) + L")";
+    }
+    const std::wstring line = L"Report not written: " + path + L": " + problem;
+    logLine(LogKIVInit, line);
+    writeTolerantLine(std::wcout, line);
 }
 
 int LauncherRun::finish(int exitCode, bool closingLines) {

@@ -31,8 +31,10 @@ private:
     void unpackPackages();
     void pointAtConfig();
     int runUpdateMode(bool& closingLines);
+    void writeReport(int exitCode);
     int finish(int exitCode, bool closingLines);
 
+    int64_t startTime_ = 0; // seconds since 1970, UTC
     int argc_;
     const wchar_t* const* argv_;
     std::unique_ptr<BasicLogger> logger_;

@@ -2,6 +2,7 @@
 # tests under Wine and the native build (native/).
 add_library(nogui_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ConsoleOutput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NoGuiReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NoGuiRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgressTracker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunResult.cpp)

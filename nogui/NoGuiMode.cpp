@@ -131,6 +131,7 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     env.clockMs = &monotonicMs;
     env.bootSeconds = readBootSeconds(options);
     env.parallel = readParallelUpdates(options);
+    env.checkOnly = options->getCheckOnly();
     trace.message(L"Printers updated at once=", env.parallel);
 
     NoGuiRun run(env);
@@ -140,6 +141,7 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
         // With -e 1 a failed record is a result line too.
         recordInstalledVersion(options, run.packageVersion(), messenger_ ? &std::wcout : nullptr);
     }
+    run.fillReport(options->getReport());
     options->clearDeviceList();
     trace.setResult(std::to_wstring(result));
     return result;

@@ -118,24 +118,51 @@ int NoGuiRun::updatedCount() const {
     return n;
 }
 
-void NoGuiRun::addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
-                          const std::wstring& version) {
-    outcomes_.push_back(Outcome{name, result, errorCode, version});
+void NoGuiRun::addOutcome(const Outcome& outcome) {
+    outcomes_.push_back(outcome);
+    outcomes_.back().verdict =
+        env_.checkOnly ? checkVerdict(outcome.result, outcome.errorCode) : CheckVerdict::NotChecked;
     if (!env_.messenger)
         return;
     // Through the console, so that the line does not tear the progress lines
     // of printers still in flight.
-    env_.console->above(
-        [&] { env_.messenger->displayStatus(name, result != ResultOk, errorCode, nullptr); });
+    env_.console->above([&] {
+        env_.messenger->displayStatus(outcome.name, outcome.result != ResultOk, outcome.errorCode,
+                                      nullptr);
+    });
+}
+
+void NoGuiRun::describePrinter(const KIVDevice& device, Outcome& outcome) {
+    outcome.address = device.getIPAddress();
+    outcome.port = device.getPortName();
+    outcome.type = device.getType();
+    outcome.before = device.getCurrVer();
 }
 
 void NoGuiRun::addPrinterOutcome(uint32_t index, const std::wstring& name, int32_t result,
                                  int32_t errorCode, const std::wstring& version) {
+    const uint64_t now = env_.clockMs ? env_.clockMs() : 0;
     std::lock_guard<std::mutex> guard(turnsLock_);
     if (index >= turns_.size() || turns_[index].hasOutcome)
         return;
-    turns_[index].hasOutcome = true;
-    turns_[index].outcome = Outcome{name, result, errorCode, version};
+    Turn& turn = turns_[index];
+    turn.hasOutcome = true;
+    // The printer's description was noted when its turn began.
+    Outcome& outcome = turn.outcome;
+    outcome.name = name;
+    outcome.result = result;
+    outcome.errorCode = errorCode;
+    outcome.version = version;
+    outcome.ms = now - std::min(now, turn.startMs);
+}
+
+void NoGuiRun::beginTurn(uint32_t index, const KIVDevice& device) {
+    const uint64_t now = env_.clockMs ? env_.clockMs() : 0;
+    std::lock_guard<std::mutex> guard(turnsLock_);
+    if (index >= turns_.size())
+        return;
+    turns_[index].startMs = now;
+    describePrinter(device, turns_[index].outcome);
 }
 
 bool NoGuiRun::hasOutcome(uint32_t index) {
@@ -173,8 +200,7 @@ void NoGuiRun::publishReady() {
     while (nextToPublish_ < turns_.size() && turns_[nextToPublish_].ended) {
         const Turn& turn = turns_[nextToPublish_++];
         if (turn.hasOutcome)
-            addOutcome(turn.outcome.name, turn.outcome.result, turn.outcome.errorCode,
-                       turn.outcome.version);
+            addOutcome(turn.outcome);
     }
 }
 
@@ -186,12 +212,16 @@ int32_t NoGuiRun::run() {
     lineNames_.clear();
     env_.updater->getPackageVersionString(env_.options, &packageVersion_);
     env_.console->line(L"KIV console update, package firmware " + packageVersion_);
+    if (env_.checkOnly) {
+        trace.message(L"Check-only run: versions are read and compared, no printer is updated");
+        env_.console->line(L"Check only: the printers are checked, none is updated.");
+    }
 
     findPrinters();
 
     updatePrinters(env_.options->getDevListSize());
 
-    int32_t result = combineResults([this] {
+    int32_t result = (env_.checkOnly ? combineCheckResults : combineResults)([this] {
         std::vector<int32_t> results;
         for (const Outcome& o : outcomes_)
             results.push_back(o.result);
@@ -235,7 +265,12 @@ void NoGuiRun::reportUnchecked(const KIVDevice& device, const std::wstring& name
     env_.console->line(L"  " + describeDevice(device) +
                        L": found, but it did not answer when checked; not updated");
     logLine(LogNonGuiMode, L"NoGuiRun::run(): Device not reachable! device=", name);
-    addOutcome(name, ResultUnreachable, unreachableReason(device));
+    Outcome outcome;
+    outcome.name = name;
+    outcome.result = ResultUnreachable;
+    outcome.errorCode = unreachableReason(device);
+    describePrinter(device, outcome);
+    addOutcome(outcome);
 }
 
 void NoGuiRun::enumerate(IpAddressArray* addresses) {
@@ -355,7 +390,13 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
             env_.console->line(L"  " + entry + L": no printer of this name or port was found");
         }
         trace.message(L"Invalid device! device=", entry, L" err=Invalid name", code);
-        addOutcome(entry, result, code);
+        Outcome outcome;
+        outcome.name = entry;
+        outcome.result = result;
+        outcome.errorCode = code;
+        if (recordOf[i] >= 0)
+            outcome.address = entry;
+        addOutcome(outcome);
     }
 }
 
@@ -445,6 +486,7 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     KIVDevice device;
     if (env_.options->getDeviceAt(index, device) != 0)
         return;
+    beginTurn(index, device);
     const std::wstring name = index < lineNames_.size() ? lineNames_[index] : reportName(device);
     const std::wstring head =
         L"[" + str(index + 1) + L"/" + str(count) + L"] " + describeDevice(device);
@@ -466,6 +508,11 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
                               reason);
         }
         trace.message(L"Invalid device! device=", name, L" err=", reason);
+        return;
+    }
+
+    if (env_.checkOnly) {
+        checkPrinter(index, device, head, name);
         return;
     }
 
@@ -516,6 +563,44 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
     trace.message(L"End updating device=", name, L" rc=", rc);
 }
 
+// A version that cannot be read is no answer here: the ordinary run would
+// flash such a printer and let the verification decide, but a check that
+// cannot read it knows nothing about it. Nothing but queries goes out.
+void NoGuiRun::checkPrinter(uint32_t index, const KIVDevice& device, const std::wstring& head,
+                            const std::wstring& name) {
+    std::wstring version;
+    env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(index), &version);
+    if (version.empty()) {
+        env_.console->line(head + L": check: no answer when the version was read");
+        addPrinterOutcome(index, name, ResultUnreachable, unreachableReason(device));
+        return;
+    }
+    const bool due =
+        env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(index));
+    logLine(LogNonGuiMode, L"NoGuiRun::checkPrinter(): device=", name, L" firmware=", version,
+            due ? L" update due" : L" up to date");
+    // An update the printer would refuse is not due: the update run would
+    // end with the refusal, so the check gives it now, with the same result.
+    const int32_t revision =
+        due ? env_.updater->checkRevision(env_.options, static_cast<int32_t>(index))
+            : IUpdater::UpdateOk;
+    if (revision == IUpdater::UpdateRevisionMismatch) {
+        env_.console->line(head + L": check: the printer does not accept this firmware revision");
+        addPrinterOutcome(index, name, ResultRevisionMismatch, StatusMessenger::ErrorBadFW,
+                          version);
+    } else if (revision == IUpdater::UpdateUnreachable) {
+        env_.console->line(head + L": check: no answer when the version was read");
+        addPrinterOutcome(index, name, ResultUnreachable, unreachableReason(device));
+    } else if (due) {
+        env_.console->line(head + L": check: update due, " + version + L" -> " + packageVersion_);
+        addPrinterOutcome(index, name, ResultUpdateDue, StatusMessenger::DeviceUpdateDue, version);
+    } else {
+        env_.console->line(head + L": check: up to date, " + version);
+        addPrinterOutcome(index, name, ResultUpToDate, StatusMessenger::DeviceAlreadyUpToDate,
+                          version);
+    }
+}
+
 void NoGuiRun::failPrinter(uint32_t index) {
     KIVDevice device;
     const bool known = env_.options->getDeviceAt(index, device) == 0;
@@ -524,7 +609,8 @@ void NoGuiRun::failPrinter(uint32_t index) {
                                   : (known ? reportName(device) : str(index + 1));
     env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
     env_.console->line(L"[" + str(index + 1) + L"] " + name +
-                       L": update FAILED (unexpected error)");
+                       (env_.checkOnly ? L": check FAILED (unexpected error)"
+                                       : L": update FAILED (unexpected error)"));
     addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
 }
 
@@ -546,6 +632,32 @@ int32_t NoGuiRun::flash(uint32_t index, const std::wstring& label) {
 }
 
 void NoGuiRun::printSummary(int32_t result) {
+    if (env_.checkOnly)
+        printCheckSummary();
+    else
+        printUpdateSummary();
+    env_.console->line(std::wstring(L"Result ") + std::to_wstring(result) + L": " +
+                       describeResult(result) + L".");
+}
+
+void NoGuiRun::printCheckSummary() {
+    const CheckVerdict verdicts[] = {CheckVerdict::UpdateDue,    CheckVerdict::UpToDate,
+                                     CheckVerdict::Incompatible, CheckVerdict::NoAnswer,
+                                     CheckVerdict::NotFound,     CheckVerdict::NotChecked};
+    std::wostringstream s;
+    s << L"Summary (check only):";
+    const wchar_t* separator = L" ";
+    for (CheckVerdict verdict : verdicts) {
+        const auto n = std::count_if(outcomes_.begin(), outcomes_.end(),
+                                     [&](const Outcome& o) { return o.verdict == verdict; });
+        s << separator << n << L" " << verdictText(verdict);
+        separator = L", ";
+    }
+    s << L".";
+    env_.console->line(s.str());
+}
+
+void NoGuiRun::printUpdateSummary() {
     uint32_t updated = 0, upToDate = 0, failed = 0, other = 0;
     for (const Outcome& o : outcomes_) {
         if (o.result == ResultOk)
@@ -561,6 +673,4 @@ void NoGuiRun::printSummary(int32_t result) {
     s << L"Summary: " << updated << L" updated, " << upToDate << L" up to date, " << failed
       << L" failed, " << other << L" left out for other reasons.";
     env_.console->line(s.str());
-    env_.console->line(std::wstring(L"Result ") + std::to_wstring(result) + L": " +
-                       describeResult(result) + L".");
 }

@@ -7,6 +7,7 @@
 #include "ConsoleOutput.h"
 #include "IUpdater.h"
 #include "KIVDevice.h"
+#include "RunResult.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class KIVOptions;
+class RunReport;
 class StatusMessenger;
 
 class NoGuiRun {
@@ -30,14 +32,25 @@ public:
         uint32_t bootSeconds;              // the package's BootTimeout
         // Printers updated at once; 1 updates them one after another.
         uint32_t parallel = 1;
+        // Only read the versions and tell which printers need an update;
+        // nothing is sent to a printer that could change it (-check 1).
+        bool checkOnly = false;
     };
 
     // What happened to one printer or one unmatched -d entry.
     struct Outcome {
-        std::wstring name;    // as in the result line
-        int32_t result;       // a RunResult
-        int32_t errorCode;    // the result line's error code
-        std::wstring version; // firmware after the run, when known
+        std::wstring name;     // as in the result line
+        int32_t result = 0;    // a RunResult
+        int32_t errorCode = 0; // the result line's error code
+        std::wstring version;  // firmware after the run, when known
+        // For the run's report: the printer, when there is one, and its turn.
+        std::wstring address;
+        std::wstring port;
+        int32_t type = 0;
+        std::wstring before; // firmware when found
+        uint64_t ms = 0;
+        // What a check-only run found; NotChecked in an ordinary run.
+        CheckVerdict verdict = CheckVerdict::NotChecked;
     };
 
     explicit NoGuiRun(const Environment& env);
@@ -51,6 +64,8 @@ public:
     int32_t run();
 
     const std::vector<Outcome>& outcomes() const { return outcomes_; }
+    // Every outcome, in order, as the run's report records them.
+    void fillReport(RunReport& report) const;
     int updatedCount() const;
     const std::wstring& packageVersion() const { return packageVersion_; }
 
@@ -76,22 +91,29 @@ private:
     void takeTurn(uint32_t index, uint32_t count);
     void updatePrinter(uint32_t index, uint32_t count);
     bool packageIsNewer(uint32_t index);
+    // A check-only run's verdict on a printer that fits the package.
+    void checkPrinter(uint32_t index, const KIVDevice& device, const std::wstring& head,
+                      const std::wstring& name);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
     int32_t flash(uint32_t index, const std::wstring& label);
-    void addOutcome(const std::wstring& name, int32_t result, int32_t errorCode,
-                    const std::wstring& version = std::wstring());
+    void addOutcome(const Outcome& outcome);
+    static void describePrinter(const KIVDevice& device, Outcome& outcome);
     // A printer's outcome is held until every printer before it in the list
     // has one, so that the outcomes and result lines keep the list's order.
     void addPrinterOutcome(uint32_t index, const std::wstring& name, int32_t result,
                            int32_t errorCode, const std::wstring& version = std::wstring());
     bool hasOutcome(uint32_t index);
+    // The printer's turn begins: its clock and description for the report.
+    void beginTurn(uint32_t index, const KIVDevice& device);
     // The printer's turn is over (with or without an outcome).
     void endTurn(uint32_t index);
     void publishReady();
     // Publishes every outcome not yet published; called once no turn runs.
     void publishRemaining();
     void printSummary(int32_t result);
+    void printCheckSummary();
+    void printUpdateSummary();
 
     Environment env_;
     std::wstring packageVersion_;
@@ -105,6 +127,7 @@ private:
 
     // One per listed printer while the updates run, guarded by turnsLock_.
     struct Turn {
+        uint64_t startMs = 0;
         bool ended = false;
         bool hasOutcome = false;
         Outcome outcome;

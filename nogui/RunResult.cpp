@@ -1,5 +1,7 @@
 #include "RunResult.h"
 
+#include "StatusMessenger.h"
+
 #include <algorithm>
 
 int32_t combineResults(const std::vector<int32_t>& results) {
@@ -21,6 +23,53 @@ int32_t combineResults(const std::vector<int32_t>& results) {
     return leftOut;
 }
 
+int32_t combineCheckResults(const std::vector<int32_t>& results) {
+    if (std::find(results.begin(), results.end(), ResultUpdateDue) != results.end())
+        return ResultUpdateDue;
+    return combineResults(results);
+}
+
+CheckVerdict checkVerdict(int32_t result, int32_t errorCode) {
+    switch (result) {
+    case ResultUpdateDue:
+        return CheckVerdict::UpdateDue;
+    case ResultUpToDate:
+        return CheckVerdict::UpToDate;
+    case ResultIncompatible:
+    case ResultIncompatibleAddress:
+    case ResultRevisionMismatch: // refuses this package's firmware
+    case ResultConsentNeeded:    // only with a consent this mode never gives
+        return CheckVerdict::Incompatible;
+    case ResultUnreachable:
+        return CheckVerdict::NoAnswer;
+    case ResultAddressUnmatched:
+        // Something answered at the address, but not a printer this package fits.
+        return errorCode == StatusMessenger::ErrorIPWrongPrinter ? CheckVerdict::Incompatible
+                                                                 : CheckVerdict::NoAnswer;
+    case ResultNameUnmatched:
+        return CheckVerdict::NotFound;
+    default:
+        return CheckVerdict::NotChecked;
+    }
+}
+
+const wchar_t* verdictText(CheckVerdict verdict) {
+    switch (verdict) {
+    case CheckVerdict::UpdateDue:
+        return L"update due";
+    case CheckVerdict::UpToDate:
+        return L"up to date";
+    case CheckVerdict::Incompatible:
+        return L"incompatible";
+    case CheckVerdict::NoAnswer:
+        return L"no answer";
+    case CheckVerdict::NotFound:
+        return L"not found";
+    default:
+        return L"not checked";
+    }
+}
+
 const wchar_t* describeResult(int32_t result) {
     switch (result) {
     case ResultOk:
@@ -33,6 +82,8 @@ const wchar_t* describeResult(int32_t result) {
         return L"a printer could not be reached";
     case ResultUpdateFailed:
         return L"an update failed";
+    case ResultUpdateDue:
+        return L"a printer needs an update (check only: nothing was sent)";
     case ResultUpToDate:
         return L"a printer already has this firmware or newer";
     case ResultSeveralNotUpdated:

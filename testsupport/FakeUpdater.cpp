@@ -58,6 +58,11 @@ bool FakeUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
     return p && p->packageNewer;
 }
 
+int32_t FakeUpdater::checkRevision(KIVOptions* options, int32_t index) {
+    FakeEnginePrinter* p = atIndex(options, index);
+    return p ? p->revisionResult : UpdateUnreachable;
+}
+
 bool FakeUpdater::isCompatibleDevice(KIVOptions*, KIVDevice* device, int32_t* reason) {
     FakeEnginePrinter* p = find(*device);
     const bool address = device->getType() == KIVDevice::TypeIpAddress;

@@ -30,6 +30,8 @@ struct FakeEnginePrinter {
     int32_t updateResult = IUpdater::UpdateOk;
     bool updateThrows = false; // update() throws after its progress reports
     std::vector<int> progress; // percentages reported during update()
+    // What checkRevision() says.
+    int32_t revisionResult = IUpdater::UpdateOk;
 };
 
 class FakeUpdater : public IUpdater {
@@ -65,6 +67,7 @@ public:
     void reserved(uint32_t, uint32_t) override {}
     int32_t forwardExtension1(uint32_t) override { return 0; }
     int32_t forwardExtension2(uint32_t) override { return 0; }
+    int32_t checkRevision(KIVOptions* options, int32_t index) override;
 
 private:
     FakeEnginePrinter* find(const KIVDevice& device);

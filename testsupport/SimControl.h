@@ -16,7 +16,8 @@ bool simCommand(const std::string& line, std::string& reply);
 // The STATE text (one line per printer), empty when unreachable.
 std::string simState();
 // One field of one printer's STATE line: "aio", "panel", "scan", "received",
-// "accepted", "resets", "fault", "away", "last", or "address".
+// "accepted", "resets", "fault", "away", "last", "queries", "commands",
+// "discarded", or "address".
 std::string simStateField(const std::string& section, const std::string& field);
 bool simSet(const std::string& section, const std::string& key, const std::string& value);
 bool simRestore(const std::string& section);

@@ -35,6 +35,7 @@ meaning() {
     9) echo "a -d name matched no printer" ;;
     10) echo "a listed printer does not fit this package" ;;
     11) echo "a printer could not be reached, or none was found" ;;
+    12) echo "check only: a printer needs an update" ;;
     *) echo "unexpected" ;;
     esac
 }

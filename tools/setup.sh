@@ -28,6 +28,9 @@ pkgs+=(xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core)
 pkgs+=(osslsigncode openssl)
 # The native sanitized build and its fuzzers; the test command's format check.
 pkgs+=(clang libclang-rt-14-dev clang-format)
+# The run report's JSON library (header-only), and the schema check of the
+# reports that the tests write (tools/check-report.py).
+pkgs+=(nlohmann-json3-dev python3-jsonschema)
 
 if [ "$KIV_TEST_ARCH" = i686 ]; then
   pkgs+=(wine wine32:i386)

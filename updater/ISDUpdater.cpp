@@ -554,6 +554,15 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     return verify(run);
 }
 
+int32_t ISDUpdater::checkRevision(KIVOptions* options, int32_t index) {
+    MethodTrace trace(LogUpdater, L"ISDUpdater::checkRevision(): ");
+    FlashRun run(trace, options, index, nullptr, clock_->now());
+    options->getDeviceAt(static_cast<uint32_t>(index), run.record);
+    CIniReader ini;
+    openConfig(ini, options);
+    return checkFirmwareLetter(run, ini, false);
+}
+
 int32_t ISDUpdater::unverifiable(FlashRun& run) {
     run.trace.message(L"Unable to verify device - Communication Error");
     return UpdateUnreachable;

@@ -37,6 +37,7 @@ public:
                                        IpAddressArray* addresses) override;
     int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
                                   KIVDeviceArray* unchecked, IpAddressArray* addresses) override;
+    int32_t checkRevision(KIVOptions* options, int32_t index) override;
     void createDeviceArray(KIVDeviceArray** out) override;
     void freeDeviceArray(KIVDeviceArray** array) override;
     void reserved(uint32_t a, uint32_t b) override;

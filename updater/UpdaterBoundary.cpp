@@ -80,6 +80,10 @@ int32_t UpdaterBoundary::enumerateFoundDevices(KIVOptions* options, KIVDeviceArr
     });
 }
 
+int32_t UpdaterBoundary::checkRevision(KIVOptions* options, int32_t index) {
+    return noThrow<int32_t>(UpdateFailed, [&] { return engine_->checkRevision(options, index); });
+}
+
 void UpdaterBoundary::createDeviceArray(KIVDeviceArray** out) {
     noThrowMake(out, [&] { engine_->createDeviceArray(out); });
 }

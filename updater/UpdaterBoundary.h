@@ -30,6 +30,7 @@ public:
     int32_t forwardExtension2(uint32_t value) override;
     int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
                                   KIVDeviceArray* unchecked, IpAddressArray* addresses) override;
+    int32_t checkRevision(KIVOptions* options, int32_t index) override;
 
 private:
     IUpdater* engine_;

@@ -5,6 +5,7 @@
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "ModeResults.h"
+#include "RunReport.h"
 #include "StatusMessenger.h"
 #include "UpdateOutcome.h"
 #include "WizardContext.h"
@@ -45,6 +46,7 @@ WizardFlow::~WizardFlow() {
 
 int32_t WizardFlow::run(MethodTrace& trace) {
     trace_ = &trace;
+    env_.options->getReport().setPackageVersion(context_.packageVersion);
     const Step step = runSteps();
     // Every way out waits here: the context, the job records and the
     // engine must outlive whatever a worker may still touch.
@@ -231,6 +233,8 @@ WizardFlow::Step WizardFlow::verifyList() {
         else
             result_ = device->getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
                                                                     : ResultIncompatible;
+        record(device, device->getName(), result_, error, device->getCurrVer(),
+               device->getCurrVer());
     }
     return Go;
 }
@@ -249,6 +253,30 @@ void WizardFlow::reportUnmatched(const std::wstring& entry, const IpAddressArray
     report(entry, error);
     trace_->message(L"Invalid device! device=", entry, L" err=Invalid name", error);
     ++notUpdated_;
+    KIVDevice named;
+    if (result_ == ResultAddressUnmatched)
+        named.setIPAddress(entry);
+    record(&named, entry, result_, error);
+}
+
+void WizardFlow::record(const KIVDevice* device, const std::wstring& name, int32_t result,
+                        int32_t errorCode, const std::wstring& before, const std::wstring& after) {
+    RunReport::Printer p;
+    p.name = name;
+    if (device) {
+        p.address = device->getIPAddress();
+        p.port = device->getPortName();
+        p.type = device->getType();
+    }
+    p.firmwareBefore = before;
+    p.firmwareAfter = after;
+    p.outcome = RunReport::outcomeOf(result);
+    p.errorCode = errorCode;
+    // Only an update's turn is timed; entries checked before any turn took none.
+    if (turnStart_ != std::chrono::steady_clock::time_point())
+        p.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - turnStart_).count();
+    env_.options->getReport().addPrinter(p);
 }
 
 void WizardFlow::report(const std::wstring& name, int32_t errorCode) {
@@ -268,6 +296,7 @@ WizardFlow::Step WizardFlow::updateAll() {
 // to update the same printer again.
 WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     const uint32_t i = *index;
+    turnStart_ = std::chrono::steady_clock::now();
     // The engine has no locks of its own: a re-scan of the Select-device page
     // ends before this update's first question to the printer.
     env_.workers->waitEnumerations();
@@ -286,6 +315,8 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
             trace_->message(L"Update not attempted, device already up to date. device=", name);
             ++notUpdated_;
             result_ = ResultUpToDate;
+            record(&device, name, result_, StatusMessenger::DeviceAlreadyUpToDate,
+                   device.getCurrVer(), device.getCurrVer());
             return Go;
         }
     }
@@ -317,7 +348,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     const bool updated = code == UpdateOutcome::Updated;
     if (page == PageClosed) {
         if (!updated && code != UpdateOutcome::TryAgain)
-            updateFailed(i, name);
+            updateFailed(device, i, name);
         return stop(closedResult());
     }
     if (page == PageNotCreated)
@@ -330,17 +361,25 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     }
     if (!updated) {
         // The error page has told the user; the Summary says FAILED.
-        updateFailed(i, name);
+        updateFailed(device, i, name);
         return Go;
     }
     result_ = ResultOk;
     env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
+    // Asked again only for a report: what the printer says now, never the
+    // package's version in its place.
+    std::wstring now;
+    if (!env_.options->getReportPath().empty())
+        env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(i), &now);
+    record(&device, name, ResultOk, StatusMessenger::NoError, context_.deviceVersion, now);
     return showResult(i, count);
 }
 
-void WizardFlow::updateFailed(uint32_t index, const std::wstring& name) {
+void WizardFlow::updateFailed(const KIVDevice& device, uint32_t index, const std::wstring& name) {
     env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
     report(name, StatusMessenger::ErrorUpdateFailed);
+    record(&device, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed,
+           context_.deviceVersion);
     anyFailed_ = true;
     result_ = ResultUpdateFailed;
 }

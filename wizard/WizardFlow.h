@@ -10,6 +10,7 @@
 #include "PageHost.h"
 #include "WizardWorkers.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -62,7 +63,7 @@ private:
     Step updateAll();
     Step updateOne(uint32_t* index, uint32_t count);
     Step showResult(uint32_t index, uint32_t count);
-    void updateFailed(uint32_t index, const std::wstring& name);
+    void updateFailed(const KIVDevice& device, uint32_t index, const std::wstring& name);
     int32_t closedResult() const;
     Step summary(bool* rescan);
     void rescan(bool enumerate);
@@ -70,6 +71,11 @@ private:
     Step missingPage(const wchar_t* page);
     Step stop(int32_t result);
     void report(const std::wstring& name, int32_t errorCode);
+    // One printer's or entry's outcome for the run's report; device may be
+    // null (an entry that matched nothing).
+    void record(const KIVDevice* device, const std::wstring& name, int32_t result,
+                int32_t errorCode, const std::wstring& before = std::wstring(),
+                const std::wstring& after = std::wstring());
 
     Environment env_;
     WizardContext& context_;
@@ -78,6 +84,7 @@ private:
     int32_t notUpdated_;
     bool finished_;
     bool anyFailed_; // some printer's update failed during the run
+    std::chrono::steady_clock::time_point turnStart_;
     // The update worker's job and its device: kept until the worker has ended.
     KIVDevice updateDevice_;
     UpdateJob updateJob_;

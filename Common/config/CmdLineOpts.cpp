@@ -28,7 +28,8 @@ bool applySwitch(const wchar_t* value, bool& flag) {
 }
 
 const wchar_t* knownOption(const std::wstring& text) {
-    static const wchar_t* const kOptions[] = {L"-m", L"-l", L"-e", L"-f", L"-dialog", L"-d"};
+    static const wchar_t* const kOptions[] = {L"-m",     L"-l",      L"-e", L"-f",
+                                              L"-check", L"-dialog", L"-d", L"-report"};
     for (const wchar_t* name : kOptions)
         if (text == name)
             return name;
@@ -41,7 +42,8 @@ bool containsExe(const std::wstring& text) {
 
 } // namespace
 
-CmdLineOpts::CmdLineOpts() : appMode_(1), errors_(false), force_(true), dialogNum_(0) {
+CmdLineOpts::CmdLineOpts()
+    : appMode_(1), errors_(false), force_(true), checkOnly_(false), dialogNum_(0) {
     MethodTrace trace(LogKIVInit, L"CmdLineOpts::CmdLineOpts(): ");
 }
 
@@ -81,6 +83,7 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
         trace.message(L"CL option: ", option, L": ", arg(pos + 1));
         if (pos + 1 >= argc) {
             trace.message(L"Param without argument!: ", option);
+            noteIgnoredCheck(trace);
             return false;
         }
         if (!applyOption(current, arg(pos + 1))) {
@@ -91,7 +94,16 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
     }
     if (!bad)
         trace.message(L"Command line parsing successful!");
+    noteIgnoredCheck(trace);
     return !bad;
+}
+
+// Only the console mode can check without updating; the wizard's pages have
+// no such run, and a caller reading the log must see that it was not done.
+void CmdLineOpts::noteIgnoredCheck(MethodTrace& trace) {
+    if (checkOnly_ && appMode_ != 2)
+        trace.message(L"Check-only run (-check 1) ignored: the wizard (mode ", appMode_,
+                      L") updates as usual");
 }
 
 bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) {
@@ -112,11 +124,19 @@ bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) 
         return applySwitch(value, errors_);
     if (option == L"-f")
         return applySwitch(value, force_);
+    if (option == L"-check")
+        return applySwitch(value, checkOnly_);
     if (option == L"-dialog") {
         int32_t number = toInt(value);
         if (number < 0)
             return false;
         dialogNum_ = number;
+        return true;
+    }
+    if (option == L"-report") {
+        if (*value == L'\0')
+            return false;
+        reportPath_ = value;
         return true;
     }
     // -d: consecutive commas count as one; a lone blank is no device.
@@ -148,6 +168,11 @@ bool CmdLineOpts::getErrors() {
 bool CmdLineOpts::getForceMode() {
     logLine(LogKIVInit, L"CmdLineOpts::getForceMode: rc=", force_, L".");
     return force_;
+}
+
+bool CmdLineOpts::getCheckOnly() {
+    logLine(LogKIVInit, L"CmdLineOpts::getCheckOnly: rc=", checkOnly_, L".");
+    return checkOnly_;
 }
 
 int32_t CmdLineOpts::getDialogNum() {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class MethodTrace;
+
 class CmdLineOpts {
 public:
     CmdLineOpts();
@@ -17,18 +19,27 @@ public:
     int32_t getAppMode();
     bool getErrors();
     bool getForceMode();
+    // -check 1: the console mode only reads the printers' versions and tells
+    // which need an update; nothing is sent to them.
+    bool getCheckOnly();
     int32_t getDialogNum();
     std::vector<std::wstring>& getDeviceList();
     const std::wstring& getAppPath() const { return appPath_; }
+    // Where the run's report goes; empty: no report. Read without a log line,
+    // so that a run without the option logs as it always did.
+    const std::wstring& getReportPath() const { return reportPath_; }
 
 private:
     // False when the value is invalid for the option (the field keeps its value).
     bool applyOption(const std::wstring& option, const wchar_t* value);
+    void noteIgnoredCheck(MethodTrace& trace);
 
     std::wstring appPath_;
     int32_t appMode_;
     bool errors_;
     bool force_;
+    bool checkOnly_;
     int32_t dialogNum_;
     std::vector<std::wstring> deviceList_;
+    std::wstring reportPath_;
 };

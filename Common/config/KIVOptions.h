@@ -5,6 +5,7 @@
 #include "CmdLineOpts.h"
 #include "KIVDevice.h"
 #include "RsrcMgr.h"
+#include "RunReport.h"
 
 #include <cstdint>
 #include <string>
@@ -19,6 +20,9 @@ public:
     KIVOptions& operator=(const KIVOptions&) = delete;
 
     RsrcMgr& getRsrcMgr() { return rsrcMgr_; }
+    // What the modes tell the report file (-report); kept whether or not one
+    // was asked for.
+    RunReport& getReport() { return report_; }
 
     uint32_t getDevListSize();
     int32_t getDeviceAt(uint32_t index, KIVDevice& out);
@@ -32,4 +36,5 @@ private:
     RsrcMgr rsrcMgr_;
     KIVDeviceArray deviceList_;
     std::wstring cfgIniPath_;
+    RunReport report_;
 };

@@ -73,6 +73,18 @@ public:
         (void)unchecked;
         return enumerateCompatibleDevices(options, devices, addresses);
     }
+    // What update() would say of the printer's firmware revision before it
+    // sends anything: UpdateOk, UpdateRevisionMismatch (its firmware letter
+    // may not change to the package's), UpdateUnreachable (its version could
+    // not be read), or UpdateFailed (the package does not say). It only
+    // queries the printer, so a run that must not change a printer can ask.
+    // After the operations above in the slot order; an engine without it has
+    // no objection.
+    virtual int32_t checkRevision(KIVOptions* options, int32_t index) {
+        (void)options;
+        (void)index;
+        return UpdateOk;
+    }
 
     // Loads Updater.dll from the package folder (full path only) and calls
     // its factory. rc: 0, or 7 on any failure (then null is returned).

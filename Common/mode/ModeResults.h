@@ -16,6 +16,7 @@ enum RunResult : int32_t {
     ResultSeveralNotUpdated = 17,   // printers left out for different reasons
     ResultIncompatibleAddress = 18, // a printer found at an address does not fit the package
     ResultIncompatible = 19,        // any other printer that does not fit the package
+    ResultUpdateDue = 20,           // check only: a printer's firmware is older than the package's
     ResultAddressUnmatched = 24,    // a -d address where no fitting printer answered
     ResultNameUnmatched = 25,       // a -d name that matched no printer
     ResultLicenceDeclined = 32,     // the user declined the licence

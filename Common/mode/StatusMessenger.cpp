@@ -29,6 +29,8 @@ const wchar_t* StatusMessenger::errorName(int32_t errorCode) {
         return L"ErrorUpdateFailed";
     case DeviceAlreadyUpToDate:
         return L"DeviceAlreadyUpToDate";
+    case DeviceUpdateDue:
+        return L"DeviceUpdateDue";
     default:
         return L"Miscellaneous Error";
     }

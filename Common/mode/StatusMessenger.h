@@ -19,6 +19,7 @@ public:
         ErrorIPWrongPrinter = 3,
         ErrorUpdateFailed = 4,
         DeviceAlreadyUpToDate = 7,
+        DeviceUpdateDue = 8, // a check-only run found older firmware; nothing was sent
     };
 
     // Lines go to the given wide stream (the console in the real program);

@@ -14,6 +14,7 @@ struct Parsed {
     int32_t mode;
     bool errors;
     bool force;
+    bool checkOnly;
     int32_t dialog;
     Texts devices;
     std::wstring appPath;
@@ -27,6 +28,7 @@ Parsed parse(std::initializer_list<const wchar_t*> args) {
     p.mode = opts.getAppMode();
     p.errors = opts.getErrors();
     p.force = opts.getForceMode();
+    p.checkOnly = opts.getCheckOnly();
     p.dialog = opts.getDialogNum();
     p.devices = opts.getDeviceList();
     p.appPath = opts.getAppPath();
@@ -66,6 +68,14 @@ TEST(CmdLineOpts, InvalidValuesKeepTheEarlierValue) {
     Parsed negative = parse({L"KIV.EXE", L"-dialog", L"5", L"-dialog", L"-3"});
     EXPECT_TRUE(negative.bad);
     EXPECT_EQ(negative.dialog, 5);
+}
+
+TEST(CmdLineOpts, CheckOnlyIsASwitchLikeTheOthers) {
+    EXPECT_TRUE(parse({L"KIV.EXE", L"-m", L"2", L"-check", L"1", L"-e", L"1"}).checkOnly);
+    EXPECT_FALSE(parse({L"KIV.EXE", L"-check", L"1", L"-check", L"2"}).checkOnly);
+    Parsed zero = parse({L"KIV.EXE", L"-check", L"1", L"-check", L"0"});
+    EXPECT_TRUE(zero.bad);
+    EXPECT_TRUE(zero.checkOnly) << "an invalid value keeps the earlier one";
 }
 
 TEST(CmdLineOpts, DeviceListSplitting) {
@@ -153,6 +163,21 @@ TEST(CmdLineOpts, TraceMessagesInTheLog) {
     for (const std::string& t : texts)
         successes += t == " CmdLineOpts::parseCmdLine: Command line parsing successful!";
     EXPECT_EQ(successes, 1);
+}
+
+TEST(CmdLineOpts, CheckOnlyOutsideTheConsoleModeIsLoggedAsIgnored) {
+    ScopedTestLog log;
+    ASSERT_NE(log.logger(), nullptr);
+    parse({L"KIV.EXE", L"-m", L"2", L"-check", L"1"});
+    parse({L"KIV.EXE", L"-check", L"1", L"-m", L"3"});
+    parse({L"KIV.EXE", L"-check", L"1", L"-e"}); // parsing ends early, in mode 1
+    const std::string ignored = " CmdLineOpts::parseCmdLine: Check-only run (-check 1) ignored: "
+                                "the wizard (mode ";
+    std::vector<std::string> modes;
+    for (const std::string& t : log.texts())
+        if (t.compare(0, ignored.size(), ignored) == 0)
+            modes.push_back(t.substr(ignored.size()));
+    EXPECT_EQ(modes, (std::vector<std::string>{"3) updates as usual", "1) updates as usual"}));
 }
 
 } // namespace

@@ -370,6 +370,43 @@ TEST_F(NoGuiEndToEnd, ARecordTheUserMayNotWriteIsSaidAndTheRunStillSucceeds) {
         << r.output;
 }
 
+// Old, current, foreign, silent and other-letter printers side by side: each
+// gets its verdict, the run says an update is due, and no printer was sent
+// anything but the queries that read it.
+TEST_F(NoGuiEndToEnd, CheckOnlyRunReportsEachPrinterAndSendsNothing) {
+    MachineValue logSwitch(package.brandKey, L"kivlog", 1);
+    ASSERT_TRUE(logSwitch.ok());
+    ::DeleteFileW(logPath().c_str());
+    const char* sections[] = {"checkold", "checkcurrent", "checkforeign", "checksilent",
+                              "checkletter"};
+    const char* lines[] = {"DeviceUpdateDue", "DeviceAlreadyUpToDate", "ErrorIPWrongPrinter",
+                           "ErrorIPNoPrinter", "ErrorBadFW"};
+    std::wstring list;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(simRestore(sections[i])) << sections[i];
+        list += (i ? L"," : L"") + simAddress(40 + i);
+    }
+    RunResult r = runKiv(L"-m 2 -e 1 -check 1 -d " + list);
+    EXPECT_EQ(r.exitCode, 12u) << r.output;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(contains(
+            r.output, deviceLine(addr(40 + i), std::string("Failure, ErrorCode: ") + lines[i])))
+            << r.output;
+    std::string sent; // every counter of something other than a query that is not 0
+    for (const char* s : sections)
+        for (const char* field : {"received", "resets", "commands", "discarded"})
+            if (simStateField(s, field) != "0")
+                sent += " " + std::string(s) + "." + field + "=" + simStateField(s, field);
+    EXPECT_EQ(sent, "") << simState();
+    EXPECT_NE(simStateField("checkold", "queries"), "0") << "the check did read the printer";
+    EXPECT_EQ(simStateField("checkold", "aio"), "K206_G010111_00");
+    const std::string log = readLog(logPath().c_str());
+    EXPECT_TRUE(contains(log, "NoGuiRun::run(): Check-only run: versions are read and compared, "
+                              "no printer is updated"))
+        << log;
+    EXPECT_FALSE(contains(log, "ISDUpdater::update(): ")) << log;
+}
+
 // ---------------------------------------------------------------------------
 // A fleet: twenty printers, updated side by side and one at a time
 

@@ -1,5 +1,6 @@
 #include "FakeUpdater.h"
 #include "NoGuiRun.h"
+#include "RunReport.h"
 #include "RunResult.h"
 #include "StatusMessenger.h"
 
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -53,6 +55,7 @@ protected:
     ConsoleOutput console{out, false};
     std::unique_ptr<StatusMessenger> messenger;
     std::vector<NoGuiRun::Outcome> outcomes;
+    std::unique_ptr<RunReport> report;
     std::atomic<uint64_t> now{0};
     uint32_t parallel = 1;
 
@@ -73,9 +76,12 @@ protected:
         env.clockMs = [this] { return now += 500; };
         env.bootSeconds = 2;
         env.parallel = parallel;
+        env.checkOnly = options.getCheckOnly(); // as the mode passes it on
         NoGuiRun r(env);
         int32_t rc = r.run();
         outcomes = r.outcomes();
+        report = std::make_unique<RunReport>();
+        r.fillReport(*report);
         return rc;
     }
 
@@ -595,4 +601,91 @@ TEST_F(NoGuiRunTest, ProgressReachesThePrinterOfTheReportingThread) {
     EXPECT_GE(ownReports, count) << out.str();
 }
 
+// A fleet of every kind a check can meet, named by -d, with -f 2 given too:
+// nothing is flashed, every printer and entry gets its verdict, and one
+// printer with older firmware decides the run whatever else was found. A
+// version that cannot be read is no answer, never "update due".
+TEST_F(NoGuiRunTest, CheckOnlyRunGivesVerdictsAndUpdatesNothing) {
+    FakeEnginePrinter current = spoolerPrinter(L"current", L"IP_10.0.0.3", L"10.0.0.3");
+    current.packageNewer = false;
+    FakeEnginePrinter foreign = addressPrinter(L"10.0.0.5");
+    foreign.compatible = false;
+    FakeEnginePrinter silent = addressPrinter(L"10.0.0.6");
+    silent.answersCheck = false;
+    FakeEnginePrinter blank = spoolerPrinter(L"blank", L"IP_10.0.0.7", L"10.0.0.7");
+    blank.version.clear();
+    FakeEnginePrinter letter = spoolerPrinter(L"letter", L"IP_10.0.0.8", L"10.0.0.8");
+    letter.revisionResult = IUpdater::UpdateRevisionMismatch;
+    engine.printers = {spoolerPrinter(L"old", L"IP_10.0.0.2", L"10.0.0.2"),
+                       current,
+                       foreign,
+                       silent,
+                       blank,
+                       letter};
+    args({L"-m", L"2", L"-e", L"1", L"-f", L"2", L"-check", L"1", L"-d",
+          L"old,current,10.0.0.5,10.0.0.6,blank,ghost,letter"});
+    parallel = 3;
+    EXPECT_EQ(run(), ResultUpdateDue);
+    EXPECT_TRUE(engine.updated.empty());
+    std::map<std::wstring, CheckVerdict> verdicts;
+    for (const NoGuiRun::Outcome& o : outcomes)
+        verdicts[o.name] = o.verdict;
+    EXPECT_EQ(verdicts,
+              (std::map<std::wstring, CheckVerdict>{{L"old", CheckVerdict::UpdateDue},
+                                                    {L"current", CheckVerdict::UpToDate},
+                                                    {L"10.0.0.5", CheckVerdict::Incompatible},
+                                                    {L"10.0.0.6", CheckVerdict::NoAnswer},
+                                                    {L"blank", CheckVerdict::NoAnswer},
+                                                    {L"ghost", CheckVerdict::NotFound},
+                                                    {L"letter", CheckVerdict::Incompatible}}));
+    for (const wchar_t* line : {L"Device: old, Result: Failure, ErrorCode: DeviceUpdateDue\n",
+                                L"Summary (check only): 1 update due, 1 up to date, 2 "
+                                L"incompatible, 2 no answer, 1 not found, 0 not checked.\n",
+                                L"Device: letter, Result: Failure, ErrorCode: ErrorBadFW\n"})
+        EXPECT_NE(out.str().find(line), std::wstring::npos) << line << out.str();
+
+    // Without the older printer a silent one decides: no answer is not "up to date".
+    engine.printers.erase(engine.printers.begin());
+    options.getDeviceList().clear();
+    args({L"-check", L"1", L"-d", L"current,10.0.0.6"});
+    EXPECT_EQ(run(), ResultUnreachable);
+    options.getDeviceList().clear();
+    args({L"-check", L"1", L"-d", L"current"});
+    EXPECT_EQ(run(), ResultUpToDate);
+    EXPECT_TRUE(engine.updated.empty());
+}
+
 } // namespace
+
+// Printers updated side by side finish in any order; each record in the report
+// still describes its own printer, in the list's order, with what was read
+// before and after and the time its own turn took.
+TEST_F(ParallelRunTest, ReportDescribesEachPrinterOfAParallelRun) {
+    runFleet(4);
+    std::vector<std::wstring> got;
+    for (const RunReport::Printer& p : report->printers()) {
+        got.push_back(p.name + L"=" + std::to_wstring(p.outcome) + L"/" + p.address + L"/" +
+                      p.port + L"/" + p.firmwareBefore + L"/" + p.firmwareAfter);
+        EXPECT_EQ(p.seconds > 0, p.name != L"Nowhere") << p.name << L" " << p.seconds;
+    }
+    const std::wstring old = L"K206_G010111_00", now = L"K206_G082511_00";
+    auto printer = [&](int i, RunReport::Outcome outcome, const std::wstring& after) {
+        const std::wstring ip = L"10.0.0." + std::to_wstring(10 + i);
+        return L"P" + std::to_wstring(i) + L"=" + std::to_wstring(outcome) + L"/" + ip + L"/IP_" +
+               ip + L"/" + old + L"/" + after;
+    };
+    // An entry that matched nothing is told while the printers are sought.
+    EXPECT_EQ(got, (std::vector<std::wstring>{
+                       L"Nowhere=" + std::to_wstring(RunReport::NotFound) + L"////",
+                       printer(0, RunReport::Updated, now),
+                       printer(1, RunReport::Incompatible, old),
+                       printer(2, RunReport::Failed, L""),
+                       printer(3, RunReport::Updated, now),
+                       printer(4, RunReport::Incompatible, old),
+                       printer(5, RunReport::UpToDate, old),
+                       printer(6, RunReport::Updated, now),
+                       printer(7, RunReport::Failed, L""),
+                       printer(8, RunReport::Unreachable, L""),
+                       printer(9, RunReport::Updated, now),
+                   }));
+}

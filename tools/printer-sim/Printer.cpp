@@ -73,7 +73,9 @@ std::string Printer::stateLine() const {
            " panel=" + escape(cfg_.panelVersion) + " scan=" + escape(cfg_.scanVersion) +
            " received=" + std::to_string(received_) + " accepted=" + std::to_string(accepted_) +
            " resets=" + std::to_string(resets_) + " fault=" + toString(cfg_.fault) +
-           " away=" + (away_ ? "1" : "0") + " last=" + last_;
+           " away=" + (away_ ? "1" : "0") + " last=" + last_ +
+           " queries=" + std::to_string(queries_) + " commands=" + std::to_string(commands_) +
+           " discarded=" + std::to_string(discarded_);
 }
 
 bool Printer::set(const std::string& key, const std::string& value, std::string& error) {
@@ -100,6 +102,7 @@ void Printer::restore() {
         std::lock_guard<std::mutex> lock(mutex_);
         cfg_ = original_;
         received_ = accepted_ = resets_ = 0;
+        queries_ = commands_ = discarded_ = 0;
         last_ = "-";
         away_ = false; // the listener opens again on its next round
         setupFirst_ = setupSecond_ = false;
@@ -272,6 +275,11 @@ void Printer::serve(Fd conn) {
 // Input this printer does not understand is read to its end without keeping it, so
 // a sender of some other file sees a clean close rather than a reset.
 void Printer::discard(Fd& conn) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++discarded_;
+    }
+    changed_();
     uint8_t sink[65536];
     while (Net::recvFor(conn.get(), sink, sizeof sink, kCommandByteMs, stop_) > 0) {
     }
@@ -302,7 +310,13 @@ bool Printer::isRawCommandPrefix(const Bytes& buf) const {
 }
 
 void Printer::answer(Fd& conn, const Bytes& command) {
-    Bytes reply = replyTo(command, PrinterReplies::classify(command));
+    const Command kind = PrinterReplies::classify(command);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++(kind == Command::Other ? commands_ : queries_);
+    }
+    changed_();
+    Bytes reply = replyTo(command, kind);
     double late;
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -72,6 +72,10 @@ private:
     mutable std::mutex mutex_; // guards everything below
     PrinterConfig cfg_;
     unsigned received_ = 0, accepted_ = 0, resets_ = 0;
+    // Connections by what they carried: a query that only reads (version,
+    // identifier, status, set-up, flash scan), any other command, and input
+    // that was read and dropped unread.
+    unsigned queries_ = 0, commands_ = 0, discarded_ = 0;
     std::string last_ = "-";
     bool away_ = false;
     Clock::time_point backAt_;

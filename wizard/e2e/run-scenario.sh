@@ -5,8 +5,8 @@
 #
 #   run-scenario.sh BUILD_DIR KIVDRIVE_EXE KIV_EXE SCENARIO
 #
-# The scenario is a kivdrive script; ${KIV_EXE}, ${KIV_SIM_NET} and
-# ${KIV_SIM_CONTROL} are set for it. Its lines that begin with "#@" are
+# The scenario is a kivdrive script; ${KIV_EXE}, ${KIV_SIM_NET},
+# ${KIV_SIM_CONTROL} and ${KIV_REPORT} (a path for -report) are set for it. Its lines that begin with "#@" are
 # checks and set-up for this script (kivdrive reads them as comments):
 #   #@ port N          a spooler TCP/IP port for the simulated printer KIV_SIM_NET.N
 #   #@ record VERSION  afterwards the installed-version record holds VERSION
@@ -17,6 +17,8 @@
 #   #@ count N TEXT    the log has exactly N lines containing TEXT
 #   #@ out TEXT        the program's output has a line containing TEXT
 #   #@ no-out TEXT     ... has no line containing TEXT
+#   #@ report K=V ...  the report at ${KIV_REPORT} passes tools/check-report.py
+#                      with these expectations (outcomes=..., exitCode=...)
 #   #@ locale NAME     the run's Unix locale (LC_ALL), from which Wine takes the
 #                      user's locale, for example de_DE.UTF-8
 #
@@ -66,8 +68,9 @@ while read -r n; do
     ports+=("$port")
 done < <(directives port)
 
-export KIV_EXE
+export KIV_EXE KIV_REPORT
 KIV_EXE=$(win "$kiv")
+KIV_REPORT=$(win "$work/report.json")
 locale=$(directives locale | head -n 1)
 rc=0
 env ${locale:+LC_ALL=$locale} "$wine_run" "$driver" "$(win "$scenario")" >"$work/out" 2>&1 || rc=$?
@@ -105,6 +108,11 @@ while read -r text; do
     [ -n "$text" ] || continue
     grep -qF -- "$text" "$work/out" || fail "no output line with '$text'"
 done < <(directives out)
+while read -r expected; do
+    [ -n "$expected" ] || continue
+    # shellcheck disable=SC2086 # one expectation per word
+    python3 "$root/tools/check-report.py" "$work/report.json" $expected || fail "the report"
+done < <(directives report)
 while read -r text; do
     [ -n "$text" ] || continue
     grep -qF -- "$text" "$work/out" && fail "an output line with '$text'"

@@ -6,6 +6,7 @@
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "ModeResults.h"
+#include "RunReport.h"
 #include "StatusMessenger.h"
 #include "TestSupport.h"
 #include "UpdateOutcome.h"
@@ -75,6 +76,7 @@ private:
 struct WatchedEngine : FakeUpdater {
     const bool* searching = nullptr;
     int askedDuringSearch = 0;
+    int versionReads = 0;
 
     bool isPackageNewerThanDevice(KIVOptions* o, int32_t i) override {
         note();
@@ -82,6 +84,7 @@ struct WatchedEngine : FakeUpdater {
     }
     void getDeviceVersionString(KIVOptions* o, int32_t i, std::wstring* out) override {
         note();
+        ++versionReads;
         FakeUpdater::getDeviceVersionString(o, i, out);
     }
     void note() { askedDuringSearch += *searching; }
@@ -423,3 +426,35 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
 }
 
 } // namespace
+
+// The report holds every printer and entry of the run as it ended for it. The
+// printer is asked for its version after an update only when a report wants
+// it: a run without the option talks to the printers as it always did.
+TEST_F(WizardFlowTest, ReportRecordsEachPrinterAndEntryOfTheRun) {
+    engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3"),
+                       printer(L"C", L"10.0.0.4", KIVDevice::TypeUsb)};
+    engine.printers[0].updateResult = IUpdater::UpdateFailed;
+    engine.printers[1].packageNewer = false;
+    args({L"-m", L"3", L"-d", L"A,B,10.0.0.9,C"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    const int readsWithout = engine.versionReads;
+    engine.printers[2].version = L"K206_G010111_00";
+    engine.versionReads = 0;
+    args({L"-report", L"r.json"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(engine.versionReads, readsWithout + 1) << "one read back, of the printer updated";
+    std::vector<std::wstring> got;
+    for (const RunReport::Printer& p : options.getReport().printers())
+        got.push_back(p.name + L"=" + std::to_wstring(p.outcome) + L"/" + p.address + L"/" +
+                      std::to_wstring(p.type) + L"/" + p.firmwareBefore + L"/" + p.firmwareAfter +
+                      L"/" + std::to_wstring(p.errorCode));
+    ASSERT_EQ(got.size(), 8u);
+    const std::wstring old = L"K206_G010111_00/";
+    EXPECT_EQ(std::vector<std::wstring>(got.begin() + 4, got.end()),
+              (std::vector<std::wstring>{
+                  L"10.0.0.9=6/10.0.0.9/0///2",
+                  L"A=3/10.0.0.2/3/" + old + L"/4",
+                  L"B=1/10.0.0.3/3/" + old + L"K206_G010111_00/7",
+                  L"C=0/10.0.0.4/4/" + old + L"K206_G082511_00/0",
+              }));
+}

@@ -327,6 +327,27 @@ TEST_F(SimTest, ControlSetAndRestore) {
     EXPECT_EQ("0", state("resets"));
 }
 
+// A caller can tell a run that only read the printer from one that sent it
+// anything else: queries, other commands, input it did not understand and
+// firmware files are counted apart, and a bare connection counts as nothing.
+TEST_F(SimTest, StateCountsConnectionsByWhatTheyCarried) {
+    startOne("Cmd.1B2A7331=0102\nResetSeconds=0.2\n");
+    EXPECT_TRUE(canConnect(p()));
+    for (const Bytes& query : {kVersionQuery, kIdentifierQuery, kStatusQuery, kFlashScanQuery})
+        exchange(p(), query);
+    exchange(p(), {0x1B, 0x2A, 0x73, 0x31});             // configured, raw
+    exchange(p(), {0xA5, 0x00, 0x03, 0x50, 0xE0, 0x98}); // framed, known to nobody
+    exchange(p(), {0x1B, 0x2A, 0x73, 0x32, 0x07, 0x07}); // raw, not understood
+    auto counts = [this] {
+        return state("queries") + " " + state("commands") + " " + state("discarded");
+    };
+    EXPECT_EQ("4 2 1", counts());
+    ASSERT_TRUE(sendFile(p(), makeFls("K206", "K206_G082511_00", "", "", 1000)));
+    EXPECT_EQ("4 2 1 1", counts() + " " + state("received"));
+    EXPECT_EQ("OK\n", sim.control("RESTORE p"));
+    EXPECT_EQ("0 0 0", counts());
+}
+
 TEST_F(SimTest, OfflinePrinterRefusesUntilSwitchedOn) {
     start("[p]\nAddress=@NET@.2\nOffline=1\n[q]\nAddress=@NET@.3\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
