@@ -18,7 +18,7 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/log/MsgText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/PathCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/config/RsrcMgr.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mode/RunReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/run/RunReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mode/RunReportJson.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mode/StatusMessenger.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/TextCase.cpp
@@ -28,7 +28,7 @@ add_library(kivcommon_logic OBJECT
 # Each part of the common library in a folder of its own, in dependency
 # order: a part uses only the parts before it.
 set(KIV_COMMON_INCLUDE_DIRS)
-foreach(part text error os log device config mode)
+foreach(part text error os log device run config mode)
   list(APPEND KIV_COMMON_INCLUDE_DIRS ${CMAKE_CURRENT_LIST_DIR}/${part})
 endforeach()
 target_include_directories(kivcommon_logic PUBLIC ${KIV_COMMON_INCLUDE_DIRS})
