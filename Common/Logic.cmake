@@ -1,33 +1,38 @@
 # The common library's files that make no OS call. The Windows build archives
-# them into kivcommon with the OS-bound files; the native build (native/)
+# them into kivcommon_os with the OS-bound files; the native build (native/)
 # compiles the same files for its sanitized tests and fuzzers.
 add_library(kivcommon_logic OBJECT
-  ${CMAKE_CURRENT_LIST_DIR}/CIniReader.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CmdLineOpts.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ConsoleLine.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Exception.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/IniValueSplit.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/IpAddressCheck.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/KIVDevice.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/KIVOptions.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LanguageCode.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LoggerComponent.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LoggerLease.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LogLineFormat.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MethodTrace.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MsgText.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PathCheck.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ProfileMemo.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RsrcMgr.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RunReport.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RunReportJson.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/StaleEntry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/StatusMessenger.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TextCase.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TextConvert.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/VersionReply.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Win32Exception.cpp)
-target_include_directories(kivcommon_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+  ${CMAKE_CURRENT_LIST_DIR}/config/CIniReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/config/CmdLineOpts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mode/ConsoleLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/error/Exception.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/config/IniValueSplit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device/IpAddressCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device/KIVDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/config/KIVOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text/LanguageCode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/log/LoggerComponent.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/log/LoggerLease.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/log/LogLineFormat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/log/MethodTrace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/log/MsgText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text/PathCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/config/ProfileMemo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/config/RsrcMgr.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/run/RunReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mode/RunReportJson.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mode/StatusMessenger.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text/TextCase.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text/TextConvert.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device/VersionReply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/os/Win32Exception.cpp)
+# Each part of the common library in a folder of its own, in dependency
+# order: a part uses only the parts before it.
+set(KIV_COMMON_INCLUDE_DIRS)
+foreach(part text error os log device run config mode)
+  list(APPEND KIV_COMMON_INCLUDE_DIRS ${CMAKE_CURRENT_LIST_DIR}/${part})
+endforeach()
+target_include_directories(kivcommon_logic PUBLIC ${KIV_COMMON_INCLUDE_DIRS})
 
 # The run report's JSON library (Debian's nlohmann-json3-dev, header-only).
 # Only its own folder is copied into the build tree: a cross build that took
@@ -44,7 +49,7 @@ kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/RunReportTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/ProfileMemoTest.cpp
-  LIBS kivcommon)
+  LIBS kivcommon_os)
 target_include_directories(common_logic_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/staging-include)
 
 # The configuration reader over the system's initialization-file reads: the
@@ -55,17 +60,17 @@ kiv_logic_tests(config_reader_tests
 
 kiv_fuzz_target(cmdline_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/CmdLineFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/cmdline)
 kiv_fuzz_target(ini_value_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IniValueFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ini_value)
 kiv_fuzz_target(log_line_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/LogLineFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/log_line)
 kiv_fuzz_target(ip_address_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/IpAddressFuzz.cpp
-  LIBS kivcommon
+  LIBS kivcommon_os
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/ip_address)

@@ -90,7 +90,7 @@ function(kiv_add_launcher_variant)
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${package_exe};${common_exe};${KIV_LAUNCHER_DIR}/KIV.manifest")
 
   add_executable(${V_NAME} ${KIV_LAUNCHER_DIR}/KivMain.cpp ${rc})
-  target_link_libraries(${V_NAME} PRIVATE kivlauncher)
+  target_link_libraries(${V_NAME} PRIVATE launcher_os)
   add_dependencies(${V_NAME} ${package_target} ${common_target})
   set_target_properties(${V_NAME} PROPERTIES OUTPUT_NAME KIV
                         RUNTIME_OUTPUT_DIRECTORY ${V_OUTPUT_DIR})

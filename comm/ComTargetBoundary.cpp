@@ -55,13 +55,7 @@ int32_t ComTargetBoundary::enumerateDevices(KIVDeviceArray* list, IpAddressArray
 }
 
 void ComTargetBoundary::createDeviceList(KIVDeviceArray** out) {
-    if (!noThrow(false,
-                 [&] {
-                     target_->createDeviceList(out);
-                     return true;
-                 }) &&
-        out)
-        *out = nullptr;
+    noThrowMake(out, [&] { target_->createDeviceList(out); });
 }
 
 void ComTargetBoundary::freeDeviceList(KIVDeviceArray** list) {

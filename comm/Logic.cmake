@@ -10,7 +10,7 @@ add_library(kivcomm_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Transport.cpp)
 target_include_directories(kivcomm_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 # The reply parser is the engine's own, from the common library.
-target_link_libraries(kivcomm_logic PUBLIC kivcommon)
+target_link_libraries(kivcomm_logic PUBLIC kivcommon_os)
 
 kiv_logic_tests(comm_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommLogicTest.cpp

@@ -8,7 +8,6 @@
 #include "LogLineFormat.h"
 #include "NativePath.h"
 #include "ProfileFile.h"
-#include "RsrcMgr.h"
 #include "SystemAddressParser.h"
 #include "TextConvert.h"
 #include "Win32Exception.h"
@@ -194,12 +193,6 @@ bool systemDottedAddress(const char* text, uint32_t& hostOrder) {
     hostOrder = ntohl(address);
     return true;
 }
-
-// Natively nothing is unpacked, so no run lock is ever taken and no folder
-// of an earlier run is ever found.
-void RsrcMgr::closeRunLock(void*) {}
-void RsrcMgr::startStaleRemoval() {}
-void RsrcMgr::finishStaleRemoval() {}
 
 // ---------------------------------------------------------------------------
 // Initialization files, read the way the system reads them: "[name]" opens a

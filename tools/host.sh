@@ -119,6 +119,9 @@ kiv_build() {
         echo "== Failed: $dir was configured with another toolchain; remove it to build $arch there" >&2
         exit 1
     fi
+    # Asked before the first configure, so that it answers already: the
+    # dependencies CMake computes, for the layer check (tools/check-layers.py).
+    mkdir -p "$dir/.cmake/api/v1/query/client-kiv" && : >"$dir/.cmake/api/v1/query/client-kiv/codemodel-v2"
     kiv_step "configure $dir ($arch)" cmake -S . -B "$dir" "${args[@]}"
     if [ ${#targets[@]} -gt 0 ]; then
         kiv_step "build $dir (${targets[*]})" cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"

@@ -16,9 +16,6 @@ LibraryBinder commLibrary(L"KIVComm.dll", "DllGetKIVComm", L"ComTarget");
 
 IComTarget* IComTarget::makeComTarget(KIVOptions* options, int32_t* rc) {
     MethodTrace trace(LogUpdater, L"IComTarget::makeComTarget(): ");
-    int32_t ignored = 0;
-    int32_t& result = rc ? *rc : ignored;
-    result = 0;
     const std::wstring folder = options ? options->getRsrcMgr().getCommonPath() : std::wstring();
-    return commLibrary.make<IComTarget, KIVOptions*>(trace, folder, result, options);
+    return commLibrary.make<IComTarget, KIVOptions*>(trace, folder, rc, options);
 }

@@ -93,6 +93,24 @@ int32_t incompatibleReason(KIVDevice* device) {
     return device->getType() == KIVDevice::TypeIpAddress ? ReasonWrongPrinter : ReasonIncompatible;
 }
 
+// Whether the package's value of key, in capitals, is what the printer said.
+// If not, reason says why: a package without the key was not made for the
+// printer; another value is the mismatch given, with its line.
+bool packageValueIs(CIniReader& ini, const wchar_t* key, const std::wstring& said,
+                    KIVDevice* device, int32_t mismatch, const wchar_t* mismatchLine,
+                    MethodTrace& trace, int32_t& reason) {
+    std::wstring value;
+    if (!requiredValue(ini, key, value, trace)) {
+        reason = incompatibleReason(device);
+        return false;
+    }
+    if (upperAscii(value) == said)
+        return true;
+    reason = mismatch;
+    trace.message(mismatchLine);
+    return false;
+}
+
 } // namespace
 
 struct ISDUpdater::VersionParts {
@@ -397,16 +415,9 @@ bool ISDUpdater::checkIdentifiers(KIVDevice* device, CIniReader& ini, MethodTrac
         }
         return false;
     }
-    std::wstring vid;
-    if (!requiredValue(ini, L"VID", vid, trace)) {
-        reason = incompatibleReason(device);
+    if (!packageValueIs(ini, L"VID", vendor, device, ReasonWrongPrinter, L"Envalid VID", trace,
+                        reason))
         return false;
-    }
-    if (upperAscii(vid) != vendor) {
-        reason = ReasonWrongPrinter;
-        trace.message(L"Envalid VID");
-        return false;
-    }
     std::vector<std::wstring> pids = trimmedValues(ini, L"PIDs");
     for (const std::wstring& pid : pids) {
         if (upperAscii(pid) == product)
@@ -428,17 +439,8 @@ bool ISDUpdater::checkModel(KIVOptions* options, KIVDevice* device, CIniReader& 
         trace.message(L"Model name unreadable: device not reachable");
         return false;
     }
-    std::wstring expected;
-    if (!requiredValue(ini, L"ModelName", expected, trace)) {
-        reason = incompatibleReason(device);
-        return false;
-    }
-    if (upperAscii(expected) != model) {
-        reason = incompatibleReason(device);
-        trace.message(L"Envalid Model Name");
-        return false;
-    }
-    return true;
+    return packageValueIs(ini, L"ModelName", model, device, incompatibleReason(device),
+                          L"Envalid Model Name", trace, reason);
 }
 
 // The entries that name the address a printer was found at learn that it
@@ -816,26 +818,26 @@ void ISDUpdater::waitSeconds(FlashRun& run, int32_t seconds) {
 }
 
 int32_t ISDUpdater::verify(FlashRun& run) {
-    if (!isPackageNewerThanDevice(run.options, run.index)) {
+    // Whether the printer still reports an older version; once it does not,
+    // the check is as done as the progress goes, and versionEqual tells
+    // whether the update took.
+    auto stillOlder = [&] {
+        if (isPackageNewerThanDevice(run.options, run.index))
+            return true;
         if (run.progress)
             run.progress(VerifiedPercent);
-        if (versionEqual) {
-            run.trace.message(L"Update completed!");
-            return UpdateOk;
-        }
-        run.trace.message(L"Update Failed!");
-        return UpdateFailed;
+        return false;
+    };
+    if (!stillOlder()) {
+        run.trace.message(versionEqual ? L"Update completed!" : L"Update Failed!");
+        return versionEqual ? UpdateOk : UpdateFailed;
     }
     for (int32_t attempt = 1; attempt <= run.retries; ++attempt) {
         run.trace.message(L"Retry Timeout.");
         waitSeconds(run, run.retryTimeout);
-        if (!isPackageNewerThanDevice(run.options, run.index)) {
-            if (run.progress)
-                run.progress(VerifiedPercent);
-            if (versionEqual) {
-                run.trace.message(L"Update completed!");
-                return UpdateOk;
-            }
+        if (!stillOlder() && versionEqual) {
+            run.trace.message(L"Update completed!");
+            return UpdateOk;
         }
         run.trace.message(L"Unable to verify FW Version from the Device...Trying Again.");
     }

@@ -85,13 +85,7 @@ int32_t UpdaterBoundary::checkRevision(KIVOptions* options, int32_t index) {
 }
 
 void UpdaterBoundary::createDeviceArray(KIVDeviceArray** out) {
-    if (!noThrow(false,
-                 [&] {
-                     engine_->createDeviceArray(out);
-                     return true;
-                 }) &&
-        out)
-        *out = nullptr;
+    noThrowMake(out, [&] { engine_->createDeviceArray(out); });
 }
 
 void UpdaterBoundary::freeDeviceArray(KIVDeviceArray** array) {

@@ -1,15 +1,6 @@
 # The wizard's logic, free of OS calls, shared by KIV.exe, its tests under
-# Wine and the native build (native/): the outcome of an update (wizard_core),
-# and the page decisions and the run's flow without any window (wizard_logic).
-add_library(wizard_core STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/UpdateOutcome.cpp)
-target_include_directories(wizard_core PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(wizard_core PUBLIC kivcommon)
-
-kiv_logic_tests(wizard_core_tests
-  SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/tests/UpdateOutcomeTest.cpp
-  LIBS wizard_core)
+# Wine and the native build (native/): the outcome of an update, the page
+# decisions and the run's flow without any window.
 
 # The code page of each licence text, from the table the package is built by.
 include(${CMAKE_CURRENT_LIST_DIR}/../package/LicenceCodePages.cmake)
@@ -23,6 +14,7 @@ file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/wizard-generated/LicenceCodePa
      CONTENT "// Made at configure time from package/LicenceCodePages.cmake.\n${codepage_lines}")
 
 add_library(wizard_logic STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/UpdateOutcome.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WizardContext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AddressSearch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageTexts.cpp
@@ -32,7 +24,11 @@ add_library(wizard_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/WizardFlow.cpp)
 target_include_directories(wizard_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR}
                            PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/wizard-generated)
-target_link_libraries(wizard_logic PUBLIC wizard_core kivcommon)
+target_link_libraries(wizard_logic PUBLIC kivcommon_os)
+
+kiv_logic_tests(wizard_outcome_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/UpdateOutcomeTest.cpp
+  LIBS wizard_logic)
 
 # The page decisions, in milliseconds and without a display.
 kiv_logic_tests(wizard_logic_tests

@@ -1,4 +1,5 @@
 #include "GuardedUpdateMode.h"
+#include "NoThrow.h"
 #include "TextCase.h"
 
 #include <gtest/gtest.h>
@@ -42,4 +43,19 @@ TEST(GuardedUpdateMode, AThrowBecomesTheModesFailureResult) {
     ThrowingMode quiet(false, false);
     EXPECT_EQ(quiet.initialize(nullptr), 0);
     EXPECT_EQ(quiet.executeUpdateMode(nullptr), 32);
+}
+
+// A maker that throws after it has handed out its object leaves the caller
+// nothing to use; one that finishes leaves what it made.
+TEST(NoThrow, AMakerThatThrowsLeavesNoObject) {
+    int made = 5;
+    int* out = &made;
+    noThrowMake(&out, [&] {
+        out = &made;
+        throw std::bad_alloc();
+    });
+    EXPECT_EQ(out, nullptr);
+    noThrowMake(&out, [&] { out = &made; });
+    EXPECT_EQ(out, &made);
+    noThrowMake(static_cast<int**>(nullptr), [] { throw 1; });
 }

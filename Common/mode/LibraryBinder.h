@@ -43,6 +43,16 @@ public:
         return object;
     }
 
+    // The same for a factory's caller whose result may be null: a result
+    // given is set to 0 first, then as above.
+    template <class Object, class... Args>
+    Object* make(MethodTrace& trace, const std::wstring& folder, int32_t* rc, Args... args) {
+        int32_t ignored = 0;
+        int32_t& result = rc ? *rc : ignored;
+        result = 0;
+        return make<Object>(trace, folder, result, args...);
+    }
+
     // Frees the library; a later make loads it again. False when it was not
     // loaded or could not be freed.
     bool release();

@@ -19,3 +19,14 @@ template <class Body> void noThrow(Body body) noexcept {
     } catch (...) {
     }
 }
+
+// Runs body, which makes an object into *out; when it throws, *out (if out
+// is given) is null, so the caller never sees a half-made one.
+template <class Object, class Body> void noThrowMake(Object** out, Body body) noexcept {
+    try {
+        body();
+    } catch (...) {
+        if (out)
+            *out = nullptr;
+    }
+}

@@ -99,6 +99,10 @@ bool removeLink(const std::wstring& path, DWORD attrs) {
     return ::DeleteFileW(path.c_str()) != FALSE;
 }
 
+void closeRunLockHandle(void* lock) {
+    ::CloseHandle(lock);
+}
+
 } // namespace
 
 int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
@@ -143,10 +147,6 @@ int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
     return 0;
 }
 
-void RsrcMgr::closeRunLock(void* lock) {
-    ::CloseHandle(lock);
-}
-
 int32_t RsrcMgr::createDirs() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::createDirs: ");
     wchar_t temp[kTempBufferChars];
@@ -164,6 +164,7 @@ int32_t RsrcMgr::createDirs() {
     // Found before this run's own folder exists, so it is never among them.
     finishStaleRemoval();
     findStaleDirs(tempDir, &RsrcMgr::finalPathOf, staleDirs_);
+    finishStaleRemoval_ = [](RsrcMgr& mgr) { mgr.finishStaleRemoval(); };
 
     std::wstring root;
     ScopedFileHandle lock;
@@ -217,9 +218,10 @@ int32_t RsrcMgr::createDirs() {
     }
     // Held until this object goes at the end of the run; if the process dies
     // first, the system lets go of it.
-    if (runLock_)
-        closeRunLock(runLock_);
+    if (runLock_ && closeRunLock_)
+        closeRunLock_(runLock_);
     runLock_ = lock.release();
+    closeRunLock_ = &closeRunLockHandle;
     // The paths are published only once all three folders exist.
     setDirectories(package, common);
     trace.message(L"Temporary directories created successfully!");

@@ -9,9 +9,10 @@ RsrcMgr::RsrcMgr() {
 
 RsrcMgr::~RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::~RsrcMgr(): ");
-    finishStaleRemoval();
-    if (runLock_)
-        closeRunLock(runLock_);
+    if (finishStaleRemoval_)
+        finishStaleRemoval_(*this);
+    if (runLock_ && closeRunLock_)
+        closeRunLock_(runLock_);
 }
 
 std::wstring RsrcMgr::getPackagePath() {

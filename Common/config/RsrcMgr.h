@@ -1,5 +1,7 @@
 // Unpacks the two embedded packages into a fresh folder under %TEMP% and
-// remembers where they went.
+// remembers where they went. Every module reads the folders through the run's
+// options; only the launcher unpacks, so the unpacking is defined there
+// (launcher/RsrcMgrUnpack.cpp).
 #pragma once
 
 #include <cstdint>
@@ -55,9 +57,7 @@ public:
     };
 
 private:
-    // Lives with the unpacking, the only code that takes the lock.
-    static void closeRunLock(void* lock);
-    // False (and nothing found) when the folder cannot be resolved or listed.
+    // Lives with the unpacking, the only code that lists and removes folders.
     static bool findStaleDirs(const std::wstring& tempDir, FinalPathOf resolve, StaleDirs& found);
     void removeFoundDirs(const StaleDirs& found, FinalPathOf resolve);
 
@@ -66,6 +66,12 @@ private:
     // The lock file of this run's folder (a file handle, null when none),
     // open for the whole run; other runs leave a folder alone while it is held.
     void* runLock_ = nullptr;
+    // Set by the unpacking (launcher/), the only code that takes the lock, so
+    // that every other module can hold this record without the OS call.
+    void (*closeRunLock_)(void* lock) = nullptr;
+    // Set by the unpacking once it has found earlier runs' folders: the end
+    // of the run waits for their removal.
+    void (*finishStaleRemoval_)(RsrcMgr& mgr) = nullptr;
     uint32_t sfxTimeoutMs_ = 90000;
     StaleDirs staleDirs_;
     std::thread staleRemoval_;

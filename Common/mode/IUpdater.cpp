@@ -14,11 +14,8 @@ LibraryBinder updaterLibrary(L"Updater.dll", "DllGetUpdater", L"Updater");
 
 IUpdater* IUpdater::makeUpdater(KIVOptions* options, int32_t* rc) {
     MethodTrace trace(LogUpdater, L"IUpdater::makeUpdater(): ");
-    int32_t ignored = 0;
-    int32_t& result = rc ? *rc : ignored;
-    result = 0;
     const std::wstring folder = options ? options->getRsrcMgr().getPackagePath() : std::wstring();
-    return updaterLibrary.make<IUpdater>(trace, folder, result);
+    return updaterLibrary.make<IUpdater>(trace, folder, rc);
 }
 
 bool IUpdater::freeUpdaterLib(IUpdater* updater) {
