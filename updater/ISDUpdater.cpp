@@ -9,7 +9,6 @@
 #include "KIVOptions.h"
 #include "PackageFile.h"
 #include "PrinterCommands.h"
-#include "SideBySide.h"
 #include "TextCase.h"
 #include "VersionCompare.h"
 #include "VersionReply.h"
@@ -29,10 +28,6 @@ const uint32_t FlashScanPauseMs = 1000;
 const uint32_t ResetPollMs = 500;
 const uint32_t WaitStepMs = 2000;
 const int VerifiedPercent = 99;
-// Printers an enumeration checks at once. Each check is a few short
-// exchanges, mostly spent waiting; a silent printer holds its thread for the
-// reply time-outs only, so a few of them do not hold up the rest.
-const size_t CheckWidth = 16;
 
 void openConfig(CIniReader& ini, KIVOptions* options) {
     ini.setINIFileName(options->getConfigIniPath());
@@ -135,13 +130,9 @@ struct ISDUpdater::FlashRun {
     int32_t retries = 0;
 };
 
-ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {
-    checkWidth_ = CheckWidth;
-}
+ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {}
 
-// A scripted target answers one caller at a time unless told otherwise.
-ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock)
-    : comTarget(target), clock_(&clock), checkWidth_(1) {
+ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock) : comTarget(target), clock_(&clock) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::ISDUpdater(): ");
 }
 
@@ -489,42 +480,21 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
     if (!list || list->empty()) {
         trace.message(L"Unable to find any devices");
     } else {
-        // Each check is mostly waiting for the printer's replies: printers
-        // are checked side by side, and their records still go into the
-        // arrays in the order the search listed them.
-        struct Check {
-            bool compatible = false;
-            int32_t reason = 0;
-            std::wstring version;
-        };
-        std::vector<Check> checks(list->size());
-        runSideBySide(list->size(), checkWidth_, [&](size_t i) {
-            KIVDevice* record = (*list)[i];
-            if (!record)
-                return;
-            Check& check = checks[i];
-            if (!deviceAnswers(record)) {
-                trace.message(L"Unable to verify device");
-                check.reason = unreachableReason(*record);
-            } else if (isCompatibleDevice(options, record, &check.reason)) {
-                check.compatible = true;
-                check.version = readDeviceVersion(options, record);
-                return;
-            }
-            if (check.reason == unreachableReason(*record))
-                trace.message(L"Device found but not checked: not reachable, device=",
-                              record->getName());
-        });
-        for (size_t i = 0; i < list->size(); ++i) {
-            KIVDevice* record = (*list)[i];
+        for (KIVDevice* record : *list) {
             if (!record)
                 continue;
-            const Check& check = checks[i];
-            if (check.compatible) {
-                keepCopy(devices, *record, check.version);
-            } else if (check.reason == unreachableReason(*record)) {
-                // Only a printer that told what it is can be called the wrong
-                // one.
+            int32_t reason = 0;
+            if (!deviceAnswers(record)) {
+                trace.message(L"Unable to verify device");
+                reason = unreachableReason(*record);
+            } else if (isCompatibleDevice(options, record, &reason)) {
+                keepCopy(devices, *record, readDeviceVersion(options, record));
+                continue;
+            }
+            // Only a printer that told what it is can be called the wrong one.
+            if (reason == unreachableReason(*record)) {
+                trace.message(L"Device found but not checked: not reachable, device=",
+                              record->getName());
                 markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);
                 keepCopy(unchecked, *record, std::wstring());
             } else {

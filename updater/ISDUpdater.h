@@ -46,8 +46,6 @@ public:
 
     // Device records made by enumerations and not yet freed with their array.
     size_t recordsHeld() const;
-    // How many printers an enumeration checks at once.
-    void setCheckWidth(size_t width) { checkWidth_ = width; }
 
 private:
     struct VersionParts;
@@ -92,7 +90,6 @@ private:
     PerThreadFlag versionEqual;
     IComTarget* comTarget;
     EngineClock* clock_;
-    size_t checkWidth_;
     // The records this engine made, so that freeing an array frees them and
     // nothing else it may hold. Enumerations run on several threads at once.
     mutable std::mutex recordsLock_;

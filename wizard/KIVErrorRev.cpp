@@ -17,8 +17,8 @@ void KIVErrorRev::onInitDialog() {
     // From the version itself: the label before it is translated text.
     setText(Ctl::ErrorRevision::Required,
             text(Str::RevRequired) + L" " + revisionLetter(context_->deviceVersion));
-    setString(Ctl::ErrorRevision::Advice, Str::RevAdvice);
-    setString(Ctl::ErrorRevision::Ok, Str::RevOk);
+    setStrings(
+        {{Ctl::ErrorRevision::Advice, Str::RevAdvice}, {Ctl::ErrorRevision::Ok, Str::RevOk}});
 }
 
 void KIVErrorRev::onClose() {}

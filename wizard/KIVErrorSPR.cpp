@@ -10,9 +10,9 @@ void KIVErrorSPR::onInitDialog() {
     initCommon();
     setString(Ctl::ErrorSPR::Heading, Str::SprHeading);
     makeHeading(Ctl::ErrorSPR::Heading, false);
-    setString(Ctl::ErrorSPR::Body, Str::SprBody);
-    setString(Ctl::ErrorSPR::Continue, Str::SprContinue);
-    setString(Ctl::ErrorSPR::Cancel, Str::Cancel);
+    setStrings({{Ctl::ErrorSPR::Body, Str::SprBody},
+                {Ctl::ErrorSPR::Continue, Str::SprContinue},
+                {Ctl::ErrorSPR::Cancel, Str::Cancel}});
 }
 
 void KIVErrorSPR::onCancel() {

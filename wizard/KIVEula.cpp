@@ -18,10 +18,10 @@ void KIVEula::onInitDialog() {
     initCommon();
     setString(Ctl::Licence::Heading, Str::LicenceHeading);
     makeHeading(Ctl::Licence::Heading, true);
-    setString(Ctl::Licence::MustAgree, Str::LicenceMustAgree);
-    setString(Ctl::Licence::Click, Str::LicenceClick);
-    setString(Ctl::Licence::Agree, Str::Agree);
-    setString(Ctl::Licence::Disagree, Str::Disagree);
+    setStrings({{Ctl::Licence::MustAgree, Str::LicenceMustAgree},
+                {Ctl::Licence::Click, Str::LicenceClick},
+                {Ctl::Licence::Agree, Str::Agree},
+                {Ctl::Licence::Disagree, Str::Disagree}});
     loadLicence();
 }
 

@@ -19,10 +19,10 @@ void KIVFinish::onInitDialog() {
     initCommon();
     setString(Ctl::Summary::Heading, Str::SummaryHeading);
     makeHeading(Ctl::Summary::Heading, true);
-    setString(Ctl::Summary::Help, Str::SummaryHelp);
-    setString(Ctl::Summary::NetworkHint, Str::SummaryNetworkHint);
-    setString(Ctl::Summary::Retry, Str::Retry);
-    setString(Ctl::Summary::Close, Str::Close);
+    setStrings({{Ctl::Summary::Help, Str::SummaryHelp},
+                {Ctl::Summary::NetworkHint, Str::SummaryNetworkHint},
+                {Ctl::Summary::Retry, Str::Retry},
+                {Ctl::Summary::Close, Str::Close}});
     HWND list = item(Ctl::Summary::List);
     listAddTwoColumns(list, text(Str::SummaryColumnPrinter), 249, text(Str::SummaryColumnResult),
                       200);

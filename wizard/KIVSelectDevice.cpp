@@ -38,10 +38,10 @@ void KIVSelectDevice::onInitDialog() {
     setText(Ctl::SelectDevice::Heading,
             withVersion(text(Str::SelectHeading), context_->packageVersion));
     makeHeading(Ctl::SelectDevice::Heading, false);
-    setString(Ctl::SelectDevice::Help, Str::SelectHelp);
-    setString(Ctl::SelectDevice::Continue, Str::SelectContinue);
-    setString(Ctl::SelectDevice::Rescan, Str::Rescan);
-    setString(Ctl::SelectDevice::AddByAddress, Str::AddByAddress);
+    setStrings({{Ctl::SelectDevice::Help, Str::SelectHelp},
+                {Ctl::SelectDevice::Continue, Str::SelectContinue},
+                {Ctl::SelectDevice::Rescan, Str::Rescan},
+                {Ctl::SelectDevice::AddByAddress, Str::AddByAddress}});
 
     HWND list = item(Ctl::SelectDevice::List);
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);

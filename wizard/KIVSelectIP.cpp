@@ -36,9 +36,9 @@ void KIVSelectIP::onInitDialog() {
     initCommon();
     setString(Ctl::SelectAddress::Heading, Str::AddressHeading);
     makeHeading(Ctl::SelectAddress::Heading, true);
-    setString(Ctl::SelectAddress::Prompt, Str::AddressPrompt);
-    setString(Ctl::SelectAddress::Search, Str::AddressSearch);
-    setString(Ctl::SelectAddress::Cancel, Str::AddressCancel);
+    setStrings({{Ctl::SelectAddress::Prompt, Str::AddressPrompt},
+                {Ctl::SelectAddress::Search, Str::AddressSearch},
+                {Ctl::SelectAddress::Cancel, Str::AddressCancel}});
     keepAddressLeftToRight();
     makeSearchTheDefault();
 }

@@ -19,8 +19,8 @@ void KIVUpdate::onInitDialog() {
     setString(Ctl::Result::Heading, Str::ResultHeading);
     makeHeading(Ctl::Result::Heading, true);
     setText(Ctl::Result::Printer, deviceLabel(device));
-    setString(Ctl::Result::Body, Str::ResultBody);
-    setString(Ctl::Result::Continue, Str::ResultContinue);
+    setStrings(
+        {{Ctl::Result::Body, Str::ResultBody}, {Ctl::Result::Continue, Str::ResultContinue}});
     if (lastDevice_)
         showItem(Ctl::Result::Continue, false);
     if (context_->options->getDialogNum() == 0)

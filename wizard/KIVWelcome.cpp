@@ -11,9 +11,9 @@ void KIVWelcome::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVWelcome::OnInitDialog(): ");
     trace.message(L"Open");
     initCommon();
-    setString(Ctl::Welcome::Body, Str::WelcomeBody);
-    setString(Ctl::Welcome::Click, Str::WelcomeClick);
-    setString(Ctl::Welcome::Continue, Str::WelcomeContinue);
+    setStrings({{Ctl::Welcome::Body, Str::WelcomeBody},
+                {Ctl::Welcome::Click, Str::WelcomeClick},
+                {Ctl::Welcome::Continue, Str::WelcomeContinue}});
 }
 
 void KIVWelcome::onOK() {

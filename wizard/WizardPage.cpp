@@ -110,6 +110,11 @@ void WizardPage::setString(int control, uint32_t id) {
     setText(control, text(id));
 }
 
+void WizardPage::setStrings(std::initializer_list<ControlText> texts) {
+    for (const ControlText& t : texts)
+        setString(t.control, t.id);
+}
+
 void WizardPage::makeHeading(int control, bool taller) {
     HWND window = item(control);
     HFONT current = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));

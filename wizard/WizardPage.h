@@ -10,6 +10,7 @@
 #include "PageHost.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,12 @@ protected:
     std::wstring text(uint32_t id) const { return loadText(resources_, id); }
     void setText(int control, const std::wstring& value);
     void setString(int control, uint32_t id);
+    // A page's fixed texts, each control with its string.
+    struct ControlText {
+        int control;
+        uint32_t id;
+    };
+    void setStrings(std::initializer_list<ControlText> texts);
     // The control's font at weight 700, optionally 1.5 times as high.
     void makeHeading(int control, bool taller);
     HWND item(int control) const;

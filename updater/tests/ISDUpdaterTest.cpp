@@ -2,10 +2,7 @@
 // comparison, compatibility, enumeration and the flash sequence.
 #include "EngineTestSupport.h"
 
-#include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <functional>
 #include <thread>
 
@@ -446,81 +443,6 @@ TEST_F(Enumeration, AHundredAddressSearchesLeaveNoRecordBehind) {
         updater_->freeDeviceArray(&devices);
     }
     EXPECT_EQ(updater_->recordsHeld(), 0u);
-}
-
-namespace {
-// The scripted printers behind a link that, like the real one, serves several
-// callers at once, each reply in a buffer of its caller's own. The first
-// readiness probe is held until a probe of another printer is under way too
-// (for a second at most), so that checks made side by side are seen to be.
-class SharedLink : public FakeComTarget {
-public:
-    explicit SharedLink(FakeClock& clock) : FakeComTarget(clock) {}
-    size_t mostAtOnce = 0;
-
-    bool isDeviceReady(KIVDevice* device) override {
-        std::unique_lock<std::mutex> lock(lock_);
-        mostAtOnce = std::max(mostAtOnce, ++probing_);
-        overlap_.notify_all();
-        if (!gaveUp_)
-            gaveUp_ =
-                !overlap_.wait_for(lock, std::chrono::seconds(1), [&] { return mostAtOnce > 1; });
-        --probing_;
-        return FakeComTarget::isDeviceReady(device);
-    }
-    int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
-                       uint32_t* length) override {
-        std::lock_guard<std::mutex> guard(lock_);
-        return ownCopy(FakeComTarget::sendPacket(device, command, reply, length), reply, length);
-    }
-    int32_t sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
-                    uint32_t* length, int32_t flag) override {
-        std::lock_guard<std::mutex> guard(lock_);
-        return ownCopy(FakeComTarget::sendRaw(device, command, reply, length, flag), reply, length);
-    }
-
-private:
-    static int32_t ownCopy(int32_t rc, unsigned char** reply, uint32_t* length) {
-        thread_local Bytes mine;
-        mine.assign(*reply, *reply + *length);
-        mine.push_back(0);
-        *reply = mine.data();
-        return rc;
-    }
-    std::mutex lock_;
-    std::condition_variable overlap_;
-    size_t probing_ = 0;
-    bool gaveUp_ = false;
-};
-} // namespace
-
-TEST_F(Enumeration, ChecksPrintersSideBySideAndListsThemInTheOrderFound) {
-    writeConfig();
-    SharedLink* link = new SharedLink(clock_);
-    ISDUpdater engine(link, clock_);
-    engine.setCheckWidth(4);
-    const std::vector<std::wstring> names = {L"a", L"b", L"otherPid", L"c", L"d", L"e"};
-    for (size_t i = 0; i < names.size(); ++i) {
-        KIVDevice d;
-        d.setName(names[i]);
-        d.setType(KIVDevice::TypeNetwork);
-        link->attached.push_back(d);
-        link->printer(names[i]).aio = "K206_G0" + std::to_string(i + 1) + "0111_00";
-    }
-    link->printer(L"otherPid").pid = 0x0001;
-    KIVDeviceArray* devices = nullptr;
-    engine.createDeviceArray(&devices);
-    ASSERT_NE(devices, nullptr);
-    EXPECT_EQ(engine.enumerateCompatibleDevices(&options_, devices, nullptr), 0);
-    EXPECT_GT(link->mostAtOnce, 1u);
-    std::wstring found;
-    for (KIVDevice* d : *devices)
-        found += d->getName() + L"=" + d->getCurrVer() + L" ";
-    EXPECT_EQ(found, L"a=K206_G010111_00 b=K206_G020111_00 c=K206_G040111_00 "
-                     L"d=K206_G050111_00 e=K206_G060111_00 ");
-    EXPECT_EQ(logged("ISDUpdater::isCompatibleDevice(): Envalid PID"), 1u);
-    engine.freeDeviceArray(&devices);
-    EXPECT_EQ(engine.recordsHeld(), 0u);
 }
 
 // Only a printer that told what it is can be called the wrong one; one that
