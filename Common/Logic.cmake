@@ -12,6 +12,7 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/config/KIVOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/LanguageCode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/log/LoggerComponent.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/log/LoggerInstance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/log/LoggerLease.cpp
   ${CMAKE_CURRENT_LIST_DIR}/log/LogLineFormat.cpp
   ${CMAKE_CURRENT_LIST_DIR}/log/MethodTrace.cpp

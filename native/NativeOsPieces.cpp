@@ -6,6 +6,7 @@
 #include "BasicLogger.h"
 #include "ErrorText.h"
 #include "LogLineFormat.h"
+#include "LoggerInstance.h"
 #include "NativePath.h"
 #include "ProfileFile.h"
 #include "SystemAddressParser.h"
@@ -31,8 +32,6 @@
 
 namespace {
 
-std::atomic<BasicLogger*> g_instance{nullptr};
-std::atomic<bool> g_disabled{false};
 const int kNameWidth = 25;
 
 uint32_t threadId() {
@@ -62,7 +61,7 @@ BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Im
 
 BasicLogger::~BasicLogger() {
     BasicLogger* self = this;
-    g_instance.compare_exchange_strong(self, nullptr);
+    g_loggerInstance.compare_exchange_strong(self, nullptr);
 }
 
 void BasicLogger::log(const LoggerComponent& component, uint32_t level, const std::wstring& text) {
@@ -117,28 +116,9 @@ std::wstring BasicLogger::getLineSuffix(const LoggerComponent&, uint32_t, const 
     return std::wstring();
 }
 
-BasicLogger& BasicLogger::getInstance() {
-    BasicLogger* instance = g_instance.load();
-    if (!instance)
-        throw Win32Exception(L"BasicLogger::getInstance()", 1, L"", 0);
-    return *instance;
-}
-
-bool BasicLogger::hasInstance() {
-    return g_instance.load() != nullptr;
-}
-
-bool BasicLogger::isDisabled() {
-    return g_disabled.load();
-}
-
-void BasicLogger::clearDisabledForTesting() {
-    g_disabled = false;
-}
-
 // Every level and component is on; the file's existence is the start gate.
 bool BasicLogger::isEnabled(const LoggerComponent&, uint32_t) {
-    return !g_disabled.load() && fileThere(impl_->file);
+    return !g_loggingDisabled.load() && fileThere(impl_->file);
 }
 
 void BasicLogger::increaseDepth() {
@@ -174,7 +154,7 @@ BasicLogger* makeBasicLogger() {
     }
     BasicLogger* logger = new BasicLogger(path, kNameWidth);
     BasicLogger* expected = nullptr;
-    if (g_instance.compare_exchange_strong(expected, logger))
+    if (g_loggerInstance.compare_exchange_strong(expected, logger))
         return logger;
     delete logger;
     return nullptr;

@@ -4,6 +4,7 @@
 #include "CriticalSection.h"
 #include "InterProcessLock.h"
 #include "LogLineFormat.h"
+#include "LoggerInstance.h"
 #include "Mutex.h"
 #include "ScopedHandle.h"
 #include "SecurityEveryone.h"
@@ -16,10 +17,7 @@
 
 namespace {
 
-// Per module: the static library is linked into each module separately.
-std::atomic<BasicLogger*> g_instance{nullptr};
 std::atomic<bool> g_created{false};
-std::atomic<bool> g_disabled{false};
 
 const uint32_t kSettingMaxAgeMs = 5000;
 const int kNameWidth = 25;
@@ -115,7 +113,7 @@ BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Im
         impl_->lock.reset(
             new Mutex(Mutex::Ownership::NotOwned, lockNameFor(path), Mutex::Access::Everyone));
     } catch (const Win32Exception&) {
-        g_disabled = true;
+        g_loggingDisabled = true;
     }
     impl_->path = placeBareFileName(path);
     try {
@@ -127,7 +125,7 @@ BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Im
 
 BasicLogger::~BasicLogger() {
     BasicLogger* self = this;
-    if (g_instance.compare_exchange_strong(self, nullptr))
+    if (g_loggerInstance.compare_exchange_strong(self, nullptr))
         g_created = false;
     {
         CriticalSectionLock guard(impl_->settingsLock);
@@ -135,31 +133,12 @@ BasicLogger::~BasicLogger() {
     }
 }
 
-BasicLogger& BasicLogger::getInstance() {
-    BasicLogger* instance = g_instance.load();
-    if (!instance)
-        throw Win32Exception(L"BasicLogger::getInstance()", 1, L"", 0);
-    return *instance;
-}
-
-bool BasicLogger::hasInstance() {
-    return g_instance.load() != nullptr;
-}
-
-bool BasicLogger::isDisabled() {
-    return g_disabled.load();
-}
-
-void BasicLogger::clearDisabledForTesting() {
-    g_disabled = false;
-}
-
 const std::wstring& BasicLogger::getPath() const {
     return impl_->path;
 }
 
 bool BasicLogger::isEnabled(const LoggerComponent& component, uint32_t level) {
-    if (g_disabled.load(std::memory_order_relaxed))
+    if (g_loggingDisabled.load(std::memory_order_relaxed))
         return false;
     if (level & LogLevelForce)
         return true;
@@ -481,12 +460,12 @@ BasicLogger* makeBasicLogger() {
     BasicLogger* result = nullptr;
     bool expected = false;
     if (g_created.compare_exchange_strong(expected, true)) {
-        g_instance = logger;
+        g_loggerInstance = logger;
         result = logger;
     } else {
         delete logger;
     }
     if (!on)
-        g_disabled = true;
+        g_loggingDisabled = true;
     return result;
 }
