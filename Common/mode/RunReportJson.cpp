@@ -3,6 +3,7 @@
 #include "KIVDevice.h"
 #include "RunReport.h"
 #include "StatusMessenger.h"
+#include "TextConvert.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,45 +12,10 @@ namespace {
 // Keys in the order written here: a report is also read by people.
 using Json = nlohmann::ordered_json;
 
-// UTF-16 (Windows) or UTF-32 (the native build) to UTF-8. A lone surrogate
-// becomes U+FFFD: a printer name is not worth a report that no parser takes.
-std::string utf8(const std::wstring& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const uint32_t low = static_cast<uint32_t>(text[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // A text that is not known is null, never "", so that a script can tell
 // "not read" from a value.
 Json textOrNull(const std::wstring& text) {
-    return text.empty() ? Json(nullptr) : Json(utf8(text));
+    return text.empty() ? Json(nullptr) : Json(toUtf8(text));
 }
 
 const char* outcomeName(RunReport::Outcome outcome) {
@@ -87,7 +53,7 @@ const char* typeName(int32_t type) {
 
 Json printerJson(const RunReport::Printer& p) {
     Json j;
-    j["name"] = utf8(p.name);
+    j["name"] = toUtf8(p.name);
     j["address"] = textOrNull(p.address);
     j["port"] = textOrNull(p.port);
     j["type"] = typeName(p.type);
@@ -105,14 +71,14 @@ Json printerJson(const RunReport::Printer& p) {
 std::string RunReport::toJson() const {
     Json j;
     j["reportFormat"] = 1;
-    j["programVersion"] = utf8(programVersion_);
+    j["programVersion"] = toUtf8(programVersion_);
     j["packageVersion"] = textOrNull(packageVersion_);
     j["mode"] = mode_;
     j["checkOnly"] = checkOnly_;
     j["start"] = isoUtc(start_);
     j["end"] = isoUtc(end_);
     j["exitCode"] = exitCode_;
-    j["exitMeaning"] = utf8(exitMeaning_);
+    j["exitMeaning"] = toUtf8(exitMeaning_);
     Json list = Json::array();
     for (const Printer& p : printers())
         list.push_back(printerJson(p));

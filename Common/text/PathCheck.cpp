@@ -1,5 +1,7 @@
 #include "PathCheck.h"
 
+#include "TextCase.h"
+
 bool isAbsoluteWindowsPath(const std::wstring& path) {
     if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) {
         wchar_t drive = path[0];
@@ -17,12 +19,9 @@ bool isSeparator(wchar_t c) {
 // CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, whatever follows a dot
 // and whatever the case.
 bool isDeviceName(const std::wstring& name) {
-    std::wstring base = name.substr(0, name.find(L'.'));
+    std::wstring base = upperAscii(name.substr(0, name.find(L'.')));
     while (!base.empty() && base.back() == L' ')
         base.pop_back();
-    for (wchar_t& c : base)
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
     if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL")
         return true;
     return base.size() == 4 &&
