@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <system_error>
 #include <ctime>
 #include <vector>
 
@@ -107,13 +106,6 @@ void closeRunLockHandle(void* lock) {
 
 int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::initialize: ");
-    // Every file removed is a round trip through the file system that the
-    // unpacking would otherwise wait for; after it, the removal overlaps
-    // whatever the run does next.
-    struct StartRemovalAtEnd {
-        RsrcMgr& mgr;
-        ~StartRemovalAtEnd() { mgr.startStaleRemoval(); }
-    } removal{*this};
     if (createDirs() != 0) {
         trace.message(L"Unable to create resource directories in system temp directory.");
         return 4;
@@ -161,10 +153,7 @@ int32_t RsrcMgr::createDirs() {
         return 4;
     }
     std::wstring tempDir(temp, n);
-    // Found before this run's own folder exists, so it is never among them.
-    finishStaleRemoval();
-    findStaleDirs(tempDir, &RsrcMgr::finalPathOf, staleDirs_);
-    finishStaleRemoval_ = [](RsrcMgr& mgr) { mgr.finishStaleRemoval(); };
+    removeStaleDirs(tempDir);
 
     std::wstring root;
     ScopedFileHandle lock;
@@ -432,34 +421,6 @@ void RsrcMgr::removeFoundDirs(const StaleDirs& found, FinalPathOf resolve) {
         ::DeleteFileW((withBackslash(path) + kRunLockFileName).c_str());
         ::RemoveDirectoryW(path.c_str());
     }
-}
-
-void RsrcMgr::startStaleRemoval() {
-    if (staleRemoval_.joinable() || staleDirs_.names.empty())
-        return;
-    // Called from destructors, so nothing may leave here. Without a thread to
-    // spare the folders go now; without memory they stay for a later run.
-    try {
-        std::shared_ptr<const StaleDirs> found = std::make_shared<StaleDirs>(std::move(staleDirs_));
-        staleDirs_ = StaleDirs();
-        try {
-            staleRemoval_ = std::thread([this, found] {
-                try {
-                    removeFoundDirs(*found, &RsrcMgr::finalPathOf);
-                } catch (...) {
-                }
-            });
-        } catch (const std::system_error&) {
-            removeFoundDirs(*found, &RsrcMgr::finalPathOf);
-        }
-    } catch (...) {
-    }
-}
-
-void RsrcMgr::finishStaleRemoval() {
-    startStaleRemoval();
-    if (staleRemoval_.joinable())
-        staleRemoval_.join();
 }
 
 uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {

@@ -9,8 +9,6 @@ RsrcMgr::RsrcMgr() {
 
 RsrcMgr::~RsrcMgr() {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::~RsrcMgr(): ");
-    if (finishStaleRemoval_)
-        finishStaleRemoval_(*this);
     if (runLock_ && closeRunLock_)
         closeRunLock_(runLock_);
 }

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 class RsrcMgr {
@@ -33,13 +32,6 @@ public:
     // cannot make.
     void removeStaleDirs(const std::wstring& tempDir, FinalPathOf resolve);
     uint32_t deleteDirectory(const std::wstring& path, bool recursive);
-    // createDirs only finds the folders of earlier runs; they are removed on
-    // a thread of their own, started by initialize once the packages are
-    // unpacked (or here), so that nobody waits for them at start-up.
-    void startStaleRemoval();
-    // Removes them now if that has not started, and waits until it is done.
-    // The destructor does the same.
-    void finishStaleRemoval();
 
     // For callers that already have unpacked folders (tests, tools). Each path
     // must end with a backslash.
@@ -69,10 +61,5 @@ private:
     // Set by the unpacking (launcher/), the only code that takes the lock, so
     // that every other module can hold this record without the OS call.
     void (*closeRunLock_)(void* lock) = nullptr;
-    // Set by the unpacking once it has found earlier runs' folders: the end
-    // of the run waits for their removal.
-    void (*finishStaleRemoval_)(RsrcMgr& mgr) = nullptr;
     uint32_t sfxTimeoutMs_ = 90000;
-    StaleDirs staleDirs_;
-    std::thread staleRemoval_;
 };

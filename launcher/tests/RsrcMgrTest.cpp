@@ -161,43 +161,11 @@ TEST_F(RsrcMgrFiles, EachRunGetsItsOwnFolderAndLeavesTheOthersWhileTheyRun) {
     first.reset(); // the first run ends; the second goes on
     RsrcMgr third;
     ASSERT_EQ(third.createDirs(), 0);
-    // Found at once, removed on a thread of their own.
-    third.finishStaleRemoval();
     EXPECT_FALSE(exists(firstLeft)); // its name may be the third run's now
     EXPECT_TRUE(exists(second->getCommonPath()));
     EXPECT_EQ(subfolders(temp + L"\\").size(), 2u);
     for (const std::wstring& f : subfolders(temp + L"\\"))
         EXPECT_TRUE(isStaleRunFolderName(f)) << "a later run must still find it";
-}
-
-TEST_F(RsrcMgrFiles, EarlierRunsAreRemovedAfterTheUnpackingNotBeforeIt) {
-    std::wstring temp = root_ + L"temp";
-    makeDir(temp);
-    ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
-    for (const wchar_t* run : {L"\\KIV_100", L"\\KIV_200"}) {
-        makeDir(temp + run);
-        makeDir(temp + run + L"\\Common");
-        writeFile(temp + run + L"\\Common\\lang.dll", "old");
-    }
-    {
-        RsrcMgr mgr;
-        ASSERT_EQ(mgr.createDirs(), 0);
-        // The start-up goes on without waiting for them.
-        EXPECT_TRUE(exists(temp + L"\\KIV_100\\Common\\lang.dll"));
-        EXPECT_TRUE(exists(temp + L"\\KIV_200\\Common\\lang.dll"));
-        mgr.startStaleRemoval();
-        mgr.finishStaleRemoval();
-        EXPECT_EQ(subfolders(temp + L"\\").size(), 1u) << "only this run's own folder stays";
-        EXPECT_TRUE(exists(mgr.getCommonPath()));
-    }
-    // A run that never got as far as starting the removal still removes them.
-    makeDir(temp + L"\\KIV_300");
-    {
-        RsrcMgr mgr;
-        ASSERT_EQ(mgr.createDirs(), 0);
-        EXPECT_TRUE(exists(temp + L"\\KIV_300"));
-    }
-    EXPECT_FALSE(exists(temp + L"\\KIV_300"));
 }
 
 namespace {
