@@ -358,9 +358,13 @@ bool Driver::checkRising(const DriverStep& s) {
         return false;
     const int first = static_cast<int>(SendMessageW(item, PBM_GETPOS, 0, 0));
     int seen = first;
+    // The Progress page closes as soon as its bar reaches the end, which can
+    // fall between two looks; a bar that is gone has moved on, and the next
+    // page tells whether the update succeeded.
     if (waitFor(secondsArg(s, 1, kPageSeconds), [&] {
-            if (IsWindow(item))
-                seen = static_cast<int>(SendMessageW(item, PBM_GETPOS, 0, 0));
+            if (!IsWindow(item))
+                return true;
+            seen = static_cast<int>(SendMessageW(item, PBM_GETPOS, 0, 0));
             return seen > first;
         }))
         return true;
