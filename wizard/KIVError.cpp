@@ -10,7 +10,6 @@ KIVError::KIVError(WizardContext* context, HMODULE resources, int32_t kind)
     : WizardPage(Tpl::Error, context, resources), kind_(kind) {}
 
 void KIVError::onInitDialog() {
-    initCommon();
     const ErrorTexts texts = errorTexts(kind_);
     if (!texts.known) {
         endPage(PageConfirm);
@@ -24,8 +23,7 @@ void KIVError::onInitDialog() {
                                        text(Str::ErrStep3), text(Str::ErrStep4)};
         body = composeErrorBody(deviceLabel(currentDevice()), steps);
     }
-    setString(Ctl::Error::Heading, texts.heading);
-    makeHeading(Ctl::Error::Heading, true);
+    setHeading(Ctl::Error::Heading, texts.heading, true);
     setText(Ctl::Error::Body, body);
     setString(Ctl::Error::Continue, texts.button);
     if (texts.retryButton)

@@ -9,9 +9,7 @@ KIVErrorRev::KIVErrorRev(WizardContext* context, HMODULE resources)
     : WizardPage(Tpl::ErrorRevision, context, resources) {}
 
 void KIVErrorRev::onInitDialog() {
-    initCommon();
-    setString(Ctl::ErrorRevision::Heading, Str::RevHeading);
-    makeHeading(Ctl::ErrorRevision::Heading, true);
+    setHeading(Ctl::ErrorRevision::Heading, Str::RevHeading, true);
     setText(Ctl::ErrorRevision::Device, text(Str::RevDevice) + L" " + context_->deviceVersion);
     setText(Ctl::ErrorRevision::Package, text(Str::RevPackage) + L" " + context_->packageVersion);
     // From the version itself: the label before it is translated text.

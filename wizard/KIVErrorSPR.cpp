@@ -7,9 +7,7 @@ KIVErrorSPR::KIVErrorSPR(WizardContext* context, HMODULE resources)
     : WizardPage(Tpl::ErrorSPR, context, resources) {}
 
 void KIVErrorSPR::onInitDialog() {
-    initCommon();
-    setString(Ctl::ErrorSPR::Heading, Str::SprHeading);
-    makeHeading(Ctl::ErrorSPR::Heading, false);
+    setHeading(Ctl::ErrorSPR::Heading, Str::SprHeading, false);
     setStrings({{Ctl::ErrorSPR::Body, Str::SprBody},
                 {Ctl::ErrorSPR::Continue, Str::SprContinue},
                 {Ctl::ErrorSPR::Cancel, Str::Cancel}});

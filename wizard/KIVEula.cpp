@@ -15,9 +15,7 @@ KIVEula::KIVEula(WizardContext* context, HMODULE resources)
 void KIVEula::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVEula::OnInitDialog(): ");
     trace.message(L"Open");
-    initCommon();
-    setString(Ctl::Licence::Heading, Str::LicenceHeading);
-    makeHeading(Ctl::Licence::Heading, true);
+    setHeading(Ctl::Licence::Heading, Str::LicenceHeading, true);
     setStrings({{Ctl::Licence::MustAgree, Str::LicenceMustAgree},
                 {Ctl::Licence::Click, Str::LicenceClick},
                 {Ctl::Licence::Agree, Str::Agree},

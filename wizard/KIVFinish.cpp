@@ -8,17 +8,13 @@
 #include "StringIds.h"
 #include "WizardContext.h"
 
-namespace {}
-
 KIVFinish::KIVFinish(WizardContext* context, HMODULE resources)
     : WizardPage(Tpl::Summary, context, resources) {}
 
 void KIVFinish::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVSummary::OnInitDialog(): ");
     trace.message(L"Open");
-    initCommon();
-    setString(Ctl::Summary::Heading, Str::SummaryHeading);
-    makeHeading(Ctl::Summary::Heading, true);
+    setHeading(Ctl::Summary::Heading, Str::SummaryHeading, true);
     setStrings({{Ctl::Summary::Help, Str::SummaryHelp},
                 {Ctl::Summary::NetworkHint, Str::SummaryNetworkHint},
                 {Ctl::Summary::Retry, Str::Retry},

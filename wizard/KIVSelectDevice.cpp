@@ -30,14 +30,12 @@ KIVSelectDevice::~KIVSelectDevice() {}
 void KIVSelectDevice::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVSelectDevice::OnInitDialog(): ");
     trace.message(L"Open");
-    initCommon();
     enableItem(Ctl::SelectDevice::Continue, false);
     enableItem(Ctl::SelectDevice::Rescan, false);
     enableItem(Ctl::SelectDevice::AddByAddress, false);
     showItem(Ctl::SelectDevice::Help, false);
-    setText(Ctl::SelectDevice::Heading,
-            withVersion(text(Str::SelectHeading), context_->packageVersion));
-    makeHeading(Ctl::SelectDevice::Heading, false);
+    setHeading(Ctl::SelectDevice::Heading,
+               withVersion(text(Str::SelectHeading), context_->packageVersion), false);
     setStrings({{Ctl::SelectDevice::Help, Str::SelectHelp},
                 {Ctl::SelectDevice::Continue, Str::SelectContinue},
                 {Ctl::SelectDevice::Rescan, Str::Rescan},

@@ -33,9 +33,7 @@ void KIVSelectIP::waitForSearch() {
 }
 
 void KIVSelectIP::onInitDialog() {
-    initCommon();
-    setString(Ctl::SelectAddress::Heading, Str::AddressHeading);
-    makeHeading(Ctl::SelectAddress::Heading, true);
+    setHeading(Ctl::SelectAddress::Heading, Str::AddressHeading, true);
     setStrings({{Ctl::SelectAddress::Prompt, Str::AddressPrompt},
                 {Ctl::SelectAddress::Search, Str::AddressSearch},
                 {Ctl::SelectAddress::Cancel, Str::AddressCancel}});

@@ -45,9 +45,7 @@ void KIVStatus::stopWatching() {
 
 void KIVStatus::onInitDialog() {
     const KIVDevice device = currentDevice();
-    initCommon();
-    setString(Ctl::Progress::Heading, Str::ProgressHeading);
-    makeHeading(Ctl::Progress::Heading, true);
+    setHeading(Ctl::Progress::Heading, Str::ProgressHeading, true);
     setText(Ctl::Progress::Printer, text(Str::ProgressPrinter) + L" " + deviceLabel(device));
     setString(Ctl::Progress::Body, Str::ProgressBody);
     ::SendMessageW(item(Ctl::Progress::Bar), PBM_SETRANGE32, 0, 100);

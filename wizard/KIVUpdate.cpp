@@ -15,9 +15,7 @@ void KIVUpdate::onInitDialog() {
     trace.message(L"Open");
     const KIVDevice device = currentDevice();
     trace.message(L"Updated device - ", device.getName());
-    initCommon();
-    setString(Ctl::Result::Heading, Str::ResultHeading);
-    makeHeading(Ctl::Result::Heading, true);
+    setHeading(Ctl::Result::Heading, Str::ResultHeading, true);
     setText(Ctl::Result::Printer, deviceLabel(device));
     setStrings(
         {{Ctl::Result::Body, Str::ResultBody}, {Ctl::Result::Continue, Str::ResultContinue}});

@@ -10,7 +10,6 @@ KIVWelcome::KIVWelcome(WizardContext* context, HMODULE resources)
 void KIVWelcome::onInitDialog() {
     MethodTrace trace(LogGUIMode, L"KIVWelcome::OnInitDialog(): ");
     trace.message(L"Open");
-    initCommon();
     setStrings({{Ctl::Welcome::Body, Str::WelcomeBody},
                 {Ctl::Welcome::Click, Str::WelcomeClick},
                 {Ctl::Welcome::Continue, Str::WelcomeContinue}});

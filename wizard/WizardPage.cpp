@@ -115,6 +115,15 @@ void WizardPage::setStrings(std::initializer_list<ControlText> texts) {
         setString(t.control, t.id);
 }
 
+void WizardPage::setHeading(int control, uint32_t id, bool taller) {
+    setHeading(control, text(id), taller);
+}
+
+void WizardPage::setHeading(int control, const std::wstring& value, bool taller) {
+    setText(control, value);
+    makeHeading(control, taller);
+}
+
 void WizardPage::makeHeading(int control, bool taller) {
     HWND window = item(control);
     HFONT current = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
@@ -195,6 +204,7 @@ INT_PTR CALLBACK WizardPage::dialogProc(HWND window, UINT message, WPARAM wParam
 INT_PTR WizardPage::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
+        initCommon();
         onInitDialog();
         // A page that put the focus on one of its controls keeps it; TRUE
         // would have the dialog manager move it to the first tab stop.

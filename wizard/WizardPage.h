@@ -39,7 +39,8 @@ public:
     static std::wstring loadText(HMODULE resources, uint32_t id);
 
 protected:
-    // WM_INITDIALOG. Pages call initCommon() first (after their trace line).
+    // WM_INITDIALOG, once the page has its title, background and reading
+    // direction.
     virtual void onInitDialog() = 0;
     // Buttons and controls other than 1 and 2.
     virtual void onCommand(int id, int code);
@@ -52,7 +53,6 @@ protected:
     // The close box and the system close command.
     virtual void onClose();
 
-    void initCommon();
     void endPage(int32_t result);
 
     std::wstring text(uint32_t id) const { return loadText(resources_, id); }
@@ -64,8 +64,10 @@ protected:
         uint32_t id;
     };
     void setStrings(std::initializer_list<ControlText> texts);
-    // The control's font at weight 700, optionally 1.5 times as high.
-    void makeHeading(int control, bool taller);
+    // A heading: the control's text, in its font at weight 700, optionally
+    // 1.5 times as high.
+    void setHeading(int control, uint32_t id, bool taller);
+    void setHeading(int control, const std::wstring& value, bool taller);
     HWND item(int control) const;
     // A copy of the options' device at the context's currentIndex; an empty
     // record when there is none.
@@ -80,7 +82,9 @@ private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void eraseBackground(HDC dc);
+    void initCommon();
     void readRightToLeft();
+    void makeHeading(int control, bool taller);
 
     uint16_t templateId_;
     HWND hwnd_;
