@@ -134,11 +134,11 @@ void LauncherRun::bringUpLogger() {
 
 uint32_t dialogControlClasses() {
     // The wizard's pages use the list view, animation, IP-address and
-    // progress controls. Nothing of version 6 (ICC_STANDARD_CLASSES,
-    // ICC_LINK_CLASS): the program carries no manifest that selects it, and
-    // the older library refuses the whole call for a class it does not know,
-    // which would end every run as a framework failure. The standard window
-    // classes come from user32 in any case.
+    // progress controls. Nothing that only version 6 knows (ICC_STANDARD_CLASSES,
+    // ICC_LINK_CLASS): the manifest asks for version 6, but where the system
+    // gives the older library instead, that library refuses the whole call
+    // for a class it does not know, which would end every run as a framework
+    // failure. The standard window classes come from user32 in any case.
     return ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES;
 }
 

@@ -181,12 +181,6 @@ void BasicLogger::getSetting(const std::wstring& key, uint32_t& value, uint32_t 
     if (key != startLogKey())
         return;
     value = 0xFFFFFFFFu;
-    // A path that the line conversion cannot carry keeps the gate shut.
-    std::string narrowPath;
-    if (!narrowLatin1(impl_->path, narrowPath)) {
-        value = 0;
-        return;
-    }
     ScopedFileHandle probe(CreateFileW(impl_->path.c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
