@@ -121,6 +121,11 @@ int32_t KIVComm::sendRaw(KIVDevice* device, const wchar_t* command, unsigned cha
                     flag == RawAnswersAtOnce ? RawStart::AtOnce : RawStart::InTime);
 }
 
+// The engine reads the results of the transports as the interface names them.
+static_assert(Transport::Ok == IComTarget::Answered &&
+                  Transport::NoReply == IComTarget::NotAnswered,
+              "exchange results");
+
 int32_t KIVComm::exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,
                           unsigned char** reply, uint32_t* length, RawStart rawStart) {
     MethodTrace trace(LogCommInterface, traceName);

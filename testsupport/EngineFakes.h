@@ -105,9 +105,13 @@ public:
         calls.push_back(L"packet:" + cmd);
         FakePrinter& p = printer(device->getName());
         reply_.clear();
-        if (!takeScripted(p, cmd) && reachable(p))
-            reply_ = packetReply(p, cmd);
-        return answer(reply, length);
+        bool reached = true;
+        if (!takeScripted(p, cmd)) {
+            reached = reachable(p);
+            if (reached)
+                reply_ = packetReply(p, cmd);
+        }
+        return answer(reply, length, reached);
     }
 
     int32_t sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
@@ -116,9 +120,13 @@ public:
         calls.push_back(L"raw:" + cmd);
         FakePrinter& p = printer(device->getName());
         reply_.clear();
-        if (!takeScripted(p, cmd) && reachable(p))
-            reply_ = rawReply(p, cmd);
-        return answer(reply, length);
+        bool reached = true;
+        if (!takeScripted(p, cmd)) {
+            reached = reachable(p);
+            if (reached)
+                reply_ = rawReply(p, cmd);
+        }
+        return answer(reply, length, reached);
     }
 
     int32_t sendFile(KIVDevice* device, const wchar_t* path) override {
@@ -244,10 +252,14 @@ private:
         return it == p.rawReplies.end() ? Bytes() : it->second;
     }
 
-    int32_t answer(unsigned char** reply, uint32_t* length) {
+    // As the link returns: 1 when the printer could not be reached, 3 when
+    // the command went out and nothing came back.
+    int32_t answer(unsigned char** reply, uint32_t* length, bool reached) {
         *reply = reply_.empty() ? nullptr : reply_.data();
         *length = static_cast<uint32_t>(reply_.size());
-        return 0;
+        if (!reached)
+            return 1;
+        return reply_.empty() ? IComTarget::NotAnswered : IComTarget::Answered;
     }
 
     FakeClock& clock_;

@@ -740,8 +740,14 @@ int32_t ISDUpdater::runCommand(FlashRun& run, const std::wstring& item, int32_t&
     uint32_t length = 0;
     // A printer may still be busy with the step before (erasing, writing
     // flash) and start its answer late; that is not "No Response".
-    comTarget->sendRaw(&run.record, cmd.command.c_str(), &reply, &length,
-                       IComTarget::RawAnswersInTime);
+    const int32_t sent = comTarget->sendRaw(&run.record, cmd.command.c_str(), &reply, &length,
+                                            IComTarget::RawAnswersInTime);
+    // A command the printer never got is no step done, whatever reply it
+    // would have accepted.
+    if (sent != IComTarget::Answered && sent != IComTarget::NotAnswered) {
+        run.trace.message(L"Cmd Send Failed=", cmd.command, L", rc=", sent);
+        return UpdateFailed;
+    }
     run.trace.message(L"Cmd Sent=", cmd.command);
     if (FlashSequence::acceptsAnyReply(cmd.expected))
         return UpdateOk;

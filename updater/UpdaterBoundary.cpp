@@ -49,7 +49,9 @@ void UpdaterBoundary::getPackageVersionString(KIVOptions* options, std::wstring*
 }
 
 bool UpdaterBoundary::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
-    return noThrow(false, [&] { return engine_->isPackageNewerThanDevice(options, index); });
+    // As for a printer whose version cannot be read: the update goes ahead,
+    // and its own check decides. "Up to date" would skip a printer unasked.
+    return noThrow(true, [&] { return engine_->isPackageNewerThanDevice(options, index); });
 }
 
 bool UpdaterBoundary::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) {

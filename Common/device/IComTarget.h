@@ -18,6 +18,9 @@ public:
     virtual bool isDeviceReady(KIVDevice* device) = 0;
     // command: hexadecimal digit pairs. The reply buffer belongs to this object
     // and stays valid until its next call; *length 0 means no reply.
+    // Returns Answered, NotAnswered when the command went out and no reply
+    // came, or another value when the command did not reach the printer.
+    enum SendResult : int32_t { Answered = 0, NotAnswered = 3 };
     virtual int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                                uint32_t* length) = 0;
     virtual int32_t reserved3() { return 0; }

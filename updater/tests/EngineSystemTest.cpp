@@ -1,6 +1,8 @@
 // The engine on the system's own pieces: the link library loaded from the
 // common folder, and the tick counter. Run under Wine only.
 #include "EngineTestSupport.h"
+#include "FakeUpdater.h"
+#include "UpdaterBoundary.h"
 
 #include <chrono>
 #include <ctime>
@@ -44,4 +46,21 @@ TEST(SystemClock, CountsElapsedTimeNotTheDate) {
     const int64_t after = clock.now();
     EXPECT_GE(after - before, 2);
     EXPECT_LE(after - before, 10);
+}
+
+// What leaves Updater.dll when the engine throws while comparing versions:
+// the package counts as newer, never as "already up to date".
+TEST(UpdaterBoundaryFaults, AComparisonThatThrowsMeansThePackageIsNewer) {
+    FakeUpdater* engine = new FakeUpdater();
+    FakeEnginePrinter printer;
+    printer.name = L"K206";
+    printer.packageNewer = false;
+    printer.newerThrows = true;
+    engine->printers.push_back(printer);
+    UpdaterBoundary boundary(engine);
+    KIVOptions options;
+    KIVDevice device;
+    device.setName(L"K206");
+    options.addDeviceToList(device);
+    EXPECT_TRUE(boundary.isPackageNewerThanDevice(&options, 0));
 }

@@ -636,6 +636,12 @@ TEST_F(FlashUpdate, CommandRepliesMatchInsideTheExpectation) {
     config_.sequence({{"1.Cmds", "aabb:por:0"}, {"2.Cmds", "aabb::0"}, {"3.Cmds", "aabb"}});
     EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
     EXPECT_EQ(logged("ISDUpdater::update(): No Response"), 1u);
+
+    // A command that never reached the printer is no step done, whatever it expects.
+    config_.sequence({{"1.Files", "flash.fls:0"}, {"2.Cmds", "aabb:por:0"}});
+    com_->afterFile = [&](const std::wstring&) { p.offline = true; };
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Cmd Send Failed=AABB, rc=1"), 1u);
 }
 
 TEST_F(FlashUpdate, ScriptIsCheckedWholeBeforeAnythingIsSent) {
