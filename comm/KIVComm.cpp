@@ -122,8 +122,8 @@ int32_t KIVComm::sendRaw(KIVDevice* device, const wchar_t* command, unsigned cha
 }
 
 // The engine reads the results of the transports as the interface names them.
-static_assert(Transport::Ok == IComTarget::Answered &&
-                  Transport::NoReply == IComTarget::NotAnswered,
+static_assert(int32_t(Transport::Ok) == IComTarget::Answered &&
+                  int32_t(Transport::NoReply) == IComTarget::NotAnswered,
               "exchange results");
 
 int32_t KIVComm::exchange(const wchar_t* traceName, KIVDevice* device, const wchar_t* command,

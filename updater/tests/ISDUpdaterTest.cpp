@@ -639,7 +639,9 @@ TEST_F(FlashUpdate, CommandRepliesMatchInsideTheExpectation) {
 
     // A command that never reached the printer is no step done, whatever it expects.
     config_.sequence({{"1.Files", "flash.fls:0"}, {"2.Cmds", "aabb:por:0"}});
-    com_->afterFile = [&](const std::wstring&) { p.offline = true; };
+    com_->afterFile = [&](const std::wstring&) {
+        p.away.push_back({clock_.ms + p.fileMs, INT64_MAX}); // gone once the file is in
+    };
     EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
     EXPECT_EQ(logged("ISDUpdater::update(): Cmd Send Failed=AABB, rc=1"), 1u);
 }
