@@ -101,32 +101,12 @@ public:
 
     int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                        uint32_t* length) override {
-        std::wstring cmd = command;
-        calls.push_back(L"packet:" + cmd);
-        FakePrinter& p = printer(device->getName());
-        reply_.clear();
-        bool reached = true;
-        if (!takeScripted(p, cmd)) {
-            reached = reachable(p);
-            if (reached)
-                reply_ = packetReply(p, cmd);
-        }
-        return answer(reply, length, reached);
+        return exchange(L"packet:", &FakeComTarget::packetReply, device, command, reply, length);
     }
 
     int32_t sendRaw(KIVDevice* device, const wchar_t* command, unsigned char** reply,
                     uint32_t* length, int32_t) override {
-        std::wstring cmd = command;
-        calls.push_back(L"raw:" + cmd);
-        FakePrinter& p = printer(device->getName());
-        reply_.clear();
-        bool reached = true;
-        if (!takeScripted(p, cmd)) {
-            reached = reachable(p);
-            if (reached)
-                reply_ = rawReply(p, cmd);
-        }
-        return answer(reply, length, reached);
+        return exchange(L"raw:", &FakeComTarget::rawReply, device, command, reply, length);
     }
 
     int32_t sendFile(KIVDevice* device, const wchar_t* path) override {
@@ -250,6 +230,22 @@ private:
         }
         auto it = p.rawReplies.find(cmd);
         return it == p.rawReplies.end() ? Bytes() : it->second;
+    }
+
+    using ReplyMaker = Bytes (FakeComTarget::*)(FakePrinter&, const std::wstring&);
+    int32_t exchange(const wchar_t* kind, ReplyMaker make, KIVDevice* device,
+                     const wchar_t* command, unsigned char** reply, uint32_t* length) {
+        std::wstring cmd = command;
+        calls.push_back(kind + cmd);
+        FakePrinter& p = printer(device->getName());
+        reply_.clear();
+        bool reached = true;
+        if (!takeScripted(p, cmd)) {
+            reached = reachable(p);
+            if (reached)
+                reply_ = (this->*make)(p, cmd);
+        }
+        return answer(reply, length, reached);
     }
 
     // As the link returns: 1 when the printer could not be reached, 3 when
