@@ -255,13 +255,25 @@ ChildProcess::ChildProcess(const std::wstring& exe, const std::wstring& args,
     si.hStdOutput = output_;
     si.hStdError = output_;
     si.hStdInput = nullptr;
-    std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+    const std::wstring command = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     std::vector<wchar_t> block = environmentBlock(env);
     PROCESS_INFORMATION pi{};
     start_ = ::GetTickCount();
-    if (!::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                          block.data(), workDir.c_str(), &si, &pi))
-        return;
+    // Wine now and then fails a start when the new process dies before it is
+    // set up; that says nothing of the program under test, so it is tried
+    // again, as the launcher does with its package programs.
+    for (int attempt = 1;; ++attempt) {
+        std::wstring cmd = command;
+        if (::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE,
+                             CREATE_UNICODE_ENVIRONMENT, block.data(), workDir.c_str(), &si, &pi))
+            break;
+        const DWORD error = ::GetLastError();
+        if (attempt == 3 || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_BAD_EXE_FORMAT)
+            return;
+        ::Sleep(500);
+        start_ = ::GetTickCount();
+    }
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
 }
