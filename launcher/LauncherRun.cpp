@@ -9,6 +9,7 @@
 #include "KIVOptions.h"
 #include "MethodTrace.h"
 #include "MsgText.h"
+#include "PackageResources.h"
 #include "ReportFile.h"
 #include "ScopedHandle.h"
 
@@ -23,8 +24,6 @@
 
 namespace {
 
-const uint16_t kCommonPackage = 402;
-const uint16_t kMainPackage = 401;
 const wchar_t* const kBrandKeys[] = {L"Software\\Tavrin", L"Software\\Oskel"};
 
 // One brand key's "KivRetCode". A value that is there but not a 4-byte number
@@ -164,8 +163,8 @@ void LauncherRun::setConsoleVisibility() {
 
 void LauncherRun::unpackPackages() {
     // A failure shows later, when a library or config.ini is missing.
-    options_->getRsrcMgr().initialize(embeddedPackageSize(kCommonPackage),
-                                      embeddedPackageSize(kMainPackage));
+    options_->getRsrcMgr().initialize(embeddedPackageSize(KIV_COMMON_PACKAGE_RESOURCE),
+                                      embeddedPackageSize(KIV_MAIN_PACKAGE_RESOURCE));
 }
 
 void LauncherRun::pointAtConfig() {
