@@ -3,18 +3,18 @@
 #include "RsrcMgr.h"
 
 #include "MethodTrace.h"
+#include "PackageResources.h"
 #include "ScopedHandle.h"
 #include "StaleEntry.h"
 
 #include <cstdlib>
-#include <memory>
 #include <ctime>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
 
-const uint16_t kCommonResource = 402;
-const uint16_t kPackageResource = 401;
 // How long a package program that was told to end may take to go.
 const DWORD kSfxEndWaitMs = 5000;
 // runSfx's result when the package program ran and ended with a failure.
@@ -104,12 +104,52 @@ void closeRunLockHandle(void* lock) {
 
 } // namespace
 
+// Removes the folders found on a thread of its own and waits for it when it
+// goes. Where no thread can be started, the removal happens at once.
+class RsrcMgr::StaleRemoval {
+public:
+    StaleRemoval(RsrcMgr& owner, const StaleDirs& stale) : owner_(owner), stale_(stale) {
+        if (stale_.names.empty())
+            return;
+        try {
+            worker_ = std::thread([this] { removeAll(); });
+        } catch (...) {
+            removeAll();
+        }
+    }
+    ~StaleRemoval() {
+        if (worker_.joinable())
+            worker_.join();
+    }
+    StaleRemoval(const StaleRemoval&) = delete;
+    StaleRemoval& operator=(const StaleRemoval&) = delete;
+
+private:
+    void removeAll() {
+        try {
+            owner_.removeFoundDirs(stale_, &RsrcMgr::finalPathOf);
+        } catch (...) {
+            // What is left goes at the next run's start.
+        }
+    }
+
+    RsrcMgr& owner_;
+    const StaleDirs stale_;
+    std::thread worker_;
+};
+
 int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::initialize: ");
-    if (createDirs() != 0) {
+    StaleDirs stale;
+    if (createDirs(&stale) != 0) {
         trace.message(L"Unable to create resource directories in system temp directory.");
         return 4;
     }
+    // The earlier runs' folders go while the packages unpack: both mostly
+    // wait, one on the file system, the other on the package programs. Our
+    // own folder's lock keeps the removal out of it, and the removal ends
+    // before this does, so that no run leaves a folder half removed.
+    StaleRemoval removal(*this, stale);
     struct Step {
         const wchar_t* file;
         std::wstring dir;
@@ -117,8 +157,9 @@ int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
         uint32_t size;
         const wchar_t* name;
     };
-    const Step steps[] = {{L"common.exe", commonDir_, kCommonResource, commonSize, L"Common"},
-                          {L"package.exe", packageDir_, kPackageResource, packageSize, L"Package"}};
+    const Step steps[] = {
+        {L"common.exe", commonDir_, KIV_COMMON_PACKAGE_RESOURCE, commonSize, L"Common"},
+        {L"package.exe", packageDir_, KIV_MAIN_PACKAGE_RESOURCE, packageSize, L"Package"}};
     for (const Step& s : steps) {
         int32_t rc = extractSfxFromRsrc(s.file, s.dir, s.id, s.size);
         if (rc != 0) {
@@ -140,6 +181,10 @@ int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
 }
 
 int32_t RsrcMgr::createDirs() {
+    return createDirs(nullptr);
+}
+
+int32_t RsrcMgr::createDirs(StaleDirs* stale) {
     MethodTrace trace(LogKIVInit, L"RsrcMgr::createDirs: ");
     wchar_t temp[kTempBufferChars];
     DWORD n = ::GetEnvironmentVariableW(L"TEMP", temp, kTempBufferChars);
@@ -153,7 +198,10 @@ int32_t RsrcMgr::createDirs() {
         return 4;
     }
     std::wstring tempDir(temp, n);
-    removeStaleDirs(tempDir);
+    if (!stale)
+        removeStaleDirs(tempDir);
+    else if (!findStaleDirs(tempDir, &RsrcMgr::finalPathOf, *stale))
+        stale->names.clear();
 
     std::wstring root;
     ScopedFileHandle lock;
@@ -457,7 +505,10 @@ uint32_t RsrcMgr::deleteDirectory(const std::wstring& path, bool recursive) {
                 return rc;
             continue;
         }
-        if (!::SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL) ||
+        // Only a read-only file refuses deletion; asking to clear the
+        // attributes of every other file would cost a round trip each.
+        if (((fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
+             !::SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL)) ||
             !::DeleteFileW(entry.c_str()))
             return ::GetLastError();
     } while (::FindNextFileW(find.get(), &fd));

@@ -16,6 +16,7 @@ public:
     RsrcMgr& operator=(const RsrcMgr&) = delete;
 
     int32_t initialize(uint32_t commonSize, uint32_t packageSize);
+    // Removes the folders of earlier runs, then makes this run's folder.
     int32_t createDirs();
     int32_t extractSfxFromRsrc(std::wstring fileName, std::wstring directory, uint16_t id,
                                uint32_t size);
@@ -49,6 +50,10 @@ public:
     };
 
 private:
+    // With stale set, the earlier runs' folders are only found, into it, for
+    // the caller to remove.
+    int32_t createDirs(StaleDirs* stale);
+    class StaleRemoval;
     // Lives with the unpacking, the only code that lists and removes folders.
     static bool findStaleDirs(const std::wstring& tempDir, FinalPathOf resolve, StaleDirs& found);
     void removeFoundDirs(const StaleDirs& found, FinalPathOf resolve);

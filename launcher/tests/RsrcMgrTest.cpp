@@ -168,6 +168,28 @@ TEST_F(RsrcMgrFiles, EachRunGetsItsOwnFolderAndLeavesTheOthersWhileTheyRun) {
         EXPECT_TRUE(isStaleRunFolderName(f)) << "a later run must still find it";
 }
 
+// The earlier runs' folders are removed while the packages unpack; the
+// unpacking, even one that fails, returns only once they are gone.
+TEST_F(RsrcMgrFiles, UnpackingEndsWithTheEarlierRunsRemovedWhateverItsResult) {
+    std::wstring temp = root_ + L"temp";
+    makeDir(temp);
+    for (const wchar_t* d : {L"\\KIV_100", L"\\KIV_100\\Common", L"\\KIV_100\\Package"})
+        makeDir(temp + d);
+    // Enough files that a removal still going on would be seen.
+    for (int i = 0; i < 300; ++i)
+        writeFile(temp + L"\\KIV_100\\Common\\f" + std::to_wstring(i) + L".dll", "data");
+    wchar_t saved[1024] = {};
+    ::GetEnvironmentVariableW(L"TEMP", saved, 1024);
+    ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    RsrcMgr mgr;
+    // This program carries the common package's number only in another language.
+    const int32_t rc = mgr.initialize(10, 10);
+    ::SetEnvironmentVariableW(L"TEMP", saved);
+    EXPECT_EQ(rc, 2);
+    EXPECT_FALSE(exists(temp + L"\\KIV_100"));
+    EXPECT_EQ(subfolders(temp + L"\\").size(), 1u) << "this run's own folder";
+}
+
 namespace {
 
 // Windows opens a link itself unless asked to follow it; Wine resolves its
