@@ -64,5 +64,19 @@ echo "== Testing build/native (clang, sanitizers, fuzzers)"
 kiv_step "configure build/native" cmake -S native -B build/native
 kiv_step "build build/native" cmake --build build/native -j"$(nproc)"
 go_on "test build/native" ctest --test-dir build/native --output-on-failure -j2 "$@"
+# A selection (-R, -L, ...) that matches no test in either build is a typing
+# mistake, not a pass.
+if [ $# -gt 0 ]; then
+    matched=0
+    for dir in "$tests" build/native; do
+        n=$(ctest --test-dir "$dir" -N "$@" 2>/dev/null | sed -n 's/^Total Tests: //p')
+        matched=$((matched + ${n:-0}))
+    done
+    if [ "$matched" -eq 0 ]; then
+        echo "no test matches: $*" >&2
+        status=1
+        failed+=("test selection ($*)")
+    fi
+fi
 echo "== Disk: build/ takes $(du -sh build | cut -f1); $(df -h --output=avail build | tail -1 | tr -d ' ') left"
 exit "$status"
