@@ -104,8 +104,9 @@ void closeRunLockHandle(void* lock) {
 
 } // namespace
 
-// Removes the folders found on a thread of its own and waits for it when it
-// goes. Where no thread can be started, the removal happens at once.
+// Removes the folders found on a thread of its own; wait(), or the end of
+// this object, waits for it. Where no thread can be started, the removal
+// happens at once.
 class RsrcMgr::StaleRemoval {
 public:
     StaleRemoval(RsrcMgr& owner, const StaleDirs& stale) : owner_(owner), stale_(stale) {
@@ -117,7 +118,8 @@ public:
             removeAll();
         }
     }
-    ~StaleRemoval() {
+    ~StaleRemoval() { wait(); }
+    void wait() {
         if (worker_.joinable())
             worker_.join();
     }
@@ -176,6 +178,7 @@ int32_t RsrcMgr::initialize(uint32_t commonSize, uint32_t packageSize) {
         if (cleanSfx(s.file, s.dir) != 0)
             trace.message(L"Error cleaning '", s.name, L"' SFX package.");
     }
+    removal.wait();
     trace.message(L"Resource initialization successful!");
     return 0;
 }
