@@ -20,10 +20,13 @@ echo 'exit 0' >"$repo/tools/setup.sh"
 printf 'struct A {\n    int a;\n};\n' >"$repo/tidy.h"
 printf 'int  f( );\n' >"$repo/sloppy.cpp"
 git -C "$repo" init -q && git -C "$repo" add -A
-# ctest fails with WINE_RC or NATIVE_RC. cmake -S src -B dir makes dir, and
+# ctest fails with WINE_RC or NATIVE_RC; asked only to list (-N), it counts
+# MATCHED tests (1 unless set) and records nothing. cmake -S src -B dir makes dir, and
 # native/ leaves its fuzzers' list (name, program, seeds) there; --build fails
 # with BUILD_RC after a compiler's complaint.
-printf '%s\n' '#!/usr/bin/env bash' 'printf "%s|" "$@" >>"$CALLS"; echo >>"$CALLS"' \
+printf '%s\n' '#!/usr/bin/env bash' \
+    'case " $* " in *" -N "*) echo "Total Tests: ${MATCHED:-1}"; exit 0 ;; esac' \
+    'printf "%s|" "$@" >>"$CALLS"; echo >>"$CALLS"' \
     'case " $* " in *" build/native "*) exit "${NATIVE_RC:-0}" ;; esac; exit "${WINE_RC:-0}"' \
     >"$bin/ctest"
 printf '%s\n' '#!/usr/bin/env bash' 'echo "cmake $*" >>"$CALLS"' \
@@ -50,6 +53,10 @@ git -C "$repo" rm -q --cached sloppy.cpp
 run BUILD_RC=2 bash "$repo/tools/test.sh"
 check "formatted tree passes the check; a failed build ends the run before any test" \
     test $? -eq 2 -a -z "$(grep '|$' "$work/calls")" -a -n "$(grep '^== Format:' "$work/out")"
+
+run MATCHED=0 bash "$repo/tools/test.sh" -R typo
+check "a selection that matches no test fails the run, and says so last" test $? -ne 0 -a \
+    "$(tail -n 1 "$work/out")" = '== Failed: test selection (-R typo)'
 
 run bash "$repo/tools/fuzz.sh" 5 one_fuzz tow_fuzz
 check "unknown fuzzer refused before building, the known ones listed" test $? -ne 0 -a \
