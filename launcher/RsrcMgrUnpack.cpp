@@ -136,7 +136,7 @@ private:
     }
 
     RsrcMgr& owner_;
-    const StaleDirs stale_;
+    const StaleDirs& stale_; // the caller's, which outlives this object
     std::thread worker_;
 };
 
@@ -201,10 +201,11 @@ int32_t RsrcMgr::createDirs(StaleDirs* stale) {
         return 4;
     }
     std::wstring tempDir(temp, n);
+    // What cannot be listed leaves the list empty: nothing is removed.
     if (!stale)
         removeStaleDirs(tempDir);
-    else if (!findStaleDirs(tempDir, &RsrcMgr::finalPathOf, *stale))
-        stale->names.clear();
+    else
+        findStaleDirs(tempDir, &RsrcMgr::finalPathOf, *stale);
 
     std::wstring root;
     ScopedFileHandle lock;
