@@ -1,6 +1,7 @@
 // Figures of the common library's logger: lines per second with logging on
-// (one process, then two processes contending for the same file), and the
-// cost of a trace scope while logging is off.
+// (one process, then two processes contending for the same file), the same
+// for the bare system calls that a line needs whatever writes it (its floor
+// on this platform), and the cost of a trace scope while logging is off.
 #include "BasicLogger.h"
 #include "MethodTrace.h"
 #include "ScopedHandle.h"
@@ -29,7 +30,7 @@ LARGE_INTEGER now() {
     return t;
 }
 
-void writeLines(BasicLogger& logger, const wchar_t* tag, int lines) {
+template <class Writer> void writeLines(Writer& logger, const wchar_t* tag, int lines) {
     std::wstring text = std::wstring(tag) + L" benchmark line with some text in it: ";
     for (int i = 0; i < lines; ++i) {
         MsgText line(text);
@@ -37,6 +38,36 @@ void writeLines(BasicLogger& logger, const wchar_t* tag, int lines) {
         logger.log(LogKIVInit, LogLevelMessage, line.str());
     }
 }
+
+// What every line costs without the logger: the named lock, the file opened
+// for appending and closed again (so that other programs may read, rename or
+// delete it between lines), one write. The same lock name as the logger's.
+class BareLines {
+public:
+    static const char* label() { return "bare calls"; }
+    static const wchar_t* child() { return L"barechild"; }
+    BareLines(const std::wstring& path, int)
+        : path_(path),
+          lock_(CreateMutexW(nullptr, FALSE,
+                             (L"TZLOG_" + path.substr(path.rfind(L'\\') + 1)).c_str())) {}
+    void log(const LoggerComponent&, uint32_t, const std::wstring& text) {
+        // About as long as a logger's line of the same text.
+        std::string bytes(kHeaderWidth + text.size() + 2, 'x');
+        WaitForSingleObject(lock_.get(), INFINITE);
+        ScopedFileHandle file(CreateFileW(path_.c_str(), FILE_APPEND_DATA,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        file.reset();
+        ReleaseMutex(lock_.get());
+    }
+
+private:
+    static const size_t kHeaderWidth = 50; // clock, component name, indent
+    std::wstring path_;
+    ScopedKernelHandle lock_;
+};
 
 std::wstring tempFile(const wchar_t* name) {
     wchar_t temp[MAX_PATH + 1];
@@ -50,8 +81,9 @@ void createEmpty(const std::wstring& path) {
 }
 
 // Child: wait for the go signal, then log.
+template <class Writer>
 int runChild(const std::wstring& path, int lines, const std::wstring& event) {
-    BasicLogger logger(path, 25);
+    Writer logger(path, 25);
     ScopedKernelHandle go(OpenEventW(SYNCHRONIZE, FALSE, event.c_str()));
     if (!go.valid())
         return 3;
@@ -60,11 +92,18 @@ int runChild(const std::wstring& path, int lines, const std::wstring& event) {
     return 0;
 }
 
-void oneProcess(int lines, int threads) {
+// The logger as the benchmark drives it.
+struct Logger : BasicLogger {
+    static const char* label() { return "logging on"; }
+    static const wchar_t* child() { return L"child"; }
+    Logger(const std::wstring& path, int nameWidth) : BasicLogger(path, nameWidth) {}
+};
+
+template <class Writer> void oneProcess(int lines, int threads) {
     std::wstring path = tempFile(L"kiv_bench_one.txt");
     createEmpty(path);
     {
-        BasicLogger logger(path, 25);
+        Writer logger(path, 25);
         LARGE_INTEGER start = now();
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t)
@@ -72,21 +111,21 @@ void oneProcess(int lines, int threads) {
         for (std::thread& w : workers)
             w.join();
         double s = seconds(start, now());
-        std::printf("logging on, 1 process, %d thread(s): %d lines in %.3f s = %.0f lines/s\n",
-                    threads, lines, s, lines / s);
+        std::printf("%s, 1 process, %d thread(s): %d lines in %.3f s = %.0f lines/s\n",
+                    Writer::label(), threads, lines, s, lines / s);
     }
     DeleteFileW(path.c_str());
 }
 
-void twoProcesses(int linesEach) {
+template <class Writer> void twoProcesses(int linesEach) {
     std::wstring path = tempFile(L"kiv_bench_two.txt");
     createEmpty(path);
     std::wstring event = L"KIV_BENCH_GO_" + std::to_wstring(GetCurrentProcessId());
     ScopedKernelHandle go(CreateEventW(nullptr, TRUE, FALSE, event.c_str()));
     wchar_t self[MAX_PATH + 1];
     GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" child \"" + path + L"\" " +
-                           std::to_wstring(linesEach) + L" " + event;
+    std::wstring command = L"\"" + std::wstring(self) + L"\" " + Writer::child() + L" \"" + path +
+                           L"\" " + std::to_wstring(linesEach) + L" " + event;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
@@ -98,15 +137,15 @@ void twoProcesses(int linesEach) {
     ScopedKernelHandle process(info.hProcess);
     ScopedKernelHandle thread(info.hThread);
     {
-        BasicLogger logger(path, 25);
+        Writer logger(path, 25);
         Sleep(500); // let the child reach its wait
         LARGE_INTEGER start = now();
         SetEvent(go.get());
         writeLines(logger, L"parent", linesEach);
         WaitForSingleObject(process.get(), INFINITE);
         double s = seconds(start, now());
-        std::printf("logging on, 2 processes contending: %d lines in %.3f s = %.0f lines/s\n",
-                    2 * linesEach, s, 2 * linesEach / s);
+        std::printf("%s, 2 processes contending: %d lines in %.3f s = %.0f lines/s\n",
+                    Writer::label(), 2 * linesEach, s, 2 * linesEach / s);
     }
     DeleteFileW(path.c_str());
 }
@@ -150,14 +189,20 @@ void operator delete(void* p, size_t) noexcept {
 }
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 5 && std::wstring(argv[1]) == L"child")
-        return runChild(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
+    if (argc == 5 && std::wstring(argv[1]) == Logger::child())
+        return runChild<Logger>(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
+    if (argc == 5 && std::wstring(argv[1]) == BareLines::child())
+        return runChild<BareLines>(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4]);
     int lines = argc > 1 ? std::wcstol(argv[1], nullptr, 10) : 5000;
     if (lines <= 0)
         lines = 5000;
-    oneProcess(lines, 1);
-    oneProcess(lines, 4);
-    twoProcesses(lines);
+    // Each figure right after its floor, so that both see the same load.
+    oneProcess<BareLines>(lines, 1);
+    oneProcess<Logger>(lines, 1);
+    oneProcess<BareLines>(lines, 4);
+    oneProcess<Logger>(lines, 4);
+    twoProcesses<BareLines>(lines);
+    twoProcesses<Logger>(lines);
     scopeCostWhileOff(10000000);
     std::fflush(stdout);
     return 0;
