@@ -13,8 +13,6 @@
 #include "ReportFile.h"
 #include "ScopedHandle.h"
 
-#include <commctrl.h>
-
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -131,21 +129,12 @@ void LauncherRun::bringUpLogger() {
     logger_.reset(makeBasicLogger());
 }
 
-uint32_t dialogControlClasses() {
-    // The wizard's pages use the list view, animation, IP-address and
-    // progress controls. Nothing that only version 6 knows (ICC_STANDARD_CLASSES,
-    // ICC_LINK_CLASS): the manifest asks for version 6, but where the system
-    // gives the older library instead, that library refuses the whole call
-    // for a class it does not know, which would end every run as a framework
-    // failure. The standard window classes come from user32 in any case.
-    return ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES;
-}
-
 bool LauncherRun::initDialogFramework() {
-    INITCOMMONCONTROLSEX icc{};
-    icc.dwSize = sizeof(icc);
-    icc.dwICC = dialogControlClasses();
-    return ::InitCommonControlsEx(&icc) != FALSE;
+    // The window libraries belong to the wizard: KIVWizard.dll registers the
+    // common controls when a wizard run starts, and a console run loads none
+    // of them. What every mode needs of the framework is the program's own
+    // module, whose resources hold the packages.
+    return ::GetModuleHandleW(nullptr) != nullptr;
 }
 
 void LauncherRun::readCommandLine() {
@@ -157,8 +146,15 @@ void LauncherRun::readCommandLine() {
 
 void LauncherRun::setConsoleVisibility() {
     HWND console = ::GetConsoleWindow();
-    if (console && shouldHideConsole(options_->getAppMode(), processesOnConsole()))
-        ::ShowWindow(console, SW_HIDE);
+    if (!console || !shouldHideConsole(options_->getAppMode(), processesOnConsole()))
+        return;
+    // Only a wizard run hides its window, and only a wizard run needs user32:
+    // it is loaded here, from the system folder, and stays for the wizard.
+    typedef BOOL(WINAPI * ShowWindowFn)(HWND, int);
+    HMODULE user32 = ::LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ShowWindowFn show = user32 ? getProcAddressAs<ShowWindowFn>(user32, "ShowWindow") : nullptr;
+    if (show)
+        show(console, SW_HIDE);
 }
 
 void LauncherRun::unpackPackages() {

@@ -52,6 +52,3 @@ int runAtBoundary(const std::function<int()>& steps);
 // program, or 0 when it is missing.
 uint32_t embeddedPackageSize(uint16_t id);
 
-// The common-control classes registered at start-up (the ICC_* bits of
-// InitCommonControlsEx).
-uint32_t dialogControlClasses();

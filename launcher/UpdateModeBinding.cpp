@@ -1,16 +1,16 @@
-// Binding of the update mode: the built-in wizard, or the console mode that
-// NoGuiUpdateMode.dll supplies.
+// Binding of the update mode: the wizard that KIVWizard.dll supplies, or the
+// console mode of NoGuiUpdateMode.dll, both from the common folder.
 #include "IUpdateMode.h"
 
-#include "GuiModeFactory.h"
 #include "KIVOptions.h"
 #include "LibraryBinder.h"
 #include "MethodTrace.h"
 
 namespace {
 
-// Loaded on first use; released by freeUpdateModeLib.
+// Each loaded on first use; released by freeUpdateModeLib.
 LibraryBinder noGuiLibrary(L"NoGuiUpdateMode.dll", "DllGetUpdateMode", L"UpdateMode");
+LibraryBinder guiLibrary(L"KIVWizard.dll", "DllGetGuiMode", L"UpdateMode");
 
 enum AppMode { ModeWizard = 1, ModeNoGui = 2, ModeWizardFromList = 3 };
 const int32_t kBindFailed = LibraryBinder::BindFailed;
@@ -30,11 +30,10 @@ IUpdateMode* IUpdateMode::makeUpdateMode(KIVOptions* options, int32_t* rc) {
     const std::wstring common = options->getRsrcMgr().getCommonPath();
     switch (options->getAppMode()) {
     case ModeWizard:
-        return makeGuiMode(ModeWizard);
+    case ModeWizardFromList:
+        return guiLibrary.make<IUpdateMode, int32_t>(trace, common, *rc, options->getAppMode());
     case ModeNoGui:
         return noGuiLibrary.make<IUpdateMode>(trace, common, *rc);
-    case ModeWizardFromList:
-        return makeGuiMode(ModeWizardFromList);
     default:
         *rc = kBindFailed;
         return nullptr;
@@ -45,6 +44,8 @@ bool IUpdateMode::freeUpdateModeLib(IUpdateMode* mode, KIVOptions* options) {
     logLine(LogKIVInit, L"IUpdateMode::freeUpdateModeLib: ");
     // The object goes first: its destructor is code of the library.
     delete mode;
+    // The wizard's library stays to the end of the process: window classes,
+    // hooks or messages of its pages may still refer to its code.
     if (!options || options->getAppMode() != ModeNoGui)
         return true;
     return noGuiLibrary.release();

@@ -1,7 +1,6 @@
 #include "GuiMode.h"
 
 #include "DialogPageHost.h"
-#include "GuiModeFactory.h"
 #include "InstalledVersion.h"
 #include "IUpdater.h"
 #include "KIVOptions.h"
@@ -42,10 +41,10 @@ bool registerControlClasses() {
     // call for a class it does not know, so it is asked without them.
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof(icc);
-    icc.dwICC = ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES;
+    icc.dwICC = dialogControlClasses() | ICC_STANDARD_CLASSES;
     if (::InitCommonControlsEx(&icc))
         return true;
-    icc.dwICC = ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES;
+    icc.dwICC = dialogControlClasses();
     return ::InitCommonControlsEx(&icc) != FALSE;
 }
 
@@ -74,6 +73,16 @@ void keepModeless(HWND page, DWORD milliseconds) {
 const DWORD kProgressPreviewMs = 30000;
 
 } // namespace
+
+uint32_t dialogControlClasses() {
+    // The pages use the list view, animation, IP-address and progress
+    // controls. Nothing that only version 6 knows (ICC_STANDARD_CLASSES,
+    // ICC_LINK_CLASS): where the system gives the older library instead of
+    // the one the manifest asks for, that library refuses the whole call for
+    // a class it does not know. The standard window classes come from user32
+    // in any case.
+    return ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES;
+}
 
 GuiMode::GuiMode() : GuardedUpdateMode(7, 14), updater_(nullptr), appMode_(1), resources_(nullptr) {
     MethodTrace trace(LogGUIMode, L"GuiMode::GuiMode(): ");
@@ -216,10 +225,4 @@ int32_t GuiMode::runPagePreview(WizardContext& context, KIVOptions& options, Pag
         break;
     }
     return 0;
-}
-
-IUpdateMode* makeGuiMode(int32_t appMode) {
-    GuiMode* mode = new GuiMode();
-    mode->setAppMode(appMode);
-    return mode;
 }

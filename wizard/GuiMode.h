@@ -4,6 +4,7 @@
 #pragma once
 
 #include "GuardedUpdateMode.h"
+#include "LoggerLease.h"
 #include "WindowsSupport.h"
 
 #include <cstdint>
@@ -12,6 +13,10 @@
 class PageHost;
 class StatusMessenger;
 class WizardContext;
+
+// The common-control classes that the pages need and every version of the
+// library knows (the ICC_* bits of InitCommonControlsEx).
+uint32_t dialogControlClasses();
 
 class GuiMode : public GuardedUpdateMode {
 public:
@@ -30,6 +35,7 @@ public:
                                   HMODULE resources);
 
 private:
+    LoggerLease loggerLease_; // first: the last member to go
     int32_t initializeUnguarded(KIVOptions* options) override;
     int32_t executeUnguarded(KIVOptions* options) override;
     bool loadLanguage(WizardContext& context, KIVOptions& options);

@@ -1,4 +1,5 @@
-// An update mode: the wizard, or the non-graphical mode of NoGuiUpdateMode.dll.
+// An update mode: the wizard of KIVWizard.dll, or the non-graphical mode of
+// NoGuiUpdateMode.dll.
 #pragma once
 
 #include <cstdint>

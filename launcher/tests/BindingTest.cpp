@@ -1,5 +1,4 @@
 // Binding of the update mode against real libraries loaded under the platform's loader.
-#include "GuiMode.h"
 #include "IUpdateMode.h"
 #include "KIVOptions.h"
 #include "LauncherTestSupport.h"
@@ -42,17 +41,36 @@ protected:
 
 } // namespace
 
-TEST_F(UpdateModeBinding, WizardModesGetTheBuiltInMode) {
+TEST_F(UpdateModeBinding, WizardModesComeFromTheWizardLibraryInTheCommonFolder) {
+    // Without the library a wizard run gets no mode, as a console run
+    // without its own. (Asked first: once loaded, the library stays.)
+    {
+        KIVOptions options;
+        setMode(options, L"1");
+        const std::wstring missing = stubFolder(L"missing");
+        options.getRsrcMgr().setDirectories(missing, missing);
+        int32_t rc = -1;
+        EXPECT_EQ(IUpdateMode::makeUpdateMode(&options, &rc), nullptr);
+        EXPECT_EQ(rc, 7);
+    }
+    std::wstring wizard = widen(KIV_WIZARD_DIR) + L"\\";
+    for (wchar_t& c : wizard)
+        if (c == L'/')
+            c = L'\\';
     for (const wchar_t* m : {L"1", L"3"}) {
         KIVOptions options;
         setMode(options, m);
+        options.getRsrcMgr().setDirectories(wizard, wizard);
         int32_t rc = -1;
         IUpdateMode* mode = IUpdateMode::makeUpdateMode(&options, &rc);
         ASSERT_NE(mode, nullptr);
         EXPECT_EQ(rc, 0);
-        GuiMode* gui = dynamic_cast<GuiMode*>(mode);
-        ASSERT_NE(gui, nullptr);
-        EXPECT_EQ(gui->getAppMode(), m[0] - L'0');
+        // The object's code is the library's.
+        HMODULE owner = nullptr;
+        ASSERT_TRUE(::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                         *reinterpret_cast<LPCWSTR*>(mode), &owner));
+        EXPECT_EQ(owner, ::GetModuleHandleW(L"KIVWizard.dll"));
         EXPECT_TRUE(IUpdateMode::freeUpdateModeLib(mode, &options));
         EXPECT_FALSE(noGuiLoaded());
     }
