@@ -51,4 +51,3 @@ int runAtBoundary(const std::function<int()>& steps);
 // The size of an embedded package (raw-data resource, language 1033) of this
 // program, or 0 when it is missing.
 uint32_t embeddedPackageSize(uint16_t id);
-
