@@ -189,6 +189,9 @@ trap '"$build/wine-ctl" stop >/dev/null 2>&1 || true; rm -f "$template"' EXIT
             "$i" $((9 + i)) "$reset_seconds"
     done
 } >"$template"
-"$build/wine-run" cmd /c exit >/dev/null 2>&1 </dev/null
+# One wineserver, kept warm for both runs: a server that ends between them
+# (nothing of the console run keeps it alive) would put its restart and
+# Wine's own services into the second run's start-up.
+"$build/wine-ctl" start
 bash "$build/host/printer-sim/with-sim.sh" "$template" -- \
     bash "$root/bench/run-fleet.sh" "$build" "$count" --inside-sim
