@@ -99,7 +99,11 @@ GuiMode::~GuiMode() {
 int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
     MethodTrace trace(LogGUIMode, L"GuiMode::initialize(): ");
     // No page hosts an ActiveX control, so nothing is set up for them.
-    registerControlClasses();
+    // Without the common controls no page could open.
+    if (!registerControlClasses()) {
+        trace.message(L"Unable to register the common controls!");
+        return 7;
+    }
     int32_t rc = 0;
     updater_ = IUpdater::makeUpdater(options, &rc);
     if (!updater_ || rc != 0) {
