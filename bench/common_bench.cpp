@@ -41,15 +41,14 @@ template <class Writer> void writeLines(Writer& logger, const wchar_t* tag, int 
 
 // What every line costs without the logger: the named lock, the file opened
 // for appending and closed again (so that other programs may read, rename or
-// delete it between lines), one write. The same lock name as the logger's.
+// delete it between lines), one write. The same lock as the logger's.
 class BareLines {
 public:
     static const char* label() { return "bare calls"; }
     static const wchar_t* child() { return L"barechild"; }
     BareLines(const std::wstring& path, int)
-        : path_(path),
-          lock_(CreateMutexW(nullptr, FALSE,
-                             (L"TZLOG_" + path.substr(path.rfind(L'\\') + 1)).c_str())) {}
+        : path_(path), lock_(CreateMutexW(nullptr, FALSE, BasicLogger::lockNameFor(path).c_str())) {
+    }
     void log(const LoggerComponent&, uint32_t, const std::wstring& text) {
         // About as long as a logger's line of the same text.
         std::string bytes(kHeaderWidth + text.size() + 2, 'x');

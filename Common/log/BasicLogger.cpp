@@ -51,11 +51,6 @@ struct CachedSetting {
     uint32_t stamp;
 };
 
-std::wstring lockNameFor(const std::wstring& path) {
-    size_t slash = path.rfind(L'\\');
-    return L"TZLOG_" + (slash == std::wstring::npos ? path : path.substr(slash + 1));
-}
-
 // A bare file name would land in whatever the current folder is; such a log
 // goes to the root of the Windows drive instead.
 std::wstring placeBareFileName(const std::wstring& path) {
@@ -121,6 +116,11 @@ BasicLogger::BasicLogger(const std::wstring& path, int nameWidth) : impl_(new Im
     } catch (const Win32Exception&) {
         // A file created without it gets default security; lines still go out.
     }
+}
+
+std::wstring BasicLogger::lockNameFor(const std::wstring& path) {
+    size_t slash = path.rfind(L'\\');
+    return L"TZLOG_" + (slash == std::wstring::npos ? path : path.substr(slash + 1));
 }
 
 BasicLogger::~BasicLogger() {

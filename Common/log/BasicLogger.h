@@ -48,6 +48,9 @@ public:
     static bool isDisabled();
     // Tests only: bring-ups within one test program need a fresh start.
     static void clearDisabledForTesting();
+    // The named lock that every writer of the log file at path takes for
+    // each line: "TZLOG_" and the file's name.
+    static std::wstring lockNameFor(const std::wstring& path);
 
     bool isEnabled(const LoggerComponent& component, uint32_t level);
     void getCachedSetting(const std::wstring& key, uint32_t& value, uint32_t defaultValue,
