@@ -12,7 +12,7 @@ runs="${2:-5}"
 exe="$build/bench/launcher_bench.exe"
 trivial="$build/bench/trivial_program.exe"
 # A program that stops right after unpacking: its common package lacks the
-# console mode, so no printer search blurs the figures.
+# update modes, so no printer search blurs the figures.
 kiv="$build/launcher/tests/nonogui/KIV.exe"
 # The very archives that program carries.
 common="$build/package-stage-KIV_nonogui/common.exe"

@@ -119,16 +119,23 @@ TEST_F(LauncherProcess, OutOfRangeOrAbsentForcedCodesMeanANormalRun) {
     EXPECT_EQ(runFolders().size(), 1u) << "the first run's folder was replaced";
 }
 
-TEST_F(LauncherProcess, MissingNoGuiLibraryEndsWithFour) {
-    ChildResult r = run(KIV_NONOGUI_EXE, L"-m 2");
-    EXPECT_EQ(r.exitCode, 4u);
-    std::string text = log();
-    ASSERT_EQ(runFolders().size(), 1u);
-    std::wstring wcommon = temp_ + L"\\" + runFolders()[0] + L"\\Common\\NoGuiUpdateMode.dll";
-    std::string common(wcommon.begin(), wcommon.end());
-    EXPECT_TRUE(has(text, "LoadLibrary() failed on path= " + common)) << text;
-    EXPECT_TRUE(has(text, "Error creating update mode: rc=7\r\n")) << text;
-    EXPECT_FALSE(has(text, "KIV execution complete"));
+TEST_F(LauncherProcess, MissingUpdateModeLibraryEndsWithFour) {
+    const struct {
+        const wchar_t* args;
+        const wchar_t* library;
+    } modes[] = {{L"-m 2", L"NoGuiUpdateMode.dll"}, {L"-m 1", L"KIVWizard.dll"}};
+    for (const auto& mode : modes) {
+        const size_t mark = log().size();
+        ChildResult r = run(KIV_NONOGUI_EXE, mode.args);
+        EXPECT_EQ(r.exitCode, 4u);
+        std::string text = log().substr(mark);
+        ASSERT_EQ(runFolders().size(), 1u);
+        std::wstring wcommon = temp_ + L"\\" + runFolders()[0] + L"\\Common\\" + mode.library;
+        std::string common(wcommon.begin(), wcommon.end());
+        EXPECT_TRUE(has(text, "LoadLibrary() failed on path= " + common)) << text;
+        EXPECT_TRUE(has(text, "Error creating update mode: rc=7\r\n")) << text;
+        EXPECT_FALSE(has(text, "KIV execution complete"));
+    }
 }
 
 TEST_F(LauncherProcess, UnpacksExactlyThePackagedFiles) {
