@@ -68,11 +68,23 @@ std::unique_ptr<Transport> KIVComm::transportFor(const KIVDevice& device) {
 
 std::vector<uint8_t>& KIVComm::replyBuffer() {
     std::lock_guard<std::mutex> guard(buffersLock_);
-    releaseEndedThreadsBuffers();
+    const unsigned long id = ::GetCurrentThreadId();
+    auto it = replyBuffers_.find(id);
+    if (it == replyBuffers_.end()) {
+        // Looking at every thread costs a system call each, under this lock:
+        // done on every exchange, a fleet's workers waited for each other.
+        // The ended threads' buffers go when the map has doubled since the
+        // last look, so the kept ones stay within twice the running threads.
+        if (replyBuffers_.size() >= pruneAt_) {
+            releaseEndedThreadsBuffers();
+            pruneAt_ = std::max(MinPruneAt, 2 * replyBuffers_.size());
+        }
+        it = replyBuffers_.emplace(id, ThreadReply()).first;
+    }
     // Map nodes never move, and only the owning thread touches its vector.
-    ThreadReply& entry = replyBuffers_[::GetCurrentThreadId()];
+    ThreadReply& entry = it->second;
     if (!entry.thread)
-        entry.thread.reset(::OpenThread(SYNCHRONIZE, FALSE, ::GetCurrentThreadId()));
+        entry.thread.reset(::OpenThread(SYNCHRONIZE, FALSE, id));
     return entry.bytes;
 }
 

@@ -87,6 +87,8 @@ private:
         ScopedKernelHandle thread;
         std::vector<uint8_t> bytes;
     };
+    static constexpr size_t MinPruneAt = 16;
     std::mutex buffersLock_;
     std::map<unsigned long, ThreadReply> replyBuffers_;
+    size_t pruneAt_ = MinPruneAt;
 };
