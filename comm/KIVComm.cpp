@@ -103,7 +103,6 @@ void KIVComm::releaseEndedThreadsBuffers() {
 
 size_t KIVComm::replyBufferCount() {
     std::lock_guard<std::mutex> guard(buffersLock_);
-    releaseEndedThreadsBuffers();
     return replyBuffers_.size();
 }
 

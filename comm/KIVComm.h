@@ -63,7 +63,8 @@ public:
     // interfaces: identifiers from each path, the model asked over the device.
     static void appendUsbPrinters(const std::vector<UsbPrinterPath>& printers, KIVDeviceArray& list,
                                   MethodTrace& trace);
-    // Reply buffers kept now, one per thread that asked and is still running.
+    // Reply buffers kept now: one per thread that asked and is still running,
+    // and those of ended threads not yet let go.
     size_t replyBufferCount();
 
 private:
