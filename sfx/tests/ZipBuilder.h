@@ -21,6 +21,8 @@ public:
     void add(const std::string& name, const std::string& data, bool deflate = true) {
         items_.push_back({name, data, deflate, 0, 0, 0});
     }
+    // The DOS time and date (low and high half) of every entry; none by default.
+    uint32_t packedAt = 0;
 
     // prefix: bytes before the archive (the stub). relativeOffsets: offsets
     // counted from the archive start, as a plain "cat stub archive" gives.
@@ -38,7 +40,7 @@ public:
             put16(out, 20);
             put16(out, 0);
             put16(out, it.deflate ? 8 : 0);
-            put32(out, 0);
+            put32(out, packedAt);
             put32(out, it.crc);
             put32(out, it.csize);
             put32(out, static_cast<uint32_t>(it.data.size()));
@@ -54,7 +56,7 @@ public:
             put16(out, 20);
             put16(out, 0);
             put16(out, it.deflate ? 8 : 0);
-            put32(out, 0);
+            put32(out, packedAt);
             put32(out, it.crc);
             put32(out, it.csize);
             put32(out, static_cast<uint32_t>(it.data.size()));
