@@ -284,6 +284,25 @@ bool profileFileBytes(const std::wstring& path, std::string& bytes) {
     return !in.bad();
 }
 
+// Times as 100 ns counts since the Unix epoch; the status change time stands
+// in for the creation time, which stat does not give.
+bool profileFileStamp(const std::wstring& path, ProfileMemo::Stamp& stamp) {
+    struct stat st;
+    if (::stat(nativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    auto counts = [](const struct timespec& t) {
+        return static_cast<uint64_t>(t.tv_sec) * 10000000u +
+               static_cast<uint64_t>(t.tv_nsec) / 100u;
+    };
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.created = counts(st.st_ctim);
+    stamp.written = counts(st.st_mtim);
+    stamp.askedAt = counts(now);
+    return true;
+}
+
 uint32_t profileSectionNames(wchar_t* buffer, uint32_t size, const wchar_t* path) {
     std::vector<std::wstring> names;
     for (const ProfileSection& section : readProfile(path))

@@ -27,7 +27,7 @@ void CIniReader::setINIFileName(const std::wstring& path) {
 namespace {
 
 ProfileMemo& profileMemo() {
-    static ProfileMemo memo(&profileFileBytes);
+    static ProfileMemo memo(&profileFileBytes, &profileFileStamp);
     return memo;
 }
 

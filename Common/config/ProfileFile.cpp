@@ -29,3 +29,23 @@ bool profileFileBytes(const std::wstring& path, std::string& bytes) {
         bytes.append(chunk, read);
     }
 }
+
+namespace {
+uint64_t counts(const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+} // namespace
+
+bool profileFileStamp(const std::wstring& path, ProfileMemo::Stamp& stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.created = counts(data.ftCreationTime);
+    stamp.written = counts(data.ftLastWriteTime);
+    stamp.askedAt = counts(now);
+    return true;
+}

@@ -6,6 +6,8 @@
 // returns size - 2.
 #pragma once
 
+#include "ProfileMemo.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,3 +17,6 @@ uint32_t profileString(const wchar_t* section, const wchar_t* key, const wchar_t
 // The file's bytes as they are now, read without keeping it from other
 // programs; false when it cannot be read.
 bool profileFileBytes(const std::wstring& path, std::string& bytes);
+// The file's size and times as the file system keeps them, without opening
+// it, and the system time now; false when the file is not there.
+bool profileFileStamp(const std::wstring& path, ProfileMemo::Stamp& stamp);

@@ -2,18 +2,59 @@
 
 #include <algorithm>
 
-ProfileMemo::ProfileMemo(ReadBytes readBytes) : readBytes_(std::move(readBytes)) {}
+namespace {
+
+// The coarsest file clock (FAT's) ticks every two seconds; one more for the
+// clocks of the file system and of the asker not being one.
+const uint64_t kSettledAfter = 3ull * 10000000;
+
+bool sameFile(const ProfileMemo::Stamp& a, const ProfileMemo::Stamp& b) {
+    return a.size == b.size && a.created == b.created && a.written == b.written;
+}
+
+} // namespace
+
+ProfileMemo::ProfileMemo(ReadBytes readBytes, ReadStamp readStamp)
+    : readBytes_(std::move(readBytes)), readStamp_(std::move(readStamp)) {}
+
+bool ProfileMemo::stampOf(const std::wstring& path, Stamp& stamp) {
+    return readStamp_ && readStamp_(path, stamp);
+}
 
 ProfileMemo::Lookup::Lookup(ProfileMemo& memo, const std::wstring& path)
-    : memo_(memo), path_(path), usable_(memo.readBytes_(path, bytes_)) {
+    : memo_(memo), path_(path), usable_(false), settled_(false) {
+    // Taken before the bytes are read: a write in between leaves the file
+    // with a stamp that the next lookup finds different.
+    const bool stamped = memo_.stampOf(path_, stamp_);
+    if (stamped) {
+        std::lock_guard<std::mutex> guard(memo_.lock_);
+        auto it = memo_.files_.find(path_);
+        if (it != memo_.files_.end() && it->second.settled && sameFile(it->second.stamp, stamp_)) {
+            bytes_ = it->second.bytes;
+            usable_ = settled_ = true;
+            return;
+        }
+    }
+    usable_ = memo_.readBytes_(path_, bytes_);
     if (!usable_)
         return;
+    settled_ = stamped && stamp_.askedAt > stamp_.written + kSettledAfter;
     std::lock_guard<std::mutex> guard(memo_.lock_);
     File& file = memo_.files_[path_];
     if (file.bytes != bytes_) {
         file.bytes = bytes_;
         file.answers.clear();
     }
+    file.stamp = stamp_;
+    file.settled = settled_;
+}
+
+bool ProfileMemo::Lookup::sameAsBefore() {
+    Stamp now;
+    if (settled_ && memo_.stampOf(path_, now) && sameFile(now, stamp_))
+        return true;
+    std::string after;
+    return memo_.readBytes_(path_, after) && after == bytes_;
 }
 
 ProfileMemo::Lookup::~Lookup() {
@@ -21,9 +62,8 @@ ProfileMemo::Lookup::~Lookup() {
         return;
     // The system read the file at its own moments: its answers belong to
     // these bytes only when the file did not change in the meantime.
-    std::string after;
-    const bool same = memo_.readBytes_(path_, after) && after == bytes_;
     try {
+        const bool same = sameAsBefore();
         std::lock_guard<std::mutex> guard(memo_.lock_);
         File& file = memo_.files_[path_];
         if (same && file.bytes == bytes_)

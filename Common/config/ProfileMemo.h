@@ -4,9 +4,12 @@
 // and under one lock for the whole process; the engine asks some hundred keys
 // per printer, and printers updated side by side then wait for each other.
 // An answer is given again only while the file holds exactly the bytes it was
-// read from: one read of the file per lookup checks that, however the file was
-// changed (a rewrite of the same size within the file system's clock tick
-// included).
+// read from, however the file was changed (a rewrite of the same size within
+// the file system's clock tick included). A read of the file per lookup
+// checks that, unless the file system's stamp of it (size, creation and write
+// times) is the one it had when its bytes were read, and those bytes were
+// read well after its last write: a file cannot then be rewritten without a
+// later write time, and asking for the stamp costs far less than a read.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +27,23 @@ class ProfileMemo {
     };
 
 public:
+    // What the file system tells of a file without reading it, and the moment
+    // it was asked, on the clock of the file times (100 ns counts).
+    struct Stamp {
+        uint64_t size = 0;
+        uint64_t created = 0;
+        uint64_t written = 0;
+        uint64_t askedAt = 0;
+    };
     // Reads the whole file; false when it cannot be read.
     using ReadBytes = std::function<bool(const std::wstring& path, std::string& bytes)>;
+    // The file's stamp; false when there is none. Without this every lookup
+    // reads the file.
+    using ReadStamp = std::function<bool(const std::wstring& path, Stamp& stamp)>;
     // One system read into buffer (see ProfileFile.h); returns its count.
     using SystemRead = std::function<uint32_t(wchar_t* buffer, uint32_t size)>;
 
-    explicit ProfileMemo(ReadBytes readBytes);
+    explicit ProfileMemo(ReadBytes readBytes, ReadStamp readStamp = nullptr);
 
     // One lookup of the configuration reader: the system reads it makes go
     // through read(), and are answered from the memo while the file's bytes
@@ -49,8 +63,12 @@ public:
     private:
         ProfileMemo& memo_;
         std::wstring path_;
+        // The bytes, and a stamp that vouches for them (see settled).
+        bool sameAsBefore();
         std::string bytes_;
         bool usable_;
+        Stamp stamp_;
+        bool settled_;
         // Answers read from the system during this lookup: kept only when
         // the file still holds the same bytes afterwards.
         std::map<std::wstring, Answer> fresh_;
@@ -60,8 +78,15 @@ private:
     struct File {
         std::string bytes;
         std::map<std::wstring, Answer> answers;
+        // Taken just before the bytes were read; settled when they were read
+        // long enough after the file's last write that any rewrite since
+        // would show in its stamp.
+        Stamp stamp;
+        bool settled = false;
     };
+    bool stampOf(const std::wstring& path, Stamp& stamp);
     ReadBytes readBytes_;
+    ReadStamp readStamp_;
     std::mutex lock_;
     std::map<std::wstring, File> files_;
 };
