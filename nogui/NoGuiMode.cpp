@@ -1,6 +1,7 @@
 #include "NoGuiMode.h"
 
 #include "CIniReader.h"
+#include "ConsoleWindow.h"
 #include "IUpdater.h"
 #include "InstalledVersion.h"
 #include "IpAddressCheck.h"
@@ -17,12 +18,6 @@
 #include <iostream>
 
 namespace {
-
-// A console window is redrawn in place; a file or a pipe gets whole lines.
-bool stdoutIsConsole() {
-    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    return out != nullptr && out != INVALID_HANDLE_VALUE && ::GetFileType(out) == FILE_TYPE_CHAR;
-}
 
 // The first value of a key as a whole number; -1 when absent or not a number.
 long readNumber(KIVOptions* options, const wchar_t* key) {
@@ -50,28 +45,6 @@ uint32_t readParallelUpdates(KIVOptions* options) {
     if (value < 1)
         return Default;
     return value > static_cast<long>(Cap) ? Cap : static_cast<uint32_t>(value);
-}
-
-// The console's width in characters; 0 when the output is no console.
-size_t consoleColumns() {
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info) ||
-        info.dwSize.X <= 0)
-        return 0;
-    return static_cast<size_t>(info.dwSize.X);
-}
-
-// Moves the console's cursor up, for the block of progress lines.
-void consoleCursorUp(size_t lines) {
-    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!::GetConsoleScreenBufferInfo(out, &info))
-        return;
-    const SHORT up = lines > static_cast<size_t>(info.dwCursorPosition.Y)
-                         ? info.dwCursorPosition.Y
-                         : static_cast<SHORT>(lines);
-    COORD to = {0, static_cast<SHORT>(info.dwCursorPosition.Y - up)};
-    ::SetConsoleCursorPosition(out, to);
 }
 
 uint64_t monotonicMs() {
@@ -117,11 +90,15 @@ int32_t NoGuiMode::initializeUnguarded(KIVOptions* options) {
 
 int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     MethodTrace trace(LogNonGuiMode, L"NoGuiMode::executeUpdateMode(): ");
-    const bool interactive = stdoutIsConsole();
+    // A console window is redrawn in place; anything else gets whole lines.
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    const bool interactive = ConsoleWindow::isConsole(out);
     ConsoleOutput console(std::wcout, interactive,
-                          interactive ? ConsoleOutput::CursorUp(&consoleCursorUp)
+                          interactive ? ConsoleOutput::CursorUp([out](size_t lines) {
+                              ConsoleWindow::cursorUp(out, lines);
+                          })
                                       : ConsoleOutput::CursorUp(),
-                          consoleColumns());
+                          ConsoleWindow::columns(out));
     NoGuiRun::Environment env;
     env.updater = updater_;
     env.options = options;
