@@ -4,8 +4,7 @@ namespace ConsoleWindow {
 
 bool isConsole(HANDLE out) {
     DWORD mode = 0;
-    return out != nullptr && out != INVALID_HANDLE_VALUE && ::GetFileType(out) == FILE_TYPE_CHAR &&
-           ::GetConsoleMode(out, &mode);
+    return ::GetConsoleMode(out, &mode) != FALSE;
 }
 
 size_t columns(HANDLE out) {

@@ -8,9 +8,10 @@
 
 namespace ConsoleWindow {
 
-// True only for a console. The file type alone says "character device" for
-// NUL and serial ports too, which cannot move a cursor: redrawn in place, a
-// fleet's progress block would be written out again at every change.
+// True only for a console, the one handle that has a console mode. The file
+// type alone says "character device" for NUL and serial ports too, which
+// cannot move a cursor: redrawn in place, a fleet's progress block would be
+// written out again at every change.
 bool isConsole(HANDLE out);
 // The console's width in characters; 0 when out is no console.
 size_t columns(HANDLE out);

@@ -63,10 +63,12 @@ public:
     private:
         ProfileMemo& memo_;
         std::wstring path_;
-        // The bytes, and a stamp that vouches for them (see settled).
+        // The file still holds bytes_: by its stamp when that vouches for
+        // them, else by reading it.
         bool sameAsBefore();
         std::string bytes_;
         bool usable_;
+        // Taken before bytes_ were read; settled_ as File::settled.
         Stamp stamp_;
         bool settled_;
         // Answers read from the system during this lookup: kept only when
