@@ -33,11 +33,17 @@ KIVDevice* findListed(const KIVDeviceArray& devices, const std::wstring& entry) 
     return nullptr;
 }
 
+// A printer found again by a new search is the same printer when it sits on
+// the same port.
+std::wstring printerKey(const KIVDevice& device) {
+    return device.getPortName().empty() ? device.getName() : device.getPortName();
+}
+
 } // namespace
 
 WizardFlow::WizardFlow(const Environment& env, WizardContext& context)
     : env_(env), context_(context), trace_(nullptr), result_(0), notUpdated_(0), finished_(false),
-      anyFailed_(false), updateJob_() {}
+      updateJob_() {}
 
 WizardFlow::~WizardFlow() {
     for (KIVDeviceArray* array : listArrays_)
@@ -365,6 +371,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
         return Go;
     }
     result_ = ResultOk;
+    failed_.erase(printerKey(device));
     env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
     // Asked again only for a report: what the printer says now, never the
     // package's version in its place.
@@ -380,13 +387,13 @@ void WizardFlow::updateFailed(const KIVDevice& device, uint32_t index, const std
     report(name, StatusMessenger::ErrorUpdateFailed);
     record(&device, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed,
            context_.deviceVersion);
-    anyFailed_ = true;
+    failed_.insert(printerKey(device));
     result_ = ResultUpdateFailed;
 }
 
-// A run in which an update failed ends with that failure, however it ends.
+// A run that leaves a printer failed ends with that failure, however it ends.
 int32_t WizardFlow::closedResult() const {
-    return anyFailed_ ? ResultUpdateFailed : ResultOk;
+    return failed_.empty() ? ResultOk : ResultUpdateFailed;
 }
 
 WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
@@ -452,6 +459,6 @@ void WizardFlow::finish() {
     if (notUpdated_ > 1)
         result_ = ResultSeveralNotUpdated;
     // A failed flash outweighs printers that were only left out.
-    if (anyFailed_)
+    if (!failed_.empty())
         result_ = ResultUpdateFailed;
 }

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,9 @@ private:
     int32_t result_;
     int32_t notUpdated_;
     bool finished_;
-    bool anyFailed_; // some printer's update failed during the run
+    // Printers (by port) whose last update in this run failed; one updated
+    // after a retry leaves it.
+    std::set<std::wstring> failed_;
     std::chrono::steady_clock::time_point turnStart_;
     // The update worker's job and its device: kept until the worker has ended.
     KIVDevice updateDevice_;

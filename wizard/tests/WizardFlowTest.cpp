@@ -32,6 +32,8 @@ public:
     // Printers the user picks on the Select-device page instead of every
     // row; they need not be in the context's list any more.
     std::vector<KIVDevice> pick;
+    // The same for one page after another; an empty one offers every row.
+    std::deque<std::vector<KIVDevice>> picks;
 
     PageOutcome show(const PageRequest& request, WizardContext& context) override {
         shown.push_back(request.kind);
@@ -50,6 +52,11 @@ public:
             }
             if (!pick.empty())
                 outcome.chosen = pick;
+            if (!picks.empty()) {
+                if (!picks.front().empty())
+                    outcome.chosen = picks.front();
+                picks.pop_front();
+            }
         }
         return outcome;
     }
@@ -98,6 +105,15 @@ FakeEnginePrinter printer(const wchar_t* name, const wchar_t* ip,
     p.ip = ip;
     p.type = type;
     return p;
+}
+
+KIVDevice deviceOf(const FakeEnginePrinter& p) {
+    KIVDevice d;
+    d.setName(p.name);
+    d.setIPAddress(p.ip);
+    d.setPortName(p.port);
+    d.setType(p.type);
+    return d;
 }
 
 class WizardFlowTest : public ::testing::Test {
@@ -335,6 +351,25 @@ TEST_F(WizardFlowTest, RetryFromSummaryEnumeratesAgainAndKeepsCounting) {
     EXPECT_EQ(pages.offered, (std::vector<size_t>{1, 1, 1, 0}))
         << "a pass without retry forgets the devices";
     EXPECT_EQ(recorded, 1);
+}
+
+// The run ends with a failure only for a printer that the run left failed.
+TEST_F(WizardFlowTest, APrinterUpdatedOnRetryIsNoLongerAFailure) {
+    engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3")};
+    pages.script[PageKind::Summary] = {PageConfirm, PageSecond};
+    workers.exitCodes = {UpdateOutcome::Failed, UpdateOutcome::Updated, UpdateOutcome::Updated,
+                         UpdateOutcome::Updated};
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"A", L"B", L"A", L"B"}));
+
+    // The first pass fails A, the retry updates only B: A is still failed.
+    pages = ScriptedPages();
+    pages.script[PageKind::Summary] = {PageConfirm, PageSecond};
+    pages.picks = {{}, {deviceOf(engine.printers[1])}};
+    workers.exitCodes = {UpdateOutcome::Failed, UpdateOutcome::Updated, UpdateOutcome::Updated};
+    engine.updated.clear();
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"A", L"B", L"B"}));
 }
 
 TEST_F(WizardFlowTest, ModeThreeChecksTheListAgainstASynchronousEnumeration) {
