@@ -176,12 +176,6 @@ ZipStatus inflateToFile(const ZipArchive& zip, const ZipEntry& entry, const std:
         return ::WriteFile(out.get(), chunk, static_cast<DWORD>(length), &written, nullptr) &&
                written == length;
     });
-    // The file keeps the time it was packed with, as unzip tools do; an entry
-    // without a valid time leaves the time of writing.
-    FILETIME local, packed;
-    if (st == ZipStatus::Ok && ::DosDateTimeToFileTime(entry.modDate, entry.modTime, &local) &&
-        ::LocalFileTimeToFileTime(&local, &packed))
-        ::SetFileTime(out.get(), nullptr, nullptr, &packed);
     if (!out.reset() && st == ZipStatus::Ok)
         st = ZipStatus::WriteFailed;
     return st;

@@ -195,8 +195,6 @@ ZipStatus ZipArchive::readDirectory(uint64_t cdStart, uint32_t cdSize, uint16_t 
         uint16_t flags = le16(p + 8);
         ZipEntry e;
         e.method = le16(p + 10);
-        e.modTime = le16(p + 12);
-        e.modDate = le16(p + 14);
         e.crc = le32(p + 16);
         e.compressedSize = le32(p + 20);
         e.size = le32(p + 24);

@@ -33,8 +33,6 @@ struct ZipEntry {
     uint32_t crc = 0;
     uint32_t compressedSize = 0;
     uint32_t size = 0;
-    uint16_t modTime = 0; // when it was packed, as DOS local time
-    uint16_t modDate = 0;
     uint64_t dataOffset = 0; // of the entry's data in the whole file
 };
 

@@ -10,6 +10,9 @@
 // times) is the one it had when its bytes were read, and those bytes were
 // read well after its last write: a file cannot then be rewritten without a
 // later write time, and asking for the stamp costs far less than a read.
+// That holds only while whoever writes the file leaves it the time of
+// writing (ours do; a tool that copies times from an archive would not, and
+// the system's own reads rest on the write time as well).
 #pragma once
 
 #include <cstdint>
