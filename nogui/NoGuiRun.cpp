@@ -252,10 +252,24 @@ void NoGuiRun::findPrinters() {
         if (!trimmed.empty())
             entries.push_back(trimmed);
     }
-    if (entries.empty())
-        findAllPrinters();
-    else
+    if (!entries.empty())
         findListedPrinters(entries);
+    else if (env_.options->isDeviceListGiven())
+        reportEmptyList();
+    else
+        findAllPrinters();
+}
+
+// A -d list that came with nothing in it (a script whose list came back
+// blank) names no printer; every printer found in its place would be flashed
+// without anybody having chosen it.
+void NoGuiRun::reportEmptyList() {
+    logLine(LogNonGuiMode, L"NoGuiRun::run(): The device list names no printer");
+    env_.console->line(L"The -d list names no printer: none is updated.");
+    Outcome outcome;
+    outcome.result = ResultNameUnmatched;
+    outcome.errorCode = ReasonNoAnswer;
+    addOutcome(outcome);
 }
 
 // A printer that answered the search but not the check may well fit the

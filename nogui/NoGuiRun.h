@@ -79,6 +79,7 @@ public:
 private:
     void findPrinters();
     void findListedPrinters(const std::vector<std::wstring>& entries);
+    void reportEmptyList();
     // The engine's search: compatible printers into found_, printers that
     // answered the search but not the check into unchecked_.
     void enumerate(IpAddressArray* addresses);

@@ -43,7 +43,8 @@ bool containsExe(const std::wstring& text) {
 } // namespace
 
 CmdLineOpts::CmdLineOpts()
-    : appMode_(1), errors_(false), force_(true), checkOnly_(false), dialogNum_(0) {
+    : appMode_(1), errors_(false), force_(true), checkOnly_(false), dialogNum_(0),
+      deviceListGiven_(false) {
     MethodTrace trace(LogKIVInit, L"CmdLineOpts::CmdLineOpts(): ");
 }
 
@@ -83,12 +84,23 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
         trace.message(L"CL option: ", option, L": ", arg(pos + 1));
         if (pos + 1 >= argc) {
             trace.message(L"Param without argument!: ", option);
+            takeSafeReading(current);
             noteIgnoredCheck(trace);
             return false;
+        }
+        // An option of ours is never another one's value: "-e -check 1"
+        // lacks the value of -e and still asks for a check.
+        if (knownOption(arg(pos + 1))) {
+            bad = true;
+            trace.message(L"Param without argument!: ", option);
+            takeSafeReading(current);
+            pos += 1;
+            continue;
         }
         if (!applyOption(current, arg(pos + 1))) {
             bad = true;
             trace.message(L"Invalid command line argument!: ", current, L" ", arg(pos + 1));
+            takeSafeReading(current);
         }
         pos += 2;
     }
@@ -96,6 +108,16 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
         trace.message(L"Command line parsing successful!");
     noteIgnoredCheck(trace);
     return !bad;
+}
+
+// An option given without a value we can read: -check still checks (reading
+// it as "update" would flash every printer found), and -d names no printer
+// rather than every printer.
+void CmdLineOpts::takeSafeReading(const std::wstring& option) {
+    if (option == L"-check")
+        checkOnly_ = true;
+    else if (option == L"-d")
+        deviceListGiven_ = true;
 }
 
 // Only the console mode can check without updating; the wizard's pages have
@@ -140,6 +162,7 @@ bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) 
         return true;
     }
     // -d: consecutive commas count as one; a lone blank is no device.
+    deviceListGiven_ = true;
     std::wstring list(value);
     size_t start = 0;
     while (start <= list.size()) {

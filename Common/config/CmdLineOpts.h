@@ -24,6 +24,10 @@ public:
     bool getCheckOnly();
     int32_t getDialogNum();
     std::vector<std::wstring>& getDeviceList();
+    // True once -d was given, even with nothing in it (a script whose list
+    // came back blank): the list then names no printer. Read without a log
+    // line.
+    bool isDeviceListGiven() const { return deviceListGiven_; }
     const std::wstring& getAppPath() const { return appPath_; }
     // Where the run's report goes; empty: no report. Read without a log line,
     // so that a run without the option logs as it always did.
@@ -33,6 +37,7 @@ private:
     // False when the value is invalid for the option (the field keeps its value).
     bool applyOption(const std::wstring& option, const wchar_t* value);
     void noteIgnoredCheck(MethodTrace& trace);
+    void takeSafeReading(const std::wstring& option);
 
     std::wstring appPath_;
     int32_t appMode_;
@@ -41,5 +46,6 @@ private:
     bool checkOnly_;
     int32_t dialogNum_;
     std::vector<std::wstring> deviceList_;
+    bool deviceListGiven_;
     std::wstring reportPath_;
 };

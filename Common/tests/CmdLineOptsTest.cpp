@@ -17,6 +17,7 @@ struct Parsed {
     bool checkOnly;
     int32_t dialog;
     Texts devices;
+    bool listGiven;
     std::wstring appPath;
 };
 
@@ -31,6 +32,7 @@ Parsed parse(std::initializer_list<const wchar_t*> args) {
     p.checkOnly = opts.getCheckOnly();
     p.dialog = opts.getDialogNum();
     p.devices = opts.getDeviceList();
+    p.listGiven = opts.isDeviceListGiven();
     p.appPath = opts.getAppPath();
     return p;
 }
@@ -70,12 +72,26 @@ TEST(CmdLineOpts, InvalidValuesKeepTheEarlierValue) {
     EXPECT_EQ(negative.dialog, 5);
 }
 
-TEST(CmdLineOpts, CheckOnlyIsASwitchLikeTheOthers) {
+TEST(CmdLineOpts, CheckOnlyIsASwitchThatNoMistakeTurnsIntoAnUpdate) {
     EXPECT_TRUE(parse({L"KIV.EXE", L"-m", L"2", L"-check", L"1", L"-e", L"1"}).checkOnly);
     EXPECT_FALSE(parse({L"KIV.EXE", L"-check", L"1", L"-check", L"2"}).checkOnly);
-    Parsed zero = parse({L"KIV.EXE", L"-check", L"1", L"-check", L"0"});
-    EXPECT_TRUE(zero.bad);
-    EXPECT_TRUE(zero.checkOnly) << "an invalid value keeps the earlier one";
+    // A check asked for in words that cannot be read, or without a value,
+    // is still a check.
+    for (std::initializer_list<const wchar_t*> args :
+         {std::initializer_list<const wchar_t*>{L"KIV.EXE", L"-check", L"2", L"-check", L"0"},
+          {L"KIV.EXE", L"-m", L"2", L"-check", L"yes"},
+          {L"KIV.EXE", L"-m", L"2", L"-check"},
+          {L"KIV.EXE", L"-check", L"-m", L"2"}}) {
+        Parsed p = parse(args);
+        EXPECT_TRUE(p.bad);
+        EXPECT_TRUE(p.checkOnly) << "argument " << (args.size() - 1);
+    }
+    // An option without its value does not swallow the next option.
+    Parsed e = parse({L"KIV.EXE", L"-m", L"2", L"-e", L"-check", L"1"});
+    EXPECT_TRUE(e.bad);
+    EXPECT_FALSE(e.errors);
+    EXPECT_TRUE(e.checkOnly);
+    EXPECT_EQ(e.mode, 2);
 }
 
 TEST(CmdLineOpts, DeviceListSplitting) {
@@ -84,6 +100,16 @@ TEST(CmdLineOpts, DeviceListSplitting) {
     EXPECT_EQ(parse({L"KIV.EXE", L"-d", L"A, B"}).devices, (Texts{L"A", L" B"}));
     EXPECT_TRUE(parse({L"KIV.EXE", L"-d", L" "}).devices.empty());
     EXPECT_EQ(parse({L"KIV.EXE", L"-d", L",x,", L"-d", L"  "}).devices, (Texts{L"x", L"  "}));
+    // A list given with nothing in it is told from no list.
+    EXPECT_FALSE(parse({L"KIV.EXE", L"-m", L"2"}).listGiven);
+    for (const wchar_t* empty : {L"", L" ", L","}) {
+        Parsed p = parse({L"KIV.EXE", L"-d", empty, L"-m", L"2"});
+        EXPECT_TRUE(p.listGiven && p.devices.empty() && p.mode == 2) << "\"" << empty << "\"";
+    }
+    EXPECT_TRUE(parse({L"KIV.EXE", L"-m", L"2", L"-d"}).listGiven);
+    Parsed beforeOption = parse({L"KIV.EXE", L"-d", L"-m", L"2"});
+    EXPECT_TRUE(beforeOption.listGiven && beforeOption.devices.empty());
+    EXPECT_EQ(beforeOption.mode, 2);
 }
 
 TEST(CmdLineOpts, UnknownArgumentNeverSwallowsAnOption) {

@@ -398,6 +398,18 @@ TEST_F(NoGuiRunTest, UnmatchedEntriesGiveAddressOrNameResults) {
     EXPECT_TRUE(engine.updated.empty());
 }
 
+// A script whose list came back blank: no printer is chosen, so none is
+// flashed, and the run does not end as a success.
+TEST_F(NoGuiRunTest, AListGivenEmptyNamesNoPrinter) {
+    engine.printers = {spoolerPrinter(L"Office", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"Lab", L"IP_10.0.0.3", L"10.0.0.3")};
+    args({L"-m", L"2", L"-e", L"1", L"-d", L"  "});
+    EXPECT_EQ(run(), ResultNameUnmatched);
+    EXPECT_TRUE(engine.updated.empty());
+    EXPECT_EQ(resultLines(), std::vector<std::wstring>{
+                                 L"Device: , Result: Failure, ErrorCode: Miscellaneous Error"});
+}
+
 TEST_F(NoGuiRunTest, UnmatchedEntryDoesNotStopTheOthers) {
     engine.printers = {spoolerPrinter(L"Office", L"IP_10.0.0.2", L"10.0.0.2")};
     args({L"-m", L"2", L"-e", L"1", L"-d", L"Office,Nowhere"});
