@@ -66,13 +66,15 @@ bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, u
         return false;
     if (values.portNumber == 0 || values.portNumber > 65535)
         return false;
-    uint32_t ignored = 0;
-    if (parseDottedIPv4(values.ipAddress, ignored))
-        address = values.ipAddress;
-    else if (parseDottedIPv4(values.hostName, ignored))
-        address = values.hostName;
-    else
+    uint32_t value = 0;
+    if (!parseDottedIPv4(values.ipAddress, value) && !parseDottedIPv4(values.hostName, value))
         return false;
+    // Written out again without leading zeros: the link reads "010" the way
+    // the socket library does, as eight, and would reach another printer
+    // than the one listed.
+    address.clear();
+    for (int shift = 24; shift >= 0; shift -= 8)
+        address += (shift == 24 ? L"" : L".") + std::to_wstring((value >> shift) & 0xff);
     port = static_cast<uint16_t>(values.portNumber);
     return true;
 }

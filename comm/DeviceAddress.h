@@ -26,6 +26,8 @@ struct SpoolerPortValues {
 
 // Where to reach the printer behind a spooler port: only raw ports with a
 // dotted address ("IPAddress" first, then "HostName") and a port 1-65535.
+// The address comes back in plain dotted decimal ("192.168.1.10" for
+// "192.168.001.010").
 bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, uint16_t& port);
 
 // Vendor and product identifiers ("vid_XXXX", "pid_XXXX", any letter case)

@@ -195,6 +195,15 @@ TEST(DeviceAddress, SpoolerPortsGiveRawTargets) {
     ASSERT_TRUE(spoolerPortTarget(values, address, port));
     EXPECT_EQ(address + L":" + std::to_wstring(port), L"127.0.0.8:9101");
 
+    // Zero-padded parts are decimal, and the link reads the address given
+    // back as the same one.
+    values.ipAddress = L"127.0.0.010";
+    ASSERT_TRUE(spoolerPortTarget(values, address, port));
+    uint32_t listed = 0, reached = 0;
+    ASSERT_TRUE(parseDottedIPv4(values.ipAddress, listed) && parseIpAddress(address, reached));
+    EXPECT_EQ(reached, listed);
+    EXPECT_EQ(address, L"127.0.0.10");
+
     SpoolerPortValues named = values, lpr = values, badPort = values;
     named.ipAddress = L"";
     named.hostName = L"printer.example"; // never looked up
