@@ -21,9 +21,10 @@ public:
 
     bool usable() const { return device_.valid() && event_.valid(); }
 
-    // Returns true with the byte count when the operation ended in time;
-    // otherwise cancels it and waits for the cancellation, so that the
-    // buffer is no longer in use when the caller returns.
+    // Returns true with the byte count when the operation ended in time, or
+    // ended on its own while it was being cancelled; otherwise cancels it and
+    // waits for the cancellation, so that the buffer is no longer in use when
+    // the caller returns.
     bool run(bool write, void* buffer, DWORD size, uint32_t timeoutMs, DWORD& done) {
         done = 0;
         OVERLAPPED ov = {};
@@ -35,8 +36,9 @@ public:
             return false;
         if (::WaitForSingleObject(event_.get(), timeoutMs) != WAIT_OBJECT_0) {
             ::CancelIo(device_.get());
-            ::GetOverlappedResult(device_.get(), &ov, &done, TRUE);
-            return false;
+            // It may have ended before the cancellation took: then its bytes
+            // went out, or came in, and count.
+            return ::GetOverlappedResult(device_.get(), &ov, &done, TRUE) != FALSE;
         }
         return ::GetOverlappedResult(device_.get(), &ov, &done, FALSE) != FALSE;
     }
