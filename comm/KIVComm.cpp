@@ -341,6 +341,21 @@ void KIVComm::enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses
     }
 }
 
+namespace {
+// The printer of an entered address keeps the name of the spooler port that
+// leads to it too, so that it can be named either way.
+void nameEnteredAddress(KIVDeviceArray& list, const NetworkTarget& target,
+                        const std::wstring& portName) {
+    for (KIVDevice* device : list) {
+        if (device->getType() == KIVDevice::TypeIpAddress && device->getPortName().empty() &&
+            device->getIPAddress() == target.address && device->getTcpPort() == target.port) {
+            device->setPortName(portName);
+            return;
+        }
+    }
+}
+} // namespace
+
 // A printer already reached through an entered address, or through an earlier
 // port with the same address and port number, is not listed again.
 void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
@@ -363,8 +378,10 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
             trace.message(L"port ", values.name, L" skipped: not a raw port with an address");
             continue;
         }
-        if (!seen.insert(std::make_pair(target.address, target.port)).second)
+        if (!seen.insert(std::make_pair(target.address, target.port)).second) {
+            nameEnteredAddress(list, target, values.name);
             continue;
+        }
         names.push_back(values.name);
         targets.push_back(target);
     }

@@ -87,12 +87,15 @@ int32_t FakeUpdater::enumerateFoundDevices(KIVOptions*, KIVDeviceArray* devices,
     ++enumerations;
     enumeratedWithAddresses = addresses != nullptr;
     // Printers behind a spooler port or on USB are always listed; a printer
-    // known only by its address is found when that address is probed.
+    // known only by its address is found when that address is probed. As the
+    // link lists them, a spooler printer whose address is probed is listed
+    // once, as the address's printer that keeps its port's name.
     for (FakeEnginePrinter& p : printers) {
         bool probed = false;
         if (addresses) {
             for (ipAddressObject* a : *addresses) {
-                if (a->getAddress() == p.ip && p.type == KIVDevice::TypeIpAddress) {
+                if (a->getAddress() == p.ip &&
+                    (p.type == KIVDevice::TypeIpAddress || p.type == KIVDevice::TypeNetwork)) {
                     probed = true;
                     a->setStatus(!p.reachable || !p.answersCheck ? ipAddressObject::NoPrinter
                                  : p.compatible                  ? ipAddressObject::PrinterFound
@@ -109,7 +112,7 @@ int32_t FakeUpdater::enumerateFoundDevices(KIVOptions*, KIVDeviceArray* devices,
         record->setName(p.name);
         record->setPortName(p.port);
         record->setIPAddress(p.ip);
-        record->setType(p.type);
+        record->setType(probed ? KIVDevice::TypeIpAddress : p.type);
         record->setCurrVer(p.answersCheck ? p.version : std::wstring());
         into->push_back(record.get());
         records_.push_back(std::move(record));

@@ -426,6 +426,8 @@ TEST_F(CommSim, SpoolerPortsAreListedWithTheirPort) {
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].getType(), KIVDevice::TypeIpAddress);
     EXPECT_EQ(found[0].getIPAddress(), simAddress(11));
+    EXPECT_EQ(found[0].getPortName(), std::wstring(TestPortPrefix) + L"entered")
+        << "named by its port as well";
     // Another model answers too; the engine is the one to turn it down.
     EXPECT_EQ(found[2].getName(), L"K306");
     EXPECT_EQ(found[2].getPortName(), std::wstring(TestPortPrefix) + L"other");

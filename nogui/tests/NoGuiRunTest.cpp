@@ -356,11 +356,12 @@ TEST_F(NoGuiRunTest, DeviceListMatchesNamePortOrAddressAfterTrimming) {
                        spoolerPrinter(L"Lab", L"IP_10.0.0.3", L"10.0.0.3"),
                        spoolerPrinter(L"Hall", L"IP_10.0.0.4", L"10.0.0.4"),
                        spoolerPrinter(L"Spare", L"IP_10.0.0.5", L"10.0.0.5")};
-    args({L"-m", L"2", L"-e", L"1", L"-d", L" Office ,IP_10.0.0.3,10.0.0.4,10.0.0.2"});
+    args({L"-m", L"2", L"-e", L"1", L"-d", L" Office ,IP_10.0.0.3,10.0.0.4,10.0.0.2,IP_10.0.0.4"});
     EXPECT_EQ(run(), ResultOk);
     EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"Office", L"Lab", L"Hall"}));
     // Each result line names the printer as the caller named it; the last
-    // entry names Office again, which is not flashed twice.
+    // two entries name Office and Hall again (Hall by the port of the
+    // address already probed), and neither is flashed twice.
     EXPECT_EQ(resultLines(), (std::vector<std::wstring>{L"Device: Office, Result: Success",
                                                         L"Device: IP_10.0.0.3, Result: Success",
                                                         L"Device: 10.0.0.4, Result: Success"}));
