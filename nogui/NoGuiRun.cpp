@@ -292,15 +292,33 @@ void NoGuiRun::enumerate(IpAddressArray* addresses) {
     env_.updater->enumerateFoundDevices(env_.options, found_, unchecked_, addresses);
 }
 
-bool NoGuiRun::sharesName(const KIVDevice& device) const {
-    int sameName = 0;
+// How many printers found share the device's name, and how many of those
+// its network address as well (ports of one print server).
+NoGuiRun::Alike NoGuiRun::alike(const KIVDevice& device) const {
+    Alike n;
     for (const KIVDeviceArray* array : {found_, unchecked_}) {
         if (!array)
             continue;
-        for (const KIVDevice* other : *array)
-            sameName += other && other->getName() == device.getName() ? 1 : 0;
+        for (const KIVDevice* other : *array) {
+            if (!other || other->getName() != device.getName())
+                continue;
+            ++n.name;
+            n.address += other->getIPAddress() == device.getIPAddress() ? 1 : 0;
+        }
     }
-    return sameName > 1;
+    return n;
+}
+
+// A printer's name in its result line: its address or port where the name
+// alone would not tell it from another.
+std::wstring NoGuiRun::lineName(const KIVDevice& device) const {
+    const Alike n = alike(device);
+    if (n.name < 2)
+        return reportName(device);
+    if (n.address > 1 && device.getType() == KIVDevice::TypeNetwork &&
+        !device.getPortName().empty())
+        return device.getName() + L" (" + device.getPortName() + L")";
+    return describeDevice(device);
 }
 
 void NoGuiRun::findAllPrinters() {
@@ -312,7 +330,7 @@ void NoGuiRun::findAllPrinters() {
             continue;
         env_.options->addDeviceToList(*device);
         trace.message(L"Found device=", device->getName());
-        lineNames_.push_back(sharesName(*device) ? describeDevice(*device) : reportName(*device));
+        lineNames_.push_back(lineName(*device));
     }
     env_.console->line(L"Found " + str(static_cast<uint32_t>(env_.options->getDevListSize())) +
                        L" compatible printer(s).");
@@ -320,8 +338,7 @@ void NoGuiRun::findAllPrinters() {
         return;
     for (const KIVDevice* device : *unchecked_) {
         if (device)
-            reportUnchecked(*device,
-                            sharesName(*device) ? describeDevice(*device) : reportName(*device));
+            reportUnchecked(*device, lineName(*device));
     }
 }
 

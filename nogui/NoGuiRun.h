@@ -85,7 +85,12 @@ private:
     void enumerate(IpAddressArray* addresses);
     void reportUnchecked(const KIVDevice& device, const std::wstring& name);
     // Another printer the search found has the same name.
-    bool sharesName(const KIVDevice& device) const;
+    struct Alike {
+        int name = 0;
+        int address = 0;
+    };
+    Alike alike(const KIVDevice& device) const;
+    std::wstring lineName(const KIVDevice& device) const;
     void findAllPrinters();
     void updatePrinters(uint32_t count);
     // One printer's whole turn; never throws.

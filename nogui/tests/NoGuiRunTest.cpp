@@ -122,12 +122,16 @@ TEST_F(NoGuiRunTest, UpdatesEveryEnumeratedPrinterAndReportsSuccess) {
 TEST_F(NoGuiRunTest, PrintersSharingANameAreToldApartInResultLines) {
     engine.printers = {spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2"),
                        spoolerPrinter(L"K206", L"IP_10.0.0.3", L"10.0.0.3"),
-                       spoolerPrinter(L"K310", L"IP_10.0.0.4", L"10.0.0.4")};
+                       spoolerPrinter(L"K310", L"IP_10.0.0.4", L"10.0.0.4"),
+                       // Another port of the print server at 10.0.0.3.
+                       spoolerPrinter(L"K206", L"IP_10.0.0.3_2", L"10.0.0.3")};
     args({L"-m", L"2", L"-e", L"1"});
     EXPECT_EQ(run(), ResultOk);
-    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{L"Device: K206 (10.0.0.2), Result: Success",
-                                                        L"Device: K206 (10.0.0.3), Result: Success",
-                                                        L"Device: K310, Result: Success"}));
+    EXPECT_EQ(resultLines(),
+              (std::vector<std::wstring>{L"Device: K206 (10.0.0.2), Result: Success",
+                                         L"Device: K206 (IP_10.0.0.3), Result: Success",
+                                         L"Device: K310, Result: Success",
+                                         L"Device: K206 (IP_10.0.0.3_2), Result: Success"}));
 }
 
 TEST_F(NoGuiRunTest, NothingFoundIsNotSuccess) {
