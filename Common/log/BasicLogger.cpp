@@ -319,8 +319,14 @@ void BasicLogger::writeBatch(const std::vector<PendingLine*>& batch) {
             anyForced = true;
         }
     }
-    if (!appendToFile(false, bytes) && anyForced)
-        appendToFile(true, forcedBytes);
+    if (appendToFile(false, bytes))
+        return;
+    // The note of lines dropped before stands with the first line; unless
+    // that line got out after all, the note is told with the next line that
+    // does.
+    const bool noteOut = anyForced && appendToFile(true, forcedBytes) && batch.front()->forced;
+    if (!noteOut)
+        impl_->droppedLines += dropped;
 }
 
 bool BasicLogger::appendToFile(bool forced, const std::string& bytes) {
@@ -353,9 +359,11 @@ bool BasicLogger::appendToFile(bool forced, const std::string& bytes) {
         if (!file.valid())
             return false;
     }
+    // A full disk or a log folder on a share that went away: not written.
     DWORD written = 0;
-    WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    return true;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
 }
 
 void BasicLogger::deleteLogFile() {
