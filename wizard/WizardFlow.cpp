@@ -33,10 +33,13 @@ KIVDevice* findListed(const KIVDeviceArray& devices, const std::wstring& entry) 
     return nullptr;
 }
 
-// A printer found again by a new search is the same printer when it sits on
-// the same port.
+// A printer found again by a new search is the same printer when it is
+// reached the same way: printers of one model share their name.
 std::wstring printerKey(const KIVDevice& device) {
-    return device.getPortName().empty() ? device.getName() : device.getPortName();
+    if (device.getType() == KIVDevice::TypeUsb)
+        return L"usb " + device.getUsbDevicePath() + L" " + device.getPortName();
+    return L"net " + device.getIPAddress() + L":" + std::to_wstring(device.getTcpPort()) + L" " +
+           device.getPortName();
 }
 
 } // namespace

@@ -370,6 +370,20 @@ TEST_F(WizardFlowTest, APrinterUpdatedOnRetryIsNoLongerAFailure) {
     engine.updated.clear();
     EXPECT_EQ(run(), ResultUpdateFailed);
     EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"A", L"B", L"B"}));
+
+    // Two printers of one model, named alike, each known only by the address
+    // an installer gave: the second one's success does not hide the first
+    // one's failure.
+    pages = ScriptedPages();
+    engine.updated.clear();
+    engine.printers = {printer(L"K206", L"10.0.0.2", KIVDevice::TypeIpAddress),
+                       printer(L"K206", L"10.0.0.3", KIVDevice::TypeIpAddress)};
+    for (FakeEnginePrinter& p : engine.printers)
+        p.port.clear();
+    args({L"-m", L"3", L"-d", L"10.0.0.2,10.0.0.3"});
+    workers.exitCodes = {UpdateOutcome::Failed, UpdateOutcome::Updated};
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(engine.updated.size(), 2u);
 }
 
 TEST_F(WizardFlowTest, ModeThreeChecksTheListAgainstASynchronousEnumeration) {
