@@ -324,6 +324,8 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
             trace_->message(L"Update not attempted, device already up to date. device=", name);
             ++notUpdated_;
             result_ = ResultUpToDate;
+            // A printer whose flash was told as failed but took after all.
+            failed_.erase(printerKey(device));
             record(&device, name, result_, StatusMessenger::DeviceAlreadyUpToDate,
                    device.getCurrVer(), device.getCurrVer());
             return Go;
@@ -374,7 +376,10 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
         return Go;
     }
     result_ = ResultOk;
-    failed_.erase(printerKey(device));
+    // Its failure was told on a line of its own; the last line about it
+    // tells how it ended.
+    if (failed_.erase(printerKey(device)) != 0 && env_.messenger)
+        env_.messenger->displayStatus(name, false, StatusMessenger::NoError, nullptr);
     env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
     // Asked again only for a report: what the printer says now, never the
     // package's version in its place.
@@ -430,6 +435,13 @@ WizardFlow::Step WizardFlow::summary(bool* rescan) {
     case PageConfirm:
         // Log readers search for this line as it stands.
         trace_->message(L"Summary Dialog - Closed (retry button 0");
+        // The record goes by the printers in the list, which the retry
+        // forgets: one updated in this pass is recorded now, whatever the
+        // passes after it do.
+        if (anyUpdatedInList()) {
+            trace_->message(L"Store version in registry");
+            env_.recordVersion(env_.options, context_.packageVersion);
+        }
         env_.options->clearDeviceList();
         *rescan = true;
         return Go;
@@ -442,6 +454,16 @@ WizardFlow::Step WizardFlow::summary(bool* rescan) {
     default:
         return Go;
     }
+}
+
+bool WizardFlow::anyUpdatedInList() const {
+    for (uint32_t i = 0; i < env_.options->getDevListSize(); ++i) {
+        KIVDevice device;
+        if (env_.options->getDeviceAt(i, device) == 0 &&
+            device.getUpdateStatus() == KIVDevice::Updated)
+            return true;
+    }
+    return false;
 }
 
 // The arrays of earlier enumerations stay with their workers until those have

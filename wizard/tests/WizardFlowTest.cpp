@@ -355,14 +355,32 @@ TEST_F(WizardFlowTest, RetryFromSummaryEnumeratesAgainAndKeepsCounting) {
 
 // The run ends with a failure only for a printer that the run left failed.
 TEST_F(WizardFlowTest, APrinterUpdatedOnRetryIsNoLongerAFailure) {
+    // Its failure line is followed by one of its success; the version is
+    // recorded for B's update before the retry forgets it, and again at the end.
+    args({L"-e", L"1"});
     engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3")};
     pages.script[PageKind::Summary] = {PageConfirm, PageSecond};
     workers.exitCodes = {UpdateOutcome::Failed, UpdateOutcome::Updated, UpdateOutcome::Updated,
                          UpdateOutcome::Updated};
     EXPECT_EQ(run(), ResultOk);
     EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"A", L"B", L"A", L"B"}));
+    EXPECT_EQ(out.str(), L"Device: A, Result: Failure, ErrorCode: ErrorUpdateFailed\n"
+                         L"Device: A, Result: Success\n");
+    EXPECT_EQ(recorded, 2);
+
+    // The flash took although its check failed: found up to date on the
+    // retry (-f 2), the printer is no failure either.
+    pages = ScriptedPages();
+    pages.script[PageKind::Summary] = {PageConfirm, PageSecond};
+    engine.printers = {printer(L"A", L"10.0.0.2")};
+    engine.printers[0].updateResult = IUpdater::UpdateFailed;
+    engine.duringUpdate = [this](const std::wstring&) { engine.printers[0].packageNewer = false; };
+    args({L"-f", L"2"});
+    EXPECT_EQ(run(), ResultUpToDate);
+    engine.duringUpdate = nullptr;
 
     // The first pass fails A, the retry updates only B: A is still failed.
+    engine.printers = {printer(L"A", L"10.0.0.2"), printer(L"B", L"10.0.0.3")};
     pages = ScriptedPages();
     pages.script[PageKind::Summary] = {PageConfirm, PageSecond};
     pages.picks = {{}, {deviceOf(engine.printers[1])}};
