@@ -336,7 +336,12 @@ bool ISDUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
         return true;
     case VersionCompare::Equal:
         trace.message(L"deviceFWVersion is equal to the packageFWVersion");
-        versionEqual = true;
+        // The comparison leaves the firmware letter out; an image of another
+        // letter is another image, and an update that leaves it did not take.
+        versionEqual =
+            VersionCompare::firmwareLetter(device) == VersionCompare::firmwareLetter(package);
+        if (!versionEqual)
+            trace.message(L"deviceFWVersion has another firmware letter");
         return false;
     case VersionCompare::DeviceNewer:
         break;

@@ -563,6 +563,22 @@ TEST_F(FlashUpdate, FirmwareLetterChange) {
     EXPECT_EQ(com_->calls[1], StatusQuery);
 }
 
+// A letter change that the list allows, to an image of the same build: the
+// printer that kept its old letter was not updated.
+TEST_F(FlashUpdate, AnotherLetterOfTheSameBuildIsNotTheUpdate) {
+    config_.set("Retries", "0");
+    config_.set("SprList", "K206_H082511_00");
+    FakePrinter& p = com_->printer(L"P1");
+    p.aio = p.flashedAio = "K206_H082511_00";
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion has another "
+                     "firmware letter"),
+              1u);
+    p.aio = "K206_H082511_00";
+    p.flashedAio = "K206_G082511_00";
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+}
+
 TEST_F(FlashUpdate, UnreadableVersionDuringTheLetterCheckIsCode13) {
     // The printer answers the readiness probe, but its version reply is not
     // one: nothing is known about its letter, and nothing is flashed.
