@@ -115,15 +115,17 @@ std::wstring itemFault(StepType type, const std::wstring& item) {
     }
     if (!isSecondsField(seconds))
         return L"the seconds are not a whole number";
+    if (EngineText::leadingInt(seconds) > MaxWaitSeconds)
+        return L"the wait is longer than a day";
     return std::wstring();
 }
 
-bool parseTimer(const std::wstring& value, int32_t minimum, int32_t& out) {
+bool parseTimer(const std::wstring& value, int32_t minimum, int32_t maximum, int32_t& out) {
     std::wstring text = trimBlanks(value);
     if (text.empty() || !isSecondsField(text))
         return false;
     out = EngineText::leadingInt(text);
-    return out >= minimum;
+    return out >= minimum && out <= maximum;
 }
 
 std::wstring sendFailureText(int32_t rc) {

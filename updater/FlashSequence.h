@@ -48,9 +48,14 @@ bool isHexCommand(const std::wstring& command);
 // file is in the package is the caller's question.
 std::wstring itemFault(StepType type, const std::wstring& item);
 
-// A timer of config.ini: a whole number of at least minimum. False for
+// The longest wait a timer or a step of config.ini may ask for: the update
+// worker is waited for without a bound of its own, so every wait of the
+// flash must have one.
+constexpr int32_t MaxWaitSeconds = 24 * 60 * 60;
+
+// A timer of config.ini: a whole number from minimum to maximum. False for
 // anything else, which the flash must not guess at.
-bool parseTimer(const std::wstring& value, int32_t minimum, int32_t& out);
+bool parseTimer(const std::wstring& value, int32_t minimum, int32_t maximum, int32_t& out);
 
 // Why a file send failed, from the link's result code.
 std::wstring sendFailureText(int32_t rc);

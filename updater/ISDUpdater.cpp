@@ -28,6 +28,8 @@ const uint32_t FlashScanPauseMs = 1000;
 const uint32_t ResetPollMs = 500;
 const uint32_t WaitStepMs = 2000;
 const int VerifiedPercent = 99;
+// More tries than anybody means, and few enough that counting them cannot wrap.
+const int32_t MaxRetries = 1000;
 
 void openConfig(CIniReader& ini, KIVOptions* options) {
     ini.setINIFileName(options->getConfigIniPath());
@@ -609,19 +611,21 @@ int32_t ISDUpdater::checkFirmwareLetter(FlashRun& run, CIniReader& ini, bool spr
 // FlashTimeout is the deadline of every reset wait and the scale of the
 // progress: without a positive one a printer applying its image is failed.
 bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
+    using FlashSequence::MaxWaitSeconds;
     struct Timer {
         const wchar_t* key;
         int32_t* target;
         int32_t minimum;
-    } timers[] = {{L"FlashTimeout", &run.budget, 1},
-                  {L"BootTimeout", &run.bootTimeout, 0},
-                  {L"RetryTimeout", &run.retryTimeout, 0},
-                  {L"Retries", &run.retries, 0}};
+        int32_t maximum;
+    } timers[] = {{L"FlashTimeout", &run.budget, 1, MaxWaitSeconds},
+                  {L"BootTimeout", &run.bootTimeout, 0, MaxWaitSeconds},
+                  {L"RetryTimeout", &run.retryTimeout, 0, MaxWaitSeconds},
+                  {L"Retries", &run.retries, 0, MaxRetries}};
     for (const Timer& timer : timers) {
         std::wstring value;
         if (!requiredValue(ini, timer.key, value, run.trace))
             return false;
-        if (!FlashSequence::parseTimer(value, timer.minimum, *timer.target)) {
+        if (!FlashSequence::parseTimer(value, timer.minimum, timer.maximum, *timer.target)) {
             run.trace.message(L"Invalid value in config.ini: ", timer.key, L"=", value,
                               L" - Update Failed!");
             return false;

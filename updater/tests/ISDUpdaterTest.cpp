@@ -876,6 +876,14 @@ TEST_F(FlashUpdate, MissingTimerFailsBeforeTalkingToThePrinter) {
     config_.remove("CheckSpr");
     EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
     EXPECT_EQ(logged("ISDUpdater::update(): Missing key in config.ini: CheckSpr"), 1u);
+    // Tries that could never be counted out are refused the same way.
+    config_.set("CheckSpr", "true");
+    config_.set("Retries", "2147483647");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Invalid value in config.ini: Retries=2147483647 - "
+                     "Update Failed!"),
+              1u);
+    EXPECT_EQ(com_->count(StatusQuery), 0u);
 }
 
 // ---------------------------------------------------------------------------

@@ -329,11 +329,17 @@ TEST(FlashSequence, ItemsAndTimersAreCheckedAsWritten) {
     EXPECT_NE(itemFault(FlashSequence::StepFiles, L"flash.fls:-3"), L"");
     // One colon: the field after it is the seconds, not an expected reply.
     EXPECT_NE(itemFault(FlashSequence::StepCmds, L"1B2A:A500"), L"");
+    // Every wait is bounded: a step or a timer of more than a day is refused.
+    EXPECT_EQ(itemFault(FlashSequence::StepExec, L"POR_ALERT:86400"), L"");
+    EXPECT_NE(itemFault(FlashSequence::StepExec, L"POR_ALERT:86401"), L"");
+    EXPECT_NE(itemFault(FlashSequence::StepCmds, L"1B2A:A5:99999999999"), L"");
     int32_t value = -1;
-    EXPECT_TRUE(FlashSequence::parseTimer(L" 145 ", 1, value));
+    EXPECT_TRUE(FlashSequence::parseTimer(L" 145 ", 1, 200, value));
     EXPECT_EQ(value, 145);
-    EXPECT_FALSE(FlashSequence::parseTimer(L"0", 1, value));
-    EXPECT_FALSE(FlashSequence::parseTimer(L"12s", 0, value));
+    EXPECT_FALSE(FlashSequence::parseTimer(L"0", 1, 200, value));
+    EXPECT_FALSE(FlashSequence::parseTimer(L"12s", 0, 200, value));
+    EXPECT_FALSE(FlashSequence::parseTimer(L"201", 0, 200, value));
+    EXPECT_FALSE(FlashSequence::parseTimer(L"99999999999", 0, 200, value));
 }
 
 TEST(FlashSequence, ProgressIsTheCeilingOfElapsedOverBudget) {
