@@ -9,7 +9,9 @@
 
 namespace {
 const uint32_t kBufferChars = 2000;
-}
+// The most a value or list is read to; longer ones are cut there.
+const uint32_t kMostChars = 1u << 20;
+} // namespace
 
 CIniReader::CIniReader() : lastCount_(0) {
     MethodTrace trace(LogKIVInit, L"CIniReader::CIniReader: ");
@@ -31,10 +33,26 @@ ProfileMemo& profileMemo() {
     return memo;
 }
 
+// Reads an answer into text, read again into a larger buffer while it fills
+// the buffer: the system cuts a longer value (or list, which ends with two
+// NULs) to the buffer without a word, and a sequence cut short would run
+// only its first steps. Returns the count, the text holding it and its NULs.
+template <class SystemRead>
+uint32_t readWhole(ProfileMemo::Lookup& lookup, const std::wstring& what, bool list,
+                   std::wstring& text, SystemRead system) {
+    const uint32_t reserved = list ? 2 : 1;
+    for (uint32_t size = kBufferChars;; size *= 4) {
+        text.assign(size, L'\0');
+        const uint32_t count = lookup.read(what, &text[0], size, system);
+        if (count + reserved < size || size >= kMostChars)
+            return count < size - reserved ? count : size - reserved;
+    }
+}
+
 uint32_t readValue(ProfileMemo::Lookup& lookup, const std::wstring& path,
-                   const std::wstring& section, const wchar_t* key, wchar_t* buffer) {
+                   const std::wstring& section, const wchar_t* key, std::wstring& text) {
     const std::wstring what = key ? L"v" + section + L'\0' + key : L"k" + section;
-    return lookup.read(what, buffer, kBufferChars, [&](wchar_t* into, uint32_t size) {
+    return readWhole(lookup, what, key == nullptr, text, [&](wchar_t* into, uint32_t size) {
         return profileString(section.c_str(), key, L"", into, size, path.c_str());
     });
 }
@@ -43,12 +61,10 @@ uint32_t readValue(ProfileMemo::Lookup& lookup, const std::wstring& path,
 // until it returns true. Returns the count of the name list.
 template <class Visit>
 int forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit visit) {
-    std::wstring names(kBufferChars, L'\0');
-    uint32_t count = lookup.read(L"n", &names[0], kBufferChars, [&](wchar_t* into, uint32_t size) {
+    std::wstring names;
+    const uint32_t count = readWhole(lookup, L"n", true, names, [&](wchar_t* into, uint32_t size) {
         return profileSectionNames(into, size, path.c_str());
     });
-    if (count > kBufferChars)
-        count = kBufferChars;
     std::wstring section;
     for (uint32_t i = 0; i < count; ++i) {
         if (names[i] != L'\0') {
@@ -70,10 +86,10 @@ bool CIniReader::keyExists(const std::wstring& key) {
     if (path_.empty())
         return false;
     bool found = false;
-    std::wstring value(kBufferChars, L'\0');
+    std::wstring value;
     ProfileMemo::Lookup lookup(profileMemo(), path_);
     lastCount_ = forEachSection(lookup, path_, [&](const std::wstring& section) {
-        uint32_t count = readValue(lookup, path_, section, key.c_str(), &value[0]);
+        uint32_t count = readValue(lookup, path_, section, key.c_str(), value);
         lastCount_ = static_cast<int>(count);
         found = count > 0;
         return found;
@@ -86,14 +102,13 @@ const std::vector<std::wstring>& CIniReader::getKeyValue(const std::wstring& key
     keyValues_.clear();
     if (path_.empty())
         return keyValues_;
-    std::wstring value(kBufferChars, L'\0');
+    std::wstring value;
     ProfileMemo::Lookup lookup(profileMemo(), path_);
     lastCount_ = forEachSection(lookup, path_, [&](const std::wstring& section) {
-        uint32_t count = readValue(lookup, path_, section, key.c_str(), &value[0]);
+        uint32_t count = readValue(lookup, path_, section, key.c_str(), value);
         lastCount_ = static_cast<int>(count);
         if (count > 0)
-            appendCommaPieces(value.data(), count < kBufferChars ? count : kBufferChars - 1,
-                              keyValues_);
+            appendCommaPieces(value.data(), count, keyValues_);
         return false;
     });
     return keyValues_;
@@ -112,11 +127,9 @@ const std::vector<std::wstring>& CIniReader::getSectionKeys(const std::wstring& 
     sectionKeys_.clear();
     if (path_.empty())
         return sectionKeys_;
-    std::wstring keys(kBufferChars, L'\0');
+    std::wstring keys;
     ProfileMemo::Lookup lookup(profileMemo(), path_);
-    uint32_t count = readValue(lookup, path_, section, nullptr, &keys[0]);
-    if (count > kBufferChars)
-        count = kBufferChars;
+    uint32_t count = readValue(lookup, path_, section, nullptr, keys);
     lastCount_ = static_cast<int>(count);
     appendNullSeparated(keys.data(), count, sectionKeys_);
     return sectionKeys_;

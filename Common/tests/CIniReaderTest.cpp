@@ -88,6 +88,25 @@ TEST_F(IniFile, SectionKeysInFileOrderIncludingEmptyValues) {
     EXPECT_TRUE(reader.getSectionKeys(L"Absent").empty());
 }
 
+// A value, a key list and a section list each far longer than one read's
+// buffer come whole, not cut at the buffer's end.
+TEST_F(IniFile, LongValuesAndListsAreReadWhole) {
+    std::string items, keys, sections;
+    for (int i = 0; i < 300; ++i) {
+        items += (i ? "," : "") + std::string("AABB:A5:") + std::to_string(i % 10);
+        keys += "Key" + std::to_string(100000 + i) + "=x\r\n";
+        sections += "[Section" + std::to_string(100000 + i) + "]\r\n";
+    }
+    CIniReader reader;
+    reader.setINIFileName(write("[UpdateSequence]\r\n1.Cmds=" + items + "\r\n" + keys + sections +
+                                "[Last]\r\nAtTheEnd=1\r\n"));
+    const Texts& values = reader.getKeyValue(L"1.Cmds");
+    ASSERT_EQ(values.size(), 300u);
+    EXPECT_EQ(values.back(), L"AABB:A5:9");
+    EXPECT_EQ(reader.getSectionKeys(L"UpdateSequence").size(), 301u);
+    EXPECT_TRUE(reader.keyExists(L"AtTheEnd"));
+}
+
 TEST_F(IniFile, PackageConfigAsShipped) {
     CIniReader reader;
     std::wstring path =
