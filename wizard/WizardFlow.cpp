@@ -35,11 +35,19 @@ KIVDevice* findListed(const KIVDeviceArray& devices, const std::wstring& entry) 
 
 // A printer found again by a new search is the same printer when it is
 // reached the same way: printers of one model share their name.
+// A USB printer's port name is its place in the search's list, which can
+// change between searches; its device path does not.
 std::wstring printerKey(const KIVDevice& device) {
     if (device.getType() == KIVDevice::TypeUsb)
-        return L"usb " + device.getUsbDevicePath() + L" " + device.getPortName();
+        return L"usb " + (device.getUsbDevicePath().empty() ? device.getPortName()
+                                                            : device.getUsbDevicePath());
     return L"net " + device.getIPAddress() + L":" + std::to_wstring(device.getTcpPort()) + L" " +
            device.getPortName();
+}
+
+// The main firmware part of a version text ("K206_G082511_00|panel|scan").
+std::wstring mainPart(const std::wstring& version) {
+    return version.substr(0, version.find(L'|'));
 }
 
 } // namespace
@@ -324,8 +332,12 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
             trace_->message(L"Update not attempted, device already up to date. device=", name);
             ++notUpdated_;
             result_ = ResultUpToDate;
-            // A printer whose flash was told as failed but took after all.
-            failed_.erase(printerKey(device));
+            // A printer whose flash was told as failed but took after all:
+            // it reports the package's firmware to the letter (not merely a
+            // version the comparison does not call older).
+            if (!device.getCurrVer().empty() &&
+                mainPart(device.getCurrVer()) == mainPart(context_.packageVersion))
+                failed_.erase(printerKey(device));
             record(&device, name, result_, StatusMessenger::DeviceAlreadyUpToDate,
                    device.getCurrVer(), device.getCurrVer());
             return Go;

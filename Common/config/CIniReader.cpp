@@ -5,6 +5,7 @@
 #include "ProfileFile.h"
 #include "ProfileMemo.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -41,7 +42,7 @@ template <class SystemRead>
 uint32_t readWhole(ProfileMemo::Lookup& lookup, const std::wstring& what, bool list,
                    std::wstring& text, SystemRead system) {
     const uint32_t reserved = list ? 2 : 1;
-    for (uint32_t size = kBufferChars;; size *= 4) {
+    for (uint32_t size = kBufferChars;; size = std::min(size * 4, kMostChars)) {
         text.assign(size, L'\0');
         const uint32_t count = lookup.read(what, &text[0], size, system);
         if (count + reserved < size || size >= kMostChars)

@@ -364,8 +364,9 @@ TEST_F(NoGuiRunTest, DeviceListMatchesNamePortOrAddressAfterTrimming) {
     EXPECT_EQ(run(), ResultOk);
     EXPECT_EQ(engine.updated, (std::vector<std::wstring>{L"Office", L"Lab", L"Hall"}));
     // Each result line names the printer as the caller named it; the last
-    // two entries name Office and Hall again (Hall by the port of the
-    // address already probed), and neither is flashed twice.
+    // two entries name Office and Hall again (Hall by its port, after its
+    // address made it the address's printer, which keeps the port's name as
+    // the link lists it), and neither is flashed twice.
     EXPECT_EQ(resultLines(), (std::vector<std::wstring>{L"Device: Office, Result: Success",
                                                         L"Device: IP_10.0.0.3, Result: Success",
                                                         L"Device: 10.0.0.4, Result: Success"}));
