@@ -34,9 +34,9 @@ KIVDevice* findListed(const KIVDeviceArray& devices, const std::wstring& entry) 
 }
 
 // A printer found again by a new search is the same printer when it is
-// reached the same way: printers of one model share their name.
-// A USB printer's port name is its place in the search's list, which can
-// change between searches; its device path does not.
+// reached the same way, not when it has the same name (printers of one model
+// share theirs). A USB printer's port name is its place in the search's list,
+// which can change between searches; its device path does not.
 std::wstring printerKey(const KIVDevice& device) {
     if (device.getType() == KIVDevice::TypeUsb)
         return L"usb " + (device.getUsbDevicePath().empty() ? device.getPortName()

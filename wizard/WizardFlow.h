@@ -85,8 +85,8 @@ private:
     int32_t result_;
     int32_t notUpdated_;
     bool finished_;
-    // Printers (by port) whose last update in this run failed; one updated
-    // after a retry leaves it.
+    // Printers (by printerKey: how each is reached) whose last update in
+    // this run failed; one updated after a retry leaves it.
     std::set<std::wstring> failed_;
     std::chrono::steady_clock::time_point turnStart_;
     // The update worker's job and its device: kept until the worker has ended.
