@@ -37,7 +37,15 @@ std::wstring composeErrorBody(const std::wstring& label, const std::wstring step
 }
 
 uint32_t outcomeString(int32_t updateStatus) {
-    return updateStatus == KIVDevice::Updated ? Str::Success : Str::Failed;
+    switch (updateStatus) {
+    case KIVDevice::Updated:
+        return Str::Success;
+    // Skipped, not failed: the Select-device page says the same of it.
+    case KIVDevice::UpToDate:
+        return Str::UpToDate;
+    default:
+        return Str::Failed;
+    }
 }
 
 std::wstring revisionLetter(const std::wstring& version) {

@@ -332,6 +332,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
             trace_->message(L"Update not attempted, device already up to date. device=", name);
             ++notUpdated_;
             result_ = ResultUpToDate;
+            env_.options->setDeviceStatusAt(i, KIVDevice::UpToDate);
             // A printer whose flash was told as failed but took after all:
             // it reports the package's firmware to the letter (not merely a
             // version the comparison does not call older).

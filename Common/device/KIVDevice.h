@@ -15,7 +15,9 @@ public:
         TypeNetwork = 3,   // found through a spooler TCP/IP port
         TypeUsb = 4,
     };
-    enum UpdateStatus : int32_t { NotHandled = 0, Updated = 1, UpdateFailed = 2 };
+    // UpToDate: not flashed, because the printer already had the package's
+    // firmware or a newer one.
+    enum UpdateStatus : int32_t { NotHandled = 0, Updated = 1, UpdateFailed = 2, UpToDate = 3 };
 
     KIVDevice();
     KIVDevice(const KIVDevice& other);

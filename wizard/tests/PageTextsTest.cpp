@@ -46,6 +46,7 @@ TEST(PageTexts, ComposedBodyOutcomeAndRevisionLetter) {
     EXPECT_EQ(outcomeString(KIVDevice::Updated), Str::Success);
     EXPECT_EQ(outcomeString(KIVDevice::UpdateFailed), Str::Failed);
     EXPECT_EQ(outcomeString(KIVDevice::NotHandled), Str::Failed);
+    EXPECT_EQ(outcomeString(KIVDevice::UpToDate), Str::UpToDate);
 
     EXPECT_EQ(revisionLetter(L"K417_C020513_00|PANEL_X"), L"C");
     EXPECT_EQ(revisionLetter(L"K417"), L"K");

@@ -160,7 +160,9 @@ TEST_P(Pages, SummaryListsTheOutcomes) {
     s.options.addDeviceToList(*s.device(KIVDevice::TypeNetwork, L"B", L"IP_1", L"10.0.0.2", L"v2"));
     s.options.addDeviceToList(*s.device(KIVDevice::TypeIpAddress, L"C", L"", L"10.0.0.3", L"v3"));
     s.options.setDeviceStatusAt(0, KIVDevice::Updated);
+    s.options.addDeviceToList(*s.device(KIVDevice::TypeIpAddress, L"D", L"", L"10.0.0.4", L"v4"));
     s.options.setDeviceStatusAt(2, KIVDevice::UpdateFailed);
+    s.options.setDeviceStatusAt(3, KIVDevice::UpToDate);
     KIVFinish summary(&s.context, s.lang);
     EXPECT_EQ(
         run(summary,
@@ -177,13 +179,15 @@ TEST_P(Pages, SummaryListsTheOutcomes) {
                 EXPECT_EQ(listColumnWidth(d, Ctl::Summary::List, 0), 249);
                 EXPECT_GE(listColumnWidth(d, Ctl::Summary::List, 1), 200);
                 const std::vector<ListRow> rows = listRows(d, Ctl::Summary::List);
-                EXPECT_EQ(rows.size(), 3u);
-                if (rows.size() == 3) {
+                EXPECT_EQ(rows.size(), 4u);
+                if (rows.size() == 4) {
                     EXPECT_EQ(rows[0].first + L"|" + rows[0].second,
                               L"USB001|" + s.t(Str::Success));
                     EXPECT_EQ(rows[1].first + L"|" + rows[1].second, L"B|" + s.t(Str::Failed));
                     EXPECT_EQ(rows[2].first + L"|" + rows[2].second,
                               L"10.0.0.3|" + s.t(Str::Failed));
+                    EXPECT_EQ(rows[3].first + L"|" + rows[3].second,
+                              L"10.0.0.4|" + s.t(Str::UpToDate));
                 }
                 click(d, Ctl::Summary::Retry);
             }),

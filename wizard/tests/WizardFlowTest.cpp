@@ -291,6 +291,8 @@ TEST_F(WizardFlowTest, RunResultsOfTheUpdateLoop) {
     EXPECT_EQ(run(), ResultUpToDate);
     EXPECT_TRUE(engine.updated.empty());
     EXPECT_EQ(out.str(), L"Device: A, Result: Failure, ErrorCode: DeviceAlreadyUpToDate\n");
+    // The Summary tells it as up to date, not as failed.
+    EXPECT_EQ(statusAtRecord, (std::vector<int32_t>{KIVDevice::UpToDate}));
 
     // Two printers skipped: 17 whatever the last one did.
     engine.printers.push_back(printer(L"B", L"10.0.0.3"));
