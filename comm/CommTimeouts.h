@@ -41,6 +41,29 @@ inline uint32_t fileStallMs(int32_t flashTimeoutSeconds) {
     const uint32_t budgetMs = static_cast<uint32_t>(flashTimeoutSeconds) * 1000;
     return budgetMs < SendStallMs ? SendStallMs : budgetMs;
 }
+// A whole file is bounded too: a printer that keeps taking a few bytes just
+// inside the stall limit would otherwise hold its update (and, in a fleet,
+// every result line after it) for hours. The update's own budget is the
+// bound, since an update whose transfer outlasts it fails anyway; without a
+// usable budget, this.
+constexpr uint32_t FileTotalMs = 30 * 60 * 1000;
+
+inline uint32_t fileTotalMs(int32_t flashTimeoutSeconds) {
+    if (flashTimeoutSeconds <= 0 ||
+        static_cast<uint32_t>(flashTimeoutSeconds) >= FileTotalMs / 1000)
+        return FileTotalMs;
+    return static_cast<uint32_t>(flashTimeoutSeconds) * 1000;
+}
+
+// How long the next wait of a file send may take, spentMs into it: the stall
+// limit, cut to what is left of the whole; 0 once nothing is left.
+inline uint32_t fileWaitMs(uint32_t stallMs, uint32_t totalMs, uint32_t spentMs) {
+    if (spentMs >= totalMs)
+        return 0;
+    const uint32_t left = totalMs - spentMs;
+    return left < stallMs ? left : stallMs;
+}
+
 // After a file, the printer closes its side once it has read everything. One
 // that keeps the link open is not waited for longer than this: our close is
 // graceful, so the bytes still queued are delivered all the same.

@@ -188,8 +188,10 @@ int32_t KIVComm::sendFile(KIVDevice* device, const wchar_t* path) {
         return BadArgument;
     try {
         std::unique_ptr<Transport> transport = transportFor(*device);
-        const uint32_t stallMs = fileStallMs();
-        Transport::Result result = transport->sendFile(path, stallMs);
+        const int32_t budget = flashTimeoutSeconds();
+        const uint32_t stallMs = CommTimeouts::fileStallMs(budget);
+        Transport::Result result =
+            transport->sendFile(path, stallMs, CommTimeouts::fileTotalMs(budget));
         trace.message(L"device=", transport->describe(), L" file=", path, L" stall limit ms=",
                       stallMs);
         trace.setResult(std::to_wstring(result));
@@ -228,10 +230,10 @@ int32_t KIVComm::extension2(uint32_t) {
     return 0;
 }
 
-uint32_t KIVComm::fileStallMs() {
+int32_t KIVComm::flashTimeoutSeconds() {
     std::wstring path = options_ ? options_->getConfigIniPath() : std::wstring();
     if (path.empty())
-        return CommTimeouts::fileStallMs(0);
+        return 0;
     CIniReader ini;
     ini.setINIFileName(path);
     // A leading decimal number, as the engine reads its timers; anything
@@ -241,7 +243,7 @@ uint32_t KIVComm::fileStallMs() {
     long seconds = std::wcstol(value.c_str(), nullptr, 10);
     if (seconds < 0 || seconds > 0x7FFFFFFF)
         seconds = 0;
-    return CommTimeouts::fileStallMs(static_cast<int32_t>(seconds));
+    return static_cast<int32_t>(seconds);
 }
 
 namespace {

@@ -72,8 +72,8 @@ private:
                      unsigned char** reply, uint32_t* length, RawStart rawStart);
     std::vector<uint8_t>& replyBuffer();
     void releaseEndedThreadsBuffers();
-    // How long a file send waits for a printer that stopped taking bytes.
-    uint32_t fileStallMs();
+    // The package's FlashTimeout, which bounds a file send; 0 when unusable.
+    int32_t flashTimeoutSeconds();
     void enumerateAddresses(KIVDeviceArray& list, IpAddressArray& addresses, MethodTrace& trace);
     void enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* addresses,
                                MethodTrace& trace);

@@ -90,7 +90,10 @@ ScopedSocket connectTo(const std::wstring& address, uint16_t port) {
     return s;
 }
 
-bool sendAll(SOCKET s, const uint8_t* data, size_t size, uint32_t stallMs) {
+// Each wait for room is at most stallMs, and all of them together end at
+// totalMs after start (a tick count).
+bool sendAll(SOCKET s, const uint8_t* data, size_t size, uint32_t stallMs, DWORD start,
+             uint32_t totalMs) {
     while (size > 0) {
         int chunk =
             size > SendPieceBytes ? static_cast<int>(SendPieceBytes) : static_cast<int>(size);
@@ -99,7 +102,9 @@ bool sendAll(SOCKET s, const uint8_t* data, size_t size, uint32_t stallMs) {
             data += sent;
             size -= static_cast<size_t>(sent);
         } else if (sent < 0 && ::WSAGetLastError() == WSAEWOULDBLOCK) {
-            if (!waitWritable(s, stallMs))
+            const uint32_t waitMs =
+                CommTimeouts::fileWaitMs(stallMs, totalMs, ::GetTickCount() - start);
+            if (waitMs == 0 || !waitWritable(s, waitMs))
                 return false;
         } else {
             return false;
@@ -157,14 +162,17 @@ Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,
     ScopedSocket s = connectTo(address_, port_);
     if (!s)
         return Unreachable;
-    if (!sendAll(s.get(), command.data(), command.size(), CommTimeouts::SendStallMs))
+    if (!sendAll(s.get(), command.data(), command.size(), CommTimeouts::SendStallMs,
+                 ::GetTickCount(), CommTimeouts::SendStallMs))
         return SendFailed;
     SocketChannel channel(s.get());
     reply = collectReply(channel, ReplyReader::modeForCommand(command), rawStart);
     return reply.empty() ? NoReply : Ok;
 }
 
-Transport::Result TcpTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
+Transport::Result TcpTransport::sendFile(const std::wstring& path, uint32_t stallMs,
+                                         uint32_t totalMs) {
+    const DWORD start = ::GetTickCount();
     FileStream file(path, SendPieceBytes);
     if (!file.isOpen())
         return FileError;
@@ -178,8 +186,9 @@ Transport::Result TcpTransport::sendFile(const std::wstring& path, uint32_t stal
     int sendBuffer = static_cast<int>(FileSendBufferBytes);
     ::setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&sendBuffer),
                  sizeof sendBuffer);
-    const Result sent = file.sendTo(
-        [&](const uint8_t* data, size_t size) { return sendAll(s.get(), data, size, stallMs); });
+    const Result sent = file.sendTo([&](const uint8_t* data, size_t size) {
+        return sendAll(s.get(), data, size, stallMs, start, totalMs);
+    });
     if (sent != Ok)
         return sent;
     ::shutdown(s.get(), SD_SEND);

@@ -37,8 +37,8 @@ public:
         return exchange(command, reply, RawStart::InTime);
     }
     // Streams the whole file on one link; SendFailed once the printer has
-    // taken no byte for stallMs.
-    virtual Result sendFile(const std::wstring& path, uint32_t stallMs) = 0;
+    // taken no byte for stallMs, or the file is not sent whole in totalMs.
+    virtual Result sendFile(const std::wstring& path, uint32_t stallMs, uint32_t totalMs) = 0;
     // For log lines: where this transport goes.
     virtual std::wstring describe() const = 0;
 };

@@ -79,11 +79,17 @@ private:
     OverlappedIo& io_;
 };
 
-bool writeAll(OverlappedIo& io, const uint8_t* data, size_t size, uint32_t stallMs) {
+// Each write waits at most stallMs, and all of them together end at totalMs
+// after start (a tick count).
+bool writeAll(OverlappedIo& io, const uint8_t* data, size_t size, uint32_t stallMs, DWORD start,
+              uint32_t totalMs) {
     while (size > 0) {
         DWORD chunk = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
         DWORD done = 0;
-        if (!io.run(true, const_cast<uint8_t*>(data), chunk, stallMs, done) || done == 0)
+        const uint32_t waitMs =
+            CommTimeouts::fileWaitMs(stallMs, totalMs, ::GetTickCount() - start);
+        if (waitMs == 0 || !io.run(true, const_cast<uint8_t*>(data), chunk, waitMs, done) ||
+            done == 0)
             return false;
         data += done;
         size -= done;
@@ -104,20 +110,24 @@ Transport::Result UsbTransport::exchange(const std::vector<uint8_t>& command,
     OverlappedIo io(path_);
     if (!io.usable())
         return Unreachable;
-    if (!writeAll(io, command.data(), command.size(), CommTimeouts::SendStallMs))
+    if (!writeAll(io, command.data(), command.size(), CommTimeouts::SendStallMs, ::GetTickCount(),
+                  CommTimeouts::SendStallMs))
         return SendFailed;
     DeviceChannel channel(io);
     reply = collectReply(channel, ReplyReader::modeForCommand(command), rawStart);
     return reply.empty() ? NoReply : Ok;
 }
 
-Transport::Result UsbTransport::sendFile(const std::wstring& path, uint32_t stallMs) {
+Transport::Result UsbTransport::sendFile(const std::wstring& path, uint32_t stallMs,
+                                         uint32_t totalMs) {
+    const DWORD start = ::GetTickCount();
     FileStream file(path);
     if (!file.isOpen())
         return FileError;
     OverlappedIo io(path_);
     if (!io.usable())
         return Unreachable;
-    return file.sendTo(
-        [&](const uint8_t* data, size_t size) { return writeAll(io, data, size, stallMs); });
+    return file.sendTo([&](const uint8_t* data, size_t size) {
+        return writeAll(io, data, size, stallMs, start, totalMs);
+    });
 }

@@ -12,7 +12,7 @@ public:
     using Transport::exchange;
     Result exchange(const std::vector<uint8_t>& command, std::vector<uint8_t>& reply,
                     RawStart rawStart) override;
-    Result sendFile(const std::wstring& path, uint32_t stallMs) override;
+    Result sendFile(const std::wstring& path, uint32_t stallMs, uint32_t totalMs) override;
     std::wstring describe() const override { return path_; }
 
 private:

@@ -14,9 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <random>
+#include <thread>
 
 namespace {
 typedef std::vector<uint8_t> Bytes;
@@ -195,7 +197,8 @@ TEST(TcpTransport, FileIsStreamedWhole) {
         .write(reinterpret_cast<const char*>(content.data()), content.size());
     LoopbackServer server([](SOCKET, const Bytes&) {}, true);
     TcpTransport transport(L"127.0.0.1", server.port());
-    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs),
+    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs,
+                                 CommTimeouts::FileTotalMs),
               Transport::Ok);
     EXPECT_EQ(server.lastReceived(), content);
     // A printer that keeps the link open after the file is not waited for
@@ -204,7 +207,8 @@ TEST(TcpTransport, FileIsStreamedWhole) {
     LoopbackServer keepsOpen([](SOCKET, const Bytes&) { pause(3000); }, true);
     TcpTransport toKeepOpen(L"127.0.0.1", keepsOpen.port());
     Clock::time_point start = Clock::now();
-    EXPECT_EQ(toKeepOpen.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs),
+    EXPECT_EQ(toKeepOpen.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs,
+                                  CommTimeouts::FileTotalMs),
               Transport::Ok);
     EXPECT_LT(msSince(start), 1500);
     for (int i = 0; i < 100 && keepsOpen.lastReceived().size() < content.size(); ++i)
@@ -212,9 +216,58 @@ TEST(TcpTransport, FileIsStreamedWhole) {
     EXPECT_EQ(keepsOpen.lastReceived(), content);
 
     std::remove(path);
-    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs),
+    EXPECT_EQ(transport.sendFile(L"comm-transport-test.fls", CommTimeouts::SendStallMs,
+                                 CommTimeouts::FileTotalMs),
               Transport::FileError);
     EXPECT_EQ(server.connections(), 1);
+}
+
+// A printer that keeps taking the file, each piece well inside the stall
+// limit but too slowly to finish within the whole transfer's limit, is given
+// up at that limit rather than hours later when the file ends.
+TEST(TcpTransport, AFileThatTricklesIsGivenUpAtItsTotalLimit) {
+    const char* path = "comm-transport-trickle.fls";
+    const size_t fileBytes = 8 * 1024 * 1024;
+    std::ofstream(path, std::ios::binary) << std::string(fileBytes, 'x');
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    int window = 8192; // before listen, so that the connection's window is small
+    setsockopt(listener, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&window),
+               sizeof window);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    int size = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    std::atomic<bool> done{false};
+    std::atomic<size_t> received{0};
+    std::thread printer([&] {
+        SOCKET c = accept(listener, nullptr, nullptr);
+        char piece[16384];
+        while (!done) {
+            int n = recv(c, piece, sizeof piece, 0);
+            if (n <= 0)
+                break;
+            received += static_cast<size_t>(n);
+            pause(50);
+        }
+        closesocket(c);
+    });
+    TcpTransport transport(L"127.0.0.1", ntohs(address.sin_port));
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(transport.sendFile(L"comm-transport-trickle.fls", 5000, 2000), Transport::SendFailed);
+    const long long spent = msSince(start);
+    done = true;
+    printer.join();
+    closesocket(listener);
+    std::remove(path);
+    EXPECT_GE(spent, 1500);
+    EXPECT_LT(spent, 3500);
+    EXPECT_GT(received.load(), 0u);
+    EXPECT_LT(received.load(), fileBytes);
 }
 
 // Once the printer stops taking bytes, the rest of the file is not read; an
