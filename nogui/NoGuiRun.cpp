@@ -146,14 +146,18 @@ void NoGuiRun::addPrinterOutcome(uint32_t index, const std::wstring& name, int32
     if (index >= turns_.size() || turns_[index].hasOutcome)
         return;
     Turn& turn = turns_[index];
-    turn.hasOutcome = true;
-    // The printer's description was noted when its turn began.
-    Outcome& outcome = turn.outcome;
+    // The printer's description was noted when its turn began. The outcome
+    // counts only once it is whole: a copy that throws leaves the turn
+    // without one, and the printer is then told failed, not told with the
+    // default result (success).
+    Outcome outcome = turn.outcome;
     outcome.name = name;
     outcome.result = result;
     outcome.errorCode = errorCode;
     outcome.version = version;
     outcome.ms = now - std::min(now, turn.startMs);
+    turn.outcome = std::move(outcome);
+    turn.hasOutcome = true;
 }
 
 void NoGuiRun::beginTurn(uint32_t index, const KIVDevice& device) {
