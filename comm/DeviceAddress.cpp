@@ -79,6 +79,13 @@ bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, u
     return true;
 }
 
+std::wstring usbPortName(const std::wstring& baseName, uint32_t number) {
+    std::wstring digits = std::to_wstring(number);
+    if (digits.size() < 3)
+        digits.insert(0, 3 - digits.size(), L'0');
+    return baseName + digits;
+}
+
 bool usbIdentifiersFromPath(const std::wstring& path, std::wstring& vid, std::wstring& pid) {
     std::wstring lower = lowerAscii(path);
     std::wstring v, p;

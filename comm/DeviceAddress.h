@@ -30,6 +30,10 @@ struct SpoolerPortValues {
 // "192.168.001.010").
 bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, uint16_t& port);
 
+// A USB printer port's name as Windows writes it: the base name and the
+// number in at least three digits ("USB" and 2 give "USB002").
+std::wstring usbPortName(const std::wstring& baseName, uint32_t number);
+
 // Vendor and product identifiers ("vid_XXXX", "pid_XXXX", any letter case)
 // from a USB device interface path, as four upper-case hexadecimal digits.
 bool usbIdentifiersFromPath(const std::wstring& path, std::wstring& vid, std::wstring& pid);

@@ -41,11 +41,6 @@ struct NetworkTarget {
     uint16_t port;
 };
 
-std::wstring usbPortName(size_t index) {
-    wchar_t name[16];
-    std::swprintf(name, sizeof name / sizeof name[0], L"USB%03u", static_cast<unsigned>(index));
-    return name;
-}
 } // namespace
 
 KIVComm::KIVComm(KIVOptions* options) : options_(options) {
@@ -426,8 +421,11 @@ void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers, KIV
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeUsb);
-        device->setName(identity.nameOr(usbPortName(i + 1)));
-        device->setPortName(usbPortName(i + 1));
+        // The place in the list only where the driver keeps no port name.
+        const std::wstring port =
+            usb.portName.empty() ? usbPortName(L"USB", static_cast<uint32_t>(i + 1)) : usb.portName;
+        device->setName(identity.nameOr(port));
+        device->setPortName(port);
         device->setUsbDevicePath(usb.devicePath);
         device->setHardwareIds(usb.vid + L":" + usb.pid);
         list.push_back(device.release());

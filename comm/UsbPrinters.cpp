@@ -1,6 +1,7 @@
 #include "UsbPrinters.h"
 
 #include "DeviceAddress.h"
+#include "ScopedHandle.h"
 #include "WindowsSupport.h"
 
 #include <setupapi.h>
@@ -34,6 +35,40 @@ bool interfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data, std::wstring& p
     path = detail->DevicePath;
     return true;
 }
+bool portNameIn(HKEY key, std::wstring& name) {
+    DWORD number = 0, type = 0, size = sizeof number;
+    if (::RegQueryValueExW(key, L"Port Number", nullptr, &type, reinterpret_cast<BYTE*>(&number),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof number)
+        return false;
+    wchar_t base[64] = {};
+    size = sizeof base - sizeof base[0];
+    if (::RegQueryValueExW(key, L"Base Name", nullptr, &type, reinterpret_cast<BYTE*>(base),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_SZ || base[0] == L'\0')
+        wcscpy_s(base, L"USB");
+    name = usbPortName(base, number);
+    return true;
+}
+
+// The printing driver keeps the port's number and base name with the device
+// interface; the port is named from them, not from the order in which the
+// interfaces are listed (numbers stay with unplugged printers and are used
+// again).
+std::wstring portNameOf(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
+    HKEY opened = ::SetupDiOpenDeviceInterfaceRegKey(set, &data, 0, KEY_READ);
+    if (opened == INVALID_HANDLE_VALUE)
+        return std::wstring();
+    ScopedRegKey key(opened);
+    std::wstring name;
+    if (portNameIn(key.get(), name))
+        return name;
+    HKEY sub = nullptr;
+    if (::RegOpenKeyExW(key.get(), L"Device Parameters", 0, KEY_READ, &sub) != ERROR_SUCCESS)
+        return std::wstring();
+    ScopedRegKey parameters(sub);
+    return portNameIn(parameters.get(), name) ? name : std::wstring();
+}
 } // namespace
 
 std::vector<UsbPrinterPath> findUsbPrinters() {
@@ -51,6 +86,7 @@ std::vector<UsbPrinterPath> findUsbPrinters() {
         if (!interfacePath(devices.set, data, printer.devicePath))
             continue;
         usbIdentifiersFromPath(printer.devicePath, printer.vid, printer.pid);
+        printer.portName = portNameOf(devices.set, data);
         result.push_back(printer);
     }
     return result;

@@ -230,4 +230,6 @@ TEST(DeviceAddress, UsbIdentifiersFromInterfacePath) {
                                L"\\\\?\\usb#vid_7b1e&pid_31c"})
         EXPECT_FALSE(usbIdentifiersFromPath(bad, vid, pid)) << bad;
     EXPECT_EQ(vid, L"none");
+    EXPECT_EQ(usbPortName(L"USB", 2), L"USB002");
+    EXPECT_EQ(usbPortName(L"USB", 1234), L"USB1234");
 }

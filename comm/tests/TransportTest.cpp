@@ -403,13 +403,18 @@ TEST(UsbTransport, AnsweringInterfacesBecomeUsbRecords) {
     version.insert(version.end(), text, text + sizeof text); // with its zero byte
     version[2] = static_cast<uint8_t>(version.size() - 3);
     PipePrinter printer(L"usb#vid_7b1e&pid_0a1b#" + pipeName(L"enum"), version, 0);
-    std::vector<UsbPrinterPath> found(2);
+    PipePrinter second(L"usb#vid_7b1e&pid_0a1b#" + pipeName(L"enum2"), version, 0);
+    std::vector<UsbPrinterPath> found(3);
     found[0].devicePath = L"\\\\.\\pipe\\usb#vid_7b1e&pid_31c7#nobody";
     found[0].vid = L"7B1E";
     found[0].pid = L"31C7";
     found[1].devicePath = printer.path();
     found[1].vid = L"7B1E";
     found[1].pid = L"0A1B";
+    found[1].portName = L"USB007"; // as Windows named its port
+    found[2] = found[1];
+    found[2].devicePath = second.path();
+    found[2].portName.clear();
     KIVDeviceArray list;
     std::string logged;
     {
@@ -419,10 +424,13 @@ TEST(UsbTransport, AnsweringInterfacesBecomeUsbRecords) {
         for (const std::string& line : log.texts())
             logged += line + "\n";
     }
-    ASSERT_EQ(list.size(), 1u);
+    ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0]->getType(), KIVDevice::TypeUsb);
     EXPECT_EQ(list[0]->getName(), L"K206");
-    EXPECT_EQ(list[0]->getPortName(), L"USB002"); // numbered by position among the interfaces
+    EXPECT_EQ(list[0]->getPortName(), L"USB007");
+    // Numbered by its place among the interfaces only when Windows keeps no
+    // port name for it.
+    EXPECT_EQ(list[1]->getPortName(), L"USB003");
     EXPECT_EQ(list[0]->getUsbDevicePath(), printer.path());
     EXPECT_EQ(list[0]->getHardwareIds(), L"7B1E:0A1B");
     EXPECT_EQ(printer.received(),
