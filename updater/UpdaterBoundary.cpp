@@ -1,6 +1,7 @@
 #include "UpdaterBoundary.h"
 
 #include "ISDUpdater.h"
+#include "KeepAwake.h"
 #include "NoThrow.h"
 
 namespace {
@@ -27,8 +28,10 @@ int32_t UpdaterBoundary::initialize(KIVOptions* options) {
 
 int32_t UpdaterBoundary::update(KIVOptions* options, int32_t index, ProgressCallback progress,
                                 bool sprAnswered) {
-    return noThrow<int32_t>(UpdateFailed,
-                            [&] { return engine_->update(options, index, progress, sprAnswered); });
+    return noThrow<int32_t>(UpdateFailed, [&] {
+        KeepAwake awake;
+        return engine_->update(options, index, progress, sprAnswered);
+    });
 }
 
 void UpdaterBoundary::getDeviceVersionString(KIVOptions* options, int32_t index,

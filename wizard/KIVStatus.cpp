@@ -39,8 +39,10 @@ void KIVStatus::onProgressEnded() {
 void KIVStatus::stopWatching() {
     HWND mine = watched_;
     watched_ = nullptr;
-    if (mine)
+    if (mine) {
+        ::ShutdownBlockReasonDestroy(mine);
         g_shownPage.compare_exchange_strong(mine, nullptr);
+    }
 }
 
 void KIVStatus::onInitDialog() {
@@ -55,6 +57,7 @@ void KIVStatus::onInitDialog() {
     // is either seen by that look or posted here.
     watched_ = window();
     g_shownPage.store(watched_);
+    ::ShutdownBlockReasonCreate(watched_, text(Str::ProgressBody).c_str());
     setProgressEndedHook(&KIVStatus::onProgressEnded);
     showProgress();
 }
@@ -74,6 +77,10 @@ void KIVStatus::showProgress() {
 }
 
 void KIVStatus::onOK() {}
+
+bool KIVStatus::onQueryEndSession() {
+    return false;
+}
 
 void KIVStatus::onClose() {
     if (duringUpdate_)

@@ -55,6 +55,10 @@ void WizardPage::onClose() {
     endPage(PageClosed);
 }
 
+bool WizardPage::onQueryEndSession() {
+    return true;
+}
+
 void WizardPage::initCommon() {
     brush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     const std::wstring picture = context_->options->getRsrcMgr().getPackagePath() + L"mback.bmp";
@@ -232,6 +236,9 @@ INT_PTR WizardPage::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_CLOSE:
         onClose();
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, onQueryEndSession() ? TRUE : FALSE);
         return TRUE;
     case WM_ERASEBKGND:
         eraseBackground(reinterpret_cast<HDC>(wParam));

@@ -52,6 +52,10 @@ protected:
     virtual void onCancel();
     // The close box and the system close command.
     virtual void onClose();
+    // Windows asks whether it may end the session (shut down, restart, log
+    // off): true lets it, which is what a page says unless it holds work that
+    // an ended session would cut short.
+    virtual bool onQueryEndSession();
 
     void endPage(int32_t result);
 

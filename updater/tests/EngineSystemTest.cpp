@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 #include "FakeUpdater.h"
 #include "UpdaterBoundary.h"
+#include "WindowsSupport.h"
 
 #include <chrono>
 #include <ctime>
@@ -63,4 +64,25 @@ TEST(UpdaterBoundaryFaults, AComparisonThatThrowsMeansThePackageIsNewer) {
     device.setName(L"K206");
     options.addDeviceToList(device);
     EXPECT_TRUE(boundary.isPackageNewerThanDevice(&options, 0));
+}
+
+// A flash holds the machine awake on the updating thread, and lets it sleep
+// again when the update returns.
+TEST(UpdaterBoundaryFaults, AnUpdateKeepsTheMachineAwakeUntilItReturns) {
+    const EXECUTION_STATE held = ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
+    FakeUpdater* engine = new FakeUpdater();
+    FakeEnginePrinter printer;
+    printer.name = L"K206";
+    engine->printers.push_back(printer);
+    EXECUTION_STATE during = 0;
+    // Setting a state gives back the one in force before it.
+    engine->duringUpdate = [&](const std::wstring&) { during = SetThreadExecutionState(held); };
+    UpdaterBoundary boundary(engine);
+    KIVOptions options;
+    KIVDevice device;
+    device.setName(L"K206");
+    options.addDeviceToList(device);
+    boundary.update(&options, 0, nullptr, false);
+    EXPECT_EQ(during & held, held);
+    EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS), static_cast<EXECUTION_STATE>(ES_CONTINUOUS));
 }
