@@ -148,10 +148,23 @@ void LauncherRun::setConsoleVisibility() {
     HWND console = ::GetConsoleWindow();
     if (!console || !shouldHideConsole(options_->getAppMode(), processesOnConsole()))
         return;
+    // A console of its own that stays attached ends the program when its
+    // window is closed, in the middle of a flash too, and a terminal that
+    // hosts it may not hide at all: the wizard lets go of it. Standard
+    // handles that are pipes or files (an installer's) stay usable. A page
+    // preview shows the console again, so there it is only hidden.
+    if (options_->getDialogNum() == 0 && ::FreeConsole())
+        return;
     // Only a wizard run hides its window, and only a wizard run needs user32:
     // it is loaded here, from the system folder, and stays for the wizard.
     typedef BOOL(WINAPI * ShowWindowFn)(HWND, int);
     HMODULE user32 = ::LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // A system without the search flags (Windows 7 before its loader
+    // update) refuses them: the library by its full path there.
+    wchar_t system[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (!user32 && length > 0 && length < MAX_PATH)
+        user32 = ::LoadLibraryW((std::wstring(system, length) + L"\\user32.dll").c_str());
     ShowWindowFn show = user32 ? getProcAddressAs<ShowWindowFn>(user32, "ShowWindow") : nullptr;
     if (show)
         show(console, SW_HIDE);

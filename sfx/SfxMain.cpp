@@ -125,6 +125,27 @@ std::wstring parentOf(const std::wstring& path) {
     return sep == std::wstring::npos ? std::wstring() : path.substr(0, sep);
 }
 
+// A file just written, or one an earlier run left, may be held for a moment
+// by a virus scanner that opened it without leaving it free to be renamed.
+// That is no failed unpacking: such a refusal is tried again for a while.
+const int kMoveAttempts = 25;
+const DWORD kMovePauseMs = 100;
+
+bool moveFile(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(from.c_str(), to.c_str(), flags))
+            return true;
+        const DWORD error = ::GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                          error == ERROR_ACCESS_DENIED;
+        if (!held || attempt == kMoveAttempts) {
+            ::SetLastError(error);
+            return false;
+        }
+        ::Sleep(kMovePauseMs);
+    }
+}
+
 // Puts one staged file in place; an existing file of that name is kept aside.
 // Folders made (or found) once are not asked for again: every question is a
 // round trip to the file system, and most entries share a few folders.
@@ -136,7 +157,7 @@ bool place(Staged& s, std::set<std::wstring>& folders) {
         folders.insert(parent);
     }
     // Most names are new: only a name that is taken needs its file kept aside.
-    if (::MoveFileExW(s.temp.c_str(), s.final.c_str(), 0)) {
+    if (moveFile(s.temp, s.final, 0)) {
         s.placed = true;
         return true;
     }
@@ -146,14 +167,14 @@ bool place(Staged& s, std::set<std::wstring>& folders) {
     if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
         // Overwriting must also work for a read-only file left by an earlier run.
         ::SetFileAttributesW(s.final.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!::MoveFileExW(s.final.c_str(), s.kept.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        if (!moveFile(s.final, s.kept, MOVEFILE_REPLACE_EXISTING)) {
             ::SetFileAttributesW(s.final.c_str(), attrs);
             return false;
         }
         s.keptAside = true;
         s.keptAttributes = attrs;
     }
-    s.placed = ::MoveFileExW(s.temp.c_str(), s.final.c_str(), 0) != FALSE;
+    s.placed = moveFile(s.temp, s.final, 0);
     return s.placed;
 }
 

@@ -306,6 +306,17 @@ TEST_F(LauncherProcess, TypedAtACommandPromptTheProgramRunsTheConsoleMode) {
     EXPECT_EQ(r.exitCode, 2u) << "an address that matched no printer";
 }
 
+// A library planted beside the program (a downloads folder, which is also
+// the current folder here) is not what a load by name finds.
+TEST_F(LauncherProcess, ALibraryPlantedBesideTheProgramIsNotLoadedByName) {
+    writeFile(root_ + L"KIV.exe", readFile(windowsPath(KIV_STUBMODE_EXE)));
+    writeFile(root_ + L"kivplanted.dll",
+              readFile(windowsPath(KIV_STUB_DIR) + L"\\ok\\NoGuiUpdateMode.dll"));
+    ChildResult r = runChild(root_ + L"KIV.exe", L"-m 2",
+                             environment({{L"KIV_STUB_LOAD", false, L"kivplanted.dll"}}), root_);
+    EXPECT_EQ(r.exitCode, 7u) << "mode result 17 (exit 8): the planted library was loaded";
+}
+
 TEST_F(LauncherProcess, ATempFolderOutsideTheLogsCharactersKeepsThePathLines) {
     // A user's name in Cyrillic and Greek, with one Latin-1 letter.
     const std::wstring userTemp = temp_ + L"\\\x0416\x03b1\x00e9";

@@ -2,8 +2,11 @@
 // a factory that returns null (STUB_FACTORY_NULL), or no factory at all
 // (STUB_NO_EXPORT). With STUB_FROM_ENVIRONMENT the mode's two results are
 // read from KIV_STUB_INIT and KIV_STUB_RESULT, so that a test can drive
-// KIV.exe through every ending.
+// KIV.exe through every ending, and KIV_STUB_LOAD names a library that the
+// mode asks for by name (16 when none is found, 17 when one is).
 #include "IUpdateMode.h"
+
+#include <windows.h>
 
 #include <cstdlib>
 
@@ -23,9 +26,15 @@ class StubMode : public IUpdateMode {
 public:
     int32_t initialize(KIVOptions*) override { return fromEnvironment("KIV_STUB_INIT", 0); }
     int32_t executeUpdateMode(KIVOptions*) override {
+#ifdef STUB_FROM_ENVIRONMENT
+        if (const wchar_t* name = _wgetenv(L"KIV_STUB_LOAD"))
+            return ::LoadLibraryW(name) ? 17 : 16;
+#endif
         return fromEnvironment("KIV_STUB_RESULT", 42);
     }
-    IUpdater* getUpdater() override { return nullptr; }
+    IUpdater* getUpdater() override {
+        return nullptr;
+    }
 };
 
 } // namespace

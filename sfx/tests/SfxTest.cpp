@@ -10,6 +10,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -149,6 +150,35 @@ TEST_F(SfxProgram, ExtractsIntoItsFolderOverwritingReadOnlyFiles) {
     }
     std::set<std::wstring> expected = {L"pkg.exe", L"config.ini", L"en", L"en\\lang.dll", L"pt_BR"};
     EXPECT_EQ(contents(), expected);
+}
+
+// A file that a scanner holds for a moment (open, not free to be renamed)
+// is replaced once it is let go: the unpacking does not give up on it.
+TEST_F(SfxProgram, AFileHeldForAMomentIsReplacedOnceLetGo) {
+    ZipBuilder b;
+    b.add("config.ini", "[A]\r\nk=v\r\n", false);
+    const std::wstring old = dir_ + L"\\config.ini";
+    writeFile(old, {'o', 'l', 'd'});
+    HANDLE held = ::CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    // Let go half a second after the program has staged its files, when it
+    // is trying to put them in place.
+    std::thread scanner([&] {
+        for (int i = 0; i < 1000; ++i) {
+            WIN32_FIND_DATAW fd;
+            ScopedFindHandle staged(::FindFirstFileW((dir_ + L"\\.sfx-*").c_str(), &fd));
+            if (staged)
+                break;
+            ::Sleep(10);
+        }
+        ::Sleep(500);
+        ::CloseHandle(held);
+    });
+    const DWORD rc = run(b.build());
+    scanner.join();
+    EXPECT_EQ(rc, 0u);
+    EXPECT_EQ(readText(old), "[A]\r\nk=v\r\n");
 }
 
 TEST_F(SfxProgram, DamagedArchiveLeavesNoFileBehind) {
