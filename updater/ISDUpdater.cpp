@@ -8,6 +8,7 @@
 #include "IpAddressCheck.h"
 #include "KIVOptions.h"
 #include "PackageFile.h"
+#include "PrinterLocks.h"
 #include "PrinterCommands.h"
 #include "TextCase.h"
 #include "VersionCompare.h"
@@ -134,7 +135,8 @@ struct ISDUpdater::FlashRun {
 
 ISDUpdater::ISDUpdater() : ISDUpdater(nullptr, EngineClock::system()) {}
 
-ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock) : comTarget(target), clock_(&clock) {
+ISDUpdater::ISDUpdater(IComTarget* target, EngineClock& clock, PrinterLocks* locks)
+    : comTarget(target), clock_(&clock), locks_(locks) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::ISDUpdater(): ");
 }
 
@@ -542,6 +544,13 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
         return rc;
     reportProgress(run);
 
+    // Another update of this printer now, from this run or another, would
+    // put its image and commands between this one's.
+    const std::shared_ptr<void> hold = locks_ ? locks_->take(run.record) : nullptr;
+    if (locks_ && !hold) {
+        trace.message(L"Printer in use by another update - Update Failed!");
+        return UpdateFailed;
+    }
     unsigned char* reply = nullptr;
     uint32_t length = 0;
     comTarget->sendPacket(&run.record, StatusQueryCommand, &reply, &length);

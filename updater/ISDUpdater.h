@@ -15,13 +15,16 @@
 
 class CIniReader;
 class MethodTrace;
+class PrinterLocks;
 
 class ISDUpdater : public IUpdater {
 public:
     ISDUpdater();
-    // Takes ownership of comTarget (may be null); the clock must outlive the
-    // object. Lets tests run the engine on scripted devices and fake time.
-    ISDUpdater(IComTarget* comTarget, EngineClock& clock);
+    // Takes ownership of comTarget (may be null); the clock and the locks
+    // must outlive the object. Lets tests run the engine on scripted devices
+    // and fake time. Without locks nothing keeps another update of the same
+    // printer out.
+    ISDUpdater(IComTarget* comTarget, EngineClock& clock, PrinterLocks* locks = nullptr);
     ~ISDUpdater() override;
     ISDUpdater(const ISDUpdater&) = delete;
     ISDUpdater& operator=(const ISDUpdater&) = delete;
@@ -90,6 +93,7 @@ private:
     PerThreadFlag versionEqual;
     IComTarget* comTarget;
     EngineClock* clock_;
+    PrinterLocks* locks_;
     // The records this engine made, so that freeing an array frees them and
     // nothing else it may hold. Enumerations run on several threads at once.
     mutable std::mutex recordsLock_;

@@ -98,3 +98,33 @@ TEST(ConcurrentRuns, ASecondRunLeavesTheFolderOfARunningOneAlone) {
     EXPECT_EQ(subfolders(temp).size(), 1u);
     removeTree(root);
 }
+
+// Two runs that choose one printer (an installer's and a user's): while the
+// first flashes it, the second leaves it alone and says it was not updated.
+TEST(ConcurrentRuns, TwoRunsDoNotFlashOnePrinterAtOnce) {
+    ASSERT_FALSE(simNet().empty()) << "not started by with-sim.sh";
+    ASSERT_TRUE(simRestore("paused"));
+    const std::wstring root = makeTestFolder(L"kivsame");
+    const std::wstring temp = root + L"temp";
+    makeDir(temp);
+    const std::vector<EnvChange> env = {{L"TEMP", false, temp}, {L"TMP", false, temp}};
+    const std::wstring exe = windowsPath(KIV_SHORT_EXE);
+    const std::wstring args = L"-m 2 -e 1 -d " + simAddress(4);
+
+    ChildProcess first(exe, args, env, root, L"first.txt");
+    ASSERT_TRUE(first.started());
+    const DWORD start = ::GetTickCount();
+    while (simStateField("paused", "received") != "1" && first.running() &&
+           ::GetTickCount() - start < 60000)
+        ::Sleep(20);
+    ASSERT_TRUE(first.running()) << "the first run ended before it sent its file";
+    ChildResult secondResult = runChild(exe, args, env, root);
+    ChildResult firstResult = first.finish();
+    EXPECT_EQ(firstResult.exitCode, 0u) << firstResult.output;
+    EXPECT_EQ(secondResult.exitCode, 4u) << secondResult.output;
+    EXPECT_NE(secondResult.output.find("Result: Failure"), std::string::npos)
+        << secondResult.output;
+    EXPECT_EQ(simStateField("paused", "received"), "1");
+    EXPECT_EQ(simStateField("paused", "accepted"), "1");
+    removeTree(root);
+}

@@ -2,6 +2,8 @@
 // common folder, and the tick counter. Run under Wine only.
 #include "EngineTestSupport.h"
 #include "FakeUpdater.h"
+#include "PrinterLock.h"
+#include "PrinterLocks.h"
 #include "UpdaterBoundary.h"
 #include "WindowsSupport.h"
 
@@ -85,4 +87,45 @@ TEST(UpdaterBoundaryFaults, AnUpdateKeepsTheMachineAwakeUntilItReturns) {
     boundary.update(&options, 0, nullptr, false);
     EXPECT_EQ(during & held, held);
     EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS), static_cast<EXECUTION_STATE>(ES_CONTINUOUS));
+}
+
+// The system's printer locks: one hold per endpoint at a time, across
+// threads (and so across runs, which are processes holding the same names);
+// a printer reached through a spooler port and by its address is one
+// endpoint, and a USB path is one whatever its letter case.
+TEST(PrinterLocks, OneUpdateOfAnEndpointAtATime) {
+    KIVDevice port;
+    port.setType(KIVDevice::TypeNetwork);
+    port.setPortName(L"IP_10.9.8.7");
+    port.setIPAddress(L"10.9.8.7");
+    port.setTcpPort(9100);
+    KIVDevice address = port;
+    address.setType(KIVDevice::TypeIpAddress);
+    address.setPortName(L"");
+    KIVDevice otherPort = port;
+    otherPort.setTcpPort(9101);
+    KIVDevice usb;
+    usb.setType(KIVDevice::TypeUsb);
+    usb.setUsbDevicePath(L"\\\\?\\USB#VID_7B1E&PID_0A1B#5&1#{28d78fad}");
+    KIVDevice usbLower = usb;
+    usbLower.setUsbDevicePath(L"\\\\?\\usb#vid_7b1e&pid_0a1b#5&1#{28d78fad}");
+
+    PrinterLocks& locks = PrinterLocks::system();
+    std::shared_ptr<void> first = locks.take(port);
+    std::shared_ptr<void> usbHold = locks.take(usb);
+    ASSERT_TRUE(first && usbHold);
+    auto takenElsewhere = [&](const KIVDevice& device) {
+        bool taken = false;
+        std::thread([&] { taken = locks.take(device) != nullptr; }).join();
+        return taken;
+    };
+    EXPECT_FALSE(takenElsewhere(port));
+    EXPECT_FALSE(takenElsewhere(address));
+    EXPECT_FALSE(takenElsewhere(usbLower));
+    EXPECT_TRUE(takenElsewhere(otherPort));
+    first.reset();
+    usbHold.reset();
+    EXPECT_TRUE(takenElsewhere(address));
+    EXPECT_TRUE(takenElsewhere(usbLower));
+    EXPECT_EQ(PrinterLock::nameFor(usb).find(L'\\', 7), std::wstring::npos);
 }

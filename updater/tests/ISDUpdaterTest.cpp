@@ -1,9 +1,11 @@
 // The engine against scripted printers on fake time: version read,
 // comparison, compatibility, enumeration and the flash sequence.
 #include "EngineTestSupport.h"
+#include "PrinterLocks.h"
 
 #include <cmath>
 #include <functional>
+#include <set>
 #include <thread>
 
 namespace {
@@ -628,6 +630,37 @@ TEST_F(FlashUpdate, BusyPrinterFails) {
     EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
     EXPECT_EQ(logged("ISDUpdater::update(): Printer Busy - Update Failed!"), 1u);
     EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\flash.fls"), 0u);
+}
+
+// A printer that another update holds is left alone: the update fails before
+// anything that could change the printer is sent. An update gives its hold
+// back when it ends, however it ends.
+TEST_F(FlashUpdate, APrinterAnotherUpdateHoldsIsLeftAlone) {
+    struct Locks : PrinterLocks {
+        std::set<std::wstring> held;
+        std::shared_ptr<void> take(const KIVDevice& device) override {
+            const std::wstring name = device.getName();
+            if (!held.insert(name).second)
+                return nullptr;
+            return std::shared_ptr<void>(this, [this, name](void*) { held.erase(name); });
+        }
+    } locks;
+    com_ = new FakeComTarget(clock_);
+    updater_.reset(new ISDUpdater(com_, clock_, &locks));
+    locks.held.insert(L"P1");
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_EQ(logged("ISDUpdater::update(): Printer in use by another update - Update Failed!"),
+              1u);
+    EXPECT_EQ(com_->count(StatusQuery), 0u);
+    EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\flash.fls"), 0u);
+
+    locks.held.clear();
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateOk);
+    EXPECT_TRUE(locks.held.empty());
+    com_->printer(L"P1").busy = true;
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
+    EXPECT_TRUE(locks.held.empty());
+    updater_.reset();
 }
 
 TEST_F(FlashUpdate, CommandRepliesMatchInsideTheExpectation) {
