@@ -1,5 +1,20 @@
 #include "ConsoleWindow.h"
 
+#include <atomic>
+
+namespace {
+
+std::atomic<bool> g_interrupted(false);
+
+BOOL WINAPI onControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    g_interrupted = true;
+    return TRUE;
+}
+
+} // namespace
+
 namespace ConsoleWindow {
 
 bool isConsole(HANDLE out) {
@@ -23,6 +38,16 @@ void cursorUp(HANDLE out, size_t lines) {
                          : static_cast<SHORT>(lines);
     COORD to = {0, static_cast<SHORT>(info.dwCursorPosition.Y - up)};
     ::SetConsoleCursorPosition(out, to);
+}
+
+void catchInterrupts(bool on) {
+    if (on)
+        g_interrupted = false;
+    ::SetConsoleCtrlHandler(&onControl, on ? TRUE : FALSE);
+}
+
+bool interrupted() {
+    return g_interrupted.load();
 }
 
 } // namespace ConsoleWindow

@@ -18,4 +18,11 @@ size_t columns(HANDLE out);
 // Moves the cursor up by lines, at most to the top of the buffer.
 void cursorUp(HANDLE out, size_t lines);
 
+// From on until off, Ctrl+C and Ctrl+Break no longer end the process at once
+// (in the middle of a flash, with nothing said): they only set the flag that
+// interrupted() reads. Closing the window, logging off and shutting down
+// still end it, as the system decides.
+void catchInterrupts(bool on);
+bool interrupted();
+
 } // namespace ConsoleWindow

@@ -109,9 +109,16 @@ int32_t NoGuiMode::executeUnguarded(KIVOptions* options) {
     env.bootSeconds = readBootSeconds(options);
     env.parallel = readParallelUpdates(options);
     env.checkOnly = options->getCheckOnly();
+    env.stopRequested = &ConsoleWindow::interrupted;
     trace.message(L"Printers updated at once=", env.parallel);
 
     NoGuiRun run(env);
+    // Until the run has told every printer's outcome and written its record
+    // and report, Ctrl+C only asks it to stop.
+    struct Interrupts {
+        Interrupts() { ConsoleWindow::catchInterrupts(true); }
+        ~Interrupts() { ConsoleWindow::catchInterrupts(false); }
+    } interrupts;
     const int32_t result = run.run();
     if (run.updatedCount() > 0) {
         trace.message(L"Store version in registry");

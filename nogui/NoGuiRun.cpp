@@ -473,7 +473,10 @@ void NoGuiRun::updatePrinters(uint32_t count) {
 
 void NoGuiRun::takeTurn(uint32_t index, uint32_t count) {
     try {
-        updatePrinter(index, count);
+        if (stopRequested())
+            leaveUnstarted(index);
+        else
+            updatePrinter(index, count);
     } catch (...) {
         // Whatever the engine or a library threw, the printer's state is
         // unknown: it counts as a failed update, never as an updated one,
@@ -646,6 +649,30 @@ void NoGuiRun::failPrinter(uint32_t index) {
     env_.console->line(L"[" + str(index + 1) + L"] " + name +
                        (env_.checkOnly ? L": check FAILED (unexpected error)"
                                        : L": update FAILED (unexpected error)"));
+    addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
+}
+
+bool NoGuiRun::stopRequested() {
+    return env_.stopRequested && env_.stopRequested();
+}
+
+// Asked to stop, the run starts no further printer; a printer being flashed
+// is finished first, since one left in the middle is worse than either. The
+// ones not started are told so, and the run ends as a failed one.
+void NoGuiRun::leaveUnstarted(uint32_t index) {
+    if (!stopTold_.exchange(true)) {
+        env_.console->line(L"Interrupted: no further printer is started; the ones being "
+                           L"updated now are finished first.");
+        logLine(LogNonGuiMode, L"NoGuiRun::run(): Interrupted by the user");
+    }
+    KIVDevice device;
+    const bool known = env_.options->getDeviceAt(index, device) == 0;
+    const std::wstring name = index < lineNames_.size()
+                                  ? lineNames_[index]
+                                  : (known ? reportName(device) : str(index + 1));
+    env_.console->line(L"[" + str(index + 1) + L"] " + name +
+                       (env_.checkOnly ? L": not checked (the run was interrupted)"
+                                       : L": not updated (the run was interrupted)"));
     addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
 }
 

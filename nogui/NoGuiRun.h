@@ -9,6 +9,7 @@
 #include "KIVDevice.h"
 #include "RunResult.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -35,6 +36,8 @@ public:
         // Only read the versions and tell which printers need an update;
         // nothing is sent to a printer that could change it (-check 1).
         bool checkOnly = false;
+        // True once the user asked the run to stop (Ctrl+C); null: never.
+        std::function<bool()> stopRequested = nullptr;
     };
 
     // What happened to one printer or one unmatched -d entry.
@@ -102,6 +105,9 @@ private:
                       const std::wstring& name);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
+    bool stopRequested();
+    // A printer whose turn came after the user asked the run to stop.
+    void leaveUnstarted(uint32_t index);
     int32_t flash(uint32_t index, const std::wstring& label);
     void addOutcome(const Outcome& outcome);
     static void describePrinter(const KIVDevice& device, Outcome& outcome);
@@ -123,6 +129,7 @@ private:
 
     Environment env_;
     std::wstring packageVersion_;
+    std::atomic<bool> stopTold_{false};
     KIVDeviceArray* found_;
     KIVDeviceArray* unchecked_;
     // The name of each listed printer in its result line, by list index: the

@@ -58,6 +58,7 @@ protected:
     std::unique_ptr<RunReport> report;
     std::atomic<uint64_t> now{0};
     uint32_t parallel = 1;
+    std::function<bool()> stopRequested;
 
     void args(std::vector<const wchar_t*> a) {
         a.insert(a.begin(), L"KIV.EXE");
@@ -77,6 +78,7 @@ protected:
         env.bootSeconds = 2;
         env.parallel = parallel;
         env.checkOnly = options.getCheckOnly(); // as the mode passes it on
+        env.stopRequested = stopRequested;
         NoGuiRun r(env);
         int32_t rc = r.run();
         outcomes = r.outcomes();
@@ -190,6 +192,27 @@ TEST_F(NoGuiRunTest, FailedVersionQuestionMeansUpdateNotUpToDate) {
     EXPECT_EQ(run(), ResultOk);
     EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"K206"});
     EXPECT_EQ(resultLines(), std::vector<std::wstring>{L"Device: K206, Result: Success"});
+}
+
+// Ctrl+C during a flash: that printer is finished, the ones after it are not
+// started and are told so, and the run ends as a failed one.
+TEST_F(NoGuiRunTest, AnInterruptedRunFinishesItsFlashAndStartsNoOther) {
+    engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3"),
+                       spoolerPrinter(L"C", L"IP_10.0.0.4", L"10.0.0.4")};
+    std::atomic<bool> stop{false};
+    stopRequested = [&] { return stop.load(); };
+    engine.duringUpdate = [&](const std::wstring&) { stop = true; };
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"A"});
+    EXPECT_EQ(statusAt(0), KIVDevice::Updated);
+    EXPECT_EQ(resultLines(), (std::vector<std::wstring>{
+                                 L"Device: A, Result: Success",
+                                 L"Device: B, Result: Failure, ErrorCode: ErrorUpdateFailed",
+                                 L"Device: C, Result: Failure, ErrorCode: ErrorUpdateFailed"}));
+    EXPECT_NE(out.str().find(L"[3] C: not updated (the run was interrupted)"), std::wstring::npos)
+        << out.str();
 }
 
 TEST_F(NoGuiRunTest, OneFailureAmongTwoIsTheRunsResult) {
