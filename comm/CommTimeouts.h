@@ -43,17 +43,12 @@ inline uint32_t fileStallMs(int32_t flashTimeoutSeconds) {
 }
 // A whole file is bounded too: a printer that keeps taking a few bytes just
 // inside the stall limit would otherwise hold its update (and, in a fleet,
-// every result line after it) for hours. The update's own budget is the
-// bound, since an update whose transfer outlasts it fails anyway; without a
-// usable budget, this.
+// every result line after it) for hours. Not the package's FlashTimeout: an
+// update whose sequence has no reset step goes on to its verification however
+// long the transfer took, and a slow printer that takes its image whole must
+// not be cut off in the middle of it. A printer's image of a few megabytes
+// takes seconds; this is many times what the slowest link needs.
 constexpr uint32_t FileTotalMs = 30 * 60 * 1000;
-
-inline uint32_t fileTotalMs(int32_t flashTimeoutSeconds) {
-    if (flashTimeoutSeconds <= 0 ||
-        static_cast<uint32_t>(flashTimeoutSeconds) >= FileTotalMs / 1000)
-        return FileTotalMs;
-    return static_cast<uint32_t>(flashTimeoutSeconds) * 1000;
-}
 
 // How long the next wait of a file send may take, spentMs into it: the stall
 // limit, cut to what is left of the whole; 0 once nothing is left.

@@ -185,8 +185,7 @@ int32_t KIVComm::sendFile(KIVDevice* device, const wchar_t* path) {
         std::unique_ptr<Transport> transport = transportFor(*device);
         const int32_t budget = flashTimeoutSeconds();
         const uint32_t stallMs = CommTimeouts::fileStallMs(budget);
-        Transport::Result result =
-            transport->sendFile(path, stallMs, CommTimeouts::fileTotalMs(budget));
+        Transport::Result result = transport->sendFile(path, stallMs, CommTimeouts::FileTotalMs);
         trace.message(L"device=", transport->describe(), L" file=", path, L" stall limit ms=",
                       stallMs);
         trace.setResult(std::to_wstring(result));
@@ -404,6 +403,11 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
 void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers, KIVDeviceArray& list,
                                 MethodTrace& trace) {
     trace.message(L"USB printing interfaces=", static_cast<uint32_t>(printers.size()));
+    // Names Windows gave; a printer without one is numbered past them, so
+    // that no two printers share a port name.
+    std::set<std::wstring> portsTaken;
+    for (const UsbPrinterPath& usb : printers)
+        portsTaken.insert(usb.portName);
     for (size_t i = 0; i < printers.size(); ++i) {
         const UsbPrinterPath& usb = printers[i];
         PrinterIdentity identity;
@@ -421,9 +425,16 @@ void KIVComm::appendUsbPrinters(const std::vector<UsbPrinterPath>& printers, KIV
             continue;
         std::unique_ptr<KIVDevice> device(new KIVDevice());
         device->setType(KIVDevice::TypeUsb);
-        // The place in the list only where the driver keeps no port name.
-        const std::wstring port =
-            usb.portName.empty() ? usbPortName(L"USB", static_cast<uint32_t>(i + 1)) : usb.portName;
+        // Its place among the interfaces only where the driver keeps no port
+        // name for it.
+        std::wstring port = usb.portName;
+        if (port.empty()) {
+            uint32_t number = static_cast<uint32_t>(i + 1);
+            do
+                port = usbPortName(L"USB", number++);
+            while (portsTaken.count(port));
+            portsTaken.insert(port);
+        }
         device->setName(identity.nameOr(port));
         device->setPortName(port);
         device->setUsbDevicePath(usb.devicePath);

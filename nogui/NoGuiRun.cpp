@@ -205,6 +205,8 @@ void NoGuiRun::publishReady() {
         const Turn& turn = turns_[nextToPublish_++];
         if (turn.hasOutcome)
             addOutcome(turn.outcome);
+        else
+            ++turnsWithoutOutcome_;
     }
 }
 
@@ -214,6 +216,7 @@ int32_t NoGuiRun::run() {
     env_.options->clearDeviceList();
     outcomes_.clear();
     lineNames_.clear();
+    turnsWithoutOutcome_ = 0;
     env_.updater->getPackageVersionString(env_.options, &packageVersion_);
     env_.console->line(L"KIV console update, package firmware " + packageVersion_);
     if (env_.checkOnly) {
@@ -229,9 +232,13 @@ int32_t NoGuiRun::run() {
         std::vector<int32_t> results;
         for (const Outcome& o : outcomes_)
             results.push_back(o.result);
+        // A turn that could not even record its failure (memory ran out)
+        // still says nothing of an update.
+        if (turnsWithoutOutcome_ > 0)
+            results.push_back(ResultUpdateFailed);
         return results;
     }());
-    if (outcomes_.empty()) {
+    if (outcomes_.empty() && turnsWithoutOutcome_ == 0) {
         // Nothing found and nothing asked for: an installer must not read
         // that as "every printer is up to date".
         env_.console->line(L"No compatible printer was found.");

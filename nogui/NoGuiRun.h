@@ -148,4 +148,5 @@ private:
     std::mutex turnsLock_;
     std::vector<Turn> turns_;
     uint32_t nextToPublish_ = 0;
+    uint32_t turnsWithoutOutcome_ = 0; // under turnsLock_ while turns run
 };

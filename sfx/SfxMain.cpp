@@ -182,7 +182,7 @@ bool place(Staged& s, std::set<std::wstring>& folders) {
 void undo(const std::vector<Staged>& staged) {
     for (auto it = staged.rbegin(); it != staged.rend(); ++it) {
         ::DeleteFileW((it->placed ? it->final : it->temp).c_str());
-        if (it->keptAside && ::MoveFileExW(it->kept.c_str(), it->final.c_str(), 0))
+        if (it->keptAside && moveFile(it->kept, it->final, 0))
             ::SetFileAttributesW(it->final.c_str(), it->keptAttributes);
     }
 }

@@ -57,7 +57,8 @@ void KIVStatus::onInitDialog() {
     // is either seen by that look or posted here.
     watched_ = window();
     g_shownPage.store(watched_);
-    ::ShutdownBlockReasonCreate(watched_, text(Str::ProgressBody).c_str());
+    if (duringUpdate_)
+        ::ShutdownBlockReasonCreate(watched_, text(Str::ProgressBody).c_str());
     setProgressEndedHook(&KIVStatus::onProgressEnded);
     showProgress();
 }
@@ -79,7 +80,7 @@ void KIVStatus::showProgress() {
 void KIVStatus::onOK() {}
 
 bool KIVStatus::onQueryEndSession() {
-    return false;
+    return !duringUpdate_;
 }
 
 void KIVStatus::onClose() {

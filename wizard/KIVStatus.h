@@ -22,8 +22,9 @@ protected:
     void onTimer(UINT_PTR id) override;
     void onOK() override;
     void onClose() override;
-    // A printer is being flashed: a session ended now would leave it half
-    // updated, so the page asks Windows to wait, with its text as the reason.
+    // While a printer is being flashed, a session ended now would leave it
+    // half updated: the page asks Windows to wait, with its text as the
+    // reason. A preview lets the session end.
     bool onQueryEndSession() override;
 
 private:

@@ -332,13 +332,16 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
             trace_->message(L"Update not attempted, device already up to date. device=", name);
             ++notUpdated_;
             result_ = ResultUpToDate;
-            env_.options->setDeviceStatusAt(i, KIVDevice::UpToDate);
-            // A printer whose flash was told as failed but took after all:
-            // it reports the package's firmware to the letter (not merely a
-            // version the comparison does not call older).
+            // Up to date only with the package's firmware to the letter (not
+            // merely a version the comparison does not call older, such as
+            // another letter's image): the Summary says so, and a printer
+            // whose flash was told as failed but took after all is no longer
+            // a failure. Any other skipped printer stays as it was.
             if (!device.getCurrVer().empty() &&
-                mainPart(device.getCurrVer()) == mainPart(context_.packageVersion))
+                mainPart(device.getCurrVer()) == mainPart(context_.packageVersion)) {
+                env_.options->setDeviceStatusAt(i, KIVDevice::UpToDate);
                 failed_.erase(printerKey(device));
+            }
             record(&device, name, result_, StatusMessenger::DeviceAlreadyUpToDate,
                    device.getCurrVer(), device.getCurrVer());
             return Go;

@@ -411,7 +411,7 @@ TEST(UsbTransport, AnsweringInterfacesBecomeUsbRecords) {
     found[1].devicePath = printer.path();
     found[1].vid = L"7B1E";
     found[1].pid = L"0A1B";
-    found[1].portName = L"USB007"; // as Windows named its port
+    found[1].portName = L"USB003"; // as Windows named its port
     found[2] = found[1];
     found[2].devicePath = second.path();
     found[2].portName.clear();
@@ -427,10 +427,10 @@ TEST(UsbTransport, AnsweringInterfacesBecomeUsbRecords) {
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0]->getType(), KIVDevice::TypeUsb);
     EXPECT_EQ(list[0]->getName(), L"K206");
-    EXPECT_EQ(list[0]->getPortName(), L"USB007");
+    EXPECT_EQ(list[0]->getPortName(), L"USB003");
     // Numbered by its place among the interfaces only when Windows keeps no
-    // port name for it.
-    EXPECT_EQ(list[1]->getPortName(), L"USB003");
+    // port name for it, and past a name Windows gave another printer.
+    EXPECT_EQ(list[1]->getPortName(), L"USB004");
     EXPECT_EQ(list[0]->getUsbDevicePath(), printer.path());
     EXPECT_EQ(list[0]->getHardwareIds(), L"7B1E:0A1B");
     EXPECT_EQ(printer.received(),

@@ -288,6 +288,7 @@ TEST_F(WizardFlowTest, RunResultsOfTheUpdateLoop) {
     EXPECT_EQ(engine.updated.size(), 1u);
     args({L"-m", L"1", L"-f", L"2", L"-e", L"1"});
     engine.updated.clear();
+    engine.printers[0].version = engine.packageVersion;
     EXPECT_EQ(run(), ResultUpToDate);
     EXPECT_TRUE(engine.updated.empty());
     EXPECT_EQ(out.str(), L"Device: A, Result: Failure, ErrorCode: DeviceAlreadyUpToDate\n");
@@ -390,6 +391,9 @@ TEST_F(WizardFlowTest, APrinterUpdatedOnRetryIsNoLongerAFailure) {
         EXPECT_EQ(run(), took ? ResultUpToDate : ResultUpdateFailed);
         EXPECT_EQ(out.str(), L"Device: A, Result: Failure, ErrorCode: ErrorUpdateFailed\n"
                              L"Device: A, Result: Failure, ErrorCode: DeviceAlreadyUpToDate\n");
+        // The Summary calls it up to date only in the first case.
+        EXPECT_EQ(statusAtRecord,
+                  (std::vector<int32_t>{took ? KIVDevice::UpToDate : KIVDevice::NotHandled}));
     }
     engine.duringUpdate = nullptr;
 
