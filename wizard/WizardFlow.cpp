@@ -374,8 +374,11 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     // not answer, or a worker that ended any other way, was not updated.
     const bool updated = code == UpdateOutcome::Updated;
     if (page == PageClosed) {
-        if (!updated && code != UpdateOutcome::TryAgain)
+        if (updated)
+            env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
+        else if (code != UpdateOutcome::TryAgain)
             updateFailed(device, i, name);
+        recordIfAnyUpdated();
         return stop(closedResult());
     }
     if (page == PageNotCreated)
@@ -431,6 +434,7 @@ WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
         return missingPage(L"Update");
     if (result == PageClosed) {
         trace_->message(L"Update Dialog - Closed (close button)");
+        recordIfAnyUpdated();
         return stop(closedResult());
     }
     if (result == PageConfirm)
@@ -454,10 +458,7 @@ WizardFlow::Step WizardFlow::summary(bool* rescan) {
         // The record goes by the printers in the list, which the retry
         // forgets: one updated in this pass is recorded now, whatever the
         // passes after it do.
-        if (anyUpdatedInList()) {
-            trace_->message(L"Store version in registry");
-            env_.recordVersion(env_.options, context_.packageVersion);
-        }
+        recordIfAnyUpdated();
         env_.options->clearDeviceList();
         *rescan = true;
         return Go;
@@ -470,6 +471,15 @@ WizardFlow::Step WizardFlow::summary(bool* rescan) {
     default:
         return Go;
     }
+}
+
+// A run that ends before its Summary (a page closed) still records the
+// printers it updated.
+void WizardFlow::recordIfAnyUpdated() {
+    if (!anyUpdatedInList())
+        return;
+    trace_->message(L"Store version in registry");
+    env_.recordVersion(env_.options, context_.packageVersion);
 }
 
 bool WizardFlow::anyUpdatedInList() const {

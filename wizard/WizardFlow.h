@@ -67,6 +67,7 @@ private:
     void updateFailed(const KIVDevice& device, uint32_t index, const std::wstring& name);
     int32_t closedResult() const;
     Step summary(bool* rescan);
+    void recordIfAnyUpdated();
     bool anyUpdatedInList() const;
     void rescan(bool enumerate);
     void finish();
