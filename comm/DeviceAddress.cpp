@@ -35,32 +35,6 @@ bool taggedHex4(const std::wstring& lower, const std::wstring& original, const w
 }
 } // namespace
 
-bool parseDottedIPv4(const std::wstring& text, uint32_t& address) {
-    uint32_t result = 0;
-    size_t i = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (i >= text.size() || text[i] != L'.')
-                return false;
-            ++i;
-        }
-        size_t digits = 0;
-        uint32_t value = 0;
-        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && digits < 4) {
-            value = value * 10 + static_cast<uint32_t>(text[i] - L'0');
-            ++i;
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || value > 255)
-            return false;
-        result = (result << 8) | value;
-    }
-    if (i != text.size())
-        return false;
-    address = result;
-    return true;
-}
-
 bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, uint16_t& port) {
     if (values.protocol != SpoolerPortValues::RawProtocol)
         return false;
@@ -69,12 +43,9 @@ bool spoolerPortTarget(const SpoolerPortValues& values, std::wstring& address, u
     uint32_t value = 0;
     if (!parseDottedIPv4(values.ipAddress, value) && !parseDottedIPv4(values.hostName, value))
         return false;
-    // Written out again without leading zeros: the link reads "010" the way
-    // the socket library does, as eight, and would reach another printer
-    // than the one listed.
-    address.clear();
-    for (int shift = 24; shift >= 0; shift -= 8)
-        address += (shift == 24 ? L"" : L".") + std::to_wstring((value >> shift) & 0xff);
+    // Written out again without leading zeros, as every other part of the
+    // program would write it.
+    address = dottedText(value);
     port = static_cast<uint16_t>(values.portNumber);
     return true;
 }

@@ -7,12 +7,6 @@
 #include <cstdint>
 #include <string>
 
-// Strict dotted IPv4 ("a.b.c.d", each 0-255, digits only, no blanks), as the
-// spooler writes its ports; the address in host byte order. Names are not
-// resolved: a lookup could wait on a name server without bound. An entered
-// address is read by parseIpAddress (IpAddressCheck.h) instead.
-bool parseDottedIPv4(const std::wstring& text, uint32_t& address);
-
 // The values of one port of the spooler's standard TCP/IP port monitor.
 struct SpoolerPortValues {
     std::wstring name;                      // the port's key name

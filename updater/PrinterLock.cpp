@@ -2,6 +2,7 @@
 
 #include "PrinterLocks.h"
 
+#include "IpAddressCheck.h"
 #include "LoggerComponent.h"
 #include "MethodTrace.h"
 #include "Mutex.h"
@@ -19,7 +20,12 @@ std::wstring PrinterLock::nameFor(const KIVDevice& device) {
         for (wchar_t& c : endpoint)
             c = c == L'\\' ? L'/' : static_cast<wchar_t>(std::towlower(c));
     } else {
-        endpoint = L"net:" + device.getIPAddress() + L":" + std::to_wstring(device.getTcpPort());
+        // One address however it was written ("192.168.001.010").
+        std::wstring address = device.getIPAddress();
+        uint32_t host = 0;
+        if (parseIpAddress(address, host))
+            address = dottedText(host);
+        endpoint = L"net:" + address + L":" + std::to_wstring(device.getTcpPort());
     }
     return L"Global\\KIV.Printer." + endpoint;
 }

@@ -50,6 +50,13 @@ TEST(CheckIpAddress, PrefixesAndTheSystemParser) {
     EXPECT_EQ(address, 0x7F00000Au);
     EXPECT_FALSE(parseIpAddress(L"http://printer", address));
     EXPECT_FALSE(parseIpAddress(L"0.0.0.0", address));
+    // Four decimal parts are decimal, zero-padded as a printer's panel shows
+    // them: not octal, which would name another printer.
+    ASSERT_TRUE(parseIpAddress(L"192.168.001.010", address));
+    EXPECT_EQ(address, 0xC0A8010Au);
+    ASSERT_TRUE(parseIpAddress(L"http://010.000.000.009", address));
+    EXPECT_EQ(address, 0x0A000009u);
+    EXPECT_EQ(checkIpAddress(L"255.255.255.255"), 0);
 }
 
 TEST(CheckIpAddress, UnconvertibleAndOverLongTexts) {

@@ -102,6 +102,8 @@ TEST(PrinterLocks, OneUpdateOfAnEndpointAtATime) {
     KIVDevice address = port;
     address.setType(KIVDevice::TypeIpAddress);
     address.setPortName(L"");
+    KIVDevice padded = address; // as the printer's panel shows it
+    padded.setIPAddress(L"010.009.008.007");
     KIVDevice otherPort = port;
     otherPort.setTcpPort(9101);
     KIVDevice usb;
@@ -121,6 +123,7 @@ TEST(PrinterLocks, OneUpdateOfAnEndpointAtATime) {
     };
     EXPECT_FALSE(takenElsewhere(port));
     EXPECT_FALSE(takenElsewhere(address));
+    EXPECT_FALSE(takenElsewhere(padded));
     EXPECT_FALSE(takenElsewhere(usbLower));
     EXPECT_TRUE(takenElsewhere(otherPort));
     first.reset();
