@@ -647,15 +647,19 @@ void NoGuiRun::checkPrinter(uint32_t index, const KIVDevice& device, const std::
 }
 
 void NoGuiRun::failPrinter(uint32_t index) {
+    env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
+    endWithoutUpdate(index, env_.checkOnly ? L": check FAILED (unexpected error)"
+                                           : L": update FAILED (unexpected error)");
+}
+
+// A turn that ends without the engine's word: its own line and a failure.
+void NoGuiRun::endWithoutUpdate(uint32_t index, const wchar_t* why) {
     KIVDevice device;
     const bool known = env_.options->getDeviceAt(index, device) == 0;
     const std::wstring name = index < lineNames_.size()
                                   ? lineNames_[index]
                                   : (known ? reportName(device) : str(index + 1));
-    env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
-    env_.console->line(L"[" + str(index + 1) + L"] " + name +
-                       (env_.checkOnly ? L": check FAILED (unexpected error)"
-                                       : L": update FAILED (unexpected error)"));
+    env_.console->line(L"[" + str(index + 1) + L"] " + name + why);
     addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
 }
 
@@ -672,15 +676,8 @@ void NoGuiRun::leaveUnstarted(uint32_t index) {
                            L"updated now are finished first.");
         logLine(LogNonGuiMode, L"NoGuiRun::run(): Interrupted by the user");
     }
-    KIVDevice device;
-    const bool known = env_.options->getDeviceAt(index, device) == 0;
-    const std::wstring name = index < lineNames_.size()
-                                  ? lineNames_[index]
-                                  : (known ? reportName(device) : str(index + 1));
-    env_.console->line(L"[" + str(index + 1) + L"] " + name +
-                       (env_.checkOnly ? L": not checked (the run was interrupted)"
-                                       : L": not updated (the run was interrupted)"));
-    addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
+    endWithoutUpdate(index, env_.checkOnly ? L": not checked (the run was interrupted)"
+                                           : L": not updated (the run was interrupted)");
 }
 
 int32_t NoGuiRun::flash(uint32_t index, const std::wstring& label) {

@@ -105,6 +105,7 @@ private:
                       const std::wstring& name);
     // Records a failed update for a printer whose turn ended in an exception.
     void failPrinter(uint32_t index);
+    void endWithoutUpdate(uint32_t index, const wchar_t* why);
     bool stopRequested();
     // A printer whose turn came after the user asked the run to stop.
     void leaveUnstarted(uint32_t index);
