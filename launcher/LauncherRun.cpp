@@ -57,6 +57,10 @@ uint32_t processesOnConsole() {
     return ::GetConsoleProcessList(ids, 4);
 }
 
+BOOL WINAPI ignoreInterrupt(DWORD event) {
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
+}
+
 } // namespace
 
 uint32_t embeddedPackageSize(uint16_t id) {
@@ -145,6 +149,8 @@ void LauncherRun::readCommandLine() {
 }
 
 void LauncherRun::setConsoleVisibility() {
+    if (ignoresConsoleInterrupts(options_->getAppMode()))
+        ::SetConsoleCtrlHandler(&ignoreInterrupt, TRUE);
     HWND console = ::GetConsoleWindow();
     if (!console || !shouldHideConsole(options_->getAppMode(), processesOnConsole()))
         return;
