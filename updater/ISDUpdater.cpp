@@ -14,6 +14,7 @@
 #include "VersionCompare.h"
 #include "VersionReply.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -70,6 +71,26 @@ bool checkSwitchedOn(const wchar_t* key, const std::wstring& value, MethodTrace&
 // A firmware part is read and compared only when its key has a first value.
 bool configuredPart(CIniReader& ini, const wchar_t* key, std::wstring& value) {
     return ini.keyExists(key) && ini.firstValue(key, value) && !value.empty();
+}
+
+const wchar_t* const kVersionKeys[] = {L"FirmwareVersion1", L"FirmwareVersion2",
+                                       L"FirmwareVersion3"};
+
+// Whether every firmware part the package declares can be compared with a
+// printer's; the first that cannot is told on trace, with ending after it.
+bool packageVersionReadable(CIniReader& ini, MethodTrace& trace, const wchar_t* ending) {
+    for (size_t part = 0; part < 3; ++part) {
+        std::wstring value;
+        if (!configuredPart(ini, kVersionKeys[part], value))
+            continue;
+        const std::wstring fault = VersionCompare::packagePartFault(value, part);
+        if (!fault.empty()) {
+            trace.message(L"Invalid value in config.ini: ", kVersionKeys[part], L"=", value, L" (",
+                          fault, L")", ending);
+            return false;
+        }
+    }
+    return true;
 }
 
 void appendSegment(std::wstring& result, const std::wstring& value) {
@@ -187,9 +208,9 @@ std::wstring ISDUpdater::readDeviceVersion(KIVOptions* options, KIVDevice* devic
     trace.message(L"Verifying device=", device->getName());
 
     std::wstring unused;
-    VersionParts parts{configuredPart(ini, L"FirmwareVersion1", unused),
-                       configuredPart(ini, L"FirmwareVersion2", unused),
-                       configuredPart(ini, L"FirmwareVersion3", unused)};
+    VersionParts parts{configuredPart(ini, kVersionKeys[0], unused),
+                       configuredPart(ini, kVersionKeys[1], unused),
+                       configuredPart(ini, kVersionKeys[2], unused)};
     std::wstring result;
     for (int attempt = 1; attempt <= VersionAttempts; ++attempt) {
         bool ok = readVersionOnce(device, parts, trace, result);
@@ -305,16 +326,16 @@ void ISDUpdater::getPackageVersionString(KIVOptions* options, std::wstring* out)
     openConfig(ini, options);
     std::wstring result;
     std::wstring value;
-    if (configuredPart(ini, L"FirmwareVersion1", value)) {
+    if (configuredPart(ini, kVersionKeys[0], value)) {
         trace.message(L"AIO Firmware version=", value);
         result = value;
     }
-    if (configuredPart(ini, L"FirmwareVersion2", value)) {
+    if (configuredPart(ini, kVersionKeys[1], value)) {
         value = VersionCompare::packagePanelForm(value);
         trace.message(L"Op Panel Firmware version=", value);
         appendSegment(result, value);
     }
-    if (configuredPart(ini, L"FirmwareVersion3", value)) {
+    if (configuredPart(ini, kVersionKeys[2], value)) {
         trace.message(L"Flash Scan Firmware version=", value);
         appendSegment(result, value);
     }
@@ -324,6 +345,12 @@ void ISDUpdater::getPackageVersionString(KIVOptions* options, std::wstring* out)
 
 bool ISDUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::isPackageNewerThanDevice(): ");
+    // A package version that compares as nothing would call every printer
+    // newer or older: the printer is offered, and its update says why not.
+    CIniReader ini;
+    openConfig(ini, options);
+    if (!packageVersionReadable(ini, trace, L""))
+        return true;
     std::wstring package;
     getPackageVersionString(options, &package);
     trace.message(L"packageFWVersion=", package);
@@ -537,7 +564,8 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
         return unverifiable(run);
     // The whole script is checked before anything is sent: a flash that
     // stops at a mistyped item halfway through leaves a half-updated printer.
-    if (!readTimers(run, ini) || !checkSequence(run, ini))
+    if (!readTimers(run, ini) || !checkSequence(run, ini) ||
+        !packageVersionReadable(ini, trace, L" - Update Failed!"))
         return UpdateFailed;
     int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
     if (rc != UpdateOk)
@@ -645,7 +673,16 @@ bool ISDUpdater::readTimers(FlashRun& run, CIniReader& ini) {
 
 bool ISDUpdater::checkSequence(FlashRun& run, CIniReader& ini) {
     std::vector<std::wstring> keys = ini.getSectionKeys(L"UpdateSequence");
-    for (const std::wstring& key : keys) {
+    for (size_t step = 0; step < keys.size(); ++step) {
+        const std::wstring& key = keys[step];
+        // Every copy of a step written twice reads the first one's items:
+        // its image would be sent again and the second copy's never.
+        if (std::any_of(keys.begin(), keys.begin() + step,
+                        [&](const std::wstring& seen) { return equalsIgnoringCase(seen, key); })) {
+            run.trace.message(L"Invalid item in the UpdateSequence section of config.ini: ", key,
+                              L" (the step is written twice) - Update Failed!");
+            return false;
+        }
         FlashSequence::StepType type = FlashSequence::stepTypeOf(key);
         std::vector<std::wstring> items = trimmedValues(ini, key.c_str());
         if (type == FlashSequence::StepOther && items.empty())

@@ -3,6 +3,7 @@
 #include "EngineText.h"
 
 #include <algorithm>
+#include <cwctype>
 
 namespace VersionCompare {
 
@@ -81,6 +82,23 @@ SegmentStamp stampOf(const std::wstring& segment, size_t index) {
     int64_t day = EngineText::leadingInt(slice(segment, p.day, p.day + 2));
     int64_t year = 2000 + EngineText::leadingInt(slice(segment, p.year, p.year + 2));
     return SegmentStamp{daysFromCivil(year, month, day), slice(segment, p.suffix, p.suffixEnd)};
+}
+
+std::wstring packagePartFault(const std::wstring& value, size_t index) {
+    if (std::any_of(value.begin(), value.end(), [](wchar_t c) { return iswspace(c) != 0; }))
+        return L"a version holds no blank";
+    if (index != 0)
+        return std::wstring();
+    const std::wstring stamp = normalise(value);
+    const Positions& p = segmentPositions[0];
+    const bool digits = stamp.size() >= p.suffixEnd && stamp[p.year + 2] == L'_' &&
+                        std::all_of(stamp.begin(), stamp.begin() + p.year + 2,
+                                    [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    const int64_t month = digits ? EngineText::leadingInt(stamp.substr(p.month, 2)) : 0;
+    const int64_t day = digits ? EngineText::leadingInt(stamp.substr(p.day, 2)) : 0;
+    if (value.find(L'_') == std::wstring::npos || month < 1 || month > 12 || day < 1 || day > 31)
+        return L"not a version of the form model_Lmmddyy_ss";
+    return std::wstring();
 }
 
 Outcome compare(const std::wstring& package, const std::wstring& device) {

@@ -39,6 +39,13 @@ struct SegmentStamp {
 // 0 and a missing suffix is "".
 SegmentStamp stampOf(const std::wstring& segment, size_t index);
 
+// Why the package's value of firmware part index (0, 1 or 2, as written in
+// config.ini) cannot be compared; empty when it can. No part holds a blank (a
+// comment after the value is kept in it), and the main part is read as
+// "model_Lmmddyy_ss": a build date that is no date compares as any other
+// date, and every printer would be newer or older than the package.
+std::wstring packagePartFault(const std::wstring& value, size_t index);
+
 // Steps 4 to 9 of the comparison, on the raw version strings; the caller has
 // already handled an empty device string. Equal only when every segment is:
 // a printer that took the main part but not the panel is not up to date.

@@ -4,6 +4,7 @@
 #include "MethodTrace.h"
 #include "ProfileFile.h"
 #include "ProfileMemo.h"
+#include "TextCase.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -59,7 +60,9 @@ uint32_t readValue(ProfileMemo::Lookup& lookup, const std::wstring& path,
 }
 
 // Calls visit(section) for every section name of the file, in file order,
-// until it returns true. Returns the count of the name list.
+// until it returns true. Returns the count of the name list. A section written
+// twice is listed twice, though every read of it gives its first copy: it is
+// visited once, or its values would count twice (a flash step run again).
 template <class Visit>
 int forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit visit) {
     std::wstring names;
@@ -67,13 +70,21 @@ int forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit 
         return profileSectionNames(into, size, path.c_str());
     });
     std::wstring section;
+    std::vector<std::wstring> visited;
     for (uint32_t i = 0; i < count; ++i) {
         if (names[i] != L'\0') {
             section += names[i];
             continue;
         }
-        if (!section.empty() && visit(section))
-            break;
+        const bool again =
+            std::any_of(visited.begin(), visited.end(), [&](const std::wstring& seen) {
+                return equalsIgnoringCase(seen, section);
+            });
+        if (!section.empty() && !again) {
+            if (visit(section))
+                break;
+            visited.push_back(section);
+        }
         section.clear();
     }
     return static_cast<int>(count);

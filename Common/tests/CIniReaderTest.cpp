@@ -31,6 +31,14 @@ TEST_F(IniFile, ValuesMergeAcrossSectionsInFileOrder) {
     EXPECT_FALSE(reader.keyExists(L"None"));
     EXPECT_FALSE(reader.keyExists(L"Missing"));
     EXPECT_TRUE(reader.getKeyValue(L"None").empty());
+
+    // A section written twice is read as the system reads it, from its first
+    // copy, and counted once: not two copies of its values.
+    reader.setINIFileName(write("[UpdateSequence]\r\n1.Files=a.fls:0\r\n"
+                                "[Other]\r\nX=1\r\n"
+                                "[updatesequence]\r\n1.Files=b.fls:0\r\n2.Cmds=AA\r\n"));
+    EXPECT_EQ(reader.getKeyValue(L"1.Files"), (Texts{L"a.fls:0"}));
+    EXPECT_FALSE(reader.keyExists(L"2.Cmds"));
 }
 
 TEST_F(IniFile, EmptyValueThenValueInALaterSection) {

@@ -697,17 +697,27 @@ TEST_F(FlashUpdate, CommandRepliesMatchInsideTheExpectation) {
 
 TEST_F(FlashUpdate, ScriptIsCheckedWholeBeforeAnythingIsSent) {
     // Each bad item stands after a good file: not even that one may go out.
-    for (const char* bad : {"2.Files=missing.fls:0", "2.Exec=POR_ALRT:0", "2.Cmds=1B2G:A5:0",
-                            "2.Fils=flash.fls:0", "timer"}) {
+    // So does a package version that compares as nothing, such as one with
+    // a comment after it (which the system keeps in the value) or a
+    // mistyped date.
+    for (const char* bad :
+         {"2.Files=missing.fls:0", "2.Exec=POR_ALRT:0", "2.Cmds=1B2G:A5:0", "2.Fils=flash.fls:0",
+          "1.files=flash.fls:0", "FirmwareVersion1=K206_G082511_00 ; Aug build",
+          "FirmwareVersion1=K206_G82511_00", "timer"}) {
         std::string step = bad;
+        const std::string key = step.substr(0, step.find('='));
+        const std::string value = step.substr(step.find('=') + 1);
+        config_.sequence({{"1.Files", "flash.fls:0"}});
         if (step == "timer")
             config_.set("FlashTimeout", "abc");
+        else if (key == "FirmwareVersion1")
+            config_.set(key, value);
         else
-            config_.sequence({{"1.Files", "flash.fls:0"},
-                              {step.substr(0, step.find('=')), step.substr(step.find('=') + 1)}});
+            config_.sequence({{"1.Files", "flash.fls:0"}, {key, value}});
         com_->calls.clear();
         EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed) << bad;
         EXPECT_EQ(com_->calls, std::vector<std::wstring>{L"ready:P1"}) << bad;
+        config_.set("FirmwareVersion1", "K206_G082511_00");
     }
     std::vector<std::string> failures;
     for (const std::string& line : lines()) {
@@ -722,6 +732,11 @@ TEST_F(FlashUpdate, ScriptIsCheckedWholeBeforeAnythingIsSent) {
                   item + "2.Cmds=1B2G:A5:0 (the command is not pairs of hexadecimal digits) - "
                          "Update Failed!",
                   item + "2.Fils=flash.fls:0 (unknown step type) - Update Failed!",
+                  item + "1.files (the step is written twice) - Update Failed!",
+                  "Invalid value in config.ini: FirmwareVersion1=K206_G082511_00 ; Aug build (a "
+                  "version holds no blank) - Update Failed!",
+                  "Invalid value in config.ini: FirmwareVersion1=K206_G82511_00 (not a version of "
+                  "the form model_Lmmddyy_ss) - Update Failed!",
                   "Invalid value in config.ini: FlashTimeout=abc - Update Failed!"}));
 }
 
