@@ -368,12 +368,15 @@ bool ISDUpdater::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
     case VersionCompare::Equal:
         trace.message(L"deviceFWVersion is equal to the packageFWVersion");
         // The comparison leaves the firmware letter out; an image of another
-        // letter is another image, and an update that leaves it did not take.
+        // letter is another image: such a printer is not up to date, and an
+        // update that leaves it did not take. Whether the letter may change
+        // is the update's firmware-letter check.
         versionEqual =
             VersionCompare::firmwareLetter(device) == VersionCompare::firmwareLetter(package);
-        if (!versionEqual)
-            trace.message(L"deviceFWVersion has another firmware letter");
-        return false;
+        if (versionEqual)
+            return false;
+        trace.message(L"deviceFWVersion has another firmware letter");
+        return true;
     case VersionCompare::DeviceNewer:
         break;
     }

@@ -289,6 +289,17 @@ TEST_F(NoGuiEndToEnd, SkipsAnUpToDatePrinterWhenNotForced) {
     EXPECT_TRUE(contains(r.output, "Result: Failure, ErrorCode: DeviceAlreadyUpToDate"))
         << r.output;
     EXPECT_EQ(simStateField("current", "received"), "0");
+
+    // The package's build with another firmware letter is another image: not
+    // up to date, but refused as a plain update refuses it.
+    std::string otherLetter = narrow(package.version);
+    otherLetter[otherLetter.find('_') + 1] =
+        otherLetter[otherLetter.find('_') + 1] == 'H' ? 'G' : 'H';
+    ASSERT_TRUE(simSet("current", "AioVersion", otherLetter));
+    RunResult letter = runKiv(L"-m 2 -e 1 -f 2 -d " + simAddress(5));
+    EXPECT_EQ(letter.exitCode, 6u) << letter.output;
+    EXPECT_TRUE(contains(letter.output, "ErrorCode: ErrorBadFW")) << letter.output;
+    EXPECT_EQ(simStateField("current", "received"), "0");
 }
 
 TEST_F(NoGuiEndToEnd, OneFailureAmongTwoPrintersIsTheExitCode) {

@@ -186,11 +186,17 @@ TEST_F(VersionComparison, OutcomesAndTheirLines) {
     EXPECT_TRUE(updater_->isPackageNewerThanDevice(&options_, 0));
     EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion is blank"), 1u);
 
+    // The same build with another firmware letter is another image.
     p.offline = false;
     p.aio = "K206_H082511_00";
+    EXPECT_TRUE(updater_->isPackageNewerThanDevice(&options_, 0));
+    p.aio = "K206_G082511_00";
     EXPECT_FALSE(updater_->isPackageNewerThanDevice(&options_, 0));
     EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion is equal to the "
                      "packageFWVersion"),
+              2u);
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion has another "
+                     "firmware letter"),
               1u);
     p.aio = "K206_G082611_00";
     EXPECT_FALSE(updater_->isPackageNewerThanDevice(&options_, 0));
@@ -203,7 +209,7 @@ TEST_F(VersionComparison, OutcomesAndTheirLines) {
                      "deviceFWVersion"),
               1u);
     EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): packageFWVersion=K206_G082511_00"),
-              4u);
+              5u);
     EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion=K206_G082411_07"),
               1u);
 }
