@@ -193,6 +193,14 @@ WizardFlow::Step WizardFlow::verifyList() {
     IpAddressArray addresses;
     std::vector<ipAddressObject> records;
     std::vector<int> recordOf(entries.size(), -1);
+    // A list that came with nothing in it (a script whose list came back
+    // blank, or no -d at all) names no printer: that is no run in which
+    // every printer was updated.
+    if (entries.empty()) {
+        trace_->message(L"The device list names no printer");
+        reportUnmatched(std::wstring(), addresses, recordOf, 0);
+        return Go;
+    }
     records.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         // " 10.0.0.9" names the same printer as "10.0.0.9": it is probed too.

@@ -491,6 +491,9 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
         int32_t reason;
         int32_t result;
     } cases[] = {{L"Nobody", KIVDevice::TypeNetwork, 10, ResultNameUnmatched},
+                 // A list that came back blank names nobody either.
+                 {L"", KIVDevice::TypeNetwork, 10, ResultNameUnmatched},
+                 {L" ,", KIVDevice::TypeNetwork, 10, ResultNameUnmatched},
                  {L"10.0.0.9", KIVDevice::TypeNetwork, 10, ResultAddressUnmatched},
                  {L"K206", KIVDevice::TypeIpAddress, 3, ResultIncompatibleAddress},
                  {L"IP_10.0.0.5", KIVDevice::TypeUsb, 10, ResultIncompatible},
