@@ -48,6 +48,19 @@ bool registerControlClasses() {
     return ::InitCommonControlsEx(&icc) != FALSE;
 }
 
+// Whether anybody can see this session's windows. A service, a scheduled task
+// run without its user or a remote shell has a window station nobody sees:
+// a page there would wait for a click that never comes. When it cannot be
+// told, the pages are tried.
+bool desktopIsVisible() {
+    USEROBJECTFLAGS flags{};
+    DWORD needed = 0;
+    if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof(flags),
+                                     &needed))
+        return true;
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 // Runs the modeless page's messages until it ends or the time is up.
 void keepModeless(HWND page, DWORD milliseconds) {
     const ULONGLONG end = ::GetTickCount64() + milliseconds;
@@ -98,6 +111,13 @@ GuiMode::~GuiMode() {
 
 int32_t GuiMode::initializeUnguarded(KIVOptions* options) {
     MethodTrace trace(LogGUIMode, L"GuiMode::initialize(): ");
+    if (!desktopIsVisible()) {
+        trace.message(L"No visible desktop in this session; the wizard cannot be shown");
+        std::wcout << L"KIV: the wizard needs a user's desktop, and this session has none (a "
+                      L"service, a scheduled task or a remote shell); use -m 2."
+                   << std::endl;
+        return 7;
+    }
     // No page hosts an ActiveX control, so nothing is set up for them.
     // Without the common controls no page could open.
     if (!registerControlClasses()) {

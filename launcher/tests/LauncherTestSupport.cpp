@@ -244,7 +244,7 @@ std::vector<wchar_t> environmentBlock(const std::vector<EnvChange>& changes) {
 
 ChildProcess::ChildProcess(const std::wstring& exe, const std::wstring& args,
                            const std::vector<EnvChange>& env, const std::wstring& workDir,
-                           const std::wstring& outputName)
+                           const std::wstring& outputName, const std::wstring& desktop)
     : outPath_(workDir + outputName) {
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
     output_ = ::CreateFileW(outPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
@@ -255,6 +255,9 @@ ChildProcess::ChildProcess(const std::wstring& exe, const std::wstring& args,
     si.hStdOutput = output_;
     si.hStdError = output_;
     si.hStdInput = nullptr;
+    std::wstring desktopName = desktop;
+    if (!desktopName.empty())
+        si.lpDesktop = &desktopName[0];
     const std::wstring command = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     std::vector<wchar_t> block = environmentBlock(env);
     PROCESS_INFORMATION pi{};

@@ -56,12 +56,13 @@ ChildResult runChild(const std::wstring& exe, const std::wstring& args,
                      DWORD timeoutMs = 120000);
 
 // A child that runs while the test goes on; its output goes to outputName in
-// workDir until finish().
+// workDir until finish(). desktop, as "station\\desktop", starts it there.
 class ChildProcess {
 public:
     ChildProcess(const std::wstring& exe, const std::wstring& args,
                  const std::vector<EnvChange>& env, const std::wstring& workDir,
-                 const std::wstring& outputName = L"child-stdout.txt");
+                 const std::wstring& outputName = L"child-stdout.txt",
+                 const std::wstring& desktop = std::wstring());
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
