@@ -12,6 +12,7 @@
 #include "PackageResources.h"
 #include "ReportFile.h"
 #include "ScopedHandle.h"
+#include "SystemUser32.h"
 
 #include <cstdio>
 #include <cstring>
@@ -109,10 +110,12 @@ int LauncherRun::runSteps() {
     }
     readCommandLine();
     setConsoleVisibility();
-    unpackPackages();
-    pointAtConfig();
     bool closingLines = false;
-    int code = runUpdateMode(closingLines);
+    int code = ExitModeFailed;
+    if (unpackPackages()) {
+        pointAtConfig();
+        code = runUpdateMode(closingLines);
+    }
     writeReport(code);
     return finish(code, closingLines);
 }
@@ -161,25 +164,30 @@ void LauncherRun::setConsoleVisibility() {
     // preview shows the console again, so there it is only hidden.
     if (options_->getDialogNum() == 0 && ::FreeConsole())
         return;
-    // Only a wizard run hides its window, and only a wizard run needs user32:
-    // it is loaded here, from the system folder, and stays for the wizard.
+    // Only a wizard run hides its window, and only a wizard run needs user32.
     typedef BOOL(WINAPI * ShowWindowFn)(HWND, int);
-    HMODULE user32 = ::LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // A system without the search flags (Windows 7 before its loader
-    // update) refuses them: the library by its full path there.
-    wchar_t system[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (!user32 && length > 0 && length < MAX_PATH)
-        user32 = ::LoadLibraryW((std::wstring(system, length) + L"\\user32.dll").c_str());
+    HMODULE user32 = systemUser32();
     ShowWindowFn show = user32 ? getProcAddressAs<ShowWindowFn>(user32, "ShowWindow") : nullptr;
     if (show)
         show(console, SW_HIDE);
 }
 
-void LauncherRun::unpackPackages() {
-    // A failure shows later, when a library or config.ini is missing.
-    options_->getRsrcMgr().initialize(embeddedPackageSize(KIV_COMMON_PACKAGE_RESOURCE),
-                                      embeddedPackageSize(KIV_MAIN_PACKAGE_RESOURCE));
+// Without its files no mode can run, and a wizard run has no window of its
+// own yet: whoever started the program is told here, also when the log is off
+// (a temporary folder that is missing or full, or a policy that forbids
+// programs there, is no rare thing on a managed machine).
+bool LauncherRun::unpackPackages() {
+    if (options_->getRsrcMgr().initialize(embeddedPackageSize(KIV_COMMON_PACKAGE_RESOURCE),
+                                          embeddedPackageSize(KIV_MAIN_PACKAGE_RESOURCE)) == 0)
+        return true;
+    const std::wstring text =
+        L"KIV: its files could not be unpacked into the temporary folder; nothing was updated. "
+        L"The folder may be missing or full, or a policy may forbid programs there.";
+    logLine(LogKIVInit, text);
+    writeTolerantLine(std::wcout, text);
+    if (ignoresConsoleInterrupts(options_->getAppMode()) && options_->getDialogNum() == 0)
+        showErrorBox(text);
+    return false;
 }
 
 void LauncherRun::pointAtConfig() {

@@ -28,7 +28,7 @@ private:
     bool initDialogFramework();
     void readCommandLine();
     void setConsoleVisibility();
-    void unpackPackages();
+    bool unpackPackages();
     void pointAtConfig();
     int runUpdateMode(bool& closingLines);
     void writeReport(int exitCode);

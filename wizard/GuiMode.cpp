@@ -13,6 +13,7 @@
 #include "LibraryLoader.h"
 #include "ScopedHandle.h"
 #include "StatusMessenger.h"
+#include "SystemUser32.h"
 #include "WizardContext.h"
 #include "WizardFlow.h"
 #include "WorkerThreads.h"
@@ -46,19 +47,6 @@ bool registerControlClasses() {
         return true;
     icc.dwICC = dialogControlClasses();
     return ::InitCommonControlsEx(&icc) != FALSE;
-}
-
-// Whether anybody can see this session's windows. A service, a scheduled task
-// run without its user or a remote shell has a window station nobody sees:
-// a page there would wait for a click that never comes. When it cannot be
-// told, the pages are tried.
-bool desktopIsVisible() {
-    USEROBJECTFLAGS flags{};
-    DWORD needed = 0;
-    if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof(flags),
-                                     &needed))
-        return true;
-    return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
 // Runs the modeless page's messages until it ends or the time is up.
