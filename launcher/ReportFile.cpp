@@ -10,7 +10,7 @@
 namespace {
 
 bool fail(std::wstring& problem, DWORD error) {
-    problem = getErrorText(error);
+    problem = L"error " + std::to_wstring(error) + L": " + getErrorText(error);
     return false;
 }
 

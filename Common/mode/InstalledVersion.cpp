@@ -82,14 +82,21 @@ bool recordInstalledVersion(KIVOptions* options, std::wstring version, std::wost
         const std::vector<std::wstring>& model = ini.getKeyValue(L"DriverModelName");
         const std::wstring valueName =
             installedVersionValueName(model.empty() ? std::wstring() : model[0]);
-        // Without a "Vendor" key there is no brand to record under; the run
-        // goes on instead of failing on the empty list.
+        // Without a "Vendor" this program knows there is no brand to record
+        // under; the run goes on, and whoever reads the log or the result
+        // lines learns why other software will not see the new version.
         const std::vector<std::wstring>& vendor = ini.getKeyValue(L"Vendor");
-        if (vendor.empty())
-            continue;
-        const std::wstring key = installedVersionKey(vendor[0]);
-        if (key.empty())
-            continue;
+        const std::wstring key = vendor.empty() ? std::wstring() : installedVersionKey(vendor[0]);
+        if (key.empty()) {
+            const std::wstring line =
+                L"Installed version not recorded: config.ini names no brand this program knows "
+                L"(Vendor=" +
+                (vendor.empty() ? std::wstring() : vendor[0]) + L")";
+            logLine(LogKIVInit, line);
+            if (errorLines)
+                *errorLines << line << std::endl;
+            return false;
+        }
         const WriteResult result = writeRecord(key, valueName, version);
         if (result.failedCall) {
             // Every updated device writes the same value, which would fail

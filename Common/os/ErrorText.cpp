@@ -7,6 +7,11 @@ std::wstring getErrorText(uint32_t code) {
     DWORD length =
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), buffer, 256, nullptr);
+    // A system installed in one other language has no English texts: its
+    // own text says more than the lookup's failure.
+    if (length == 0 && GetLastError() == ERROR_RESOURCE_LANG_NOT_FOUND)
+        length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, buffer, 256, nullptr);
     if (length == 0)
         return L"Error getting message:" + std::to_wstring(GetLastError());
     std::wstring text;

@@ -89,16 +89,21 @@ TEST_F(InstalledVersion, NothingIsWrittenWithoutAnUpdatedDeviceOrAKnownVendor) {
     recordInstalledVersion(&options_, L"V1");
     EXPECT_FALSE(anyRecord());
 
+    // A vendor this program does not know, or none: nothing is written, and
+    // the result lines say why.
     options_.clearDeviceList();
     addDevice(KIVDevice::Updated);
     useConfig("Vendor=OSKEL\r\nDriverModelName=Oskel K206w\r\n");
-    recordInstalledVersion(&options_, L"V1");
+    std::wostringstream lines;
+    EXPECT_FALSE(recordInstalledVersion(&options_, L"V1", &lines));
     EXPECT_FALSE(anyRecord()) << "the vendor comparison is exact";
-
-    // No "Vendor" key at all: nothing is written and the call returns normally.
     useConfig("DriverModelName=Oskel K206w\r\n");
-    recordInstalledVersion(&options_, L"V1");
+    EXPECT_FALSE(recordInstalledVersion(&options_, L"V1", &lines));
     EXPECT_FALSE(anyRecord());
+    EXPECT_EQ(lines.str(), L"Installed version not recorded: config.ini names no brand this "
+                           L"program knows (Vendor=OSKEL)\n"
+                           L"Installed version not recorded: config.ini names no brand this "
+                           L"program knows (Vendor=)\n");
 }
 
 TEST_F(InstalledVersion, EveryUpdatedDeviceWritesTheSameValue) {

@@ -80,6 +80,9 @@ check "$work/reports/check.json" checkOnly=true exitCode=12 outcomes=unreachable
 # Paths that cannot be written: the update runs as it does without the option.
 kiv missing-folder 0 -m 2 -d "$net.6" -report "$(win "$work/no/such/folder/r.json")"
 unwritten missing-folder
+# The system's error number goes with its text, which may be in any language.
+grep -q "^Report not written: .*: error 3: " "$work/missing-folder.out" ||
+    fail "missing-folder: no error number: $(cat "$work/missing-folder.out")"
 [ "$(accepted spare)" = "accepted=$((${before#accepted=} + 1))" ] ||
     fail "missing-folder: the printer was not updated: $(accepted spare)"
 echo "keep me" >"$work/reports/kept.json"
