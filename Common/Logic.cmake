@@ -20,6 +20,7 @@ add_library(kivcommon_logic OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/text/PathCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/config/ProfileMemo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/config/RsrcMgr.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/run/ModeResults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/run/RunReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mode/RunReportJson.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mode/StatusMessenger.cpp
@@ -49,6 +50,7 @@ target_include_directories(kivcommon_logic SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/st
 kiv_logic_tests(common_logic_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommonLogicTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/RunReportTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/ModeResultsTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/ProfileMemoTest.cpp
   LIBS kivcommon_os)
 target_include_directories(common_logic_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/staging-include)

@@ -6,14 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-// One result for the whole run, from the result of every printer and every
-// -d entry. Problems with a printer that was meant to be flashed come first,
-// most serious first: failed update, unreachable, revision mismatch, consent
-// needed. Otherwise printers that were left out: their common result when
-// they all share one, ResultSeveralNotUpdated when they differ. ResultOk when
-// nothing went wrong.
-int32_t combineResults(const std::vector<int32_t>& results);
-
 // What a check-only run found out about one printer or -d entry; the outcome
 // a report of such a run gives for it.
 enum class CheckVerdict {

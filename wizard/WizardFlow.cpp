@@ -133,7 +133,8 @@ WizardFlow::Step WizardFlow::licence(bool* finishNow) {
         return missingPage(L"Eula");
     case PageClosed:
         trace_->message(L"Eula Dialog - Closed (close button)");
-        return stop(ResultOk);
+        // An installer's run (mode 3) that nobody agreed to updated nothing.
+        return stop(env_.appMode == 3 ? ResultLicenceDeclined : ResultOk);
     case PageSecond:
         trace_->message(L"Eula Dialog - Closed (disagree button)");
         return stop(ResultLicenceDeclined);
@@ -286,6 +287,7 @@ void WizardFlow::reportUnmatched(const std::wstring& entry, const IpAddressArray
 
 void WizardFlow::record(const KIVDevice* device, const std::wstring& name, int32_t result,
                         int32_t errorCode, const std::wstring& before, const std::wstring& after) {
+    outcomes_.push_back(result);
     RunReport::Printer p;
     p.name = name;
     if (device) {
@@ -427,7 +429,12 @@ void WizardFlow::updateFailed(const KIVDevice& device, uint32_t index, const std
 }
 
 // A run that leaves a printer failed ends with that failure, however it ends.
+// An installer's run (mode 3) ends with what became of every printer and
+// entry it named, as the console mode does: an entry that matched nothing
+// before an updated printer is no run in which every printer was updated.
 int32_t WizardFlow::closedResult() const {
+    if (env_.appMode == 3)
+        return combineResults(outcomes_);
     return failed_.empty() ? ResultOk : ResultUpdateFailed;
 }
 
@@ -520,4 +527,6 @@ void WizardFlow::finish() {
     // A failed flash outweighs printers that were only left out.
     if (!failed_.empty())
         result_ = ResultUpdateFailed;
+    if (env_.appMode == 3)
+        result_ = closedResult();
 }

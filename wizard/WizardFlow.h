@@ -89,6 +89,8 @@ private:
     // Printers (by printerKey: how each is reached) whose last update in
     // this run failed; one updated after a retry leaves it.
     std::set<std::wstring> failed_;
+    // Mode 3: the result of every printer and -d entry, in the order told.
+    std::vector<int32_t> outcomes_;
     std::chrono::steady_clock::time_point turnStart_;
     // The update worker's job and its device: kept until the worker has ended.
     KIVDevice updateDevice_;

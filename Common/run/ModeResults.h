@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 enum RunResult : int32_t {
     ResultOk = 0,
@@ -21,3 +22,11 @@ enum RunResult : int32_t {
     ResultNameUnmatched = 25,       // a -d name that matched no printer
     ResultLicenceDeclined = 32,     // the user declined the licence
 };
+
+// One result for the whole run, from the result of every printer and every
+// -d entry. Problems with a printer that was meant to be flashed come first,
+// most serious first: failed update, unreachable, revision mismatch, consent
+// needed. Otherwise printers that were left out: their common result when
+// they all share one, ResultSeveralNotUpdated when they differ. ResultOk when
+// nothing went wrong.
+int32_t combineResults(const std::vector<int32_t>& results);

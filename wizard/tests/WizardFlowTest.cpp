@@ -218,6 +218,13 @@ TEST_F(WizardFlowTest, ClosingAnyPageEndsWithZeroAndRecordsWhatWasUpdated) {
         EXPECT_EQ(recorded, updated ? 1 : 0);
         EXPECT_EQ(pages.shown.back(), kind) << "nothing is shown after the close";
     }
+    // An installer's run that nobody agreed to updated nothing.
+    pages = ScriptedPages();
+    pages.script[PageKind::Licence] = {PageClosed};
+    engine.updated.clear();
+    args({L"-m", L"3", L"-d", L"K206"});
+    EXPECT_EQ(run(), ResultLicenceDeclined);
+    EXPECT_TRUE(engine.updated.empty());
 }
 
 TEST_F(WizardFlowTest, LicenceAnswersAndPagesThatCannotBeCreated) {
@@ -436,7 +443,9 @@ TEST_F(WizardFlowTest, ModeThreeChecksTheListAgainstASynchronousEnumeration) {
     engine.printers = {printer(L"PrinterA", L"10.0.0.2")};
     // Its port name names it a second time: it is still flashed once.
     args({L"-m", L"3", L"-e", L"1", L"-d", L"PrinterA,192.168.0.9,IP_10.0.0.2"});
-    EXPECT_EQ(run(), ResultOk);
+    // The address where nothing answered is the run's result, whatever came
+    // after it: the installer named a printer that was not updated.
+    EXPECT_EQ(run(), ResultAddressUnmatched);
     EXPECT_EQ(notUpdated, 1);
     EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"PrinterA"});
     EXPECT_EQ(engine.probedAddresses, std::vector<std::wstring>{L"192.168.0.9"});
