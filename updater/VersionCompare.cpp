@@ -85,7 +85,10 @@ SegmentStamp stampOf(const std::wstring& segment, size_t index) {
 }
 
 std::wstring packagePartFault(const std::wstring& value, size_t index) {
-    if (std::any_of(value.begin(), value.end(), [](wchar_t c) { return iswspace(c) != 0; }))
+    // The panel's version is written as the printer shows it, its two parts
+    // apart; the form compared has no blank.
+    const std::wstring compared = index == 1 ? packagePanelForm(value) : value;
+    if (std::any_of(compared.begin(), compared.end(), [](wchar_t c) { return iswspace(c) != 0; }))
         return L"a version holds no blank";
     if (index != 0)
         return std::wstring();

@@ -40,8 +40,9 @@ struct SegmentStamp {
 SegmentStamp stampOf(const std::wstring& segment, size_t index);
 
 // Why the package's value of firmware part index (0, 1 or 2, as written in
-// config.ini) cannot be compared; empty when it can. No part holds a blank (a
-// comment after the value is kept in it), and the main part is read as
+// config.ini) cannot be compared; empty when it can. No part holds a blank
+// once in the form compared (a comment after the value is kept in it; the
+// panel's blank between its two parts is not), and the main part is read as
 // "model_Lmmddyy_ss": a build date that is no date compares as any other
 // date, and every printer would be newer or older than the package.
 std::wstring packagePartFault(const std::wstring& value, size_t index);

@@ -7,9 +7,10 @@ std::wstring getErrorText(uint32_t code) {
     DWORD length =
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), buffer, 256, nullptr);
-    // A system installed in one other language has no English texts: its
-    // own text says more than the lookup's failure.
-    if (length == 0 && GetLastError() == ERROR_RESOURCE_LANG_NOT_FOUND)
+    // A system installed in another language may have no English texts
+    // (the failure then varies with its language packs): its own text says
+    // more than the lookup's failure.
+    if (length == 0)
         length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                 code, 0, buffer, 256, nullptr);
     if (length == 0)

@@ -17,6 +17,11 @@ HMODULE systemUser32() {
 }
 
 bool desktopIsVisible() {
+    // Session 0 is the services' own: nobody has seen its desktop since
+    // Vista, though its window station still calls itself visible.
+    DWORD session = 0;
+    if (::ProcessIdToSessionId(::GetCurrentProcessId(), &session) && session == 0)
+        return false;
     typedef HWINSTA(WINAPI * StationFn)();
     typedef BOOL(WINAPI * InformationFn)(HANDLE, int, PVOID, DWORD, LPDWORD);
     HMODULE user32 = systemUser32();

@@ -212,6 +212,21 @@ TEST_F(VersionComparison, OutcomesAndTheirLines) {
               5u);
     EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): deviceFWVersion=K206_G082411_07"),
               1u);
+
+    // A panel version written as the printer shows it, its parts apart, is
+    // compared; a comment after it makes the package version unreadable.
+    p.aio = "K206_G082511_00";
+    p.panel = "ab.123456";
+    p.panelTail = "cdefg";
+    config_.set("FirmwareVersion2", "AB.123456 CDEFG");
+    writeConfig();
+    EXPECT_FALSE(updater_->isPackageNewerThanDevice(&options_, 0));
+    config_.set("FirmwareVersion2", "AB.123456 CDEFG ; panel");
+    writeConfig();
+    EXPECT_TRUE(updater_->isPackageNewerThanDevice(&options_, 0));
+    EXPECT_EQ(logged("ISDUpdater::isPackageNewerThanDevice(): Invalid value in config.ini: "
+                     "FirmwareVersion2=AB.123456 CDEFG ; panel (a version holds no blank)"),
+              1u);
 }
 
 // ---------------------------------------------------------------------------
