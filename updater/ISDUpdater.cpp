@@ -570,18 +570,20 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     if (!readTimers(run, ini) || !checkSequence(run, ini) ||
         !packageVersionReadable(ini, trace, L" - Update Failed!"))
         return UpdateFailed;
-    int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
-    if (rc != UpdateOk)
-        return rc;
-    reportProgress(run);
-
     // Another update of this printer now, from this run or another, would
-    // put its image and commands between this one's.
+    // put its image and commands between this one's; on USB, where every
+    // program's bytes share the printer's one channel, so would the version
+    // reads of the firmware-letter check.
     const std::shared_ptr<void> hold = locks_ ? locks_->take(run.record) : nullptr;
     if (locks_ && !hold) {
         trace.message(L"Printer in use by another update - Update Failed!");
         return UpdateFailed;
     }
+    int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
+    if (rc != UpdateOk)
+        return rc;
+    reportProgress(run);
+
     unsigned char* reply = nullptr;
     uint32_t length = 0;
     comTarget->sendPacket(&run.record, StatusQueryCommand, &reply, &length);

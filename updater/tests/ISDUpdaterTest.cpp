@@ -672,7 +672,9 @@ TEST_F(FlashUpdate, APrinterAnotherUpdateHoldsIsLeftAlone) {
     EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
     EXPECT_EQ(logged("ISDUpdater::update(): Printer in use by another update - Update Failed!"),
               1u);
+    // Nothing reaches it, not even the version reads of the letter check.
     EXPECT_EQ(com_->count(StatusQuery), 0u);
+    EXPECT_EQ(com_->count(VersionQuery), 0u);
     EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\flash.fls"), 0u);
 
     locks.held.clear();
