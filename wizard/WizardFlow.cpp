@@ -247,9 +247,10 @@ WizardFlow::Step WizardFlow::verifyList() {
                 return stop(rc);
             }
             trace_->message(L"Device verified! device=", entry);
+            listNames_.push_back(entry);
             continue;
         }
-        report(device->getName(), error);
+        report(entry, error);
         trace_->message(L"Invalid device! device=", entry, L" err=", error);
         ++notUpdated_;
         // A printer that did not answer the check may well fit: it is
@@ -259,8 +260,7 @@ WizardFlow::Step WizardFlow::verifyList() {
         else
             result_ = device->getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
                                                                     : ResultIncompatible;
-        record(device, device->getName(), result_, error, device->getCurrVer(),
-               device->getCurrVer());
+        record(device, entry, result_, error, device->getCurrVer(), device->getCurrVer());
     }
     return Go;
 }
@@ -334,11 +334,12 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
         return stop(rc);
     }
     const std::wstring name = device.getName();
+    const std::wstring told = i < listNames_.size() ? listNames_[i] : name;
     trace_->message(L"Device to update...device=", name);
     if (!env_.options->getForceMode() || env_.appMode == 3) {
         trace_->message(L"Forced mode off.  Check if package is newer for device=", name);
         if (!env_.updater->isPackageNewerThanDevice(env_.options, static_cast<int32_t>(i))) {
-            report(name, StatusMessenger::DeviceAlreadyUpToDate);
+            report(told, StatusMessenger::DeviceAlreadyUpToDate);
             trace_->message(L"Update not attempted, device already up to date. device=", name);
             ++notUpdated_;
             result_ = ResultUpToDate;
@@ -352,7 +353,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
                 env_.options->setDeviceStatusAt(i, KIVDevice::UpToDate);
                 failed_.erase(printerKey(device));
             }
-            record(&device, name, result_, StatusMessenger::DeviceAlreadyUpToDate,
+            record(&device, told, result_, StatusMessenger::DeviceAlreadyUpToDate,
                    device.getCurrVer(), device.getCurrVer());
             return Go;
         }
@@ -387,7 +388,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
         if (updated)
             env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
         else if (code != UpdateOutcome::TryAgain)
-            updateFailed(device, i, name);
+            updateFailed(device, i, told);
         recordIfAnyUpdated();
         return stop(closedResult());
     }
@@ -401,21 +402,21 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     }
     if (!updated) {
         // The error page has told the user; the Summary says FAILED.
-        updateFailed(device, i, name);
+        updateFailed(device, i, told);
         return Go;
     }
     result_ = ResultOk;
     // Its failure was told on a line of its own; the last line about it
     // tells how it ended.
     if (failed_.erase(printerKey(device)) != 0 && env_.messenger)
-        env_.messenger->displayStatus(name, false, StatusMessenger::NoError, nullptr);
+        env_.messenger->displayStatus(told, false, StatusMessenger::NoError, nullptr);
     env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
     // Asked again only for a report: what the printer says now, never the
     // package's version in its place.
     std::wstring now;
     if (!env_.options->getReportPath().empty())
         env_.updater->getDeviceVersionString(env_.options, static_cast<int32_t>(i), &now);
-    record(&device, name, ResultOk, StatusMessenger::NoError, context_.deviceVersion, now);
+    record(&device, told, ResultOk, StatusMessenger::NoError, context_.deviceVersion, now);
     return showResult(i, count);
 }
 

@@ -91,6 +91,10 @@ private:
     std::set<std::wstring> failed_;
     // Mode 3: the result of every printer and -d entry, in the order told.
     std::vector<int32_t> outcomes_;
+    // Mode 3: the -d entry that named each printer of the options' list, in
+    // its order; the result lines and the report call a printer by it, as
+    // the installer did (two printers of one model are told apart).
+    std::vector<std::wstring> listNames_;
     std::chrono::steady_clock::time_point turnStart_;
     // The update worker's job and its device: kept until the worker has ended.
     KIVDevice updateDevice_;
