@@ -221,13 +221,25 @@ WizardFlow::Step WizardFlow::verifyList() {
     if (!found)
         return Go;
     listArrays_.push_back(found);
-    env_.updater->enumerateCompatibleDevices(env_.options, found, &addresses);
+    // Printers that answered the search but not its check: one of them
+    // named here was found, and is out of reach, not missing.
+    KIVDeviceArray* silent = nullptr;
+    env_.updater->createDeviceArray(&silent);
+    if (silent)
+        listArrays_.push_back(silent);
+    env_.updater->enumerateFoundDevices(env_.options, found, silent, &addresses);
 
     std::vector<const KIVDevice*> queued;
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::wstring entry = trimmed(entries[i]);
         // A blank entry would equal the empty address of every USB printer.
         KIVDevice* device = entry.empty() ? nullptr : findListed(*found, entry);
+        KIVDevice* unchecked =
+            device || entry.empty() || !silent ? nullptr : findListed(*silent, entry);
+        if (unchecked) {
+            refused(unchecked, entry, unreachableReason(*unchecked));
+            continue;
+        }
         if (!device) {
             reportUnmatched(entry, addresses, recordOf, i);
             continue;
@@ -250,19 +262,23 @@ WizardFlow::Step WizardFlow::verifyList() {
             listNames_.push_back(entry);
             continue;
         }
-        report(entry, error);
-        trace_->message(L"Invalid device! device=", entry, L" err=", error);
-        ++notUpdated_;
-        // A printer that did not answer the check may well fit: it is
-        // unreachable, not the wrong printer.
-        if (isUnreachableReason(error))
-            result_ = ResultUnreachable;
-        else
-            result_ = device->getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
-                                                                    : ResultIncompatible;
-        record(device, entry, result_, error, device->getCurrVer(), device->getCurrVer());
+        refused(device, entry, error);
     }
     return Go;
+}
+
+void WizardFlow::refused(const KIVDevice* device, const std::wstring& entry, int32_t error) {
+    report(entry, error);
+    trace_->message(L"Invalid device! device=", entry, L" err=", error);
+    ++notUpdated_;
+    // A printer that did not answer the check may well fit: it is
+    // unreachable, not the wrong printer.
+    if (isUnreachableReason(error))
+        result_ = ResultUnreachable;
+    else
+        result_ = device->getType() == KIVDevice::TypeIpAddress ? ResultIncompatibleAddress
+                                                                : ResultIncompatible;
+    record(device, entry, result_, error, device->getCurrVer(), device->getCurrVer());
 }
 
 void WizardFlow::reportUnmatched(const std::wstring& entry, const IpAddressArray& addresses,

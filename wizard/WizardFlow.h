@@ -76,6 +76,9 @@ private:
     void report(const std::wstring& name, int32_t errorCode);
     // One printer's or entry's outcome for the run's report; device may be
     // null (an entry that matched nothing).
+    // Mode 3: a printer an entry named that is not updated (does not fit, or
+    // did not answer), told and recorded with error.
+    void refused(const KIVDevice* device, const std::wstring& entry, int32_t error);
     void record(const KIVDevice* device, const std::wstring& name, int32_t result,
                 int32_t errorCode, const std::wstring& before = std::wstring(),
                 const std::wstring& after = std::wstring());

@@ -482,9 +482,9 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
     struct Refusing : FakeUpdater {
         int32_t listedType = KIVDevice::TypeNetwork;
         int32_t reason = 10;
-        int32_t enumerateCompatibleDevices(KIVOptions* o, KIVDeviceArray* d,
-                                           IpAddressArray* a) override {
-            const int32_t rc = FakeUpdater::enumerateCompatibleDevices(o, d, a);
+        int32_t enumerateFoundDevices(KIVOptions* o, KIVDeviceArray* d, KIVDeviceArray* u,
+                                      IpAddressArray* a) override {
+            const int32_t rc = FakeUpdater::enumerateFoundDevices(o, d, u, a);
             for (KIVDevice* device : *d)
                 device->setType(listedType);
             return rc;
@@ -529,6 +529,17 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
         EXPECT_EQ(flow.notUpdatedCount(), 1);
         EXPECT_TRUE(refusing.updated.empty());
     }
+}
+
+// A printer that answered the search but not its check, named by its port:
+// found, and out of reach (as the console mode tells it), not missing.
+TEST_F(WizardFlowTest, ModeThreeTellsAFoundButSilentPrinterUnreachable) {
+    engine.printers = {printer(L"K206", L"10.0.0.5")};
+    engine.printers[0].answersCheck = false;
+    args({L"-m", L"3", L"-e", L"1", L"-d", L"IP_10.0.0.5"});
+    EXPECT_EQ(run(), ResultUnreachable);
+    EXPECT_EQ(out.str(), L"Device: IP_10.0.0.5, Result: Failure, ErrorCode: Miscellaneous Error\n");
+    EXPECT_TRUE(engine.updated.empty());
 }
 
 } // namespace
