@@ -109,6 +109,9 @@ int LauncherRun::runSteps() {
         return finish(ExitFrameworkFailed, true);
     }
     readCommandLine();
+    const std::wstring& reportPath = options_->getReportPath();
+    if (!reportPath.empty() && removeEarlierReport(reportPath))
+        logLine(LogKIVInit, L"Earlier report removed: ", reportPath);
     setConsoleVisibility();
     bool closingLines = false;
     int code = ExitModeFailed;

@@ -45,6 +45,17 @@ bool writeAll(const std::wstring& path, const std::string& bytes, std::wstring& 
 
 } // namespace
 
+bool removeEarlierReport(const std::wstring& path) {
+    if (!fileNameProblem(path).empty())
+        return false;
+    const std::wstring target = fullPath(path);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return false;
+    return ::DeleteFileW(target.c_str()) != FALSE;
+}
+
 bool writeReportFile(const std::wstring& path, const std::string& bytes, std::wstring& problem) {
     problem = fileNameProblem(path);
     if (!problem.empty())

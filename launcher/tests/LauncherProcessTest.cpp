@@ -228,6 +228,21 @@ TEST_F(LauncherProcess, ModeResultsBecomeTheInstallersExitCodes) {
     EXPECT_FALSE(has(log(), "KIV execution complete"));
 }
 
+// A run ended from outside (an installer's time limit) writes no report; the
+// one an earlier run left at the path must not be read as its result.
+TEST_F(LauncherProcess, AnEarlierRunsReportIsGoneBeforeThisRunStarts) {
+    const std::wstring report = root_ + L"run.json";
+    writeFile(report, "{\"exitCode\": 0}");
+    ChildProcess child(windowsPath(KIV_STUBMODE_EXE), L"-m 2 -report " + report,
+                       environment({{L"KIV_STUB_HANG", false, L"1"}}), root_);
+    ASSERT_TRUE(child.started());
+    for (int i = 0; i < 200 && ::GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+        ::Sleep(50);
+    EXPECT_TRUE(child.running()) << "the mode was still running";
+    child.finish(0);
+    EXPECT_EQ(::GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(LauncherProcess, ASuccessfulRunEndsWithTheClosingLines) {
     ChildResult r = run(KIV_STUBMODE_EXE, L"-m 2", {{L"KIV_STUB_RESULT", false, L"0"}});
     EXPECT_EQ(r.exitCode, 0u);

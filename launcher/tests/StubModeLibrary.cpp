@@ -2,8 +2,9 @@
 // a factory that returns null (STUB_FACTORY_NULL), or no factory at all
 // (STUB_NO_EXPORT). With STUB_FROM_ENVIRONMENT the mode's two results are
 // read from KIV_STUB_INIT and KIV_STUB_RESULT, so that a test can drive
-// KIV.exe through every ending, and KIV_STUB_LOAD names a library that the
-// mode asks for by name (16 when none is found, 17 when one is).
+// KIV.exe through every ending, KIV_STUB_LOAD names a library that the
+// mode asks for by name (16 when none is found, 17 when one is), and
+// KIV_STUB_HANG keeps the mode running until the test ends it.
 #include "IUpdateMode.h"
 
 #include <windows.h>
@@ -29,6 +30,9 @@ public:
 #ifdef STUB_FROM_ENVIRONMENT
         if (const wchar_t* name = _wgetenv(L"KIV_STUB_LOAD"))
             return ::LoadLibraryW(name) ? 17 : 16;
+        // A run that a test ends from outside.
+        if (_wgetenv(L"KIV_STUB_HANG"))
+            ::Sleep(INFINITE);
 #endif
         return fromEnvironment("KIV_STUB_RESULT", 42);
     }
