@@ -26,7 +26,7 @@ uint32_t UpdateOutcome::run(Steps& steps) {
         break;
     case IUpdater::UpdateRevisionMismatch:
         steps.showRevisionPage();
-        code = Failed;
+        code = Refused;
         break;
     case IUpdater::UpdateUnreachable:
         code = askAfterNoAnswer(steps);
@@ -42,7 +42,7 @@ uint32_t UpdateOutcome::run(Steps& steps) {
 
 uint32_t UpdateOutcome::afterConsent(Steps& steps) {
     if (steps.showConsentPage() != kFirstButton)
-        return Failed;
+        return ConsentRefused;
     const int32_t result = steps.update(true);
     if (result == IUpdater::UpdateOk)
         return Updated;

@@ -11,6 +11,8 @@ public:
     // The worker's exit codes, as the flow reads them.
     enum ExitCode : uint32_t {
         Updated = 0,
+        ConsentRefused = 11,     // the firmware-letter change was not agreed to: nothing sent
+        Refused = 12,            // the printer refuses this firmware revision: nothing sent
         NoAnswerUnresolved = 13, // the printer did not answer; the page gave neither answer
         Failed = 14,             // the update failed, or the user gave up
         TryAgain = 15,           // the user asked to update this printer again

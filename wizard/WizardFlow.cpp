@@ -403,6 +403,8 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     if (page == PageClosed) {
         if (updated)
             env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
+        else if (code == UpdateOutcome::Refused || code == UpdateOutcome::ConsentRefused)
+            updateRefused(device, i, told, code);
         else if (code != UpdateOutcome::TryAgain)
             updateFailed(device, i, told);
         recordIfAnyUpdated();
@@ -414,6 +416,10 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     if (code == UpdateOutcome::TryAgain) {
         result_ = static_cast<int32_t>(code);
         --*index;
+        return Go;
+    }
+    if (code == UpdateOutcome::Refused || code == UpdateOutcome::ConsentRefused) {
+        updateRefused(device, i, told, code);
         return Go;
     }
     if (!updated) {
@@ -441,6 +447,21 @@ void WizardFlow::updateFailed(const KIVDevice& device, uint32_t index, const std
     report(name, StatusMessenger::ErrorUpdateFailed);
     record(&device, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed,
            context_.deviceVersion);
+    failed_.insert(printerKey(device));
+    result_ = ResultUpdateFailed;
+}
+
+// Nothing was sent: the printer refuses this firmware revision, or its
+// firmware-letter change was not agreed to. The Summary lists it as FAILED
+// and mode 1 ends with the failure; the result line and the report say what
+// kept it from being updated, as the console mode does.
+void WizardFlow::updateRefused(const KIVDevice& device, uint32_t index, const std::wstring& name,
+                               uint32_t code) {
+    env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
+    report(name, StatusMessenger::ErrorBadFW);
+    record(&device, name,
+           code == UpdateOutcome::Refused ? ResultRevisionMismatch : ResultConsentNeeded,
+           StatusMessenger::ErrorBadFW, context_.deviceVersion, context_.deviceVersion);
     failed_.insert(printerKey(device));
     result_ = ResultUpdateFailed;
 }

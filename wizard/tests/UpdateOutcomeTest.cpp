@@ -73,9 +73,9 @@ TEST(UpdateOutcome, UpdatedAtOnceOrAfterConsent) {
         {{kConsent, kOk}, {1}, UpdateOutcome::Updated, "update consent update(consent) 100"});
 }
 
-TEST(UpdateOutcome, ConsentNotGivenFailsWithoutAskingTheEngineAgain) {
+TEST(UpdateOutcome, ConsentNotGivenIsRefusedWithoutAskingTheEngineAgain) {
     for (int answer : {2, 8, kNotShown})
-        expectOutcome({{kConsent}, {answer}, UpdateOutcome::Failed, "update consent 100"});
+        expectOutcome({{kConsent}, {answer}, UpdateOutcome::ConsentRefused, "update consent 100"});
 }
 
 TEST(UpdateOutcome, NoAnswerLetsTheUserGiveUpOrTryAgain) {
@@ -91,7 +91,8 @@ TEST(UpdateOutcome, NoAnswerLetsTheUserGiveUpOrTryAgain) {
 }
 
 TEST(UpdateOutcome, OtherFailuresShowTheirPageAndFail) {
-    expectOutcome({{kMismatch}, {1}, UpdateOutcome::Failed, "update revision 100"});
+    // A revision the printer refuses: nothing was sent, which the flow tells.
+    expectOutcome({{kMismatch}, {1}, UpdateOutcome::Refused, "update revision 100"});
     expectOutcome({{kFailed}, {1}, UpdateOutcome::Failed, "update error4 100"});
     expectOutcome({{kConsent, kMismatch},
                    {1, 1},

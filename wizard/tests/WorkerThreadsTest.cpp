@@ -199,7 +199,11 @@ TEST(UpdateWorker, ShowsItsPagesOnItsOwnThreadAndEndsWithTheirExitCode) {
     } cases[] = {
         {IUpdater::UpdateConsentNeeded, IUpdater::UpdateOk, PageConfirm, {PageKind::ErrorSPR}, 0},
         {IUpdater::UpdateUnreachable, 0, PageSecond, {PageKind::Error}, UpdateOutcome::TryAgain},
-        {IUpdater::UpdateRevisionMismatch, 0, PageConfirm, {PageKind::ErrorRevision}, 14},
+        {IUpdater::UpdateRevisionMismatch,
+         0,
+         PageConfirm,
+         {PageKind::ErrorRevision},
+         UpdateOutcome::Refused},
         {IUpdater::UpdateOk, 0, PageConfirm, {}, 0},
     };
     for (const auto& c : cases) {
