@@ -408,6 +408,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
         else if (code != UpdateOutcome::TryAgain)
             updateFailed(device, i, told);
         recordIfAnyUpdated();
+        leaveUnstarted(i + 1, count);
         return stop(closedResult());
     }
     if (page == PageNotCreated)
@@ -466,6 +467,25 @@ void WizardFlow::updateRefused(const KIVDevice& device, uint32_t index, const st
     result_ = ResultUpdateFailed;
 }
 
+// Mode 3 ended by a closed page: the printers of the list after the one just
+// handled were never started. Each gets its failure line and record, as an
+// interrupted console run gives them, so that the installer does not read
+// the run as one in which every printer it named was updated.
+void WizardFlow::leaveUnstarted(uint32_t from, uint32_t count) {
+    if (env_.appMode != 3)
+        return;
+    for (uint32_t j = from; j < count; ++j) {
+        KIVDevice device;
+        if (env_.options->getDeviceAt(j, device) != 0)
+            continue;
+        const std::wstring told = j < listNames_.size() ? listNames_[j] : device.getName();
+        trace_->message(L"Device not updated (the run was ended)! device=", told);
+        report(told, StatusMessenger::ErrorUpdateFailed);
+        record(&device, told, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed,
+               device.getCurrVer());
+    }
+}
+
 // A run that leaves a printer failed ends with that failure, however it ends.
 // An installer's run (mode 3) ends with what became of every printer and
 // entry it named, as the console mode does: an entry that matched nothing
@@ -488,6 +508,7 @@ WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
     if (result == PageClosed) {
         trace_->message(L"Update Dialog - Closed (close button)");
         recordIfAnyUpdated();
+        leaveUnstarted(index + 1, count);
         return stop(closedResult());
     }
     if (result == PageConfirm)

@@ -531,6 +531,45 @@ TEST_F(WizardFlowTest, ModeThreeResultsOfEntriesLeftOut) {
     }
 }
 
+// Mode 3 calls each printer by the -d entry that named it (two of one model
+// are told apart), tells a refused revision as such, and gives the printers
+// that a closed page left unstarted their failure: the installer cannot read
+// the run as complete.
+TEST_F(WizardFlowTest, ModeThreeTellsEachEntryWhatBecameOfIt) {
+    engine.printers = {printer(L"K206", L"10.0.0.2", KIVDevice::TypeIpAddress),
+                       printer(L"K206", L"10.0.0.3", KIVDevice::TypeIpAddress),
+                       printer(L"K206", L"10.0.0.4", KIVDevice::TypeIpAddress)};
+    for (FakeEnginePrinter& p : engine.printers)
+        p.port.clear();
+    workers.exitCodes = {UpdateOutcome::Refused, UpdateOutcome::Updated};
+    pages.script[PageKind::Result] = {PageClosed};
+    args({L"-m", L"3", L"-e", L"1", L"-report", L"r.json", L"-d", L"10.0.0.2,10.0.0.3,10.0.0.4"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(out.str(), L"Device: 10.0.0.2, Result: Failure, ErrorCode: ErrorBadFW\n"
+                         L"Device: 10.0.0.4, Result: Failure, ErrorCode: ErrorUpdateFailed\n");
+    std::vector<std::wstring> got;
+    for (const RunReport::Printer& p : options.getReport().printers())
+        got.push_back(p.name + L"=" + std::to_wstring(p.outcome));
+    EXPECT_EQ(got,
+              (std::vector<std::wstring>{L"10.0.0.2=" + std::to_wstring(RunReport::Incompatible),
+                                         L"10.0.0.3=" + std::to_wstring(RunReport::Updated),
+                                         L"10.0.0.4=" + std::to_wstring(RunReport::Failed)}));
+
+    // Refused alone: mode 3 ends as the console mode does; mode 1 with the
+    // failure its Summary lists.
+    for (const wchar_t* mode : {L"3", L"1"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(mode)));
+        KIVOptions fresh;
+        options.clearDeviceList();
+        pages = ScriptedPages();
+        engine.printers = {printer(L"A", L"10.0.0.2")};
+        workers.exitCodes = {UpdateOutcome::ConsentRefused};
+        const std::wstring m = mode;
+        args({L"-m", mode, L"-d", L"A"});
+        EXPECT_EQ(run(), m == L"3" ? ResultConsentNeeded : ResultUpdateFailed);
+    }
+}
+
 // A printer that answered the search but not its check, named by its port:
 // found, and out of reach (as the console mode tells it), not missing.
 TEST_F(WizardFlowTest, ModeThreeTellsAFoundButSilentPrinterUnreachable) {
