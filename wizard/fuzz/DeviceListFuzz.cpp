@@ -7,7 +7,8 @@
 //   address, by an entry without its surrounding blanks, and no entry that
 //   is blank names one;
 // - no printer is queued twice, whichever entries name it, and there are
-//   never more printers queued and result lines than entries;
+//   never more printers queued and result lines than entries (or than one,
+//   for a list with no entry);
 // - an entry that names only printers on spooler ports or USB that fit the
 //   package queues a printer of that name;
 // - the run result is one the wizard can end with.
@@ -22,6 +23,7 @@
 #include "WizardContext.h"
 #include "WizardFlow.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <sstream>
 
@@ -144,7 +146,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(queued[i].getName() != queued[j].getName() ||
                        queued[i].getPortName() != queued[j].getPortName() ||
                        queued[i].getIPAddress() != queued[j].getIPAddress());
-    FUZZ_CHECK(queued.size() + countOf(out.str(), L"Result: Failure") <= entries.size());
+    // A list with no entry at all names no printer, which gets one line.
+    FUZZ_CHECK(queued.size() + countOf(out.str(), L"Result: Failure") <=
+               std::max<size_t>(entries.size(), 1));
 
     for (const std::wstring& raw : entries) {
         const std::wstring entry = withoutBlanks(raw);
