@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <memory>
 #include <sstream>
 
 using namespace kivtest;
@@ -264,29 +263,6 @@ TEST_F(LauncherProcess, AModeThatFailsToInitializeEndsWithFour) {
     std::string text = log();
     EXPECT_TRUE(has(text, "Error initializng update mode: rc=9\r\n")) << text;
     EXPECT_FALSE(has(text, "KIV execution complete"));
-}
-
-// A session nobody sees (a service, a task run without its user, a remote
-// shell): the wizard would wait for a click that never comes.
-TEST_F(LauncherProcess, AWizardInASessionWithoutADesktopEndsAndSaysSo) {
-    std::unique_ptr<HWINSTA__, BOOL(WINAPI*)(HWINSTA)> station(
-        ::CreateWindowStationW(L"KIVTestHidden", 0, GENERIC_ALL, nullptr), &::CloseWindowStation);
-    ASSERT_TRUE(station);
-    HWINSTA own = ::GetProcessWindowStation();
-    ASSERT_TRUE(::SetProcessWindowStation(station.get()));
-    std::unique_ptr<HDESK__, BOOL(WINAPI*)(HDESK)> desktop(
-        ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr), &::CloseDesktop);
-    ::SetProcessWindowStation(own);
-    ASSERT_TRUE(desktop);
-    for (const wchar_t* args : {L"-m 1", L"-m 3 -e 1 -d 127.77.0.9"}) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(args)));
-        ChildProcess child(windowsPath(KIV_SHORT_EXE), args, environment({}), root_,
-                           L"child-stdout.txt", L"KIVTestHidden\\Default");
-        ASSERT_TRUE(child.started());
-        ChildResult r = child.finish(60000);
-        EXPECT_EQ(r.exitCode, 4u) << r.output;
-        EXPECT_TRUE(has(r.output, "the wizard needs a user's desktop")) << r.output;
-    }
 }
 
 TEST_F(LauncherProcess, AKivRetCodeThatIsNoNumberDoesNotEndTheRun) {
