@@ -17,6 +17,9 @@ public:
         Failed = 14,             // the update failed, or the user gave up
         TryAgain = 15,           // the user asked to update this printer again
     };
+    // Whether code says nothing was sent because the printer or the user
+    // refused the package's firmware.
+    static bool refused(uint32_t code) { return code == Refused || code == ConsentRefused; }
     // Kinds of the error page that the worker shows.
     enum ErrorKind : int { ErrorUpdateFailed = 4, ErrorNoAnswer = 11 };
 

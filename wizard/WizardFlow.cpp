@@ -350,7 +350,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
         return stop(rc);
     }
     const std::wstring name = device.getName();
-    const std::wstring told = i < listNames_.size() ? listNames_[i] : name;
+    const std::wstring told = toldName(i, device);
     trace_->message(L"Device to update...device=", name);
     if (!env_.options->getForceMode() || env_.appMode == 3) {
         trace_->message(L"Forced mode off.  Check if package is newer for device=", name);
@@ -403,7 +403,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     if (page == PageClosed) {
         if (updated)
             env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
-        else if (code == UpdateOutcome::Refused || code == UpdateOutcome::ConsentRefused)
+        else if (UpdateOutcome::refused(code))
             updateRefused(device, i, told, code);
         else if (code != UpdateOutcome::TryAgain)
             updateFailed(device, i, told);
@@ -419,7 +419,7 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
         --*index;
         return Go;
     }
-    if (code == UpdateOutcome::Refused || code == UpdateOutcome::ConsentRefused) {
+    if (UpdateOutcome::refused(code)) {
         updateRefused(device, i, told, code);
         return Go;
     }
@@ -467,6 +467,12 @@ void WizardFlow::updateRefused(const KIVDevice& device, uint32_t index, const st
     result_ = ResultUpdateFailed;
 }
 
+// What the result lines and the report call printer index of the list: in
+// mode 3 the -d entry that named it, otherwise its name.
+std::wstring WizardFlow::toldName(uint32_t index, const KIVDevice& device) const {
+    return index < listNames_.size() ? listNames_[index] : device.getName();
+}
+
 // Mode 3 ended by a closed page: the printers of the list after the one just
 // handled were never started. Each gets its failure line and record, as an
 // interrupted console run gives them, so that the installer does not read
@@ -478,7 +484,7 @@ void WizardFlow::leaveUnstarted(uint32_t from, uint32_t count) {
         KIVDevice device;
         if (env_.options->getDeviceAt(j, device) != 0)
             continue;
-        const std::wstring told = j < listNames_.size() ? listNames_[j] : device.getName();
+        const std::wstring told = toldName(j, device);
         trace_->message(L"Device not updated (the run was ended)! device=", told);
         report(told, StatusMessenger::ErrorUpdateFailed);
         record(&device, told, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed,

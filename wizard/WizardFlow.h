@@ -77,6 +77,7 @@ private:
     // One printer's or entry's outcome for the run's report; device may be
     // null (an entry that matched nothing).
     void leaveUnstarted(uint32_t from, uint32_t count);
+    std::wstring toldName(uint32_t index, const KIVDevice& device) const;
     void updateRefused(const KIVDevice& device, uint32_t index, const std::wstring& name,
                        uint32_t code);
     // Mode 3: a printer an entry named that is not updated (does not fit, or
