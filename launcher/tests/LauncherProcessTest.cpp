@@ -232,10 +232,14 @@ TEST_F(LauncherProcess, ModeResultsBecomeTheInstallersExitCodes) {
 TEST_F(LauncherProcess, AnEarlierRunsReportIsGoneBeforeThisRunStarts) {
     const std::wstring report = root_ + L"run.json";
     writeFile(report, "{\"exitCode\": 0}");
+    const std::wstring running = root_ + L"mode-running";
     ChildProcess child(windowsPath(KIV_STUBMODE_EXE), L"-m 2 -report " + report,
-                       environment({{L"KIV_STUB_HANG", false, L"1"}}), root_);
+                       environment({{L"KIV_STUB_HANG", false, running}}), root_);
     ASSERT_TRUE(child.started());
-    for (int i = 0; i < 200 && ::GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+    // Ended only once its mode runs: a program ended while it starts its
+    // package programs could leave one of them never resumed.
+    for (int i = 0; i < 400 && ::GetFileAttributesW(running.c_str()) == INVALID_FILE_ATTRIBUTES;
+         ++i)
         ::Sleep(50);
     EXPECT_TRUE(child.running()) << "the mode was still running";
     child.finish(0);

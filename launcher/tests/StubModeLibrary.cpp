@@ -30,9 +30,13 @@ public:
 #ifdef STUB_FROM_ENVIRONMENT
         if (const wchar_t* name = _wgetenv(L"KIV_STUB_LOAD"))
             return ::LoadLibraryW(name) ? 17 : 16;
-        // A run that a test ends from outside.
-        if (_wgetenv(L"KIV_STUB_HANG"))
+        // A run that a test ends from outside, once the mode has told it it
+        // runs (by making the file KIV_STUB_HANG names).
+        if (const wchar_t* running = _wgetenv(L"KIV_STUB_HANG")) {
+            ::CloseHandle(::CreateFileW(running, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
             ::Sleep(INFINITE);
+        }
 #endif
         return fromEnvironment("KIV_STUB_RESULT", 42);
     }
