@@ -163,8 +163,9 @@ void NoGuiRun::addPrinterOutcome(uint32_t index, const std::wstring& name, int32
 void NoGuiRun::beginTurn(uint32_t index, const KIVDevice& device) {
     const uint64_t now = env_.clockMs ? env_.clockMs() : 0;
     std::lock_guard<std::mutex> guard(turnsLock_);
-    if (index >= turns_.size())
+    if (index >= turns_.size() || turns_[index].begun)
         return;
+    turns_[index].begun = true;
     turns_[index].startMs = now;
     describePrinter(device, turns_[index].outcome);
 }
@@ -569,6 +570,12 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         return;
     }
 
+    // The checks above talk to the printer and take their time; a stop asked
+    // for meanwhile still finds nothing sent to it.
+    if (stopRequested()) {
+        leaveUnstarted(index);
+        return;
+    }
     env_.console->line(head + L": updating to " + packageVersion_);
     const int32_t rc = flash(index, head);
     switch (rc) {
@@ -656,6 +663,10 @@ void NoGuiRun::failPrinter(uint32_t index) {
 void NoGuiRun::endWithoutUpdate(uint32_t index, const wchar_t* why) {
     KIVDevice device;
     const bool known = env_.options->getDeviceAt(index, device) == 0;
+    // A printer whose turn never began is still described in the report, with
+    // no time spent on it.
+    if (known)
+        beginTurn(index, device);
     const std::wstring name = index < lineNames_.size()
                                   ? lineNames_[index]
                                   : (known ? reportName(device) : str(index + 1));

@@ -142,6 +142,7 @@ private:
     // One per listed printer while the updates run, guarded by turnsLock_.
     struct Turn {
         uint64_t startMs = 0;
+        bool begun = false;
         bool ended = false;
         bool hasOutcome = false;
         Outcome outcome;

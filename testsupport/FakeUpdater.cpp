@@ -65,6 +65,8 @@ int32_t FakeUpdater::checkRevision(KIVOptions* options, int32_t index) {
 
 bool FakeUpdater::isCompatibleDevice(KIVOptions*, KIVDevice* device, int32_t* reason) {
     FakeEnginePrinter* p = find(*device);
+    if (p && duringCheck)
+        duringCheck(p->name);
     const bool address = device->getType() == KIVDevice::TypeIpAddress;
     if (!p || !p->reachable || !p->answersCheck) {
         *reason = address ? 2 : 9;

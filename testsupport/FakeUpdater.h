@@ -47,6 +47,8 @@ public:
     // Runs inside update() before its progress reports, on the updating
     // thread, without the fake's lock: lets a test hold updates in flight.
     std::function<void(const std::wstring& name)> duringUpdate;
+    // Runs inside isCompatibleDevice() for a printer the fake knows.
+    std::function<void(const std::wstring& name)> duringCheck;
     int enumerations = 0;
     int arraysMade = 0;
     int arraysFreed = 0;

@@ -480,6 +480,8 @@ std::wstring WizardFlow::toldName(uint32_t index, const KIVDevice& device) const
 void WizardFlow::leaveUnstarted(uint32_t from, uint32_t count) {
     if (env_.appMode != 3)
         return;
+    // Their turns never began: no time is theirs.
+    turnStart_ = std::chrono::steady_clock::time_point();
     for (uint32_t j = from; j < count; ++j) {
         KIVDevice device;
         if (env_.options->getDeviceAt(j, device) != 0)

@@ -203,6 +203,7 @@ TEST_F(NoGuiRunTest, AnInterruptedRunFinishesItsFlashAndStartsNoOther) {
     std::atomic<bool> stop{false};
     stopRequested = [&] { return stop.load(); };
     engine.duringUpdate = [&](const std::wstring&) { stop = true; };
+    now = 1000000000; // a machine up for days
     args({L"-m", L"2", L"-e", L"1"});
     EXPECT_EQ(run(), ResultUpdateFailed);
     EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"A"});
@@ -212,6 +213,25 @@ TEST_F(NoGuiRunTest, AnInterruptedRunFinishesItsFlashAndStartsNoOther) {
                                  L"Device: B, Result: Failure, ErrorCode: ErrorUpdateFailed",
                                  L"Device: C, Result: Failure, ErrorCode: ErrorUpdateFailed"}));
     EXPECT_NE(out.str().find(L"[3] C: not updated (the run was interrupted)"), std::wstring::npos)
+        << out.str();
+    // The printers never started are still described, and took no time.
+    ASSERT_EQ(report->printers().size(), 3u);
+    const RunReport::Printer c = report->printers()[2];
+    EXPECT_EQ(c.address, L"10.0.0.4");
+    EXPECT_LT(c.seconds, 5.0);
+}
+
+// A stop asked for while a printer is being checked reaches it before its
+// flash: the checks talk to the printer and may take seconds each.
+TEST_F(NoGuiRunTest, AStopDuringThePrintersChecksSendsItNothing) {
+    engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2")};
+    std::atomic<bool> stop{false};
+    stopRequested = [&] { return stop.load(); };
+    engine.duringCheck = [&](const std::wstring&) { stop = true; };
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_TRUE(engine.updated.empty());
+    EXPECT_NE(out.str().find(L"A: not updated (the run was interrupted)"), std::wstring::npos)
         << out.str();
 }
 

@@ -554,6 +554,8 @@ TEST_F(WizardFlowTest, ModeThreeTellsEachEntryWhatBecameOfIt) {
               (std::vector<std::wstring>{L"10.0.0.2=" + std::to_wstring(RunReport::Incompatible),
                                          L"10.0.0.3=" + std::to_wstring(RunReport::Updated),
                                          L"10.0.0.4=" + std::to_wstring(RunReport::Failed)}));
+    // The printer never started took no time of its own.
+    EXPECT_EQ(options.getReport().printers().back().seconds, 0.0);
 
     // Refused alone: mode 3 ends as the console mode does; mode 1 with the
     // failure its Summary lists.
