@@ -224,6 +224,8 @@ int32_t NoGuiRun::run() {
         trace.message(L"Check-only run: versions are read and compared, no printer is updated");
         env_.console->line(L"Check only: the printers are checked, none is updated.");
     }
+    if (refuseNotUnderstood())
+        return ResultUpdateFailed;
 
     findPrinters();
 
@@ -248,6 +250,24 @@ int32_t NoGuiRun::run() {
     printSummary(result);
     trace.message(L"Updates completed! rc=", result);
     return result;
+}
+
+// A mistyped option must not turn into another run: "-D" for "-d" would
+// update every printer found, "-Check 1" would flash where a check was asked
+// for. Nothing is sought or sent; the installer's script has to be mended.
+bool NoGuiRun::refuseNotUnderstood() {
+    const std::vector<std::wstring>& unknown = env_.options->getNotUnderstood();
+    if (unknown.empty())
+        return false;
+    std::wstring text;
+    for (const std::wstring& argument : unknown)
+        text += (text.empty() ? L"" : L", ") + argument;
+    env_.console->line(L"Not understood on the command line: " + text +
+                       L". Nothing was sent to any printer.");
+    logLine(LogNonGuiMode, L"NoGuiRun::run(): Run refused, arguments not understood: ", text);
+    env_.console->line(std::wstring(L"Result ") + std::to_wstring(ResultUpdateFailed) +
+                       L": the command line was not understood.");
+    return true;
 }
 
 void NoGuiRun::findPrinters() {

@@ -80,6 +80,7 @@ public:
     static std::wstring trim(const std::wstring& text);
 
 private:
+    bool refuseNotUnderstood();
     void findPrinters();
     void findListedPrinters(const std::vector<std::wstring>& entries);
     void reportEmptyList();

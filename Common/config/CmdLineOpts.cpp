@@ -66,6 +66,7 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
         appPath_ = L"Not Provided";
     trace.message(L"App path: ", appPath_);
 
+    notUnderstood_.clear();
     int pos = 1;
     while (pos < argc) {
         std::wstring current = arg(pos);
@@ -78,6 +79,8 @@ bool CmdLineOpts::parseCmdLine(int argc, const wchar_t* const* argv) {
             const bool nextIsOption = knownOption(arg(pos + 1)) != nullptr;
             trace.message(L"Invalid command line argument!: ", current, L" ",
                           nextIsOption ? L"" : arg(pos + 1));
+            notUnderstood_.push_back(
+                nextIsOption || pos + 1 >= argc ? current : current + L" " + arg(pos + 1));
             pos += nextIsOption ? 1 : 2;
             continue;
         }

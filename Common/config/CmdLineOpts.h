@@ -32,6 +32,9 @@ public:
     // Where the run's report goes; empty: no report. Read without a log line,
     // so that a run without the option logs as it always did.
     const std::wstring& getReportPath() const { return reportPath_; }
+    // The arguments that are no option of ours, each with the value it took,
+    // as typed ("-D 10.0.0.5"). Read without a log line.
+    const std::vector<std::wstring>& getNotUnderstood() const { return notUnderstood_; }
 
 private:
     // False when the value is invalid for the option (the field keeps its value).
@@ -47,5 +50,6 @@ private:
     int32_t dialogNum_;
     std::vector<std::wstring> deviceList_;
     bool deviceListGiven_;
+    std::vector<std::wstring> notUnderstood_;
     std::wstring reportPath_;
 };

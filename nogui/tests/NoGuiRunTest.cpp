@@ -221,6 +221,29 @@ TEST_F(NoGuiRunTest, AnInterruptedRunFinishesItsFlashAndStartsNoOther) {
     EXPECT_LT(c.seconds, 5.0);
 }
 
+// A mistyped option never becomes another run: "-D" would update every
+// printer found, "-Check 1" flash where a check was asked for, and a second
+// address after a blank would be left out.
+TEST_F(NoGuiRunTest, AnArgumentNotUnderstoodSendsNothing) {
+    engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"B", L"IP_10.0.0.3", L"10.0.0.3")};
+    const std::pair<std::vector<const wchar_t*>, const wchar_t*> cases[] = {
+        {{L"-m", L"2", L"-D", L"10.0.0.3"}, L"-D 10.0.0.3."},
+        {{L"-m", L"2", L"-Check", L"1", L"-d", L"A"}, L"-Check 1."},
+        {{L"-m", L"2", L"-d", L"10.0.0.2", L"10.0.0.3"}, L"10.0.0.3."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.second)));
+        out.str(L"");
+        args(c.first);
+        EXPECT_EQ(run(), ResultUpdateFailed);
+        EXPECT_TRUE(engine.updated.empty());
+        EXPECT_EQ(engine.enumerations, 0);
+        EXPECT_NE(out.str().find(L"Not understood on the command line: " + std::wstring(c.second)),
+                  std::wstring::npos)
+            << out.str();
+    }
+}
+
 // A stop asked for while a printer is being checked reaches it before its
 // flash: the checks talk to the printer and may take seconds each.
 TEST_F(NoGuiRunTest, AStopDuringThePrintersChecksSendsItNothing) {
