@@ -626,6 +626,11 @@ void NoGuiRun::updatePrinter(uint32_t index, uint32_t count) {
         env_.console->line(head + L": not reachable");
         addPrinterOutcome(index, name, ResultUnreachable, unreachableReason(device), version);
         break;
+    case IUpdater::UpdateInUse:
+        env_.console->line(head + L": another update of this printer is running; nothing was "
+                                  L"sent, not updated");
+        addPrinterOutcome(index, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed);
+        break;
     default:
         env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
         env_.console->line(head + L": update FAILED (engine result " + std::to_wstring(rc) + L")");

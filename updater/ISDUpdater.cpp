@@ -563,6 +563,17 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     CIniReader ini;
     openConfig(ini, options);
 
+    // Another update of this printer now, from this run or another, would
+    // put its image and commands between this one's; on USB, where every
+    // program's bytes share the printer's one channel, so would the version
+    // reads of the firmware-letter check. Taken before the first question:
+    // a printer that the other update is restarting does not answer, and is
+    // not out of reach.
+    const std::shared_ptr<void> hold = locks_ ? locks_->take(run.record) : nullptr;
+    if (locks_ && !hold) {
+        trace.message(L"Printer in use by another update - not updated");
+        return UpdateInUse;
+    }
     if (!deviceAnswers(&run.record))
         return unverifiable(run);
     // The whole script is checked before anything is sent: a flash that
@@ -570,15 +581,6 @@ int32_t ISDUpdater::update(KIVOptions* options, int32_t index, ProgressCallback 
     if (!readTimers(run, ini) || !checkSequence(run, ini) ||
         !packageVersionReadable(ini, trace, L" - Update Failed!"))
         return UpdateFailed;
-    // Another update of this printer now, from this run or another, would
-    // put its image and commands between this one's; on USB, where every
-    // program's bytes share the printer's one channel, so would the version
-    // reads of the firmware-letter check.
-    const std::shared_ptr<void> hold = locks_ ? locks_->take(run.record) : nullptr;
-    if (locks_ && !hold) {
-        trace.message(L"Printer in use by another update - Update Failed!");
-        return UpdateFailed;
-    }
     int32_t rc = checkFirmwareLetter(run, ini, sprAnswered);
     if (rc != UpdateOk)
         return rc;

@@ -27,6 +27,9 @@ ErrorTexts errorTexts(int32_t kind) {
         return {true, Str::ErrUpdateHeading, 0, Str::ErrContinue, false};
     case 11:
         return {true, Str::ErrCommunicationHeading, 0, Str::Cancel, true};
+    // A printer another update holds: no steps that turn it off.
+    case 12:
+        return {true, Str::ErrUpdateHeading, Str::ErrInUseBody, Str::ErrContinue, false};
     default:
         return {false, 0, 0, 0, false};
     }

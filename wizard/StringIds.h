@@ -65,5 +65,6 @@ enum : uint32_t {
     RevRequired = 1072,
     RevAdvice = 1073,
     ErrCommunicationHeading = 1074,
+    ErrInUseBody = 1075,
 };
 }

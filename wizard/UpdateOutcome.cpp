@@ -32,7 +32,7 @@ uint32_t UpdateOutcome::run(Steps& steps) {
         code = askAfterNoAnswer(steps);
         break;
     default:
-        steps.showErrorPage(ErrorUpdateFailed);
+        steps.showErrorPage(failurePage(result));
         code = Failed;
         break;
     }
@@ -48,8 +48,14 @@ uint32_t UpdateOutcome::afterConsent(Steps& steps) {
         return Updated;
     if (result == IUpdater::UpdateUnreachable)
         return askAfterNoAnswer(steps);
-    steps.showErrorPage(ErrorUpdateFailed);
+    steps.showErrorPage(failurePage(result));
     return Failed;
+}
+
+// The failure page tells the user to turn the printer off: never while
+// another update holds it, in the middle of that update's flash.
+int UpdateOutcome::failurePage(int32_t result) {
+    return result == IUpdater::UpdateInUse ? ErrorInUse : ErrorUpdateFailed;
 }
 
 // The no-answer page offers giving up (first button) or trying again.

@@ -21,7 +21,7 @@ public:
     // refused the package's firmware.
     static bool refused(uint32_t code) { return code == Refused || code == ConsentRefused; }
     // Kinds of the error page that the worker shows.
-    enum ErrorKind : int { ErrorUpdateFailed = 4, ErrorNoAnswer = 11 };
+    enum ErrorKind : int { ErrorUpdateFailed = 4, ErrorNoAnswer = 11, ErrorInUse = 12 };
 
     class Steps {
     public:
@@ -51,4 +51,5 @@ public:
 private:
     static uint32_t afterConsent(Steps& steps);
     static uint32_t askAfterNoAnswer(Steps& steps);
+    static int failurePage(int32_t result);
 };

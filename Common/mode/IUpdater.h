@@ -44,6 +44,9 @@ public:
         UpdateConsentNeeded = 11, // never returned by this engine
         UpdateRevisionMismatch = 12,
         UpdateUnreachable = 13,
+        // Another update of the printer, from this run or another, holds it;
+        // nothing was sent.
+        UpdateInUse = 15,
     };
 
     virtual ~IUpdater() {}

@@ -302,6 +302,9 @@ TEST_F(NoGuiRunTest, EngineRefusalsAreNeverRetriedOrForced) {
          L"Device: P, Result: Failure, ErrorCode: ErrorBadFW"},
         {IUpdater::UpdateUnreachable, ResultUnreachable,
          L"Device: P, Result: Failure, ErrorCode: Miscellaneous Error"},
+        // Another update holds the printer: not updated, though nothing was sent.
+        {IUpdater::UpdateInUse, ResultUpdateFailed,
+         L"Device: P, Result: Failure, ErrorCode: ErrorUpdateFailed"},
     };
     args({L"-m", L"2", L"-e", L"1"});
     for (const Case& c : cases) {

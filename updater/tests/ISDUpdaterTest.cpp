@@ -669,10 +669,12 @@ TEST_F(FlashUpdate, APrinterAnotherUpdateHoldsIsLeftAlone) {
     com_ = new FakeComTarget(clock_);
     updater_.reset(new ISDUpdater(com_, clock_, &locks));
     locks.held.insert(L"P1");
-    EXPECT_EQ(runUpdate(), IUpdater::UpdateFailed);
-    EXPECT_EQ(logged("ISDUpdater::update(): Printer in use by another update - Update Failed!"),
-              1u);
-    // Nothing reaches it, not even the version reads of the letter check.
+    EXPECT_EQ(runUpdate(), IUpdater::UpdateInUse);
+    EXPECT_EQ(logged("ISDUpdater::update(): Printer in use by another update - not updated"), 1u);
+    // Nothing reaches it, not even the version reads of the letter check, nor
+    // the readiness probe that would find it away while the other update
+    // restarts it.
+    EXPECT_EQ(com_->count(L"ready:P1"), 0u);
     EXPECT_EQ(com_->count(StatusQuery), 0u);
     EXPECT_EQ(com_->count(VersionQuery), 0u);
     EXPECT_EQ(com_->count(L"file:" + folder_.path() + L"pkg\\flash.fls"), 0u);

@@ -36,7 +36,9 @@ TEST(PageTexts, ErrorKindsAndTheirTexts) {
     EXPECT_EQ(silent.body, 0u);
     EXPECT_EQ(silent.button, Str::Cancel);
     EXPECT_TRUE(silent.retryButton);
-    for (int32_t kind : {0, 5, 10, 12, 13, -1})
+    // A printer that another update holds is never told to be turned off.
+    EXPECT_NE(errorTexts(12).body, 0u);
+    for (int32_t kind : {0, 5, 10, 13, -1})
         EXPECT_FALSE(errorTexts(kind).known) << kind;
 }
 

@@ -98,6 +98,13 @@ TEST(UpdateOutcome, OtherFailuresShowTheirPageAndFail) {
                    {1, 1},
                    UpdateOutcome::Failed,
                    "update consent update(consent) error4 100"});
+    // A printer another update holds is not told to be turned off.
+    const int32_t inUse = IUpdater::UpdateInUse;
+    expectOutcome({{inUse}, {1}, UpdateOutcome::Failed, "update error12 100"});
+    expectOutcome({{kConsent, inUse},
+                   {1, 1},
+                   UpdateOutcome::Failed,
+                   "update consent update(consent) error12 100"});
     // A page that cannot be shown does not change a failure into anything else.
     expectOutcome({{kFailed}, {kNotShown}, UpdateOutcome::Failed, "update error4 100"});
 }
