@@ -1,6 +1,7 @@
 #include "InstalledVersion.h"
 
 #include "CIniReader.h"
+#include "ConsoleLine.h"
 #include "ErrorText.h"
 #include "KIVOptions.h"
 #include "MethodTrace.h"
@@ -64,7 +65,7 @@ void reportFailure(const WriteResult& result, const std::wstring& key, std::wost
                               getErrorText(static_cast<uint32_t>(result.error));
     logLine(LogKIVInit, line);
     if (errorLines)
-        *errorLines << line << std::endl;
+        writeTolerantLine(*errorLines, line);
 }
 
 } // namespace
@@ -94,7 +95,7 @@ bool recordInstalledVersion(KIVOptions* options, std::wstring version, std::wost
                 (vendor.empty() ? std::wstring() : vendor[0]) + L")";
             logLine(LogKIVInit, line);
             if (errorLines)
-                *errorLines << line << std::endl;
+                writeTolerantLine(*errorLines, line);
             return false;
         }
         const WriteResult result = writeRecord(key, valueName, version);

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
+#include <streambuf>
 
 using namespace kivtest;
 
@@ -104,6 +106,35 @@ TEST_F(InstalledVersion, NothingIsWrittenWithoutAnUpdatedDeviceOrAKnownVendor) {
                            L"program knows (Vendor=OSKEL)\n"
                            L"Installed version not recorded: config.ini names no brand this "
                            L"program knows (Vendor=)\n");
+}
+
+// A console takes only the characters of its code page; a line with one it
+// cannot show still ends, and the lines after it stand on their own.
+TEST_F(InstalledVersion, ALineTheConsoleCannotShowWholeStaysALine) {
+    struct CodePageOnly : std::wstreambuf {
+        std::wstring taken;
+        int_type overflow(int_type c) override {
+            if (c == traits_type::eof() || c > 0xFF)
+                return traits_type::eof();
+            taken += static_cast<wchar_t>(c);
+            return c;
+        }
+    } console;
+    std::wostream lines(&console);
+    addDevice(KIVDevice::Updated);
+    useConfig("Vendor=\xD0\x96\r\nDriverModelName=Oskel K206w\r\n");
+    EXPECT_FALSE(recordInstalledVersion(&options_, L"V1", &lines));
+    EXPECT_FALSE(recordInstalledVersion(&options_, L"V1", &lines));
+    // Whatever the code page made of the bytes, each line is whole.
+    std::wistringstream taken(console.taken);
+    std::wstring line;
+    int count = 0;
+    while (std::getline(taken, line)) {
+        ++count;
+        EXPECT_EQ(line.find(L"Installed version not recorded: "), 0u) << line;
+        EXPECT_EQ(line.back(), L')') << line;
+    }
+    EXPECT_EQ(count, 2) << console.taken;
 }
 
 TEST_F(InstalledVersion, EveryUpdatedDeviceWritesTheSameValue) {
