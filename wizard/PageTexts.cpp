@@ -9,6 +9,12 @@ std::wstring deviceLabel(const KIVDevice& device) {
         return device.getPortName();
     case KIVDevice::TypeIpAddress:
         return device.getIPAddress();
+    // Several spooler ports may lead to printers of one model: every page,
+    // the Summary's rows too, tells them apart by address.
+    case KIVDevice::TypeNetwork:
+        if (!device.getIPAddress().empty())
+            return device.getName() + L" (" + device.getIPAddress() + L")";
+        return device.getName();
     default:
         return device.getName();
     }

@@ -7,8 +7,9 @@
 
 class KIVDevice;
 
-// A printer as the Progress, Result, Summary and Error pages name it: the
-// port for USB, the address for one found at an address, else the name.
+// A printer as the pages name it: the port for USB, the address for one
+// found at an address, the name and address for one behind a spooler port
+// (two of one model are told apart), else the name.
 std::wstring deviceLabel(const KIVDevice& device);
 
 struct ErrorTexts {

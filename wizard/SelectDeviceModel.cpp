@@ -15,7 +15,7 @@ void SelectDeviceModel::fill(const std::vector<KIVDevice*>& devices) {
 
 void SelectDeviceModel::append(KIVDevice* device) {
     shown_.push_back(device);
-    rows_.push_back(Row{rowLabel(*device), versionText(*device)});
+    rows_.push_back(Row{deviceLabel(*device), versionText(*device)});
     marks_.push_back(0);
 }
 
@@ -38,16 +38,6 @@ bool SelectDeviceModel::tick(bool devicesArrived) {
     }
     ticks_ = 0;
     return true;
-}
-
-std::wstring SelectDeviceModel::rowLabel(const KIVDevice& device) {
-    // Several spooler ports may lead to printers of one model: the list
-    // tells them apart by address, where the other pages need only the name.
-    const std::wstring label = deviceLabel(device);
-    const std::wstring address = device.getIPAddress();
-    if (device.getType() != KIVDevice::TypeNetwork || address.empty())
-        return label;
-    return label + L" (" + address + L")";
 }
 
 std::wstring SelectDeviceModel::versionText(const KIVDevice& device) const {

@@ -44,9 +44,6 @@ public:
     uint32_t ticks() const { return ticks_; }
     void resetTicks() { ticks_ = 0; }
 
-    // Column 0 of a row: the printer's label on the other pages, with
-    // " (address)" for a printer on a spooler port that has one.
-    static std::wstring rowLabel(const KIVDevice& device);
     std::wstring versionText(const KIVDevice& device) const;
 
 private:

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(PageTexts, DeviceLabelIsPortForUsbAddressForEnteredPrintersElseName) {
+TEST(PageTexts, DeviceLabelIsPortForUsbAddressForEnteredPrintersNameAndAddressOnTheNetwork) {
     KIVDevice d;
     d.setName(L"Name");
     d.setPortName(L"USB003");
@@ -16,7 +16,7 @@ TEST(PageTexts, DeviceLabelIsPortForUsbAddressForEnteredPrintersElseName) {
     d.setType(KIVDevice::TypeIpAddress);
     EXPECT_EQ(deviceLabel(d), L"192.168.7.7");
     d.setType(KIVDevice::TypeNetwork);
-    EXPECT_EQ(deviceLabel(d), L"Name");
+    EXPECT_EQ(deviceLabel(d), L"Name (192.168.7.7)");
     d.setType(KIVDevice::TypeNone);
     EXPECT_EQ(deviceLabel(d), L"Name");
 }

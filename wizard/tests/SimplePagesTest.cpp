@@ -194,7 +194,8 @@ TEST_P(Pages, SummaryListsTheOutcomes) {
                 if (rows.size() == 4) {
                     EXPECT_EQ(rows[0].first + L"|" + rows[0].second,
                               L"USB001|" + s.t(Str::Success));
-                    EXPECT_EQ(rows[1].first + L"|" + rows[1].second, L"B|" + s.t(Str::Failed));
+                    EXPECT_EQ(rows[1].first + L"|" + rows[1].second,
+                              L"B (10.0.0.2)|" + s.t(Str::Failed));
                     EXPECT_EQ(rows[2].first + L"|" + rows[2].second,
                               L"10.0.0.3|" + s.t(Str::Failed));
                     EXPECT_EQ(rows[3].first + L"|" + rows[3].second,
@@ -224,7 +225,9 @@ TEST_P(Pages, ErrorKinds) {
     } kinds[] = {{1, Str::ErrBadFileHeading, s.t(Str::ErrBadFileBody), Str::ErrContinue},
                  {2, Str::ErrNoPrinterHeading, s.t(Str::ErrNoPrinterBody), Str::ErrContinue},
                  {3, Str::ErrWrongPrinterHeading, s.t(Str::ErrWrongPrinterBody), Str::ErrContinue},
-                 {4, Str::ErrUpdateHeading, composed, Str::ErrContinue}};
+                 {4, Str::ErrUpdateHeading, composed, Str::ErrContinue},
+                 // Another update holds the printer: no steps that turn it off.
+                 {12, Str::ErrUpdateHeading, s.t(Str::ErrInUseBody), Str::ErrContinue}};
     for (const Kind& k : kinds) {
         KIVError error(&s.context, s.lang, k.kind);
         EXPECT_EQ(run(error,
@@ -256,7 +259,7 @@ TEST_P(Pages, ErrorKinds) {
     KIVError giveUp(&s.context, s.lang, 11);
     EXPECT_EQ(run(giveUp, [&](HWND d) { click(d, Ctl::Error::Continue); }), 1);
     // A kind the page does not know ends it at once.
-    for (int32_t kind : {0, 5, 12}) {
+    for (int32_t kind : {0, 5, 13}) {
         KIVError unknown(&s.context, s.lang, kind);
         EXPECT_EQ(unknown.runModal(), 1) << kind;
     }
