@@ -62,7 +62,7 @@ int UpdateOutcome::failurePage(int32_t result) {
 uint32_t UpdateOutcome::askAfterNoAnswer(Steps& steps) {
     const int answer = steps.showErrorPage(ErrorNoAnswer);
     if (answer == kFirstButton)
-        return Failed;
+        return NoAnswerGivenUp;
     if (answer == kSecondButton)
         return TryAgain;
     return NoAnswerUnresolved;

@@ -16,10 +16,15 @@ public:
         NoAnswerUnresolved = 13, // the printer did not answer; the page gave neither answer
         Failed = 14,             // the update failed, or the user gave up
         TryAgain = 15,           // the user asked to update this printer again
+        NoAnswerGivenUp = 16,    // the printer did not answer; the user gave up
     };
     // Whether code says nothing was sent because the printer or the user
     // refused the package's firmware.
     static bool refused(uint32_t code) { return code == Refused || code == ConsentRefused; }
+    // Whether code says nothing was sent because the printer did not answer.
+    static bool unanswered(uint32_t code) {
+        return code == NoAnswerGivenUp || code == NoAnswerUnresolved;
+    }
     // Kinds of the error page that the worker shows.
     enum ErrorKind : int { ErrorUpdateFailed = 4, ErrorNoAnswer = 11, ErrorInUse = 12 };
 

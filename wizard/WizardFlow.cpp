@@ -405,6 +405,8 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
             env_.options->setDeviceStatusAt(i, KIVDevice::Updated);
         else if (UpdateOutcome::refused(code))
             updateRefused(device, i, told, code);
+        else if (UpdateOutcome::unanswered(code))
+            updateUnanswered(device, i, told);
         else if (code != UpdateOutcome::TryAgain)
             updateFailed(device, i, told);
         recordIfAnyUpdated();
@@ -421,6 +423,10 @@ WizardFlow::Step WizardFlow::updateOne(uint32_t* index, uint32_t count) {
     }
     if (UpdateOutcome::refused(code)) {
         updateRefused(device, i, told, code);
+        return Go;
+    }
+    if (UpdateOutcome::unanswered(code)) {
+        updateUnanswered(device, i, told);
         return Go;
     }
     if (!updated) {
@@ -447,6 +453,21 @@ void WizardFlow::updateFailed(const KIVDevice& device, uint32_t index, const std
     env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
     report(name, StatusMessenger::ErrorUpdateFailed);
     record(&device, name, ResultUpdateFailed, StatusMessenger::ErrorUpdateFailed,
+           context_.deviceVersion);
+    failed_.insert(printerKey(device));
+    result_ = ResultUpdateFailed;
+}
+
+// Nothing was sent: the printer did not answer before its update. The Summary
+// lists it as FAILED and mode 1 ends with the failure; the result line and the
+// report call it out of reach, as the console mode does, so that an installer
+// does not take it for a printer left half flashed.
+void WizardFlow::updateUnanswered(const KIVDevice& device, uint32_t index,
+                                  const std::wstring& name) {
+    env_.options->setDeviceStatusAt(index, KIVDevice::UpdateFailed);
+    const int32_t reason = unreachableReason(device);
+    report(name, reason);
+    record(&device, name, ResultUnreachable, reason, context_.deviceVersion,
            context_.deviceVersion);
     failed_.insert(printerKey(device));
     result_ = ResultUpdateFailed;

@@ -78,6 +78,7 @@ private:
     // null (an entry that matched nothing).
     void leaveUnstarted(uint32_t from, uint32_t count);
     std::wstring toldName(uint32_t index, const KIVDevice& device) const;
+    void updateUnanswered(const KIVDevice& device, uint32_t index, const std::wstring& name);
     void updateRefused(const KIVDevice& device, uint32_t index, const std::wstring& name,
                        uint32_t code);
     // Mode 3: a printer an entry named that is not updated (does not fit, or

@@ -80,14 +80,15 @@ TEST(UpdateOutcome, ConsentNotGivenIsRefusedWithoutAskingTheEngineAgain) {
 
 TEST(UpdateOutcome, NoAnswerLetsTheUserGiveUpOrTryAgain) {
     const std::string afterFirst = "update error11 100";
-    expectOutcome({{kNoAnswer}, {1}, UpdateOutcome::Failed, afterFirst});
+    // Giving up is no failed flash: nothing was sent.
+    expectOutcome({{kNoAnswer}, {1}, UpdateOutcome::NoAnswerGivenUp, afterFirst});
     expectOutcome({{kNoAnswer}, {2}, UpdateOutcome::TryAgain, afterFirst});
     expectOutcome({{kNoAnswer}, {8}, UpdateOutcome::NoAnswerUnresolved, afterFirst});
     expectOutcome({{kNoAnswer}, {kNotShown}, UpdateOutcome::NoAnswerUnresolved, afterFirst});
     // The same page after consent, when the second attempt finds no printer.
     const std::string afterConsent = "update consent update(consent) error11 100";
     expectOutcome({{kConsent, kNoAnswer}, {1, 2}, UpdateOutcome::TryAgain, afterConsent});
-    expectOutcome({{kConsent, kNoAnswer}, {1, 1}, UpdateOutcome::Failed, afterConsent});
+    expectOutcome({{kConsent, kNoAnswer}, {1, 1}, UpdateOutcome::NoAnswerGivenUp, afterConsent});
 }
 
 TEST(UpdateOutcome, OtherFailuresShowTheirPageAndFail) {

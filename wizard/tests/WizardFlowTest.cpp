@@ -331,9 +331,17 @@ TEST_F(WizardFlowTest, AFailedUpdateIsNeverToldAsASuccess) {
                                                   PageKind::Progress, PageKind::Progress}));
     EXPECT_EQ(statusAtRecord, (std::vector<int32_t>{KIVDevice::UpdateFailed,
                                                     KIVDevice::UpdateFailed, KIVDevice::Updated}));
+    // B did not answer before its update: nothing was sent, and it is told
+    // out of reach, as the console mode tells it.
     EXPECT_EQ(out.str(), L"Device: A, Result: Failure, ErrorCode: ErrorUpdateFailed\n"
-                         L"Device: B, Result: Failure, ErrorCode: ErrorUpdateFailed\n");
+                         L"Device: B, Result: Failure, ErrorCode: Miscellaneous Error\n");
     EXPECT_EQ(findText(flowLines(log), "Update Dialog"), -1);
+    pages = ScriptedPages();
+    engine.printers = {printer(L"A", L"10.0.0.2")};
+    args({L"-m", L"3", L"-d", L"A"});
+    workers.exitCodes = {UpdateOutcome::NoAnswerGivenUp};
+    EXPECT_EQ(run(), ResultUnreachable);
+    EXPECT_EQ(options.getReport().printers().back().outcome, RunReport::Unreachable);
 
     // A failure outweighs printers left out, and closing a later page does
     // not turn it into a success.
