@@ -17,6 +17,11 @@ constexpr uint32_t FirstByteMs = 2000;
 // a long wait here would multiply into minutes for a printer without that
 // part.
 constexpr uint32_t AtOnceFirstByteMs = 250;
+// A printer the search cannot connect to is tried once more after this
+// pause: one lost connection request (a Wi-Fi printer waking up, an address
+// lookup that took its time) must not leave a working printer out of the list,
+// and the system resends a lost request only after the connect wait is over.
+constexpr uint32_t SearchRetryPauseMs = 500;
 // Raw replies have no length; a pause this long ends them.
 constexpr uint32_t RawIdleMs = 200;
 // A framed reply that stalls this long between its bytes is given up.

@@ -11,6 +11,7 @@
 #include "PrinterReplies.h"
 #include "SideBySide.h"
 #include "SpoolerPorts.h"
+#include "TextCase.h"
 #include "TcpTransport.h"
 #include "UsbPrinters.h"
 #include "UsbTransport.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <map>
 #include <set>
 
 namespace {
@@ -247,8 +249,11 @@ namespace {
 // printer costs one reply time-out, not two.
 Probe probe(Transport& transport) {
     Probe result;
-    if (!transport.isReady())
-        return result;
+    if (!transport.isReady()) {
+        ::Sleep(CommTimeouts::SearchRetryPauseMs);
+        if (!transport.isReady())
+            return result;
+    }
     result.answered = true;
     std::vector<uint8_t> bytes, reply;
     parseHexCommand(IdentifierQueryCommand, bytes);
@@ -368,6 +373,7 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
                                        static_cast<uint16_t>(device->getTcpPort())));
     std::vector<std::wstring> names;
     std::vector<NetworkTarget> targets;
+    const std::map<std::wstring, std::vector<std::wstring>> queueDrivers = readQueueDrivers();
     for (const SpoolerPortValues& values : readSpoolerPorts()) {
         NetworkTarget target;
         if (!spoolerPortTarget(values, target.address, target.port)) {
@@ -396,6 +402,15 @@ void KIVComm::enumerateSpoolerPorts(KIVDeviceArray& list, const IpAddressArray* 
         device->setPortName(names[i]);
         device->setTcpPort(targets[i].port);
         device->setHardwareIds(found.identity.identifiersText());
+        // Whether a queue of the package's driver prints to this port is for
+        // the engine to say; a silent printer may still be one of its own.
+        const auto drivers = queueDrivers.find(upperAscii(names[i]));
+        if (drivers != queueDrivers.end()) {
+            std::wstring joined;
+            for (const std::wstring& driver : drivers->second)
+                joined += driver + L"|";
+            device->setQueueDrivers(joined);
+        }
         list.push_back(device.release());
     }
 }

@@ -1,9 +1,11 @@
 #include "SpoolerPorts.h"
 
 #include "ScopedHandle.h"
+#include "TextCase.h"
 
 const wchar_t* const SpoolerPortsKey =
     L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports";
+const wchar_t* const PrintQueuesKey = L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
 
 namespace {
 std::wstring readText(HKEY key, const wchar_t* name) {
@@ -42,6 +44,29 @@ SpoolerPortValues readPort(HKEY ports, const std::wstring& name) {
     readNumber(port.get(), L"Protocol", values.protocol);
     return values;
 }
+
+// The names of a key's subkeys; a name too long for the buffer is passed over.
+std::vector<std::wstring> subkeyNames(HKEY key) {
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD length = sizeof name / sizeof name[0];
+        LONG rc = ::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA)
+            continue;
+        if (rc != ERROR_SUCCESS)
+            break;
+        names.push_back(std::wstring(name, length));
+    }
+    return names;
+}
+
+std::wstring trimBlanks(const std::wstring& text) {
+    const size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
 } // namespace
 
 std::vector<SpoolerPortValues> readSpoolerPorts() {
@@ -50,16 +75,36 @@ std::vector<SpoolerPortValues> readSpoolerPorts() {
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, SpoolerPortsKey, 0, KEY_READ, &raw) != ERROR_SUCCESS)
         return result;
     ScopedRegKey ports(raw);
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD length = sizeof name / sizeof name[0];
-        LONG rc =
-            ::RegEnumKeyExW(ports.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_MORE_DATA)
-            continue;
-        if (rc != ERROR_SUCCESS)
-            break;
-        result.push_back(readPort(ports.get(), std::wstring(name, length)));
-    }
+    for (const std::wstring& name : subkeyNames(ports.get()))
+        result.push_back(readPort(ports.get(), name));
     return result;
+}
+
+std::map<std::wstring, std::vector<std::wstring>> readQueueDrivers() {
+    std::map<std::wstring, std::vector<std::wstring>> drivers;
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, PrintQueuesKey, 0, KEY_READ, &raw) != ERROR_SUCCESS)
+        return drivers;
+    ScopedRegKey queues(raw);
+    for (const std::wstring& name : subkeyNames(queues.get())) {
+        HKEY rawQueue = nullptr;
+        if (::RegOpenKeyExW(queues.get(), name.c_str(), 0, KEY_READ, &rawQueue) != ERROR_SUCCESS)
+            continue;
+        ScopedRegKey queue(rawQueue);
+        const std::wstring driver = readText(queue.get(), L"Printer Driver");
+        const std::wstring ports = readText(queue.get(), L"Port");
+        if (driver.empty())
+            continue;
+        size_t start = 0;
+        while (start <= ports.size()) {
+            size_t comma = ports.find(L',', start);
+            if (comma == std::wstring::npos)
+                comma = ports.size();
+            const std::wstring port = trimBlanks(ports.substr(start, comma - start));
+            if (!port.empty())
+                drivers[upperAscii(port)].push_back(driver);
+            start = comma + 1;
+        }
+    }
+    return drivers;
 }

@@ -4,6 +4,8 @@
 
 #include "DeviceAddress.h"
 
+#include <map>
+#include <string>
 #include <vector>
 
 // The monitor's key below HKEY_LOCAL_MACHINE; one subkey per port.
@@ -12,3 +14,11 @@ extern const wchar_t* const SpoolerPortsKey;
 // Every port subkey with its values; missing values keep their defaults. An
 // absent monitor key gives an empty list.
 std::vector<SpoolerPortValues> readSpoolerPorts();
+
+// The spooler's print queues below HKEY_LOCAL_MACHINE; one subkey per queue.
+extern const wchar_t* const PrintQueuesKey;
+
+// For each port name (upper case), the drivers of the print queues that print
+// to it, in the order the queues are listed. A queue that pools several ports
+// names them separated by commas.
+std::map<std::wstring, std::vector<std::wstring>> readQueueDrivers();

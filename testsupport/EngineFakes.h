@@ -6,6 +6,7 @@
 #include "EngineClock.h"
 #include "IComTarget.h"
 
+#include <cwchar>
 #include <deque>
 #include <functional>
 #include <map>
@@ -128,9 +129,20 @@ public:
         return 0;
     }
 
+    // As the link lists them: a network record carries the identifiers the
+    // search's own query read, none when the printer did not answer it.
     int32_t enumerateDevices(KIVDeviceArray* list, IpAddressArray*) override {
-        for (const KIVDevice& d : attached)
-            list->push_back(new KIVDevice(d));
+        for (const KIVDevice& d : attached) {
+            KIVDevice* record = new KIVDevice(d);
+            FakePrinter& p = printer(d.getName());
+            if (d.getType() != KIVDevice::TypeUsb && d.getHardwareIds().empty() && reachable(p) &&
+                p.identifierLength >= 15) {
+                wchar_t ids[16];
+                swprintf(ids, 16, L"%04X:%04X", p.vid, p.pid);
+                record->setHardwareIds(ids);
+            }
+            list->push_back(record);
+        }
         return 0;
     }
     void createDeviceList(KIVDeviceArray** out) override { *out = new KIVDeviceArray(); }

@@ -507,6 +507,27 @@ void ISDUpdater::keepCopy(KIVDeviceArray* array, const KIVDevice& record,
     array->push_back(copy);
 }
 
+// The package's printer driver, as its print queues name it.
+std::wstring ISDUpdater::packageDriver(KIVOptions* options) {
+    CIniReader ini;
+    openConfig(ini, options);
+    const std::vector<std::wstring> driver = trimmedValues(ini, L"DriverModelName");
+    return driver.empty() ? std::wstring() : driver[0];
+}
+
+bool ISDUpdater::printsThroughDriver(const KIVDevice& record, const std::wstring& driver) {
+    if (driver.empty())
+        return false;
+    const std::wstring& drivers = record.getQueueDrivers();
+    size_t start = 0;
+    for (size_t bar = drivers.find(L'|'); bar != std::wstring::npos;
+         start = bar + 1, bar = drivers.find(L'|', start)) {
+        if (equalsIgnoringCase(drivers.substr(start, bar - start), driver))
+            return true;
+    }
+    return false;
+}
+
 int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
                                           KIVDeviceArray* unchecked, IpAddressArray* addresses) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::enumerateCompatibleDevices(): ");
@@ -519,9 +540,21 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
     if (!list || list->empty()) {
         trace.message(L"Unable to find any devices");
     } else {
+        const std::wstring driver = packageDriver(options);
         for (KIVDevice* record : *list) {
             if (!record)
                 continue;
+            // A spooler port of another maker's printer takes the link and
+            // never answers: it is no silent printer of this package unless a
+            // queue of the package's driver prints to it.
+            const bool claimed =
+                record->getType() != KIVDevice::TypeNetwork || printsThroughDriver(*record, driver);
+            if (!claimed && record->getHardwareIds().empty()) {
+                trace.message(L"Silent at the search, and no queue of this package's driver "
+                              L"uses the port: not a printer of this package, device=",
+                              record->getName());
+                continue;
+            }
             int32_t reason = 0;
             if (!deviceAnswers(record)) {
                 trace.message(L"Unable to verify device");
@@ -531,7 +564,11 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
                 continue;
             }
             // Only a printer that told what it is can be called the wrong one.
-            if (reason == unreachableReason(*record)) {
+            if (reason == unreachableReason(*record) && !claimed) {
+                trace.message(L"Device found but silent, and no queue of this package's driver "
+                              L"uses the port: left out, device=",
+                              record->getName());
+            } else if (reason == unreachableReason(*record)) {
                 trace.message(L"Device found but not checked: not reachable, device=",
                               record->getName());
                 markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);

@@ -60,6 +60,8 @@ private:
     // one slow probe does not make a printer unreachable.
     bool deviceAnswers(KIVDevice* device);
     void keepCopy(KIVDeviceArray* array, const KIVDevice& record, const std::wstring& version);
+    static std::wstring packageDriver(KIVOptions* options);
+    static bool printsThroughDriver(const KIVDevice& record, const std::wstring& driver);
     static void markEnteredAddress(IpAddressArray* addresses, const KIVDevice& record,
                                    int32_t status);
     // read, when given, tells whether the device answered with a version.

@@ -11,7 +11,8 @@ KIVDevice::KIVDevice(const KIVDevice& other)
     : type_(other.type_), updateStatus_(other.updateStatus_), name_(other.name_),
       currVer_(other.currVer_), usbDevicePath_(other.usbDevicePath_),
       hardwareIds_(other.hardwareIds_), portName_(other.portName_), ipAddress_(other.ipAddress_),
-      extra3_(other.extra3_), flag1_(other.flag1_), flag2_(other.flag2_), tcpPort_(other.tcpPort_) {
+      queueDrivers_(other.queueDrivers_), flag1_(other.flag1_), flag2_(other.flag2_),
+      tcpPort_(other.tcpPort_) {
     MethodTrace trace(LogKIVInit, L"KIVDevice::KIVDevice(): ");
 }
 
@@ -26,7 +27,7 @@ KIVDevice& KIVDevice::operator=(const KIVDevice& other) {
     hardwareIds_ = other.hardwareIds_;
     portName_ = other.portName_;
     ipAddress_ = other.ipAddress_;
-    extra3_ = other.extra3_;
+    queueDrivers_ = other.queueDrivers_;
     flag1_ = other.flag1_;
     flag2_ = other.flag2_;
     tcpPort_ = other.tcpPort_;

@@ -43,14 +43,16 @@ public:
     const std::wstring& getUsbDevicePath() const { return usbDevicePath_; }
     // The vendor and product identifiers, "VID:PID".
     const std::wstring& getHardwareIds() const { return hardwareIds_; }
-    const std::wstring& getExtra3() const { return extra3_; }
+    // The drivers of the print queues that print to a spooler port, each
+    // followed by '|'; empty when no queue does (or for other devices).
+    const std::wstring& getQueueDrivers() const { return queueDrivers_; }
     bool getFlag1() const { return flag1_; }
     bool getFlag2() const { return flag2_; }
     // The TCP port of a network printer; 0 or out of range means the default.
     int32_t getTcpPort() const { return tcpPort_; }
     void setUsbDevicePath(const std::wstring& s) { usbDevicePath_ = s; }
     void setHardwareIds(const std::wstring& s) { hardwareIds_ = s; }
-    void setExtra3(const std::wstring& s) { extra3_ = s; }
+    void setQueueDrivers(const std::wstring& s) { queueDrivers_ = s; }
     void setFlag1(bool f) { flag1_ = f; }
     void setFlag2(bool f) { flag2_ = f; }
     void setTcpPort(int32_t n) { tcpPort_ = n; }
@@ -64,7 +66,7 @@ private:
     std::wstring hardwareIds_;
     std::wstring portName_;
     std::wstring ipAddress_;
-    std::wstring extra3_;
+    std::wstring queueDrivers_;
     bool flag1_;
     bool flag2_;
     int32_t tcpPort_;

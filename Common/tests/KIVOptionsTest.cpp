@@ -14,7 +14,7 @@ KIVDevice makeDevice(int n) {
     d.setHardwareIds(L"e2");
     d.setPortName(L"IP_10.0.0." + std::to_wstring(n));
     d.setIPAddress(L"10.0.0." + std::to_wstring(n));
-    d.setExtra3(L"e3");
+    d.setQueueDrivers(L"e3");
     d.setFlag1(true);
     d.setFlag2(n % 2 == 0);
     d.setTcpPort(100 + n);
@@ -31,7 +31,7 @@ void expectSame(const KIVDevice& a, const KIVDevice& b) {
     EXPECT_EQ(a.getHardwareIds(), b.getHardwareIds());
     EXPECT_EQ(a.getPortName(), b.getPortName());
     EXPECT_EQ(a.getIPAddress(), b.getIPAddress());
-    EXPECT_EQ(a.getExtra3(), b.getExtra3());
+    EXPECT_EQ(a.getQueueDrivers(), b.getQueueDrivers());
     EXPECT_EQ(a.getFlag1(), b.getFlag1());
     EXPECT_EQ(a.getFlag2(), b.getFlag2());
     EXPECT_EQ(a.getTcpPort(), b.getTcpPort());

@@ -7,11 +7,13 @@
 #include "KIVOptions.h"
 #include "ScopedHandle.h"
 #include "SimControl.h"
+#include "TextCase.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 #include <thread>
 
@@ -205,6 +207,27 @@ TEST_F(CommSim, EnteredAddressesGetStatusesAndEveryAnsweringPrinterIsListed) {
     }
     EXPECT_EQ(found[0].getHardwareIds(), L"7B1E:31C7");
     EXPECT_EQ(found[3].getHardwareIds(), L"7B1E:31C8");
+}
+
+// A printer that misses the search's first connection (a Wi-Fi printer
+// waking up, say) is asked again a moment later, and listed.
+TEST_F(CommSim, APrinterThatMissesTheFirstConnectionIsStillListed) {
+    ASSERT_TRUE(simSet("good1", "Offline", "1"));
+    // Switched off once a connection is refused.
+    KIVDevice probe = printerAt(10);
+    for (int i = 0; i < 40 && comm_->isDeviceReady(&probe); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_FALSE(comm_->isDeviceReady(&probe));
+    std::thread back([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        simSet("good1", "Offline", "0");
+    });
+    std::vector<ipAddressObject> entered = {ipAddressObject(simAddress(10))};
+    std::vector<KIVDevice> found = enumerate(entered);
+    back.join();
+    EXPECT_EQ(entered[0].getStatus(), ipAddressObject::PrinterFound);
+    EXPECT_EQ(found.size(), 1u);
+    ASSERT_TRUE(simSet("good1", "Offline", "0"));
 }
 
 // Command-line entries keep their blanks ("-d A, 1.2.3.4") and pass the
@@ -414,6 +437,26 @@ TEST_F(CommSim, NotReadyWhileThePrinterResets) {
 }
 
 TEST_F(CommSim, SpoolerPortsAreListedWithTheirPort) {
+    // Print queues, one of them pooling two ports (port names are not case-bound).
+    struct Queue {
+        std::wstring path;
+        Queue(const wchar_t* name, const std::wstring& ports, const wchar_t* driver)
+            : path(std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + name) {
+            HKEY raw = nullptr;
+            if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &raw, nullptr) != ERROR_SUCCESS)
+                return;
+            ScopedRegKey key(raw);
+            RegSetValueExW(raw, L"Port", 0, REG_SZ, reinterpret_cast<const BYTE*>(ports.c_str()),
+                           static_cast<DWORD>((ports.size() + 1) * sizeof(wchar_t)));
+            RegSetValueExW(raw, L"Printer Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver),
+                           static_cast<DWORD>((wcslen(driver) + 1) * sizeof(wchar_t)));
+        }
+        ~Queue() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str()); }
+    };
+    const std::wstring good = std::wstring(TestPortPrefix) + L"good";
+    Queue office(L"KIV test office", L"LPT1:, " + good, L"Acme Laser");
+    Queue ours(L"KIV test ours", upperAscii(good), L"Oskel K206w");
     ASSERT_TRUE(addSpoolerPort(L"good", simAddress(17), 9101, 1));
     ASSERT_TRUE(addSpoolerPort(L"good2", simAddress(17), 9101, 1)); // same printer again
     ASSERT_TRUE(addSpoolerPort(L"other", simAddress(18), 9101, 1));
@@ -437,6 +480,11 @@ TEST_F(CommSim, SpoolerPortsAreListedWithTheirPort) {
     EXPECT_EQ(spooled.getIPAddress(), simAddress(17));
     EXPECT_EQ(spooled.getPortName(), std::wstring(TestPortPrefix) + L"good");
     EXPECT_EQ(spooled.getTcpPort(), 9101);
+
+    // The drivers of the queues that print to the port go with its record,
+    // for the engine to judge a silent printer by; a port no queue uses has none.
+    EXPECT_EQ(spooled.getQueueDrivers(), L"Acme Laser|Oskel K206w|");
+    EXPECT_EQ(found[2].getQueueDrivers(), L"");
 
     // The record reaches the printer on the port's own number.
     KIVDevice copy = spooled;

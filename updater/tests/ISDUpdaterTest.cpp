@@ -419,6 +419,9 @@ TEST_F(Enumeration, KeepsCopiesOfCompatibleDevicesWithTheirVersions) {
         d.setName(name);
         d.setType(KIVDevice::TypeNetwork);
         d.setIPAddress(L"127.0.0.1");
+        // Answered the search, then went away.
+        if (std::wstring(name) == L"away")
+            d.setHardwareIds(L"7B1E:31C7");
         com_->attached.push_back(d);
     }
     com_->printer(L"good2").aio = "K206_G070111_00";
@@ -498,6 +501,42 @@ TEST_F(Enumeration, PrintersThatCouldNotBeCheckedAreKeptApart) {
               (std::vector<int32_t>{ipAddressObject::PrinterFound, ipAddressObject::NoPrinter,
                                     ipAddressObject::WrongPrinter}));
     delete devices[0];
+    delete unchecked[0];
+}
+
+// Another maker's printer on a spooler port takes the link and never answers
+// our questions, as a silent printer of ours does. Only a port that a queue
+// of the package's driver prints to is one of ours; the others are left out,
+// and one silent at the search is not asked again.
+TEST_F(Enumeration, ASilentSpoolerPortIsOursOnlyWhereTheDriversQueuePrintsToIt) {
+    config_.set("DriverModelName", "Oskel K206w");
+    writeConfig();
+    const struct {
+        const wchar_t* name;
+        const wchar_t* drivers;
+        bool answeredSearch;
+    } ports[] = {{L"ours", L"Acme Laser|OSKEL K206W|", false},
+                 {L"foreign", L"Acme Laser|", false},
+                 {L"bare", L"", false},
+                 {L"fellSilent", L"", true}};
+    for (const auto& port : ports) {
+        KIVDevice d;
+        d.setName(port.name);
+        d.setType(KIVDevice::TypeNetwork);
+        d.setIPAddress(L"127.0.0.1");
+        d.setQueueDrivers(port.drivers);
+        if (port.answeredSearch)
+            d.setHardwareIds(L"7B1E:31C7");
+        com_->attached.push_back(d);
+        com_->printer(port.name).identifierLength = 0;
+    }
+    KIVDeviceArray devices, unchecked;
+    EXPECT_EQ(updater_->enumerateFoundDevices(&options_, &devices, &unchecked, nullptr), 0);
+    EXPECT_TRUE(devices.empty());
+    ASSERT_EQ(unchecked.size(), 1u);
+    EXPECT_EQ(unchecked[0]->getName(), L"ours");
+    EXPECT_EQ(com_->count(L"ready:foreign") + com_->count(L"ready:bare"), 0u);
+    EXPECT_NE(com_->count(L"ready:fellSilent"), 0u);
     delete unchecked[0];
 }
 
