@@ -299,7 +299,10 @@ int32_t KIVComm::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresse
         appendUsbPrinters(findUsbPrinters(), *list, trace);
         trace.message(L"devices listed=", static_cast<uint32_t>(list->size()));
     } catch (...) {
+        // The printers listed so far stay listed; the caller learns that the
+        // list is not the whole search.
         trace.message(L"enumeration stopped by an error");
+        return SearchIncomplete;
     }
     return 0;
 }

@@ -34,7 +34,8 @@ class MethodTrace;
 
 class KIVComm : public IComTarget {
 public:
-    enum { BadArgument = 5, BadCommand = 6 };
+    // SearchIncomplete: enumerateDevices stopped part way; what it listed stays.
+    enum { BadArgument = 5, BadCommand = 6, SearchIncomplete = 7 };
 
     explicit KIVComm(KIVOptions* options);
     ~KIVComm() override;

@@ -218,6 +218,7 @@ int32_t NoGuiRun::run() {
     outcomes_.clear();
     lineNames_.clear();
     turnsWithoutOutcome_ = 0;
+    searchIncomplete_ = false;
     env_.updater->getPackageVersionString(env_.options, &packageVersion_);
     env_.console->line(L"KIV console update, package firmware " + packageVersion_);
     if (env_.checkOnly) {
@@ -237,11 +238,11 @@ int32_t NoGuiRun::run() {
             results.push_back(o.result);
         // A turn that could not even record its failure (memory ran out)
         // still says nothing of an update.
-        if (turnsWithoutOutcome_ > 0)
+        if (turnsWithoutOutcome_ > 0 || searchIncomplete_)
             results.push_back(ResultUpdateFailed);
         return results;
     }());
-    if (outcomes_.empty() && turnsWithoutOutcome_ == 0) {
+    if (outcomes_.empty() && turnsWithoutOutcome_ == 0 && !searchIncomplete_) {
         // Nothing found and nothing asked for: an installer must not read
         // that as "every printer is up to date".
         env_.console->line(L"No compatible printer was found.");
@@ -319,9 +320,10 @@ void NoGuiRun::reportUnchecked(const KIVDevice& device, const std::wstring& name
     addOutcome(outcome);
 }
 
-void NoGuiRun::enumerate(IpAddressArray* addresses) {
+// False when the search stopped part way: what it listed is still listed.
+bool NoGuiRun::enumerate(IpAddressArray* addresses) {
     env_.updater->createDeviceArray(&unchecked_);
-    env_.updater->enumerateFoundDevices(env_.options, found_, unchecked_, addresses);
+    return env_.updater->enumerateFoundDevices(env_.options, found_, unchecked_, addresses) == 0;
 }
 
 // How many printers found share the device's name, and how many of those
@@ -356,7 +358,14 @@ std::wstring NoGuiRun::lineName(const KIVDevice& device) const {
 void NoGuiRun::findAllPrinters() {
     MethodTrace trace(LogNonGuiMode, L"NoGuiRun::findAllPrinters(): ");
     env_.console->line(L"Looking for printers...");
-    enumerate(nullptr);
+    // Every printer found is the run's list: a search that stopped part way
+    // must not read as one that found every printer there is.
+    if (!enumerate(nullptr)) {
+        searchIncomplete_ = true;
+        env_.console->line(L"The search for printers stopped part way; the printers it did not "
+                           L"reach are not updated.");
+        logLine(LogNonGuiMode, L"NoGuiRun::findAllPrinters(): The search stopped part way");
+    }
     for (KIVDevice* device : *found_) {
         if (!device)
             continue;

@@ -86,7 +86,7 @@ private:
     void reportEmptyList();
     // The engine's search: compatible printers into found_, printers that
     // answered the search but not the check into unchecked_.
-    void enumerate(IpAddressArray* addresses);
+    bool enumerate(IpAddressArray* addresses);
     void reportUnchecked(const KIVDevice& device, const std::wstring& name);
     // Another printer the search found has the same name.
     struct Alike {
@@ -152,4 +152,5 @@ private:
     std::vector<Turn> turns_;
     uint32_t nextToPublish_ = 0;
     uint32_t turnsWithoutOutcome_ = 0; // under turnsLock_ while turns run
+    bool searchIncomplete_ = false;
 };

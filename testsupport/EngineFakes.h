@@ -75,6 +75,7 @@ public:
     std::map<std::wstring, FakePrinter> printers;
     std::vector<std::wstring> calls; // "ready:P", "packet:CMD", "raw:CMD", "file:PATH"
     std::vector<KIVDevice> attached; // what enumerateDevices finds
+    int32_t enumerateResult = 0;     // what enumerateDevices returns (7: stopped part way)
     int listsFreed = 0;
     int* destroyed = nullptr;
     // Runs after every file send, as a printer's tool might change the
@@ -143,7 +144,7 @@ public:
             }
             list->push_back(record);
         }
-        return 0;
+        return enumerateResult;
     }
     void createDeviceList(KIVDeviceArray** out) override { *out = new KIVDeviceArray(); }
     void freeDeviceList(KIVDeviceArray** list) override {

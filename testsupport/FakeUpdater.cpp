@@ -123,7 +123,7 @@ int32_t FakeUpdater::enumerateFoundDevices(KIVOptions*, KIVDeviceArray* devices,
         for (ipAddressObject* a : *addresses)
             probedAddresses.push_back(a->getAddress());
     }
-    return 0;
+    return enumerateResult;
 }
 
 void FakeUpdater::createDeviceArray(KIVDeviceArray** out) {

@@ -50,6 +50,7 @@ public:
     // Runs inside isCompatibleDevice() for a printer the fake knows.
     std::function<void(const std::wstring& name)> duringCheck;
     int enumerations = 0;
+    int32_t enumerateResult = 0; // what enumerateFoundDevices() returns
     int arraysMade = 0;
     int arraysFreed = 0;
 

@@ -492,19 +492,20 @@ int32_t ISDUpdater::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArr
 
 // The copies handed out are the engine's own: freeDeviceArray deletes them
 // and leaves alone any record a caller put in the same array.
-void ISDUpdater::keepCopy(KIVDeviceArray* array, const KIVDevice& record,
+bool ISDUpdater::keepCopy(KIVDeviceArray* array, const KIVDevice& record,
                           const std::wstring& version) {
     if (!array)
-        return;
+        return true;
     KIVDevice* copy = new (std::nothrow) KIVDevice(record);
     if (!copy)
-        return;
+        return false;
     copy->setCurrVer(version);
     {
         std::lock_guard<std::mutex> guard(recordsLock_);
         records_.insert(copy);
     }
     array->push_back(copy);
+    return true;
 }
 
 // The package's printer driver, as its print queues name it.
@@ -532,10 +533,15 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
                                           KIVDeviceArray* unchecked, IpAddressArray* addresses) {
     MethodTrace trace(LogUpdater, L"ISDUpdater::enumerateCompatibleDevices(): ");
     KIVDeviceArray* list = nullptr;
+    // A search that stopped part way is told as such: the printers it did not
+    // reach must not read as printers that are not there.
+    bool whole = true;
     if (comTarget) {
         comTarget->createDeviceList(&list);
-        if (list)
-            comTarget->enumerateDevices(list, addresses);
+        if (list && comTarget->enumerateDevices(list, addresses) != 0) {
+            trace.message(L"The search for printers stopped part way");
+            whole = false;
+        }
     }
     if (!list || list->empty()) {
         trace.message(L"Unable to find any devices");
@@ -560,7 +566,10 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
                 trace.message(L"Unable to verify device");
                 reason = unreachableReason(*record);
             } else if (isCompatibleDevice(options, record, &reason)) {
-                keepCopy(devices, *record, readDeviceVersion(options, record));
+                if (!keepCopy(devices, *record, readDeviceVersion(options, record))) {
+                    trace.message(L"No memory to list device=", record->getName());
+                    whole = false;
+                }
                 continue;
             }
             // Only a printer that told what it is can be called the wrong one.
@@ -572,7 +581,8 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
                 trace.message(L"Device found but not checked: not reachable, device=",
                               record->getName());
                 markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);
-                keepCopy(unchecked, *record, std::wstring());
+                if (!keepCopy(unchecked, *record, std::wstring()))
+                    whole = false;
             } else {
                 markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
             }
@@ -580,7 +590,7 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
     }
     if (list)
         comTarget->freeDeviceList(&list);
-    return 0;
+    return whole ? 0 : UpdateFailed;
 }
 
 // ---------------------------------------------------------------------------

@@ -59,7 +59,8 @@ private:
     // A probe, and a second one after a pause when the first got no answer:
     // one slow probe does not make a printer unreachable.
     bool deviceAnswers(KIVDevice* device);
-    void keepCopy(KIVDeviceArray* array, const KIVDevice& record, const std::wstring& version);
+    // False when there was no memory for the copy.
+    bool keepCopy(KIVDeviceArray* array, const KIVDevice& record, const std::wstring& version);
     static std::wstring packageDriver(KIVOptions* options);
     static bool printsThroughDriver(const KIVDevice& record, const std::wstring& driver);
     static void markEnteredAddress(IpAddressArray* addresses, const KIVDevice& record,

@@ -71,6 +71,8 @@ public:
     // incompatible, but it is not in devices either: a caller flashes what
     // devices holds without checking again. Last in the slot order, so that
     // callers of the operations above see the layout they always saw.
+    // Returns 0, or non-zero when the search stopped part way (what it listed
+    // stays listed).
     virtual int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
                                           KIVDeviceArray* unchecked, IpAddressArray* addresses) {
         (void)unchecked;

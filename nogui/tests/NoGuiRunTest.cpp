@@ -244,6 +244,21 @@ TEST_F(NoGuiRunTest, AnArgumentNotUnderstoodSendsNothing) {
     }
 }
 
+// A search that stopped part way (memory ran out, the link failed) lists what
+// it reached; the run updates those, but never says every printer was.
+TEST_F(NoGuiRunTest, ASearchThatStoppedPartWayIsNoCompleteRun) {
+    engine.printers = {spoolerPrinter(L"A", L"IP_10.0.0.2", L"10.0.0.2")};
+    engine.enumerateResult = IUpdater::UpdateFailed;
+    args({L"-m", L"2", L"-e", L"1"});
+    EXPECT_EQ(run(), ResultUpdateFailed);
+    EXPECT_EQ(engine.updated, std::vector<std::wstring>{L"A"});
+    EXPECT_NE(out.str().find(L"The search for printers stopped part way"), std::wstring::npos)
+        << out.str();
+    // Nothing reached at all is the same failure, not "no printer found".
+    engine.printers.clear();
+    EXPECT_EQ(run(), ResultUpdateFailed);
+}
+
 // A stop asked for while a printer is being checked reaches it before its
 // flash: the checks talk to the printer and may take seconds each.
 TEST_F(NoGuiRunTest, AStopDuringThePrintersChecksSendsItNothing) {

@@ -540,6 +540,22 @@ TEST_F(Enumeration, ASilentSpoolerPortIsOursOnlyWhereTheDriversQueuePrintsToIt) 
     delete unchecked[0];
 }
 
+// A link whose search stopped part way: what it listed is checked and kept,
+// and the caller learns that the list is not the whole search.
+TEST_F(Enumeration, ASearchThatStoppedPartWayIsToldSo) {
+    writeConfig();
+    KIVDevice d;
+    d.setName(L"good");
+    d.setType(KIVDevice::TypeIpAddress);
+    d.setIPAddress(L"127.0.0.1");
+    com_->attached.push_back(d);
+    com_->enumerateResult = 7;
+    KIVDeviceArray devices;
+    EXPECT_NE(updater_->enumerateCompatibleDevices(&options_, &devices, nullptr), 0);
+    ASSERT_EQ(devices.size(), 1u);
+    delete devices[0];
+}
+
 TEST_F(Enumeration, NothingFoundLeavesTheArrayAndFreesTheList) {
     writeConfig();
     KIVDeviceArray devices;
