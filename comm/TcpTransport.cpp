@@ -153,7 +153,18 @@ TcpTransport::TcpTransport(const std::wstring& address, uint16_t port)
     : address_(address), port_(port) {}
 
 bool TcpTransport::isReady() {
-    return connectTo(address_, port_).valid();
+    ScopedSocket s = connectTo(address_, port_);
+    if (!s)
+        return false;
+    // Nothing was said on this link: it is reset rather than closed, so that
+    // it leaves no TIME_WAIT behind. A fleet's restart waits ask every printer
+    // twice a second, and links closed the usual way would each hold one of
+    // the machine's outgoing ports for minutes, until connections (ours and
+    // every other program's) fail for want of one.
+    linger abort = {1, 0};
+    ::setsockopt(s.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
+                 sizeof abort);
+    return true;
 }
 
 Transport::Result TcpTransport::exchange(const std::vector<uint8_t>& command,

@@ -10,6 +10,8 @@
 #include "TextCase.h"
 
 #include <gtest/gtest.h>
+#include <winsock2.h>
+#include <iphlpapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -173,6 +175,27 @@ protected:
     IComTarget* comm_ = nullptr;
 };
 
+// The links of this machine to address that wait out their time after a close.
+size_t linksWaitingTo(const std::wstring& address) {
+    uint32_t host = 0;
+    if (!parseIpAddress(address, host))
+        return 0;
+    DWORD size = 0;
+    GetExtendedTcpTable(nullptr, &size, FALSE, AF_INET, TCP_TABLE_BASIC_ALL, 0);
+    std::vector<BYTE> buffer(size + 4096);
+    size = static_cast<DWORD>(buffer.size());
+    if (GetExtendedTcpTable(buffer.data(), &size, FALSE, AF_INET, TCP_TABLE_BASIC_ALL, 0) !=
+        NO_ERROR)
+        return 0;
+    const MIB_TCPTABLE* table = reinterpret_cast<const MIB_TCPTABLE*>(buffer.data());
+    size_t n = 0;
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_TCPROW& row = table->table[i];
+        n += row.dwState == MIB_TCP_STATE_TIME_WAIT && ntohl(row.dwRemoteAddr) == host;
+    }
+    return n;
+}
+
 HMODULE CommSim::library_ = nullptr;
 DllGetKIVCommFn CommSim::factory_ = nullptr;
 } // namespace
@@ -207,6 +230,17 @@ TEST_F(CommSim, EnteredAddressesGetStatusesAndEveryAnsweringPrinterIsListed) {
     }
     EXPECT_EQ(found[0].getHardwareIds(), L"7B1E:31C7");
     EXPECT_EQ(found[3].getHardwareIds(), L"7B1E:31C8");
+}
+
+// The readiness probe says nothing on its link: however often a fleet's
+// restart waits ask it, it leaves no closed link holding a port of this
+// machine.
+TEST_F(CommSim, ReadinessProbesLeaveNoLinkWaitingOutItsTime) {
+    KIVDevice printer = printerAt(10);
+    const size_t before = linksWaitingTo(simAddress(10));
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(comm_->isDeviceReady(&printer));
+    EXPECT_LT(linksWaitingTo(simAddress(10)), before + 5);
 }
 
 // A printer that misses the search's first connection (a Wi-Fi printer
