@@ -407,13 +407,20 @@ void NoGuiRun::findListedPrinters(const std::vector<std::wstring>& entries) {
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::wstring& entry = entries[i];
         const KIVDevice* match = nullptr;
+        uint32_t named = 0;
         for (const KIVDevice* device : *found_) {
             if (device && (device->getName() == entry || device->getPortName() == entry ||
                            device->getIPAddress() == entry)) {
-                match = device;
-                break;
+                match = match ? match : device;
+                ++named;
             }
         }
+        // A model name shared by several printers takes the first one found;
+        // the others are not updated, and the user is told how to name them.
+        if (named > 1)
+            env_.console->line(L"  " + entry + L": names " + str(named) +
+                               L" printers; only the first found, " + describeDevice(*match) +
+                               L", is updated. Name the others by address or port.");
         if (!match && unchecked_) {
             const KIVDevice* silent = nullptr;
             for (const KIVDevice* device : *unchecked_) {

@@ -259,6 +259,18 @@ TEST_F(NoGuiRunTest, ASearchThatStoppedPartWayIsNoCompleteRun) {
     EXPECT_EQ(run(), ResultUpdateFailed);
 }
 
+// A -d name that several printers share takes the first one found, and says
+// that the others are left as they are.
+TEST_F(NoGuiRunTest, ANameSharedBySeveralPrintersSaysWhichOneItTook) {
+    engine.printers = {spoolerPrinter(L"K206", L"IP_10.0.0.2", L"10.0.0.2"),
+                       spoolerPrinter(L"K206", L"IP_10.0.0.3", L"10.0.0.3")};
+    args({L"-m", L"2", L"-e", L"1", L"-d", L"K206"});
+    EXPECT_EQ(run(), ResultOk);
+    EXPECT_EQ(engine.updated.size(), 1u);
+    EXPECT_NE(out.str().find(L"K206: names 2 printers; only the first found"), std::wstring::npos)
+        << out.str();
+}
+
 // A stop asked for while a printer is being checked reaches it before its
 // flash: the checks talk to the printer and may take seconds each.
 TEST_F(NoGuiRunTest, AStopDuringThePrintersChecksSendsItNothing) {
