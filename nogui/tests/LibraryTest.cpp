@@ -88,8 +88,9 @@ TEST(NoGuiLibrary, AnEngineFaultThatThrowsStaysInsideTheEngine) {
     EXPECT_EQ(engine->forwardExtension1(1), 0);
     options.clearDeviceList();
 
-    // The whole run: the search fails inside the engine and finds nothing.
-    EXPECT_EQ(mode->executeUpdateMode(&options), 13);
+    // The whole run: the search fails inside the engine. That is a failed
+    // search, not a search that found no printer.
+    EXPECT_EQ(mode->executeUpdateMode(&options), 14);
     delete mode;
 }
 
