@@ -1,5 +1,6 @@
 #include "SpoolerPorts.h"
 
+#include "IniValueSplit.h"
 #include "ScopedHandle.h"
 #include "TextCase.h"
 
@@ -60,13 +61,6 @@ std::vector<std::wstring> subkeyNames(HKEY key) {
     }
     return names;
 }
-
-std::wstring trimBlanks(const std::wstring& text) {
-    const size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
 } // namespace
 
 std::vector<SpoolerPortValues> readSpoolerPorts() {
@@ -95,15 +89,12 @@ std::map<std::wstring, std::vector<std::wstring>> readQueueDrivers() {
         const std::wstring ports = readText(queue.get(), L"Port");
         if (driver.empty())
             continue;
-        size_t start = 0;
-        while (start <= ports.size()) {
-            size_t comma = ports.find(L',', start);
-            if (comma == std::wstring::npos)
-                comma = ports.size();
-            const std::wstring port = trimBlanks(ports.substr(start, comma - start));
+        std::vector<std::wstring> pieces;
+        appendCommaPieces(ports.c_str(), ports.size(), pieces);
+        for (const std::wstring& piece : pieces) {
+            const std::wstring port = trimBlanks(piece);
             if (!port.empty())
                 drivers[upperAscii(port)].push_back(driver);
-            start = comma + 1;
         }
     }
     return drivers;

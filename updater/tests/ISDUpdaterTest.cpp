@@ -409,7 +409,17 @@ TEST_F(Compatibility, SilenceIsUnreachableAndIsAskedThreeTimes) {
 // ---------------------------------------------------------------------------
 // Enumeration
 
-using Enumeration = EngineTest;
+class Enumeration : public EngineTest {
+protected:
+    // A printer the link finds at an entered address.
+    void attachAddress(const wchar_t* name, const wchar_t* address) {
+        KIVDevice d;
+        d.setName(name);
+        d.setType(KIVDevice::TypeIpAddress);
+        d.setIPAddress(address);
+        com_->attached.push_back(d);
+    }
+};
 
 TEST_F(Enumeration, KeepsCopiesOfCompatibleDevicesWithTheirVersions) {
     writeConfig();
@@ -453,11 +463,7 @@ TEST_F(Enumeration, KeepsCopiesOfCompatibleDevicesWithTheirVersions) {
 
 TEST_F(Enumeration, AHundredAddressSearchesLeaveNoRecordBehind) {
     writeConfig();
-    KIVDevice found;
-    found.setName(L"lobby");
-    found.setType(KIVDevice::TypeIpAddress);
-    found.setIPAddress(L"127.0.0.3");
-    com_->attached.push_back(found);
+    attachAddress(L"lobby", L"127.0.0.3");
     for (int i = 0; i < 100; ++i) {
         ipAddressObject address(L"127.0.0.3");
         IpAddressArray addresses{&address};
@@ -544,11 +550,7 @@ TEST_F(Enumeration, ASilentSpoolerPortIsOursOnlyWhereTheDriversQueuePrintsToIt) 
 // and the caller learns that the list is not the whole search.
 TEST_F(Enumeration, ASearchThatStoppedPartWayIsToldSo) {
     writeConfig();
-    KIVDevice d;
-    d.setName(L"good");
-    d.setType(KIVDevice::TypeIpAddress);
-    d.setIPAddress(L"127.0.0.1");
-    com_->attached.push_back(d);
+    attachAddress(L"good", L"127.0.0.1");
     com_->enumerateResult = 7;
     KIVDeviceArray devices;
     EXPECT_NE(updater_->enumerateCompatibleDevices(&options_, &devices, nullptr), 0);
