@@ -14,21 +14,15 @@ int32_t noReply(unsigned char** reply, uint32_t* length) {
 
 } // namespace
 
-ComTargetBoundary::ComTargetBoundary(IComTarget* target) : target_(target) {}
-
-ComTargetBoundary::~ComTargetBoundary() {
-    noThrow([&] { delete target_; });
-}
-
 bool ComTargetBoundary::isDeviceReady(KIVDevice* device) {
-    return noThrow(false, [&] { return target_->isDeviceReady(device); });
+    return noThrow(false, [&] { return inner_->isDeviceReady(device); });
 }
 
 int32_t ComTargetBoundary::sendPacket(KIVDevice* device, const wchar_t* command,
                                       unsigned char** reply, uint32_t* length) {
     int32_t rc = Failed;
     if (noThrow(false, [&] {
-            rc = target_->sendPacket(device, command, reply, length);
+            rc = inner_->sendPacket(device, command, reply, length);
             return true;
         }))
         return rc;
@@ -39,7 +33,7 @@ int32_t ComTargetBoundary::sendRaw(KIVDevice* device, const wchar_t* command, un
                                    uint32_t* length, int32_t flag) {
     int32_t rc = Failed;
     if (noThrow(false, [&] {
-            rc = target_->sendRaw(device, command, reply, length, flag);
+            rc = inner_->sendRaw(device, command, reply, length, flag);
             return true;
         }))
         return rc;
@@ -47,25 +41,25 @@ int32_t ComTargetBoundary::sendRaw(KIVDevice* device, const wchar_t* command, un
 }
 
 int32_t ComTargetBoundary::sendFile(KIVDevice* device, const wchar_t* path) {
-    return noThrow<int32_t>(Failed, [&] { return target_->sendFile(device, path); });
+    return noThrow<int32_t>(Failed, [&] { return inner_->sendFile(device, path); });
 }
 
 int32_t ComTargetBoundary::enumerateDevices(KIVDeviceArray* list, IpAddressArray* addresses) {
-    return noThrow<int32_t>(Failed, [&] { return target_->enumerateDevices(list, addresses); });
+    return noThrow<int32_t>(Failed, [&] { return inner_->enumerateDevices(list, addresses); });
 }
 
 void ComTargetBoundary::createDeviceList(KIVDeviceArray** out) {
-    noThrowMake(out, [&] { target_->createDeviceList(out); });
+    noThrowMake(out, [&] { inner_->createDeviceList(out); });
 }
 
 void ComTargetBoundary::freeDeviceList(KIVDeviceArray** list) {
-    noThrow([&] { target_->freeDeviceList(list); });
+    noThrow([&] { inner_->freeDeviceList(list); });
 }
 
 int32_t ComTargetBoundary::extension1(uint32_t value) {
-    return noThrow<int32_t>(0, [&] { return target_->extension1(value); });
+    return noThrow<int32_t>(0, [&] { return inner_->extension1(value); });
 }
 
 int32_t ComTargetBoundary::extension2(uint32_t value) {
-    return noThrow<int32_t>(0, [&] { return target_->extension2(value); });
+    return noThrow<int32_t>(0, [&] { return inner_->extension2(value); });
 }

@@ -3,15 +3,12 @@
 // failure result.
 #pragma once
 
+#include "ExceptionWall.h"
 #include "IComTarget.h"
 
-class ComTargetBoundary : public IComTarget {
+class ComTargetBoundary : public ExceptionWall<IComTarget> {
 public:
-    // Takes ownership of target.
-    explicit ComTargetBoundary(IComTarget* target);
-    ~ComTargetBoundary() override;
-    ComTargetBoundary(const ComTargetBoundary&) = delete;
-    ComTargetBoundary& operator=(const ComTargetBoundary&) = delete;
+    using ExceptionWall::ExceptionWall;
 
     bool isDeviceReady(KIVDevice* device) override;
     int32_t sendPacket(KIVDevice* device, const wchar_t* command, unsigned char** reply,
@@ -27,7 +24,4 @@ public:
 
     // The result of a call that failed inside.
     enum { Failed = 1 };
-
-private:
-    IComTarget* target_;
 };

@@ -8,12 +8,16 @@
 
 namespace {
 
-const uint32_t kEndSignature = 0x06054b50;
-const uint32_t kCentralSignature = 0x02014b50;
-const uint32_t kLocalSignature = 0x04034b50;
-const size_t kEndSize = 22;
-const size_t kCentralSize = 46;
-const size_t kLocalSize = 30;
+// A record of the archive: the signature it starts with and the length of its
+// fixed part, before the names and fields of variable length.
+struct RecordKind {
+    uint32_t signature;
+    size_t size;
+};
+const RecordKind kEnd = {0x06054b50, 22};
+const RecordKind kCentral = {0x02014b50, 46};
+const RecordKind kLocal = {0x04034b50, 30};
+
 const size_t kChunk = 64 * 1024;
 const uint32_t kSecurityDirectory = 4;
 const size_t kCertificateAlignment = 8;
@@ -148,18 +152,18 @@ size_t ZipArchive::certificateStart() const {
 ZipStatus ZipArchive::findEnd(uint64_t& cdStart, uint32_t& cdSize, uint16_t& count,
                               int64_t& delta) const {
     const size_t limit = certificateStart();
-    if (limit < kEndSize)
+    if (limit < kEnd.size)
         return ZipStatus::NoEndRecord;
     // The record is followed only by its comment, which runs to the end of the
     // file or, in a signed program, to the zero bytes that align the
     // certificate table to 8 bytes.
     const size_t slack = limit == size_ ? 0 : kCertificateAlignment - 1;
-    size_t lowest = limit - kEndSize > 0xFFFF + slack ? limit - kEndSize - 0xFFFF - slack : 0;
-    for (size_t pos = limit - kEndSize + 1; pos-- > lowest;) {
+    size_t lowest = limit - kEnd.size > 0xFFFF + slack ? limit - kEnd.size - 0xFFFF - slack : 0;
+    for (size_t pos = limit - kEnd.size + 1; pos-- > lowest;) {
         const uint8_t* p = data_ + pos;
-        if (le32(p) != kEndSignature)
+        if (le32(p) != kEnd.signature)
             continue;
-        const size_t recordEnd = pos + kEndSize + le16(p + 20);
+        const size_t recordEnd = pos + kEnd.size + le16(p + 20);
         if (recordEnd > limit || limit - recordEnd > slack ||
             std::any_of(data_ + recordEnd, data_ + limit, [](uint8_t b) { return b != 0; }))
             continue;
@@ -189,7 +193,7 @@ ZipStatus ZipArchive::readDirectory(uint64_t cdStart, uint32_t cdSize, uint16_t 
     const uint64_t end = cdStart + cdSize;
     std::set<std::string> seen;
     for (uint16_t i = 0; i < count; ++i) {
-        if (pos + kCentralSize > end || le32(data_ + pos) != kCentralSignature)
+        if (pos + kCentral.size > end || le32(data_ + pos) != kCentral.signature)
             return ZipStatus::BadDirectory;
         const uint8_t* p = data_ + pos;
         uint16_t flags = le16(p + 8);
@@ -199,7 +203,7 @@ ZipStatus ZipArchive::readDirectory(uint64_t cdStart, uint32_t cdSize, uint16_t 
         e.compressedSize = le32(p + 20);
         e.size = le32(p + 24);
         uint16_t nameLen = le16(p + 28);
-        uint64_t recordLen = kCentralSize + nameLen + le16(p + 30) + le16(p + 32);
+        uint64_t recordLen = kCentral.size + nameLen + le16(p + 30) + le16(p + 32);
         uint32_t localOffset = le32(p + 42);
         if (pos + recordLen > end || nameLen == 0)
             return ZipStatus::BadDirectory;
@@ -209,7 +213,7 @@ ZipStatus ZipArchive::readDirectory(uint64_t cdStart, uint32_t cdSize, uint16_t 
         if (e.method == 0 && e.compressedSize != e.size)
             return ZipStatus::BadDirectory;
         e.utf8 = (flags & 0x0800) != 0;
-        e.name.assign(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
+        e.name.assign(reinterpret_cast<const char*>(p + kCentral.size), nameLen);
         std::string path = e.name;
         if (path.back() == '/') {
             e.directory = true;
@@ -231,15 +235,16 @@ ZipStatus ZipArchive::readDirectory(uint64_t cdStart, uint32_t cdSize, uint16_t 
 }
 
 ZipStatus ZipArchive::checkLocalHeader(ZipEntry& entry, uint64_t localOffset) const {
-    if (localOffset + kLocalSize > size_)
+    if (localOffset + kLocal.size > size_)
         return ZipStatus::BadLocalHeader;
     const uint8_t* p = data_ + localOffset;
-    if (le32(p) != kLocalSignature || le16(p + 8) != entry.method)
+    if (le32(p) != kLocal.signature || le16(p + 8) != entry.method)
         return ZipStatus::BadLocalHeader;
     uint16_t nameLen = le16(p + 26);
-    uint64_t dataOffset = localOffset + kLocalSize + nameLen + le16(p + 28);
+    uint64_t dataOffset = localOffset + kLocal.size + nameLen + le16(p + 28);
     if (dataOffset > size_ || nameLen != entry.name.size() ||
-        entry.name.compare(0, nameLen, reinterpret_cast<const char*>(p + kLocalSize), nameLen) != 0)
+        entry.name.compare(0, nameLen, reinterpret_cast<const char*>(p + kLocal.size), nameLen) !=
+            0)
         return ZipStatus::BadLocalHeader;
     entry.dataOffset = dataOffset;
     return ZipStatus::Ok;

@@ -8,13 +8,8 @@
 
 #include <string>
 
-namespace {
-
-LibraryBinder commLibrary(L"KIVComm.dll", "DllGetKIVComm", L"ComTarget");
-
-} // namespace
-
 IComTarget* IComTarget::makeComTarget(KIVOptions* options, int32_t* rc) {
+    static LibraryBinder commLibrary(L"KIVComm.dll", "DllGetKIVComm", L"ComTarget");
     MethodTrace trace(LogUpdater, L"IComTarget::makeComTarget(): ");
     const std::wstring folder = options ? options->getRsrcMgr().getCommonPath() : std::wstring();
     return commLibrary.make<IComTarget, KIVOptions*>(trace, folder, rc, options);

@@ -16,28 +16,22 @@ void clearText(std::wstring* out) {
 
 } // namespace
 
-UpdaterBoundary::UpdaterBoundary(IUpdater* engine) : engine_(engine) {}
-
-UpdaterBoundary::~UpdaterBoundary() {
-    noThrow([&] { delete engine_; });
-}
-
 int32_t UpdaterBoundary::initialize(KIVOptions* options) {
-    return noThrow<int32_t>(7, [&] { return engine_->initialize(options); });
+    return noThrow<int32_t>(7, [&] { return inner_->initialize(options); });
 }
 
 int32_t UpdaterBoundary::update(KIVOptions* options, int32_t index, ProgressCallback progress,
                                 bool sprAnswered) {
     return noThrow<int32_t>(UpdateFailed, [&] {
         KeepAwake awake;
-        return engine_->update(options, index, progress, sprAnswered);
+        return inner_->update(options, index, progress, sprAnswered);
     });
 }
 
 void UpdaterBoundary::getDeviceVersionString(KIVOptions* options, int32_t index,
                                              std::wstring* out) {
     if (!noThrow(false, [&] {
-            engine_->getDeviceVersionString(options, index, out);
+            inner_->getDeviceVersionString(options, index, out);
             return true;
         }))
         clearText(out);
@@ -45,7 +39,7 @@ void UpdaterBoundary::getDeviceVersionString(KIVOptions* options, int32_t index,
 
 void UpdaterBoundary::getPackageVersionString(KIVOptions* options, std::wstring* out) {
     if (!noThrow(false, [&] {
-            engine_->getPackageVersionString(options, out);
+            inner_->getPackageVersionString(options, out);
             return true;
         }))
         clearText(out);
@@ -54,13 +48,13 @@ void UpdaterBoundary::getPackageVersionString(KIVOptions* options, std::wstring*
 bool UpdaterBoundary::isPackageNewerThanDevice(KIVOptions* options, int32_t index) {
     // As for a printer whose version cannot be read: the update goes ahead,
     // and its own check decides. "Up to date" would skip a printer unasked.
-    return noThrow(true, [&] { return engine_->isPackageNewerThanDevice(options, index); });
+    return noThrow(true, [&] { return inner_->isPackageNewerThanDevice(options, index); });
 }
 
 bool UpdaterBoundary::isCompatibleDevice(KIVOptions* options, KIVDevice* device, int32_t* reason) {
     bool compatible = false;
     if (noThrow(false, [&] {
-            compatible = engine_->isCompatibleDevice(options, device, reason);
+            compatible = inner_->isCompatibleDevice(options, device, reason);
             return true;
         }))
         return compatible;
@@ -73,7 +67,7 @@ bool UpdaterBoundary::isCompatibleDevice(KIVOptions* options, KIVDevice* device,
 int32_t UpdaterBoundary::enumerateCompatibleDevices(KIVOptions* options, KIVDeviceArray* devices,
                                                     IpAddressArray* addresses) {
     return noThrow<int32_t>(UpdateFailed, [&] {
-        return engine_->enumerateCompatibleDevices(options, devices, addresses);
+        return inner_->enumerateCompatibleDevices(options, devices, addresses);
     });
 }
 
@@ -81,30 +75,30 @@ int32_t UpdaterBoundary::enumerateFoundDevices(KIVOptions* options, KIVDeviceArr
                                                KIVDeviceArray* unchecked,
                                                IpAddressArray* addresses) {
     return noThrow<int32_t>(UpdateFailed, [&] {
-        return engine_->enumerateFoundDevices(options, devices, unchecked, addresses);
+        return inner_->enumerateFoundDevices(options, devices, unchecked, addresses);
     });
 }
 
 int32_t UpdaterBoundary::checkRevision(KIVOptions* options, int32_t index) {
-    return noThrow<int32_t>(UpdateFailed, [&] { return engine_->checkRevision(options, index); });
+    return noThrow<int32_t>(UpdateFailed, [&] { return inner_->checkRevision(options, index); });
 }
 
 void UpdaterBoundary::createDeviceArray(KIVDeviceArray** out) {
-    noThrowMake(out, [&] { engine_->createDeviceArray(out); });
+    noThrowMake(out, [&] { inner_->createDeviceArray(out); });
 }
 
 void UpdaterBoundary::freeDeviceArray(KIVDeviceArray** array) {
-    noThrow([&] { engine_->freeDeviceArray(array); });
+    noThrow([&] { inner_->freeDeviceArray(array); });
 }
 
 void UpdaterBoundary::reserved(uint32_t a, uint32_t b) {
-    noThrow([&] { engine_->reserved(a, b); });
+    noThrow([&] { inner_->reserved(a, b); });
 }
 
 int32_t UpdaterBoundary::forwardExtension1(uint32_t value) {
-    return noThrow<int32_t>(0, [&] { return engine_->forwardExtension1(value); });
+    return noThrow<int32_t>(0, [&] { return inner_->forwardExtension1(value); });
 }
 
 int32_t UpdaterBoundary::forwardExtension2(uint32_t value) {
-    return noThrow<int32_t>(0, [&] { return engine_->forwardExtension2(value); });
+    return noThrow<int32_t>(0, [&] { return inner_->forwardExtension2(value); });
 }

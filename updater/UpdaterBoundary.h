@@ -4,15 +4,12 @@
 // answer, a version that could not be read).
 #pragma once
 
+#include "ExceptionWall.h"
 #include "IUpdater.h"
 
-class UpdaterBoundary : public IUpdater {
+class UpdaterBoundary : public ExceptionWall<IUpdater> {
 public:
-    // Takes ownership of engine.
-    explicit UpdaterBoundary(IUpdater* engine);
-    ~UpdaterBoundary() override;
-    UpdaterBoundary(const UpdaterBoundary&) = delete;
-    UpdaterBoundary& operator=(const UpdaterBoundary&) = delete;
+    using ExceptionWall::ExceptionWall;
 
     int32_t initialize(KIVOptions* options) override;
     int32_t update(KIVOptions* options, int32_t index, ProgressCallback progress,
@@ -31,7 +28,4 @@ public:
     int32_t enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* devices,
                                   KIVDeviceArray* unchecked, IpAddressArray* addresses) override;
     int32_t checkRevision(KIVOptions* options, int32_t index) override;
-
-private:
-    IUpdater* engine_;
 };

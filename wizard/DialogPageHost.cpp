@@ -14,48 +14,45 @@
 
 #include <memory>
 
-PageOutcome DialogPageHost::show(const PageRequest& request, WizardContext& context) {
-    PageOutcome outcome{PageNotCreated, {}, {}};
-    WizardContext* ctx = &context;
-    std::unique_ptr<WizardPage> page;
-    KIVSelectDevice* select = nullptr;
+namespace {
+
+std::unique_ptr<WizardPage> makePage(const PageRequest& request, WizardContext* ctx,
+                                     HMODULE resources) {
     switch (request.kind) {
     case PageKind::Welcome:
-        page.reset(new KIVWelcome(ctx, resources_));
-        break;
+        return std::make_unique<KIVWelcome>(ctx, resources);
     case PageKind::Licence:
-        page.reset(new KIVEula(ctx, resources_));
-        break;
+        return std::make_unique<KIVEula>(ctx, resources);
     case PageKind::SelectDevice:
-        select = new KIVSelectDevice(ctx, resources_);
-        page.reset(select);
-        break;
+        return std::make_unique<KIVSelectDevice>(ctx, resources);
     case PageKind::SelectAddress:
-        page.reset(new KIVSelectIP(ctx, resources_));
-        break;
+        return std::make_unique<KIVSelectIP>(ctx, resources);
     case PageKind::Progress:
-        page.reset(new KIVStatus(ctx, resources_, true));
-        break;
+        return std::make_unique<KIVStatus>(ctx, resources, true);
     case PageKind::Result:
-        page.reset(new KIVUpdate(ctx, resources_, request.lastDevice));
-        break;
+        return std::make_unique<KIVUpdate>(ctx, resources, request.lastDevice);
     case PageKind::Summary:
-        page.reset(new KIVFinish(ctx, resources_));
-        break;
+        return std::make_unique<KIVFinish>(ctx, resources);
     case PageKind::Error:
-        page.reset(new KIVError(ctx, resources_, request.errorKind));
-        break;
+        return std::make_unique<KIVError>(ctx, resources, request.errorKind);
     case PageKind::ErrorSPR:
-        page.reset(new KIVErrorSPR(ctx, resources_));
-        break;
+        return std::make_unique<KIVErrorSPR>(ctx, resources);
     case PageKind::ErrorRevision:
-        page.reset(new KIVErrorRev(ctx, resources_));
-        break;
+        return std::make_unique<KIVErrorRev>(ctx, resources);
     }
+    return nullptr;
+}
+
+} // namespace
+
+PageOutcome DialogPageHost::show(const PageRequest& request, WizardContext& context) {
+    PageOutcome outcome{PageNotCreated, {}, {}};
+    std::unique_ptr<WizardPage> page = makePage(request, &context, resources_);
     if (!page)
         return outcome;
     outcome.result = page->runModal();
-    if (select) {
+    if (request.kind == PageKind::SelectDevice) {
+        const auto* select = static_cast<const KIVSelectDevice*>(page.get());
         outcome.selection = select->selection();
         outcome.chosen = select->chosen();
     }

@@ -187,54 +187,35 @@ int32_t GuiMode::runPagePreview(WizardContext& context, KIVOptions& options, Pag
     HWND console = ::GetConsoleWindow();
     if (console)
         ::ShowWindow(console, SW_SHOW);
-    switch (options.getDialogNum()) {
-    case 1:
-        pages.show(PageRequest(PageKind::Welcome), context);
-        break;
-    case 2:
-        pages.show(PageRequest(PageKind::Licence), context);
-        break;
-    case 3:
-        pages.show(PageRequest(PageKind::SelectDevice), context);
-        break;
-    case 4:
-        pages.show(PageRequest(PageKind::SelectAddress), context);
-        break;
-    case 5: {
+    // The pages that need nothing but their request, by preview number; 5
+    // (the progress page, which runs modeless) and 13 (a sample revision
+    // mismatch) are made below.
+    static const struct {
+        int32_t number;
+        PageKind kind;
+        int32_t errorKind;
+    } plainPages[] = {{1, PageKind::Welcome, 0},      {2, PageKind::Licence, 0},
+                      {3, PageKind::SelectDevice, 0}, {4, PageKind::SelectAddress, 0},
+                      {6, PageKind::Result, 0},       {7, PageKind::Summary, 0},
+                      {8, PageKind::Error, 1},        {9, PageKind::Error, 2},
+                      {10, PageKind::Error, 3},       {11, PageKind::Error, 4},
+                      {12, PageKind::ErrorSPR, 0},    {14, PageKind::Error, 11}};
+    const int32_t number = options.getDialogNum();
+    for (const auto& plain : plainPages) {
+        if (plain.number == number)
+            pages.show(PageRequest(plain.kind, plain.errorKind), context);
+    }
+    if (number == 5) {
         KIVStatus progress(&context, resources);
         HWND page = progress.createModeless();
         if (page)
             keepModeless(page, kProgressPreviewMs);
         progress.destroyModeless();
-        break;
-    }
-    case 6:
-        pages.show(PageRequest(PageKind::Result, 0, false), context);
-        break;
-    case 7:
-        pages.show(PageRequest(PageKind::Summary), context);
-        break;
-    case 8:
-    case 9:
-    case 10:
-    case 11:
-        pages.show(PageRequest(PageKind::Error, options.getDialogNum() - 7), context);
-        break;
-    case 12:
-        pages.show(PageRequest(PageKind::ErrorSPR), context);
-        break;
-    case 13: {
+    } else if (number == 13) {
         WizardContext sample(&options, context.updater);
         sample.deviceVersion = L"K417_C020513_00";
         sample.packageVersion = L"K417_D031507_00";
         pages.show(PageRequest(PageKind::ErrorRevision), sample);
-        break;
-    }
-    case 14:
-        pages.show(PageRequest(PageKind::Error, 11), context);
-        break;
-    default:
-        break;
     }
     return 0;
 }

@@ -85,6 +85,21 @@ WizardFlow::Step WizardFlow::missingPage(const wchar_t* page) {
     return stop(ResultPagesMissing);
 }
 
+// The page's answer, after its "Open" line; the whole outcome into outcome
+// where given. PageNotCreated when it could not be made: the run has then
+// been stopped.
+int32_t WizardFlow::showPage(const wchar_t* name, const PageRequest& request,
+                             PageOutcome* outcome) {
+    trace_->message(name, L" Dialog - Open");
+    PageOutcome page = env_.pages->show(request, context_);
+    if (page.result == PageNotCreated)
+        missingPage(name);
+    const int32_t result = page.result;
+    if (outcome)
+        *outcome = std::move(page);
+    return result;
+}
+
 WizardFlow::Step WizardFlow::runSteps() {
     startEnumeration();
     if (env_.appMode != 3 && welcome() == Stop)
@@ -113,10 +128,9 @@ void WizardFlow::startEnumeration() {
 }
 
 WizardFlow::Step WizardFlow::welcome() {
-    trace_->message(L"Welcome Dialog - Open");
-    const int32_t result = env_.pages->show(PageRequest(PageKind::Welcome), context_).result;
+    const int32_t result = showPage(L"Welcome", PageRequest(PageKind::Welcome));
     if (result == PageNotCreated)
-        return missingPage(L"Welcome");
+        return Stop;
     if (result == PageClosed) {
         trace_->message(L"Welcome Dialog - Closed (close button)");
         return stop(ResultOk);
@@ -126,11 +140,7 @@ WizardFlow::Step WizardFlow::welcome() {
 }
 
 WizardFlow::Step WizardFlow::licence(bool* finishNow) {
-    trace_->message(L"Eula Dialog - Open");
-    const int32_t result = env_.pages->show(PageRequest(PageKind::Licence), context_).result;
-    switch (result) {
-    case PageNotCreated:
-        return missingPage(L"Eula");
+    switch (showPage(L"Eula", PageRequest(PageKind::Licence))) {
     case PageClosed:
         trace_->message(L"Eula Dialog - Closed (close button)");
         // An installer's run (mode 3) that nobody agreed to updated nothing.
@@ -141,6 +151,8 @@ WizardFlow::Step WizardFlow::licence(bool* finishNow) {
     case PageConfirm:
         trace_->message(L"Eula Dialog - Closed (agree button)");
         return Go;
+    case PageNotCreated:
+        return Stop;
     default:
         *finishNow = true;
         return Go;
@@ -155,10 +167,9 @@ WizardFlow::Step WizardFlow::chooseDevices(bool* updateNow) {
         *updateNow = true;
         return Go;
     }
-    trace_->message(L"Select Device Dialog - Open");
-    const PageOutcome page = env_.pages->show(PageRequest(PageKind::SelectDevice), context_);
-    if (page.result == PageNotCreated)
-        return missingPage(L"Select Device");
+    PageOutcome page;
+    if (showPage(L"Select Device", PageRequest(PageKind::SelectDevice), &page) == PageNotCreated)
+        return Stop;
     if (page.result == PageClosed) {
         trace_->message(L"Select Device Dialog - Closed (close button)");
         return stop(closedResult());
@@ -529,11 +540,9 @@ WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
     const bool last = index + 1 == count;
     if (env_.appMode == 3 && last)
         return Go;
-    trace_->message(L"Update Dialog - Open");
-    const int32_t result =
-        env_.pages->show(PageRequest(PageKind::Result, 0, last), context_).result;
+    const int32_t result = showPage(L"Update", PageRequest(PageKind::Result, 0, last));
     if (result == PageNotCreated)
-        return missingPage(L"Update");
+        return Stop;
     if (result == PageClosed) {
         trace_->message(L"Update Dialog - Closed (close button)");
         recordIfAnyUpdated();
@@ -546,11 +555,9 @@ WizardFlow::Step WizardFlow::showResult(uint32_t index, uint32_t count) {
 }
 
 WizardFlow::Step WizardFlow::summary(bool* rescan) {
-    trace_->message(L"Summary Dialog - Open");
-    const int32_t result = env_.pages->show(PageRequest(PageKind::Summary), context_).result;
-    switch (result) {
+    switch (showPage(L"Summary", PageRequest(PageKind::Summary))) {
     case PageNotCreated:
-        return missingPage(L"Summary");
+        return Stop;
     case PageSecond:
         trace_->message(L"Summary Dialog - Closed (CLOSE button)");
         finished_ = true;

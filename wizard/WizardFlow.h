@@ -72,6 +72,8 @@ private:
     void rescan(bool enumerate);
     void finish();
     Step missingPage(const wchar_t* page);
+    int32_t showPage(const wchar_t* name, const PageRequest& request,
+                     PageOutcome* outcome = nullptr);
     Step stop(int32_t result);
     void report(const std::wstring& name, int32_t errorCode);
     // One printer's or entry's outcome for the run's report; device may be

@@ -15,7 +15,7 @@ const uint32_t kBufferChars = 2000;
 const uint32_t kMostChars = 1u << 20;
 } // namespace
 
-CIniReader::CIniReader() : lastCount_(0) {
+CIniReader::CIniReader() {
     MethodTrace trace(LogKIVInit, L"CIniReader::CIniReader: ");
 }
 
@@ -60,11 +60,11 @@ uint32_t readValue(ProfileMemo::Lookup& lookup, const std::wstring& path,
 }
 
 // Calls visit(section) for every section name of the file, in file order,
-// until it returns true. Returns the count of the name list. A section written
+// until it returns true. A section written
 // twice is listed twice, though every read of it gives its first copy: it is
 // visited once, or its values would count twice (a flash step run again).
 template <class Visit>
-int forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit visit) {
+void forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit visit) {
     std::wstring names;
     const uint32_t count = readWhole(lookup, L"n", true, names, [&](wchar_t* into, uint32_t size) {
         return profileSectionNames(into, size, path.c_str());
@@ -87,24 +87,31 @@ int forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit 
         }
         section.clear();
     }
-    return static_cast<int>(count);
+}
+
+// Calls found(value, count) with the key's value in each section that has it,
+// in file order, until it returns true. Without a path the system would read
+// its own initialisation file: nothing is read then.
+template <class Found>
+void forEachValue(const std::wstring& path, const std::wstring& key, Found found) {
+    if (path.empty())
+        return;
+    std::wstring value;
+    ProfileMemo::Lookup lookup(profileMemo(), path);
+    forEachSection(lookup, path, [&](const std::wstring& section) {
+        const uint32_t count = readValue(lookup, path, section, key.c_str(), value);
+        return count > 0 && found(value, count);
+    });
 }
 
 } // namespace
 
 bool CIniReader::keyExists(const std::wstring& key) {
     logLine(LogKIVInit, L"CIniReader::keyExists key=", key);
-    // Without a path the system would read its own initialisation file.
-    if (path_.empty())
-        return false;
     bool found = false;
-    std::wstring value;
-    ProfileMemo::Lookup lookup(profileMemo(), path_);
-    lastCount_ = forEachSection(lookup, path_, [&](const std::wstring& section) {
-        uint32_t count = readValue(lookup, path_, section, key.c_str(), value);
-        lastCount_ = static_cast<int>(count);
-        found = count > 0;
-        return found;
+    forEachValue(path_, key, [&](std::wstring&, uint32_t) {
+        found = true;
+        return true;
     });
     return found;
 }
@@ -112,15 +119,8 @@ bool CIniReader::keyExists(const std::wstring& key) {
 const std::vector<std::wstring>& CIniReader::getKeyValue(const std::wstring& key) {
     logLine(LogKIVInit, L"CIniReader::getKeyValue key=", key);
     keyValues_.clear();
-    if (path_.empty())
-        return keyValues_;
-    std::wstring value;
-    ProfileMemo::Lookup lookup(profileMemo(), path_);
-    lastCount_ = forEachSection(lookup, path_, [&](const std::wstring& section) {
-        uint32_t count = readValue(lookup, path_, section, key.c_str(), value);
-        lastCount_ = static_cast<int>(count);
-        if (count > 0)
-            appendCommaPieces(value.data(), count, keyValues_);
+    forEachValue(path_, key, [&](std::wstring& value, uint32_t count) {
+        appendCommaPieces(value.data(), count, keyValues_);
         return false;
     });
     return keyValues_;
@@ -142,7 +142,6 @@ const std::vector<std::wstring>& CIniReader::getSectionKeys(const std::wstring& 
     std::wstring keys;
     ProfileMemo::Lookup lookup(profileMemo(), path_);
     uint32_t count = readValue(lookup, path_, section, nullptr, keys);
-    lastCount_ = static_cast<int>(count);
     appendNullSeparated(keys.data(), count, sectionKeys_);
     return sectionKeys_;
 }

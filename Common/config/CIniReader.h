@@ -23,6 +23,5 @@ public:
 private:
     std::vector<std::wstring> sectionKeys_;
     std::vector<std::wstring> keyValues_;
-    int lastCount_;
     std::wstring path_;
 };

@@ -182,28 +182,23 @@ bool CmdLineOpts::applyOption(const std::wstring& option, const wchar_t* value) 
 }
 
 int32_t CmdLineOpts::getAppMode() {
-    logLine(LogKIVInit, L"CmdLineOpts::getAppMode: rc=", appMode_, L".");
-    return appMode_;
+    return loggedResult(LogKIVInit, L"CmdLineOpts::getAppMode", appMode_);
 }
 
 bool CmdLineOpts::getErrors() {
-    logLine(LogKIVInit, L"CmdLineOpts::getErrors: rc=", errors_, L".");
-    return errors_;
+    return loggedResult(LogKIVInit, L"CmdLineOpts::getErrors", errors_);
 }
 
 bool CmdLineOpts::getForceMode() {
-    logLine(LogKIVInit, L"CmdLineOpts::getForceMode: rc=", force_, L".");
-    return force_;
+    return loggedResult(LogKIVInit, L"CmdLineOpts::getForceMode", force_);
 }
 
 bool CmdLineOpts::getCheckOnly() {
-    logLine(LogKIVInit, L"CmdLineOpts::getCheckOnly: rc=", checkOnly_, L".");
-    return checkOnly_;
+    return loggedResult(LogKIVInit, L"CmdLineOpts::getCheckOnly", checkOnly_);
 }
 
 int32_t CmdLineOpts::getDialogNum() {
-    logLine(LogKIVInit, L"CmdLineOpts::getDialogNum: rc=", dialogNum_, L".");
-    return dialogNum_;
+    return loggedResult(LogKIVInit, L"CmdLineOpts::getDialogNum", dialogNum_);
 }
 
 std::vector<std::wstring>& CmdLineOpts::getDeviceList() {

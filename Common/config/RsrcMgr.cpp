@@ -14,13 +14,11 @@ RsrcMgr::~RsrcMgr() {
 }
 
 std::wstring RsrcMgr::getPackagePath() {
-    logLine(LogKIVInit, L"RsrcMgr::getPackagePath: rc=", packageDir_, L".");
-    return packageDir_;
+    return loggedResult(LogKIVInit, L"RsrcMgr::getPackagePath", packageDir_);
 }
 
 std::wstring RsrcMgr::getCommonPath() {
-    logLine(LogKIVInit, L"RsrcMgr::getCommonPath: rc=", commonDir_, L".");
-    return commonDir_;
+    return loggedResult(LogKIVInit, L"RsrcMgr::getCommonPath", commonDir_);
 }
 
 void RsrcMgr::setDirectories(const std::wstring& package, const std::wstring& common) {

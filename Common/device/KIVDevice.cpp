@@ -39,13 +39,11 @@ KIVDevice::~KIVDevice() {
 }
 
 int32_t KIVDevice::getType() const {
-    logLine(LogKIVInit, L"KIVDevice::getType: rc=", type_, L".");
-    return type_;
+    return loggedResult(LogKIVInit, L"KIVDevice::getType", type_);
 }
 
 int32_t KIVDevice::getUpdateStatus() const {
-    logLine(LogKIVInit, L"KIVDevice::getUpdateStatus: rc=", updateStatus_, L".");
-    return updateStatus_;
+    return loggedResult(LogKIVInit, L"KIVDevice::getUpdateStatus", updateStatus_);
 }
 
 void KIVDevice::setUpdateStatus(int32_t status) {
@@ -53,13 +51,11 @@ void KIVDevice::setUpdateStatus(int32_t status) {
 }
 
 std::wstring KIVDevice::getName() const {
-    logLine(LogKIVInit, L"KIVDevice::getName: rc=", name_, L".");
-    return name_;
+    return loggedResult(LogKIVInit, L"KIVDevice::getName", name_);
 }
 
 std::wstring KIVDevice::getCurrVer() const {
-    logLine(LogKIVInit, L"KIVDevice::getCurrVer: rc=", currVer_, L".");
-    return currVer_;
+    return loggedResult(LogKIVInit, L"KIVDevice::getCurrVer", currVer_);
 }
 
 void KIVDevice::setCurrVer(std::wstring version) {
@@ -68,11 +64,9 @@ void KIVDevice::setCurrVer(std::wstring version) {
 }
 
 std::wstring KIVDevice::getPortName() const {
-    logLine(LogKIVInit, L"KIVDevice::getPortName: rc=", portName_, L".");
-    return portName_;
+    return loggedResult(LogKIVInit, L"KIVDevice::getPortName", portName_);
 }
 
 std::wstring KIVDevice::getIPAddress() const {
-    logLine(LogKIVInit, L"KIVDevice::getIPAddress: rc=", ipAddress_, L".");
-    return ipAddress_;
+    return loggedResult(LogKIVInit, L"KIVDevice::getIPAddress", ipAddress_);
 }

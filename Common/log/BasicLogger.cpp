@@ -29,21 +29,17 @@ const int kNameWidth = 25;
 const uint32_t kLockWaitMs = 3000;
 const uint32_t kLockRetryMs = 50;
 
-const std::wstring& startLogKey() {
-    static const std::wstring key(L"startLog");
-    return key;
-}
-const std::wstring& clockKey() {
-    static const std::wstring key(L"Clocktime_In_Header");
-    return key;
-}
-const std::wstring& processIdKey() {
-    static const std::wstring key(L"Proc_Id_In_Header");
-    return key;
-}
-const std::wstring& threadIdKey() {
-    static const std::wstring key(L"Thread_Id_In_Header");
-    return key;
+// The registry values the logger reads; made once, as every line looks them up.
+struct SettingKeys {
+    const std::wstring startLog{L"startLog"};
+    const std::wstring clock{L"Clocktime_In_Header"};
+    const std::wstring processId{L"Proc_Id_In_Header"};
+    const std::wstring threadId{L"Thread_Id_In_Header"};
+};
+
+const SettingKeys& settingKeys() {
+    static const SettingKeys keys;
+    return keys;
 }
 
 struct CachedSetting {
@@ -143,7 +139,7 @@ bool BasicLogger::isEnabled(const LoggerComponent& component, uint32_t level) {
     if (level & LogLevelForce)
         return true;
     uint32_t gate = 0;
-    getCachedSetting(startLogKey(), gate, 0, kSettingMaxAgeMs);
+    getCachedSetting(settingKeys().startLog, gate, 0, kSettingMaxAgeMs);
     if (gate == 0)
         return false;
     uint32_t globalMask = 0;
@@ -178,7 +174,7 @@ void BasicLogger::getCachedSetting(const std::wstring& key, uint32_t& value, uin
 
 void BasicLogger::getSetting(const std::wstring& key, uint32_t& value, uint32_t defaultValue) {
     value = defaultValue;
-    if (key != startLogKey())
+    if (key != settingKeys().startLog)
         return;
     value = 0xFFFFFFFFu;
     ScopedFileHandle probe(CreateFileW(impl_->path.c_str(), GENERIC_READ,
@@ -215,11 +211,11 @@ void BasicLogger::log(const LoggerComponent& component, uint32_t level, const wc
 void BasicLogger::writeLine(const LoggerComponent& component, uint32_t level, const wchar_t* text) {
     PendingLine line;
     uint32_t setting = 0;
-    getCachedSetting(clockKey(), setting, 1, kSettingMaxAgeMs);
+    getCachedSetting(settingKeys().clock, setting, 1, kSettingMaxAgeMs);
     line.header.withClock = setting > 0;
-    getCachedSetting(processIdKey(), setting, 0, kSettingMaxAgeMs);
+    getCachedSetting(settingKeys().processId, setting, 0, kSettingMaxAgeMs);
     line.header.withProcessId = setting > 0;
-    getCachedSetting(threadIdKey(), setting, 0, kSettingMaxAgeMs);
+    getCachedSetting(settingKeys().threadId, setting, 0, kSettingMaxAgeMs);
     line.header.withThreadId = setting > 0;
     if (!impl_->lock)
         return;
@@ -347,7 +343,7 @@ bool BasicLogger::appendToFile(bool forced, const std::string& bytes) {
             // held by another program the gate is read again at once.
             if (!isInUseElsewhere(error)) {
                 CriticalSectionLock guard(impl_->settingsLock);
-                impl_->settings.erase(startLogKey());
+                impl_->settings.erase(settingKeys().startLog);
             }
             return false;
         }

@@ -52,20 +52,18 @@ void appendEscaped(std::wstring& out, const wchar_t* text) {
 void appendLogLine(std::wstring& line, const LogLineHeader& h, const std::wstring& component,
                    int nameWidth, int depth, const wchar_t* text, const std::wstring& suffix) {
     if (h.withClock) {
-        appendPadded(line, static_cast<unsigned>(h.year), 4);
-        line += L'/';
-        appendPadded(line, static_cast<unsigned>(h.month), 2);
-        line += L'/';
-        appendPadded(line, static_cast<unsigned>(h.day), 2);
-        line += L'-';
-        appendPadded(line, static_cast<unsigned>(h.hour), 2);
-        line += L':';
-        appendPadded(line, static_cast<unsigned>(h.minute), 2);
-        line += L':';
-        appendPadded(line, static_cast<unsigned>(h.second), 2);
-        line += L'.';
-        appendPadded(line, static_cast<unsigned>(h.millis), 3);
-        line += L' ';
+        // yyyy/mm/dd-hh:mm:ss.mmm, each field followed by its separator
+        const struct {
+            int value;
+            int width;
+            wchar_t after;
+        } fields[] = {{h.year, 4, L'/'},  {h.month, 2, L'/'},  {h.day, 2, L'-'},
+                      {h.hour, 2, L':'},  {h.minute, 2, L':'}, {h.second, 2, L'.'},
+                      {h.millis, 3, L' '}};
+        for (const auto& field : fields) {
+            appendPadded(line, static_cast<unsigned>(field.value), field.width);
+            line += field.after;
+        }
     }
     if (h.withProcessId)
         appendHexId(line, L"pid=", h.processId);

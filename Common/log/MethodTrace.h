@@ -81,3 +81,10 @@ template <class... Parts> void logLine(const LoggerComponent& component, const P
     } catch (...) {
     }
 }
+
+// A getter's trace line, "<name>: rc=<value>.", and the value it returns.
+template <class T>
+const T& loggedResult(const LoggerComponent& component, const wchar_t* name, const T& value) {
+    logLine(component, name, L": rc=", value, L".");
+    return value;
+}

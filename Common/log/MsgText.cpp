@@ -82,33 +82,13 @@ MsgText& MsgText::operator<<(bool value) {
     return *this;
 }
 
-MsgText& MsgText::operator<<(int16_t value) {
+MsgText& MsgText::appendSigned(long long value) {
     text_ += signedText(value, 10);
     return *this;
 }
 
-MsgText& MsgText::operator<<(uint16_t value) {
-    text_ += toRadix<uint32_t>(value, false, 10);
-    return *this;
-}
-
-MsgText& MsgText::operator<<(int32_t value) {
-    text_ += signedText(value, 10);
-    return *this;
-}
-
-MsgText& MsgText::operator<<(uint32_t value) {
-    text_ += toRadix<uint32_t>(value, false, 10);
-    return *this;
-}
-
-MsgText& MsgText::operator<<(long value) {
-    text_ += signedText(value, 10);
-    return *this;
-}
-
-MsgText& MsgText::operator<<(unsigned long value) {
-    text_ += toRadix<unsigned long>(value, false, 10);
+MsgText& MsgText::appendUnsigned(unsigned long long value) {
+    text_ += toRadix(value, false, 10);
     return *this;
 }
 

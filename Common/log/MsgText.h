@@ -19,12 +19,12 @@ public:
     MsgText& operator<<(const std::wstring& text);
     MsgText& operator<<(const MsgText& other);
     MsgText& operator<<(bool value); // "true" / "false"
-    MsgText& operator<<(int16_t value);
-    MsgText& operator<<(uint16_t value);
-    MsgText& operator<<(int32_t value);
-    MsgText& operator<<(uint32_t value);
-    MsgText& operator<<(long value);
-    MsgText& operator<<(unsigned long value);
+    MsgText& operator<<(int16_t value) { return appendSigned(value); }
+    MsgText& operator<<(uint16_t value) { return appendUnsigned(value); }
+    MsgText& operator<<(int32_t value) { return appendSigned(value); }
+    MsgText& operator<<(uint32_t value) { return appendUnsigned(value); }
+    MsgText& operator<<(long value) { return appendSigned(value); }
+    MsgText& operator<<(unsigned long value) { return appendUnsigned(value); }
     // Without these a narrow character would print as its number and any
     // other pointer as "true".
     MsgText& operator<<(char) = delete;
@@ -33,6 +33,10 @@ public:
     const std::wstring& str() const { return text_; }
 
 private:
+    // Decimal, with a minus sign where negative.
+    MsgText& appendSigned(long long value);
+    MsgText& appendUnsigned(unsigned long long value);
+
     std::wstring text_;
 };
 

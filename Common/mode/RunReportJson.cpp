@@ -19,36 +19,26 @@ Json textOrNull(const std::wstring& text) {
 }
 
 const char* outcomeName(RunReport::Outcome outcome) {
-    switch (outcome) {
-    case RunReport::Updated:
-        return "updated";
-    case RunReport::UpToDate:
-        return "up-to-date";
-    case RunReport::UpdateDue:
-        return "update-due";
-    case RunReport::Unreachable:
-        return "unreachable";
-    case RunReport::Incompatible:
-        return "incompatible";
-    case RunReport::NotFound:
-        return "not-found";
-    case RunReport::Failed:
-    default:
-        return "failed";
-    }
+    static const char* const names[] = {"updated",     "up-to-date",   "update-due", "failed",
+                                        "unreachable", "incompatible", "not-found"};
+    static_assert(sizeof(names) / sizeof(names[0]) == RunReport::NotFound + 1,
+                  "a name for every outcome");
+    const auto index = static_cast<size_t>(outcome);
+    return index < sizeof(names) / sizeof(names[0]) ? names[index] : "failed";
 }
 
 const char* typeName(int32_t type) {
-    switch (type) {
-    case KIVDevice::TypeIpAddress:
-        return "address";
-    case KIVDevice::TypeNetwork:
-        return "network";
-    case KIVDevice::TypeUsb:
-        return "usb";
-    default:
-        return "unknown";
+    static const struct {
+        int32_t type;
+        const char* name;
+    } names[] = {{KIVDevice::TypeIpAddress, "address"},
+                 {KIVDevice::TypeNetwork, "network"},
+                 {KIVDevice::TypeUsb, "usb"}};
+    for (const auto& entry : names) {
+        if (entry.type == type)
+            return entry.name;
     }
+    return "unknown";
 }
 
 Json printerJson(const RunReport::Printer& p) {

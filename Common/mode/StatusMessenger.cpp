@@ -16,24 +16,21 @@ StatusMessenger::~StatusMessenger() {
 }
 
 const wchar_t* StatusMessenger::errorName(int32_t errorCode) {
-    switch (errorCode) {
-    case NoError:
-        return L"";
-    case ErrorBadFW:
-        return L"ErrorBadFW";
-    case ErrorIPNoPrinter:
-        return L"ErrorIPNoPrinter";
-    case ErrorIPWrongPrinter:
-        return L"ErrorIPWrongPrinter";
-    case ErrorUpdateFailed:
-        return L"ErrorUpdateFailed";
-    case DeviceAlreadyUpToDate:
-        return L"DeviceAlreadyUpToDate";
-    case DeviceUpdateDue:
-        return L"DeviceUpdateDue";
-    default:
-        return L"Miscellaneous Error";
+    static const struct {
+        int32_t code;
+        const wchar_t* name;
+    } names[] = {{NoError, L""},
+                 {ErrorBadFW, L"ErrorBadFW"},
+                 {ErrorIPNoPrinter, L"ErrorIPNoPrinter"},
+                 {ErrorIPWrongPrinter, L"ErrorIPWrongPrinter"},
+                 {ErrorUpdateFailed, L"ErrorUpdateFailed"},
+                 {DeviceAlreadyUpToDate, L"DeviceAlreadyUpToDate"},
+                 {DeviceUpdateDue, L"DeviceUpdateDue"}};
+    for (const auto& entry : names) {
+        if (entry.code == errorCode)
+            return entry.name;
     }
+    return L"Miscellaneous Error";
 }
 
 std::wstring StatusMessenger::formatLine(const std::wstring& deviceName, bool failed,

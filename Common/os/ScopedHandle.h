@@ -45,44 +45,38 @@ private:
     handle_type handle_;
 };
 
-// Kernel objects (mutex, process, thread, event): null means empty.
-struct KernelHandleTraits {
-    using handle_type = HANDLE;
+// Most kinds of handle are empty when null; each says how it is closed.
+template <class Handle> struct NullIsEmpty {
+    using handle_type = Handle;
     static handle_type invalid() { return nullptr; }
+};
+
+// Kernel objects (mutex, process, thread, event).
+struct KernelHandleTraits : NullIsEmpty<HANDLE> {
     static bool close(handle_type h) { return ::CloseHandle(h) != FALSE; }
 };
 
 // Files: INVALID_HANDLE_VALUE means empty.
-struct FileHandleTraits {
-    using handle_type = HANDLE;
+struct FileHandleTraits : KernelHandleTraits {
     static handle_type invalid() { return INVALID_HANDLE_VALUE; }
-    static bool close(handle_type h) { return ::CloseHandle(h) != FALSE; }
 };
 
-struct FindHandleTraits {
-    using handle_type = HANDLE;
-    static handle_type invalid() { return INVALID_HANDLE_VALUE; }
+struct FindHandleTraits : FileHandleTraits {
     static bool close(handle_type h) { return ::FindClose(h) != FALSE; }
 };
 
-struct RegKeyTraits {
-    using handle_type = HKEY;
-    static handle_type invalid() { return nullptr; }
+struct RegKeyTraits : NullIsEmpty<HKEY> {
     static bool close(handle_type h) { return ::RegCloseKey(h) == ERROR_SUCCESS; }
 };
 
-struct LibraryTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() { return nullptr; }
+struct LibraryTraits : NullIsEmpty<HMODULE> {
     static bool close(handle_type h) { return ::FreeLibrary(h) != FALSE; }
 };
 
-// GDI objects (brush, bitmap, font, ...): null means empty. Deleting one that
-// is still selected into a device context fails; the owner deselects first.
-template <class Handle> struct GdiObjectTraits {
-    using handle_type = Handle;
-    static handle_type invalid() { return nullptr; }
-    static bool close(handle_type h) { return ::DeleteObject(h) != FALSE; }
+// GDI objects (brush, bitmap, font, ...). Deleting one that is still selected
+// into a device context fails; the owner deselects first.
+template <class Handle> struct GdiObjectTraits : NullIsEmpty<Handle> {
+    static bool close(Handle h) { return ::DeleteObject(h) != FALSE; }
 };
 
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;

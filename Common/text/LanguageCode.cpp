@@ -1,54 +1,28 @@
 #include "LanguageCode.h"
 
+namespace {
+
+// Primary language (low byte of the language id) to folder code. Chinese and
+// Portuguese have two folders each, told apart by the whole id below.
+const struct {
+    uint16_t primary;
+    const wchar_t* code;
+} kCodes[] = {{0x01, L"ar"}, {0x04, L"zh"}, {0x05, L"cs"}, {0x06, L"da"},    {0x07, L"de"},
+              {0x08, L"el"}, {0x09, L"en"}, {0x0A, L"es"}, {0x0B, L"fi"},    {0x0C, L"fr"},
+              {0x0D, L"he"}, {0x0E, L"hu"}, {0x10, L"it"}, {0x11, L"ja"},    {0x12, L"ko"},
+              {0x13, L"nl"}, {0x14, L"no"}, {0x15, L"pl"}, {0x16, L"pt-PT"}, {0x18, L"ro"},
+              {0x19, L"ru"}, {0x1D, L"sv"}, {0x1F, L"tr"}};
+
+} // namespace
+
 std::wstring getLanguageCode(uint16_t languageId) {
-    switch (languageId & 0xFF) {
-    case 0x01:
-        return L"ar";
-    case 0x04:
-        return languageId == 0x0404 ? L"zh-TW" : L"zh";
-    case 0x05:
-        return L"cs";
-    case 0x06:
-        return L"da";
-    case 0x07:
-        return L"de";
-    case 0x08:
-        return L"el";
-    case 0x09:
-        return L"en";
-    case 0x0A:
-        return L"es";
-    case 0x0B:
-        return L"fi";
-    case 0x0C:
-        return L"fr";
-    case 0x0D:
-        return L"he";
-    case 0x0E:
-        return L"hu";
-    case 0x10:
-        return L"it";
-    case 0x11:
-        return L"ja";
-    case 0x12:
-        return L"ko";
-    case 0x13:
-        return L"nl";
-    case 0x14:
-        return L"no";
-    case 0x15:
-        return L"pl";
-    case 0x16:
-        return languageId == 0x0416 ? L"pt-BR" : L"pt-PT";
-    case 0x18:
-        return L"ro";
-    case 0x19:
-        return L"ru";
-    case 0x1D:
-        return L"sv";
-    case 0x1F:
-        return L"tr";
-    default:
-        return L"en";
+    if (languageId == 0x0404)
+        return L"zh-TW";
+    if (languageId == 0x0416)
+        return L"pt-BR";
+    for (const auto& entry : kCodes) {
+        if (entry.primary == (languageId & 0xFF))
+            return entry.code;
     }
+    return L"en";
 }
