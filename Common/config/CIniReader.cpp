@@ -60,9 +60,9 @@ uint32_t readValue(ProfileMemo::Lookup& lookup, const std::wstring& path,
 }
 
 // Calls visit(section) for every section name of the file, in file order,
-// until it returns true. A section written
-// twice is listed twice, though every read of it gives its first copy: it is
-// visited once, or its values would count twice (a flash step run again).
+// until it returns true. A section written twice is listed twice, though
+// every read of it gives its first copy: it is visited once, or its values
+// would count twice (a flash step run again).
 template <class Visit>
 void forEachSection(ProfileMemo::Lookup& lookup, const std::wstring& path, Visit visit) {
     std::wstring names;

@@ -10,12 +10,13 @@ spooler_port_key() {
 }
 
 spooler_port_add() {
-    local wine_run=$1 name=$2 address=$3 regfile rc
+    local wine_run=$1 name=$2 address=$3 regfile rc out
     regfile=$(mktemp --suffix=.reg)
     printf 'REGEDIT4\r\n\r\n[%s]\r\n"HostName"="%s"\r\n"IPAddress"="%s"\r\n"PortNumber"=dword:%08x\r\n"Protocol"=dword:00000001\r\n' \
         "$(spooler_port_key "$name")" "$address" "$address" 9100 >"$regfile"
-    "$wine_run" reg import "Z:${regfile//\//\\}" >/dev/null && rc=0 || rc=$?
+    out=$("$wine_run" reg import "Z:${regfile//\//\\}" 2>&1) && rc=0 || rc=$?
     rm -f "$regfile"
+    [ "$rc" -eq 0 ] || echo "spooler port $name: reg import failed (exit $rc): $out" >&2
     return "$rc"
 }
 

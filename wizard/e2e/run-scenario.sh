@@ -27,7 +27,9 @@
 # started with (LC_ALL=$(kiv_page_locale CODE), tools/page-display.sh).
 # KIV_SCENARIO_PREFIX names the Wine prefix instead of
 # <build>/wineprefix-wizard-<scenario>.
-set -euo pipefail
+set -eEuo pipefail
+# A set-up step that fails says which one it was: the driver has not spoken yet.
+trap 'echo "run-scenario: line $LINENO: \"$BASH_COMMAND\" failed (exit $?)" >&2' ERR
 build=$1 driver=$2 kiv=$3 scenario=$4
 name=$(basename "$scenario" .txt)
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -46,7 +48,10 @@ trap cleanup EXIT
 win() { printf 'Z:%s' "${1//\//\\}"; }
 directives() { sed -n "s/^#@ $1 *//p" "$scenario"; }
 
-"$build/wine-ctl" prefix
+# One wineserver for the whole scenario, with Wine's services started apart
+# from our pipes: the set-up's commands then never meet a server that is
+# still ending after the command before them.
+"$build/wine-ctl" start
 # Without a window manager, and without frames of Wine's own, Wine waits in
 # vain for one at each window that closes.
 kiv_page_frames "$wine_run"
