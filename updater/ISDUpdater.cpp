@@ -573,18 +573,18 @@ int32_t ISDUpdater::enumerateFoundDevices(KIVOptions* options, KIVDeviceArray* d
                 continue;
             }
             // Only a printer that told what it is can be called the wrong one.
-            if (reason == unreachableReason(*record) && !claimed) {
+            if (reason != unreachableReason(*record)) {
+                markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
+            } else if (!claimed) {
                 trace.message(L"Device found but silent, and no queue of this package's driver "
                               L"uses the port: left out, device=",
                               record->getName());
-            } else if (reason == unreachableReason(*record)) {
+            } else {
                 trace.message(L"Device found but not checked: not reachable, device=",
                               record->getName());
                 markEnteredAddress(addresses, *record, ipAddressObject::NoPrinter);
                 if (!keepCopy(unchecked, *record, std::wstring()))
                     whole = false;
-            } else {
-                markEnteredAddress(addresses, *record, ipAddressObject::WrongPrinter);
             }
         }
     }
